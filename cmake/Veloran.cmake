@@ -1,0 +1,64 @@
+# Build helpers shared by every layer.
+
+# veloran_add_uir(<target> UIR <file.uir> HEADER <name.h> PANELS <n> <file.ui> ...)
+# Packs the Designer forms of one program into a binary resource file beside
+# the executables and generates the header of panel, control and menu-item
+# constants from the same forms.
+function(veloran_add_uir target)
+  cmake_parse_arguments(U "" "UIR;HEADER" "PANELS" ${ARGN})
+  set(gen_dir ${CMAKE_CURRENT_BINARY_DIR}/uirgen)
+  set(header ${gen_dir}/${U_HEADER})
+  set(qrc ${gen_dir}/${U_UIR}.qrc)
+  set(uir ${VELORAN_BIN_DIR}/${U_UIR})
+  set(args)
+  set(deps)
+  list(LENGTH U_PANELS n)
+  math(EXPR last "${n} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET U_PANELS ${i} num)
+    list(GET U_PANELS ${j} file)
+    get_filename_component(abs ${file} ABSOLUTE)
+    list(APPEND args "${num}=${abs}")
+    list(APPEND deps ${abs})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${header} ${qrc}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${gen_dir}
+    COMMAND uirgen ${header} ${qrc} ${args}
+    DEPENDS uirgen ${deps}
+    COMMENT "Generating ${U_HEADER} from the ${U_UIR} panels"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${uir}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VELORAN_BIN_DIR}
+    COMMAND Qt6::rcc -binary ${qrc} -o ${uir}
+    DEPENDS ${qrc} ${deps}
+    COMMENT "Packing ${U_UIR}"
+    VERBATIM)
+  add_custom_target(${target}_files DEPENDS ${header} ${uir})
+  add_library(${target} INTERFACE)
+  target_include_directories(${target} INTERFACE ${gen_dir})
+  add_dependencies(${target} ${target}_files)
+endfunction()
+
+# veloran_add_test(<name> SOURCES ... LIBS ... [GL])
+# One GoogleTest executable; every case runs in its own process (the programs
+# keep program-wide state). Without GL the cases run on the offscreen platform;
+# GL cases need the X display that the test script provides through Xvfb.
+function(veloran_add_test name)
+  cmake_parse_arguments(T "GL" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELORAN_BIN_DIR})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
+  if(T_GL)
+    set(env "QT_QPA_PLATFORM=xcb")
+  else()
+    set(env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${VELORAN_BIN_DIR}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${env}"
+               TIMEOUT 120)
+endfunction()

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project builds, tests and runs with.
+set -euo pipefail
+pkgs=(cmake g++ make pkg-config
+      qt6-base-dev qt6-serialport-dev qt6-datavisualization-dev qt6-declarative-dev
+      qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libqt6opengl6-dev
+      libgtest-dev xvfb xauth libgl1-mesa-dri librsvg2-bin poppler-utils
+      fonts-dejavu-core)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
