@@ -1,0 +1,48 @@
+#include "handoff.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string MarkerPath(const std::string &dir)
+{
+    if (dir.empty())
+        return HANDOFF_MARKER_NAME;
+    return dir.back() == '/' ? dir + HANDOFF_MARKER_NAME : dir + "/" + HANDOFF_MARKER_NAME;
+}
+
+} // namespace
+
+HandoffCreate CreateHandoffMarker(const std::string &dir)
+{
+    std::string path = MarkerPath(dir);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? HandoffCreate::Exists : HandoffCreate::Error;
+    static const char content[] = "kesto";  // written with its zero byte
+    bool ok = write(fd, content, sizeof content) == ssize_t(sizeof content);
+    if (close(fd) != 0)
+        ok = false;
+    if (!ok) {
+        unlink(path.c_str());
+        return HandoffCreate::Error;
+    }
+    return HandoffCreate::Created;
+}
+
+int HandoffMarkerExists(const std::string &dir)
+{
+    struct stat st;
+    if (lstat(MarkerPath(dir).c_str(), &st) == 0)
+        return 1;
+    return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
+}
+
+bool DeleteHandoffMarker(const std::string &dir)
+{
+    return unlink(MarkerPath(dir).c_str()) == 0 || errno == ENOENT;
+}

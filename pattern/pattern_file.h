@@ -1,0 +1,54 @@
+// The atn file: writing a pattern safely and reading it back.
+//
+// Layout, one LF after every line, 726 + n lines:
+//   type Eattn Hattn n          ("%d %f %f %d")
+//   person line, n description lines (the caller's text block)
+//   E date, E time, 360 E levels ("%f": six decimals, '.')
+//   H date, H time, 360 H levels
+// Numbers are written and read with '.' whatever the process locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "pattern_record.h"
+
+// Outcome of a file operation; error is a sentence the caller can show.
+struct PatternFileResult {
+    bool ok = false;
+    std::string error;
+};
+
+// Everything one save writes. Each program fills it from its own state.
+struct PatternFileData {
+    int Antype = 0;
+    double Eattn = 0.0;
+    double Hattn = 0.0;
+    int lines = 0;            // number of description lines in text
+    std::string_view text;    // person line and description lines, as bytes
+    std::string_view Edate, Etime, Hdate, Htime;
+    const double *e_data = nullptr;  // 360 levels; null writes 360 zeros
+    const double *h_data = nullptr;
+};
+
+// Text blocks of the two programs. The measurement program's person ends
+// with LF and its description is n lines joined by LF; the viewer's person
+// has no LF and every description line already ends with one.
+std::string KestoTextBlock(std::string_view person, std::string_view descript);
+std::string ViewerTextBlock(std::string_view person, std::string_view descript);
+
+// The exact bytes of the file.
+std::string FormatPatternFile(const PatternFileData &data);
+
+// Writes the file through a temporary file beside it that replaces the old
+// one only once it is complete and on disk, so a failed save leaves the
+// previous file as it was.
+PatternFileResult WritePatternFile(const std::string &path, const PatternFileData &data);
+
+// Reads a file into rec (every field defined whatever the file holds) and
+// sets desNO to the number of description lines kept in rec.descript and
+// EMAX, HMAX to the peaks of the two planes. Short or malformed files give
+// empty texts and 0 for whatever is missing or does not parse. ok is false
+// only when the file cannot be opened or reading it fails.
+PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, int &desNO,
+                                  int &EMAX, int &HMAX);

@@ -1,0 +1,525 @@
+#include "pattern_file.h"
+
+#include <algorithm>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <vector>
+
+#include "test_files.h"
+
+namespace {
+
+// An atn file spelled out line by line, independent of the writer.
+struct AtnLines {
+    std::string header = "0 0.000000 0.000000 0";
+    std::string person = "Kim";
+    std::vector<std::string> descript;
+    std::string Edate = "01-02-2024", Etime = "10:11:12";
+    std::vector<std::string> e = std::vector<std::string>(PATTERN_LEVELS, "-30.000000");
+    std::string Hdate = "03-04-2024", Htime = "13:14:15";
+    std::vector<std::string> h = std::vector<std::string>(PATTERN_LEVELS, "-30.000000");
+    std::string eol = "\n";
+
+    std::string Text() const
+    {
+        std::string out = header + eol + person + eol;
+        for (const auto &l : descript)
+            out += l + eol;
+        out += Edate + eol + Etime + eol;
+        for (const auto &l : e)
+            out += l + eol;
+        out += Hdate + eol + Htime + eol;
+        for (const auto &l : h)
+            out += l + eol;
+        return out;
+    }
+};
+
+struct Loaded {
+    PatternFileResult result;
+    PatternRecord rec;
+    int desNO = -7, EMAX = -7, HMAX = -7;
+};
+
+Loaded Load(const std::string &path)
+{
+    Loaded l;
+    std::memset(&l.rec, 0x5A, sizeof l.rec);  // stale contents must not survive
+    l.result = ReadPatternFile(path, l.rec, l.desNO, l.EMAX, l.HMAX);
+    return l;
+}
+
+Loaded LoadText(const std::string &bytes)
+{
+    std::string path = ScratchDir() + "/p.atn";
+    PutFile(path, bytes);
+    return Load(path);
+}
+
+// What every loaded record must satisfy, whatever the file held.
+void ExpectSound(const Loaded &l)
+{
+    EXPECT_LE(std::strlen(l.rec.person), size_t(PATTERN_PERSON_MAX));
+    size_t dlen = std::strlen(l.rec.descript);
+    EXPECT_LE(dlen, size_t(PATTERN_DESCRIPT_MAX));
+    EXPECT_EQ(std::count(l.rec.descript, l.rec.descript + dlen, '\n'), l.desNO);
+    EXPECT_TRUE(dlen == 0 || l.rec.descript[dlen - 1] == '\n');
+    EXPECT_LE(std::strlen(l.rec.Edate), size_t(PATTERN_DATE_MAX));
+    EXPECT_LE(std::strlen(l.rec.Htime), size_t(PATTERN_TIME_MAX));
+    EXPECT_EQ(l.EMAX, PeakIndex(l.rec.e_data));
+    EXPECT_EQ(l.HMAX, PeakIndex(l.rec.h_data));
+}
+
+std::vector<double> SweepLevels(double offset)
+{
+    std::vector<double> v(PATTERN_LEVELS);
+    for (int i = 0; i < PATTERN_LEVELS; ++i)
+        v[i] = -30.0 + (i * 37 % 350) / 10.0 + offset;
+    return v;
+}
+
+void ExpectLevels(const double *got, const std::vector<double> &want)
+{
+    for (int i = 0; i < PATTERN_LEVELS; ++i)
+        ASSERT_NEAR(got[i], want[i], 0.5e-6) << "angle " << i;
+}
+
+} // namespace
+
+TEST(PatternFile, WritesExactBytes)
+{
+    struct { double value; const char *text; } cases[] = {
+        {-12.5, "-12.500000"}, {0.0, "0.000000"}, {123.4567891, "123.456789"},
+        {-30.0, "-30.000000"}, {2.5e-7, "0.000000"}, {1e6, "1000000.000000"},
+        {0.0000015, "0.000002"}, {-5.0, "-5.000000"},
+    };
+    double e[PATTERN_LEVELS] = {};
+    std::string elines;
+    for (int i = 0; i < PATTERN_LEVELS; ++i) {
+        if (i < int(std::size(cases)))
+            e[i] = cases[i].value;
+        elines += std::string(i < int(std::size(cases)) ? cases[i].text : "0.000000") + "\n";
+    }
+    std::string zeros;
+    for (int i = 0; i < PATTERN_LEVELS; ++i)
+        zeros += "0.000000\n";
+
+    PatternFileData d;
+    d.Antype = 3;
+    d.Eattn = 10;
+    d.Hattn = 0;
+    d.lines = 2;
+    d.text = "Kim\none\ntwo\n";
+    d.Edate = "01-02-2024";
+    d.Etime = "10:11:12";
+    d.Hdate = "03-04-2024";
+    d.Htime = "13:14:15";
+    d.e_data = e;  // h_data null: a hidden plane
+    std::string want = "3 10.000000 0.000000 2\nKim\none\ntwo\n01-02-2024\n10:11:12\n" + elines +
+                       "03-04-2024\n13:14:15\n" + zeros;
+    EXPECT_EQ(FormatPatternFile(d), want);
+
+    std::string path = ScratchDir() + "/small.atn";
+    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    EXPECT_EQ(GetFile(path), want);
+    EXPECT_EQ(std::count(want.begin(), want.end(), '\n'), 726 + 2);
+
+    d.Antype = -1;
+    d.Eattn = -2.25;
+    d.lines = 0;
+    EXPECT_EQ(FormatPatternFile(d).substr(0, 24), "-1 -2.250000 0.000000 0\n");
+}
+
+TEST(PatternFile, MeasurementProgramRoundTrip)
+{
+    auto e = SweepLevels(0.1234567), h = SweepLevels(-0.0000004);
+    PatternFileData d;
+    d.Antype = 15;
+    d.Eattn = 20;
+    d.Hattn = 10.5;
+    d.Edate = d.Hdate = "12-31-2023";
+    d.Etime = "23:59:58";
+    d.Htime = "00:00:01";
+    d.e_data = e.data();
+    d.h_data = h.data();
+    std::string dir = ScratchDir();
+
+    // Straight after a sweep: the two start-up texts run together on line 2.
+    std::string text = KestoTextBlock("It is not specified.", "There are no description.");
+    d.text = text;
+    ASSERT_TRUE(WritePatternFile(dir + "/a.atn", d).ok);
+    Loaded l = Load(dir + "/a.atn");
+    ASSERT_TRUE(l.result.ok);
+    EXPECT_STREQ(l.rec.person, "It is not specified.");
+    EXPECT_STREQ(l.rec.descript, "");
+    EXPECT_EQ(l.desNO, 0);
+    EXPECT_STREQ(l.rec.Edate, l.rec.Hdate);
+    EXPECT_EQ(l.rec.Antype, 15);
+
+    // After the information panel: person ends with LF, three box lines.
+    text = KestoTextBlock("Lee Min\n", "dipole\nroof mast\n");
+    d.text = text;
+    d.lines = 3;
+    ASSERT_TRUE(WritePatternFile(dir + "/a.atn", d).ok);
+    l = Load(dir + "/a.atn");
+    ASSERT_TRUE(l.result.ok);
+    ExpectSound(l);
+    EXPECT_STREQ(l.rec.person, "Lee Min");
+    EXPECT_STREQ(l.rec.descript, "dipole\nroof mast\n\n");
+    EXPECT_EQ(l.desNO, 3);
+    EXPECT_DOUBLE_EQ(l.rec.Eattn, 20);
+    EXPECT_DOUBLE_EQ(l.rec.Hattn, 10.5);
+    EXPECT_STREQ(l.rec.Etime, "23:59:58");
+    EXPECT_STREQ(l.rec.Htime, "00:00:01");
+    ExpectLevels(l.rec.e_data, e);
+    ExpectLevels(l.rec.h_data, h);
+}
+
+TEST(PatternFile, ViewerRoundTripWithHiddenPlane)
+{
+    auto e = SweepLevels(0.0), h = SweepLevels(0.5);
+    std::string text = ViewerTextBlock("Park", "line one\nline two\nline three\n");
+    PatternFileData d;
+    d.Antype = 7;
+    d.Eattn = 0;
+    d.Hattn = 30;
+    d.lines = 3;
+    d.text = text;
+    d.Edate = "05-06-2024";
+    d.Etime = "07:08:09";
+    d.Hdate = "05-07-2024";
+    d.Htime = "09:08:07";
+    d.e_data = e.data();
+    d.h_data = h.data();
+    std::string path = ScratchDir() + "/v.atn";
+    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    Loaded l = Load(path);
+    ASSERT_TRUE(l.result.ok);
+    EXPECT_STREQ(l.rec.person, "Park");
+    EXPECT_STREQ(l.rec.descript, "line one\nline two\nline three\n");
+    EXPECT_EQ(l.desNO, 3);
+    EXPECT_STREQ(l.rec.Hdate, "05-07-2024");
+    EXPECT_STREQ(l.rec.Htime, "09:08:07");
+    ExpectLevels(l.rec.e_data, e);
+    ExpectLevels(l.rec.h_data, h);
+
+    // Saving the loaded record again gives the same bytes.
+    std::string again = ViewerTextBlock(l.rec.person, l.rec.descript);
+    d.text = again;
+    d.lines = l.desNO;
+    d.e_data = l.rec.e_data;
+    d.h_data = nullptr;  // H deleted from view
+    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    l = Load(path);
+    EXPECT_STREQ(l.rec.descript, "line one\nline two\nline three\n");
+    ExpectLevels(l.rec.e_data, e);
+    EXPECT_EQ(std::count(l.rec.h_data, l.rec.h_data + PATTERN_LEVELS, 0.0), PATTERN_LEVELS);
+}
+
+TEST(PatternFile, NumbersIgnoreTheLocale)
+{
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+        // Build the locale in a scratch directory when the system lacks it.
+        std::string dir = ScratchDir();
+        std::string cmd = "localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) == 0) {
+            setenv("LOCPATH", dir.c_str(), 1);
+            std::setlocale(LC_ALL, "de_DE.UTF-8");
+        }
+    }
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    if (std::string(probe) != "1,5")
+        GTEST_SKIP() << "no comma-decimal locale available";
+
+    PatternFileData d;
+    d.Antype = 3;
+    d.Eattn = 10;
+    d.lines = 0;
+    d.text = "Kim\n";
+    double e[PATTERN_LEVELS] = {-12.5, 4.25};
+    d.e_data = e;
+    std::string bytes = FormatPatternFile(d);
+    EXPECT_EQ(bytes.substr(0, 23), "3 10.000000 0.000000 0\n");
+    EXPECT_NE(bytes.find("\n-12.500000\n4.250000\n"), std::string::npos);
+
+    Loaded l = LoadText(bytes);
+    EXPECT_DOUBLE_EQ(l.rec.Eattn, 10.0);
+    EXPECT_DOUBLE_EQ(l.rec.e_data[0], -12.5);
+    EXPECT_DOUBLE_EQ(l.rec.e_data[1], 4.25);
+    std::setlocale(LC_ALL, "C");
+}
+
+TEST(PatternRead, CrLfLines)
+{
+    AtnLines a;
+    a.header = "2 1.5 2.5 1";
+    a.descript = {"tower"};
+    a.e[3] = "-4.5";
+    a.eol = "\r\n";
+    Loaded l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_STREQ(l.rec.person, "Kim\r");
+    EXPECT_STREQ(l.rec.descript, "tower\r\n");
+    EXPECT_EQ(l.desNO, 1);
+    EXPECT_STREQ(l.rec.Edate, "01-02-2024");
+    EXPECT_STREQ(l.rec.Etime, "10:11:12");
+    EXPECT_DOUBLE_EQ(l.rec.Hattn, 2.5);
+    EXPECT_DOUBLE_EQ(l.rec.e_data[3], -4.5);
+    EXPECT_EQ(l.EMAX, 3);
+}
+
+TEST(PatternRead, LongLinesAreCut)
+{
+    AtnLines a;
+    a.person = "Abcdefghijklmnopqrstuvwxyz0123456789";
+    a.e[0] = "-123.456789";
+    a.e[1] = "  -1.23456789";
+    a.Edate = "01-02-2024 and more";
+    a.Htime = "13:14:15:16";
+    Loaded l = LoadText(a.Text());
+    EXPECT_STREQ(l.rec.person, "Abcdefghijklmnopqrst");
+    EXPECT_DOUBLE_EQ(l.rec.e_data[0], -123.45678);
+    EXPECT_DOUBLE_EQ(l.rec.e_data[1], -1.23456);
+    EXPECT_STREQ(l.rec.Edate, "01-02-2024");
+    EXPECT_STREQ(l.rec.Etime, "10:11:12");
+    EXPECT_STREQ(l.rec.Htime, "13:14:15");
+    EXPECT_DOUBLE_EQ(l.rec.h_data[0], -30.0);
+}
+
+TEST(PatternRead, PeakSearch)
+{
+    struct { std::vector<std::pair<int, double>> set; int want; } cases[] = {
+        {{}, -1},                                  // every level at -30
+        {{{5, -30.5}, {6, -31.0}}, -1},            // nothing above the floor
+        {{{10, -3.0}, {200, -3.0}}, 10},           // equal peaks: lower angle
+        {{{0, -29.999999}}, 0},
+        {{{359, 5.0}, {358, 4.99}}, 359},
+        {{{100, 1.0}, {50, 0.5}, {300, 1.0000001}}, 300},
+    };
+    for (const auto &c : cases) {
+        double levels[PATTERN_LEVELS];
+        std::fill(levels, levels + PATTERN_LEVELS, -30.0);
+        for (auto [i, v] : c.set)
+            levels[i] = v;
+        EXPECT_EQ(PeakIndex(levels), c.want);
+    }
+    AtnLines a;
+    a.h[42] = "-2.0";
+    a.h[43] = "-2.0";
+    Loaded l = LoadText(a.Text());
+    EXPECT_EQ(l.EMAX, -1);
+    EXPECT_EQ(l.HMAX, 42);
+}
+
+TEST(PatternRead, DescriptionKeptWithin200Characters)
+{
+    std::string line(90, 'x');
+    AtnLines a;
+    a.header = "0 0 0 4";
+    a.descript = {line, line, line, line};
+    Loaded l = LoadText(a.Text());
+    ExpectSound(l);
+    // Two whole lines (182), the third cut to fit with its LF, the fourth dropped.
+    EXPECT_EQ(std::string(l.rec.descript), line + "\n" + line + "\n" + std::string(17, 'x') + "\n");
+    EXPECT_EQ(l.desNO, 3);
+    EXPECT_STREQ(l.rec.Edate, "01-02-2024");
+    EXPECT_DOUBLE_EQ(l.rec.h_data[359], -30.0);
+
+    a.descript = {std::string(500, 'y'), "b"};
+    a.header = "0 0 0 2";
+    l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_EQ(std::string(l.rec.descript), std::string(199, 'y') + "\n");
+    EXPECT_STREQ(l.rec.Etime, "10:11:12");
+}
+
+TEST(PatternRead, LevelLinesScanLeniently)
+{
+    struct { const char *line; double want; } cases[] = {
+        {"-12.5abc", -12.5}, {"  +3.25", 3.25}, {"\t-7", -7.0}, {"1e2", 100.0},
+        {".5", 0.5},         {"abc", 0.0},      {"", 0.0},      {"inf", 0.0},
+        {"nan", 0.0},        {"-", 0.0},        {"+-5", 0.0},   {"1e999", 0.0},
+        {"4,5", 4.0},
+    };
+    AtnLines a;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        a.e[i] = cases[i].line;
+    Loaded l = LoadText(a.Text());
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(l.rec.e_data[i], cases[i].want) << '"' << cases[i].line << '"';
+}
+
+TEST(PatternRead, MalformedHeaders)
+{
+    struct { const char *header; int Antype; double Eattn, Hattn; int desNO; } cases[] = {
+        {"5 abc 1 1", 5, 0, 0, 0},
+        {"5", 5, 0, 0, 0},
+        {"", 0, 0, 0, 0},
+        {"-1 1.5 2.5 -4", -1, 1.5, 2.5, 0},
+        {"99999999999 1 2 0", 0, 0, 0, 0},
+        {"  7\t-3.5   4e1 0 trailing", 7, -3.5, 40, 0},
+    };
+    for (const auto &c : cases) {
+        AtnLines a;
+        a.header = c.header;
+        Loaded l = LoadText(a.Text());
+        ExpectSound(l);
+        EXPECT_EQ(l.rec.Antype, c.Antype) << c.header;
+        EXPECT_EQ(l.rec.Eattn, c.Eattn) << c.header;
+        EXPECT_EQ(l.rec.Hattn, c.Hattn) << c.header;
+        EXPECT_EQ(l.desNO, c.desNO) << c.header;
+        EXPECT_STREQ(l.rec.Edate, "01-02-2024") << c.header;  // no line taken as description
+    }
+}
+
+TEST(PatternRead, HugeLineCountStopsAtEndOfFile)
+{
+    AtnLines a;
+    a.header = "1 0 0 2000000000";
+    Loaded l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok);
+    ExpectSound(l);
+    EXPECT_EQ(l.rec.Antype, 1);
+    EXPECT_STREQ(l.rec.Edate, "");
+    EXPECT_EQ(l.rec.e_data[0], 0.0);
+    EXPECT_EQ(std::string(l.rec.descript).substr(0, 22), "01-02-2024\n10:11:12\n-3");
+}
+
+TEST(PatternRead, ShortAndOddFiles)
+{
+    AtnLines a;
+    std::string full = a.Text();
+
+    Loaded l = LoadText("");  // empty file: everything empty or 0
+    ASSERT_TRUE(l.result.ok);
+    ExpectSound(l);
+    EXPECT_STREQ(l.rec.person, "");
+    EXPECT_EQ(l.rec.h_data[359], 0.0);
+
+    l = LoadText(full.substr(0, full.size() - 11) + "7.5");  // no LF at the end
+    EXPECT_EQ(l.rec.h_data[359], 7.5);
+    EXPECT_EQ(l.HMAX, 359);
+
+    size_t cut = full.find("-30.000000\n", full.find("10:11:12")) + 11 * 100;
+    l = LoadText(full.substr(0, cut));  // ends after 100 E levels
+    ExpectSound(l);
+    EXPECT_EQ(l.rec.e_data[99], -30.0);
+    EXPECT_EQ(l.rec.e_data[100], 0.0);
+    EXPECT_STREQ(l.rec.Hdate, "");
+    EXPECT_EQ(l.EMAX, 100);
+
+    a.person = std::string("Ab\0cd", 5);  // a NUL ends the text of its line
+    a.Edate = std::string("01\0", 3) + std::string(5000, '\xff');
+    l = LoadText(a.Text());
+    EXPECT_STREQ(l.rec.person, "Ab");
+    EXPECT_STREQ(l.rec.Edate, "01");
+    EXPECT_STREQ(l.rec.Etime, "10:11:12");
+
+    l = LoadText(std::string(3'000'000, 'z'));  // one endless line
+    ExpectSound(l);
+    EXPECT_STREQ(l.rec.person, "");
+}
+
+TEST(PatternRead, BinaryJunkStaysInBounds)
+{
+    std::mt19937 gen(1234);
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes(gen() % 20000, '\0');
+        for (char &c : bytes)
+            c = char(gen() % 4 == 0 ? '\n' : gen() & 0xFF);
+        if (round % 2)
+            bytes = "0 0 0 " + std::to_string(int(gen() % 50)) + "\n" + bytes;
+        Loaded l = LoadText(bytes);
+        ASSERT_TRUE(l.result.ok);
+        ExpectSound(l);
+    }
+}
+
+TEST(PatternRead, UnopenableFile)
+{
+    std::string dir = ScratchDir();
+    Loaded l = Load(dir + "/missing.atn");
+    EXPECT_FALSE(l.result.ok);
+    EXPECT_NE(l.result.error.find("missing.atn"), std::string::npos);
+    ExpectSound(l);
+    EXPECT_STREQ(l.rec.person, "");
+
+    l = Load(dir);  // a directory opens but cannot be read
+    EXPECT_FALSE(l.result.ok);
+    ExpectSound(l);
+}
+
+namespace {
+
+PatternFileData SmallData()
+{
+    static const double e[PATTERN_LEVELS] = {-1.0};
+    PatternFileData d;
+    d.text = "New\n";
+    d.Edate = "01-01-2025";
+    d.e_data = e;
+    return d;
+}
+
+size_t EntryCount(const std::string &dir)
+{
+    size_t n = 0;
+    DIR *d = opendir(dir.c_str());
+    while (dirent *e = readdir(d))
+        n += e->d_name[0] != '.';
+    closedir(d);
+    return n;
+}
+
+} // namespace
+
+TEST(PatternWrite, ReplacesTheOldFileKeepingItsMode)
+{
+    std::string dir = ScratchDir(), path = dir + "/p.atn";
+    PutFile(path, "old");
+    chmod(path.c_str(), 0640);
+    ASSERT_TRUE(WritePatternFile(path, SmallData()).ok);
+    EXPECT_EQ(GetFile(path), FormatPatternFile(SmallData()));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(EntryCount(dir), 1u);
+}
+
+TEST(PatternWrite, FailuresAreReportedAndKeepTheOldFile)
+{
+    std::string dir = ScratchDir();
+    PutFile(dir + "/plain", "x");
+    PatternFileResult r = WritePatternFile(dir + "/plain/p.atn", SmallData());
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("plain/p.atn"), std::string::npos);
+
+    mkdir((dir + "/folder").c_str(), 0755);
+    r = WritePatternFile(dir + "/folder", SmallData());  // target is a directory
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(EntryCount(dir), 2u);  // no temporary file left behind
+
+    // The disk fills half-way through the write (a file size limit binds root too).
+    std::string path = dir + "/p.atn";
+    PutFile(path, "previous measurement");
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    r = WritePatternFile(path, SmallData());
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("p.atn"), std::string::npos);
+    EXPECT_EQ(GetFile(path), "previous measurement");
+    EXPECT_EQ(EntryCount(dir), 3u);
+}
