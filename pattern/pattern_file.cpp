@@ -99,23 +99,26 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
     if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         fchmod(fd, old.st_mode & 07777);  // keep the permissions of the file replaced
 
-    const char *step = "Cannot write";
-    bool ok = WriteAll(fd, bytes.data(), bytes.size());
-    if (ok && !(ok = fsync(fd) == 0))
-        step = "Cannot flush";
-    int err = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
+    const char *failed = nullptr;
+    int err = 0;
+    if (!WriteAll(fd, bytes.data(), bytes.size())) {
+        failed = "Cannot write";
         err = errno;
-        step = "Cannot write";
-    }
-    if (ok && !(ok = rename(temp.c_str(), path.c_str()) == 0)) {
+    } else if (fsync(fd) != 0) {
+        failed = "Cannot flush";
         err = errno;
-        step = "Cannot replace";
     }
-    if (!ok) {
+    if (close(fd) != 0 && !failed) {
+        failed = "Cannot write";
+        err = errno;
+    }
+    if (!failed && rename(temp.c_str(), path.c_str()) != 0) {
+        failed = "Cannot replace";
+        err = errno;
+    }
+    if (failed) {
         unlink(temp.c_str());
-        return {false, ErrorText(step, path, err)};
+        return {false, ErrorText(failed, path, err)};
     }
     SyncDirectoryOf(path);
     return {true, {}};
