@@ -239,6 +239,7 @@ PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, i
     rec = PatternRecord{};
     desNO = 0;
     PatternFileResult result{true, {}};
+    errno = 0;
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) {
         result = {false, ErrorText("Cannot open", path, errno)};
@@ -273,7 +274,7 @@ PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, i
         ReadPlane(f, rec.Edate, rec.Etime, rec.e_data);
         ReadPlane(f, rec.Hdate, rec.Htime, rec.h_data);
         if (std::ferror(f))
-            result = {false, ErrorText("Cannot read", path, EIO)};
+            result = {false, ErrorText("Cannot read", path, errno ? errno : EIO)};
         std::fclose(f);
     }
     EMAX = PeakIndex(rec.e_data);
