@@ -1,0 +1,193 @@
+// Model of the measurement rig: turntable positioner, receiver with its
+// attenuator, sound signal and the antenna under test, answering the one-byte
+// command protocol with the four-byte level/angle reply. Pure C++ so that the
+// in-process backend, the pseudo-terminal program and the tests share it.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "antenna_pattern.h"
+
+namespace rigsim {
+
+// Command bytes the rig understands.
+inline constexpr std::uint8_t kCmdReport = 'H';
+inline constexpr std::uint8_t kCmdForward = 'A';
+inline constexpr std::uint8_t kCmdBack = 'B';
+inline constexpr std::uint8_t kCmdInit = 'C';
+inline constexpr std::uint8_t kCmdSoundOn = 'I';
+inline constexpr std::uint8_t kCmdSoundOff = 'J';
+
+// Raw level of the receiver: twentieths of a dB above -50 dB, 0..65535.
+std::uint16_t RawLevel(double receiverLevelDb);
+// The four reply bytes: raw level then angle, both big-endian.
+std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle);
+
+// One byte on the line with the time (ms on the rig's timeline) at which it
+// has completely arrived at the far end.
+struct TimedByte {
+    std::uint8_t value;
+    double atMs;
+};
+
+enum class Direction { ToRig, FromRig };
+
+struct TrafficEntry {
+    double atMs;        // ToRig: the rig has the byte; FromRig: the host has it
+    Direction dir;
+    std::uint8_t value;
+};
+
+enum class FaultKind {
+    None,      // the normal reply
+    Silence,   // no reply at all
+    Short,     // only the first `keep` bytes of the reply
+    Garbage,   // `bytes` instead of the reply, or `count` random bytes if empty
+    Late,      // the normal reply, held back by `delayMs`
+    Scripted,  // exactly `bytes` instead of the reply
+};
+
+// A fault damages the reply on the line; the command itself is still carried
+// out (the positioner moves, the sound switches). Faults apply to the commands
+// that have a reply (H, A, B, C); with `onSilentCommands` they also apply to
+// I, J and unknown bytes, which lets a test make the rig answer where it
+// normally stays silent.
+struct Fault {
+    FaultKind kind = FaultKind::None;
+    int keep = 0;
+    int count = 4;
+    std::vector<std::uint8_t> bytes;
+    double delayMs = 12000.0;
+    bool onSilentCommands = false;
+
+    static Fault silence();
+    static Fault shortReply(int keep);
+    static Fault garbage(int count = 4);
+    static Fault garbage(std::vector<std::uint8_t> bytes);
+    static Fault late(double delayMs);
+    static Fault scripted(std::vector<std::uint8_t> bytes);
+};
+
+inline constexpr int kPermanent = -1;
+
+class RigModel {
+public:
+    RigModel();
+
+    // --- Physical state ---
+    void setAngle(int degrees);          // wrapped into 0..359
+    int angle() const;
+    void setSound(bool on);
+    bool sound() const;
+    // Setting of the manual attenuator ahead of the receiver, dB. No command
+    // changes it.
+    void setAttenuation(double dB);
+    double attenuation() const;
+    void setAntenna(Antenna antenna);
+    Antenna antenna() const;
+    void setPlane(Plane plane);
+    Plane plane() const;
+    void setPeakLevel(double dB);        // antenna level at boresight, default -5
+    double peakLevel() const;
+    void setBoresight(double degrees);   // positioner angle of the main lobe, default 0
+    void setNoise(double sigmaDb);       // Gaussian receiver noise, default 0
+    void setSeed(std::uint32_t seed);    // random noise and garbage
+
+    // --- Timing ---
+    void setStepTimeMs(double ms);       // per A or B, default 0
+    void setInitTimeMs(double ms);       // for C, default 0
+    // Line speed for the wire time of each byte (10 bits: start, 8 data,
+    // stop); 0 gives no wire time. Default 9600.
+    void setLineSpeed(long baud);
+    long lineSpeed() const;
+    double byteTimeMs() const;
+
+    // After a C that follows at least `minSteps` A/B steps since the previous
+    // C (a whole sweep), the cut under test toggles E <-> H. Off by default.
+    void setAutoPlaneSwitch(bool on, int minSteps = 359);
+
+    // --- Levels ---
+    double antennaLevelDb(double angleDegrees) const;  // at the antenna
+    double receiverLevelDb() const;                    // present angle, after the attenuator, no noise
+    std::array<std::uint8_t, 4> report() const;        // the reply for the present state, no noise
+
+    // --- Faults ---
+    // Applies `fault` to the next `exchanges` replies (kPermanent: until
+    // cleared). Faults queue up: the next one starts when the previous is used.
+    void injectFault(const Fault &fault, int exchanges = 1);
+    void clearFaults();
+    int pendingFaults() const;
+
+    // --- The protocol ---
+    // The host starts writing `byte` at `writtenAtMs`. Carries the command out
+    // and returns the reply bytes with their arrival times at the host, taking
+    // wire time, step time and a busy rig into account.
+    std::vector<TimedByte> receive(std::uint8_t byte, double writtenAtMs);
+
+    // --- Traffic record ---
+    std::vector<TrafficEntry> traffic() const;
+    std::vector<std::uint8_t> received() const;  // every byte the rig got
+    std::vector<std::uint8_t> sent() const;      // every byte the rig answered
+    void clearTraffic();
+
+    // --- Clocks ---
+    // Virtual timeline used by the in-process backend in virtual mode.
+    double virtualNowMs() const;
+    void advanceVirtualTime(double ms);
+    void setVirtualNowMs(double ms);  // never moves backwards
+    // Real time in ms since the model was made, for real-time pacing.
+    double realNowMs() const;
+
+    // Counts of commands carried out since construction.
+    int steps() const;  // A and B
+    int exchanges() const;  // H, A, B, C
+
+private:
+    std::vector<std::uint8_t> replyBytes(std::uint8_t cmd);
+    std::uint16_t noisyRaw();
+    void logLocked(double at, Direction dir, std::uint8_t v);
+
+    mutable std::mutex mutex_;
+    int angle_ = 0;
+    bool sound_ = false;
+    double attenuation_ = 0.0;
+    Antenna antenna_ = Antenna::Horn;
+    Plane plane_ = Plane::E;
+    double peak_ = -5.0;
+    double boresight_ = 0.0;
+    double noise_ = 0.0;
+    std::mt19937 rng_;
+
+    double stepMs_ = 0.0;
+    double initMs_ = 0.0;
+    long baud_ = 9600;
+    bool autoPlane_ = false;
+    int autoPlaneMin_ = 359;
+    int stepsSinceInit_ = 0;
+
+    struct FaultEntry {
+        Fault fault;
+        int remaining;  // kPermanent or > 0
+    };
+    std::deque<FaultEntry> faults_;
+
+    double toRigFreeMs_ = 0.0;    // host->rig line busy until
+    double rigBusyMs_ = 0.0;      // rig carrying out a command until
+    double fromRigFreeMs_ = 0.0;  // rig->host line busy until
+
+    std::vector<TrafficEntry> traffic_;
+    double virtualNow_ = 0.0;
+    std::chrono::steady_clock::time_point epoch_;
+    int steps_ = 0;
+    int exchanges_ = 0;
+};
+
+} // namespace rigsim

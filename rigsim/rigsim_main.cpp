@@ -1,0 +1,441 @@
+// rigsim: the simulated rig on a pseudo-terminal, so that the measurement
+// program can run for real without hardware. Serves the command protocol on
+// the master side with real line and positioner pacing; the slave side is
+// what the measurement program opens as its serial port.
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "rig_model.h"
+
+namespace {
+
+volatile sig_atomic_t stopSignal = 0;
+
+void OnSignal(int sig)
+{
+    stopSignal = sig;
+}
+
+const char *kUsage =
+    "Usage: rigsim [options]\n"
+    "Simulated antenna rig on a pseudo-terminal. Prints the slave device path on\n"
+    "the first line of standard output and links it at --link.\n"
+    "\n"
+    "Options:\n"
+    "  --link PATH         symlink to the slave device (default /tmp/veloran-rig;\n"
+    "                      an existing symlink is replaced; \"none\" for no link)\n"
+    "  --antenna NAME      dipole | horn | yagi | iso (default horn)\n"
+    "  --plane E|H         cut measured at start (default E)\n"
+    "  --angle DEG         positioner angle at start (default 0)\n"
+    "  --attn DB           attenuator setting in dB (default 0)\n"
+    "  --peak DB           antenna level at the peak of the pattern (default -5)\n"
+    "  --boresight DEG     positioner angle of the main lobe (default 0)\n"
+    "  --noise DB          receiver noise, standard deviation in dB (default 0)\n"
+    "  --baud N            line speed for byte pacing, 0 for none (default 9600)\n"
+    "  --step-ms MS        time of one A or B step (default 10)\n"
+    "  --init-ms MS        time of the C initialisation (default 500)\n"
+    "  --no-auto-plane     keep the cut; by default a C that follows at least 359\n"
+    "                      steps since the previous C (a whole sweep) switches the\n"
+    "                      cut E -> H (and H -> E), so a person sweeps E then H\n"
+    "  --fault KIND        silence | short:K | garbage | garbage:HEX | late:MS |\n"
+    "                      script:HEX  (HEX: bytes such as 0384005A)\n"
+    "  --fault-count N     replies the fault applies to, 0 for all (default 0)\n"
+    "  --seed N            seed for noise and garbage bytes\n"
+    "  --verbose           log every command and reply on standard error\n"
+    "  --help              this text\n"
+    "\n"
+    "Commands on standard input, one per line:\n"
+    "  e | h        measure the E | H cut from now on\n"
+    "  t            toggle the cut\n"
+    "  a DB         set the attenuator\n"
+    "  p DEG        put the positioner at DEG\n"
+    "  x [N]        next N replies silent (default 1)\n"
+    "  k K          next reply short: only K bytes\n"
+    "  g            next reply garbage (4 random bytes)\n"
+    "  l MS         next reply late by MS milliseconds\n"
+    "  n            clear every fault\n"
+    "  s            show the state\n"
+    "  q            quit\n"
+    "\n"
+    "Protocol: H report, A one degree forward, B one degree back, C initialise\n"
+    "(positioner home to 0, sound off), each answered by raw level and angle\n"
+    "(two bytes each, big-endian); I sound on, J sound off, no reply; any other\n"
+    "byte is ignored. The attenuator is a manual setting that no command changes.\n"
+    "SIGINT or SIGTERM ends the program and removes the link.\n";
+
+bool ParseHex(const std::string &text, std::vector<std::uint8_t> *out)
+{
+    std::string digits;
+    for (char c : text)
+        if (c != ' ' && c != ',' && c != ':')
+            digits += c;
+    if (digits.size() % 2 != 0 || digits.empty())
+        return false;
+    out->clear();
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        char *end = nullptr;
+        std::string pair = digits.substr(i, 2);
+        long v = std::strtol(pair.c_str(), &end, 16);
+        if (*end != '\0')
+            return false;
+        out->push_back(std::uint8_t(v));
+    }
+    return true;
+}
+
+bool ParseNumber(const char *text, double *out)
+{
+    char *end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || *end != '\0')
+        return false;
+    *out = v;
+    return true;
+}
+
+bool ParseFault(const std::string &spec, rigsim::Fault *out)
+{
+    std::string kind = spec.substr(0, spec.find(':'));
+    std::string arg = spec.find(':') == std::string::npos ? "" : spec.substr(spec.find(':') + 1);
+    double v = 0;
+    std::vector<std::uint8_t> bytes;
+    if (kind == "silence" && arg.empty()) {
+        *out = rigsim::Fault::silence();
+    } else if (kind == "short" && ParseNumber(arg.c_str(), &v) && v >= 0 && v < 4) {
+        *out = rigsim::Fault::shortReply(int(v));
+    } else if (kind == "garbage" && arg.empty()) {
+        *out = rigsim::Fault::garbage(4);
+    } else if (kind == "garbage" && ParseHex(arg, &bytes)) {
+        *out = rigsim::Fault::garbage(bytes);
+    } else if (kind == "late" && ParseNumber(arg.c_str(), &v) && v >= 0) {
+        *out = rigsim::Fault::late(v);
+    } else if (kind == "script" && ParseHex(arg, &bytes)) {
+        *out = rigsim::Fault::scripted(bytes);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ShowState(const rigsim::RigModel &rig)
+{
+    std::fprintf(stderr,
+                 "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
+                 "level at receiver %.2f dB, %d fault(s) queued\n",
+                 rigsim::AntennaName(rig.antenna()), rigsim::PlaneName(rig.plane()), rig.angle(),
+                 rig.attenuation(), rig.sound() ? "on" : "off", rig.receiverLevelDb(),
+                 rig.pendingFaults());
+}
+
+// One line typed on standard input. Returns false on "q".
+bool HandleCommand(rigsim::RigModel &rig, const std::string &line)
+{
+    std::istringstream in(line);
+    std::string cmd;
+    if (!(in >> cmd))
+        return true;
+    double arg = 0;
+    bool hasArg = bool(in >> arg);
+    if (cmd == "e" || cmd == "E") {
+        rig.setPlane(rigsim::Plane::E);
+    } else if (cmd == "h" || cmd == "H") {
+        rig.setPlane(rigsim::Plane::H);
+    } else if (cmd == "t") {
+        rig.setPlane(rig.plane() == rigsim::Plane::E ? rigsim::Plane::H : rigsim::Plane::E);
+    } else if (cmd == "a" && hasArg) {
+        rig.setAttenuation(arg);
+    } else if (cmd == "p" && hasArg) {
+        rig.setAngle(int(arg));
+    } else if (cmd == "x") {
+        rig.injectFault(rigsim::Fault::silence(), hasArg && arg >= 1 ? int(arg) : 1);
+    } else if (cmd == "k" && hasArg) {
+        rig.injectFault(rigsim::Fault::shortReply(int(arg)));
+    } else if (cmd == "g") {
+        rig.injectFault(rigsim::Fault::garbage(4));
+    } else if (cmd == "l" && hasArg) {
+        rig.injectFault(rigsim::Fault::late(arg));
+    } else if (cmd == "n") {
+        rig.clearFaults();
+    } else if (cmd == "q") {
+        return false;
+    } else if (cmd != "s") {
+        std::fprintf(stderr, "rigsim: unknown command \"%s\" (see --help)\n", line.c_str());
+        return true;
+    }
+    ShowState(rig);
+    return true;
+}
+
+// Points `link` at `target`, replacing an existing symlink in one step. A
+// file or directory of that name is never replaced.
+bool MakeLink(const std::string &link, const std::string &target)
+{
+    struct stat st;
+    if (lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        std::fprintf(stderr, "rigsim: %s exists and is not a symlink; not replaced\n", link.c_str());
+        return false;
+    }
+    std::string tmp = link + ".tmp." + std::to_string(getpid());
+    unlink(tmp.c_str());
+    if (symlink(target.c_str(), tmp.c_str()) != 0 || rename(tmp.c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "rigsim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+        unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Removes the link only while it still points at our device.
+void RemoveLink(const std::string &link, const std::string &target)
+{
+    char buf[4096];
+    ssize_t n = readlink(link.c_str(), buf, sizeof buf - 1);
+    if (n < 0)
+        return;
+    buf[n] = '\0';
+    if (target == buf)
+        unlink(link.c_str());
+}
+
+void SleepMs(long ms)
+{
+    struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
+    nanosleep(&ts, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    rigsim::RigModel rig;
+    rig.setStepTimeMs(10);
+    rig.setInitTimeMs(500);
+    rig.setAutoPlaneSwitch(true);
+    std::string link = "/tmp/veloran-rig";
+    bool verbose = false;
+    bool haveFault = false;
+    rigsim::Fault fault;
+    int faultCount = 0;
+
+    for (int i = 1; i < argc; ++i) {
+        std::string opt = argv[i];
+        auto value = [&](double *out) {
+            if (i + 1 >= argc || !ParseNumber(argv[i + 1], out)) {
+                std::fprintf(stderr, "rigsim: %s needs a number\n", opt.c_str());
+                std::exit(2);
+            }
+            ++i;
+        };
+        double v = 0;
+        if (opt == "--help" || opt == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (opt == "--link" && i + 1 < argc) {
+            link = argv[++i];
+        } else if (opt == "--antenna" && i + 1 < argc) {
+            rigsim::Antenna a;
+            if (!rigsim::ParseAntenna(argv[++i], &a)) {
+                std::fprintf(stderr, "rigsim: unknown antenna %s\n", argv[i]);
+                return 2;
+            }
+            rig.setAntenna(a);
+        } else if (opt == "--plane" && i + 1 < argc) {
+            rigsim::Plane p;
+            if (!rigsim::ParsePlane(argv[++i], &p)) {
+                std::fprintf(stderr, "rigsim: plane must be E or H\n");
+                return 2;
+            }
+            rig.setPlane(p);
+        } else if (opt == "--angle") {
+            value(&v);
+            rig.setAngle(int(v));
+        } else if (opt == "--attn") {
+            value(&v);
+            rig.setAttenuation(v);
+        } else if (opt == "--peak") {
+            value(&v);
+            rig.setPeakLevel(v);
+        } else if (opt == "--boresight") {
+            value(&v);
+            rig.setBoresight(v);
+        } else if (opt == "--noise") {
+            value(&v);
+            rig.setNoise(v);
+        } else if (opt == "--baud") {
+            value(&v);
+            rig.setLineSpeed(long(v));
+        } else if (opt == "--step-ms") {
+            value(&v);
+            rig.setStepTimeMs(v);
+        } else if (opt == "--init-ms") {
+            value(&v);
+            rig.setInitTimeMs(v);
+        } else if (opt == "--no-auto-plane") {
+            rig.setAutoPlaneSwitch(false);
+        } else if (opt == "--fault" && i + 1 < argc) {
+            if (!ParseFault(argv[++i], &fault)) {
+                std::fprintf(stderr, "rigsim: bad fault %s (see --help)\n", argv[i]);
+                return 2;
+            }
+            haveFault = true;
+        } else if (opt == "--fault-count") {
+            value(&v);
+            faultCount = int(v);
+        } else if (opt == "--seed") {
+            value(&v);
+            rig.setSeed(std::uint32_t(v));
+        } else if (opt == "--verbose") {
+            verbose = true;
+        } else {
+            std::fprintf(stderr, "rigsim: unknown or incomplete option %s\n%s", opt.c_str(), kUsage);
+            return 2;
+        }
+    }
+    if (haveFault)
+        rig.injectFault(fault, faultCount > 0 ? faultCount : rigsim::kPermanent);
+
+    int master = -1;
+    int slave = -1;
+    char name[256] = {0};
+    struct termios tio;
+    std::memset(&tio, 0, sizeof tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    if (openpty(&master, &slave, name, &tio, nullptr) != 0) {
+        std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
+        return 1;
+    }
+    // The slave stays open here as well, so a client that closes and reopens
+    // the device does not hang the line up under us.
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
+    const std::string device = name;
+
+    if (link != "none" && !MakeLink(link, device)) {
+        close(master);
+        close(slave);
+        return 1;
+    }
+    std::printf("%s\n", device.c_str());
+    std::fflush(stdout);
+    if (link != "none")
+        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", device.c_str(), link.c_str());
+    ShowState(rig);
+
+    // Signals stay blocked except inside ppoll, so none is lost between the
+    // check of the flag and the wait.
+    sigset_t block, waitMask;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGTERM);
+    sigaddset(&block, SIGHUP);
+    sigprocmask(SIG_BLOCK, &block, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGHUP);
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::deque<rigsim::TimedByte> outgoing;
+    bool stdinOpen = true;
+    std::string stdinLine;
+    bool running = true;
+
+    while (running && !stopSignal) {
+        struct timespec timeout;
+        struct timespec *tp = nullptr;
+        if (!outgoing.empty()) {
+            double wait = std::max(0.0, outgoing.front().atMs - rig.realNowMs());
+            timeout.tv_sec = time_t(wait / 1000.0);
+            timeout.tv_nsec = long((wait - double(timeout.tv_sec) * 1000.0) * 1e6);
+            tp = &timeout;
+        }
+        struct pollfd fds[2] = {{master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        int n = ppoll(fds, stdinOpen ? 2 : 1, tp, &waitMask);
+        if (n < 0 && errno != EINTR) {
+            std::fprintf(stderr, "rigsim: poll failed: %s\n", std::strerror(errno));
+            break;
+        }
+        if (n > 0 && (fds[0].revents & POLLIN)) {
+            unsigned char buf[256];
+            ssize_t got = read(master, buf, sizeof buf);
+            for (ssize_t i = 0; i < got; ++i) {
+                rigsim::Plane before = rig.plane();
+                auto reply = rig.receive(buf[i], rig.realNowMs());
+                outgoing.insert(outgoing.end(), reply.begin(), reply.end());
+                if (verbose) {
+                    std::fprintf(stderr, "rigsim: got 0x%02X", buf[i]);
+                    if (buf[i] >= 0x20 && buf[i] < 0x7F)
+                        std::fprintf(stderr, " '%c'", buf[i]);
+                    std::fprintf(stderr, " ->");
+                    for (const auto &b : reply)
+                        std::fprintf(stderr, " %02X", b.value);
+                    std::fprintf(stderr, "  angle %d sound %s\n", rig.angle(), rig.sound() ? "on" : "off");
+                }
+                if (rig.plane() != before)
+                    std::fprintf(stderr, "rigsim: sweep ended, now measuring the %s cut\n",
+                                 rigsim::PlaneName(rig.plane()));
+            }
+            if (got < 0 && errno != EAGAIN && errno != EINTR)
+                SleepMs(50);  // no client on the line; wait for the next one
+        } else if (n > 0 && (fds[0].revents & (POLLHUP | POLLERR))) {
+            SleepMs(50);
+        }
+        if (n > 0 && stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
+            char buf[256];
+            ssize_t got = read(STDIN_FILENO, buf, sizeof buf);
+            if (got <= 0) {
+                stdinOpen = false;  // no console: keep serving
+            } else {
+                stdinLine.append(buf, std::size_t(got));
+                std::size_t nl;
+                while (running && (nl = stdinLine.find('\n')) != std::string::npos) {
+                    running = HandleCommand(rig, stdinLine.substr(0, nl));
+                    stdinLine.erase(0, nl + 1);
+                }
+            }
+        }
+        // Send whatever is due. A full line (no client reading) drops bytes,
+        // as a real line would.
+        double now = rig.realNowMs();
+        unsigned char due[512];
+        std::size_t count = 0;
+        while (!outgoing.empty() && outgoing.front().atMs <= now && count < sizeof due) {
+            due[count++] = outgoing.front().value;
+            outgoing.pop_front();
+        }
+        if (count > 0 && write(master, due, count) < 0 && verbose)
+            std::fprintf(stderr, "rigsim: reply dropped: %s\n", std::strerror(errno));
+    }
+
+    if (link != "none")
+        RemoveLink(link, device);
+    close(master);
+    close(slave);
+    std::fprintf(stderr, "rigsim: stopped\n");
+    return 0;
+}

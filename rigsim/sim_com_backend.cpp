@@ -1,0 +1,101 @@
+#include "sim_com_backend.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace rigsim {
+
+SimComBackend::SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing)
+    : rig_(std::move(rig)), timing_(timing)
+{
+}
+
+int SimComBackend::open(const rt::ComSettings &settings)
+{
+    settings_ = settings;
+    incoming_.clear();
+    open_ = true;
+    return 0;
+}
+
+void SimComBackend::close()
+{
+    open_ = false;
+    incoming_.clear();
+}
+
+double SimComBackend::nowMs() const
+{
+    return timing_ == SimTiming::Virtual ? rig_->virtualNowMs() : rig_->realNowMs();
+}
+
+void SimComBackend::sleepUntil(double ms) const
+{
+    if (timing_ == SimTiming::Virtual) {
+        rig_->setVirtualNowMs(ms);
+        return;
+    }
+    double wait = ms - rig_->realNowMs();
+    if (wait > 0.0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(wait));
+}
+
+int SimComBackend::write(const unsigned char *data, int count)
+{
+    if (!open_)
+        return rt::kComPortNotOpen;
+    if (count < 0 || (count > 0 && !data))
+        return rt::kComWriteFailed;
+    double now = nowMs();
+    for (int i = 0; i < count; ++i) {
+        for (const TimedByte &b : rig_->receive(data[i], now))
+            incoming_.push_back(b);
+    }
+    // Replies to different commands can only come in order, but keep the
+    // queue sorted in case a model change ever breaks that.
+    std::stable_sort(incoming_.begin(), incoming_.end(),
+                     [](const TimedByte &a, const TimedByte &b) { return a.atMs < b.atMs; });
+    return count;
+}
+
+int SimComBackend::read(unsigned char *buffer, int count, int timeoutMs)
+{
+    if (!open_)
+        return rt::kComPortNotOpen;
+    if (count <= 0)
+        return 0;
+    const double deadline = nowMs() + std::max(0, timeoutMs);
+    int available = 0;
+    while (available < int(incoming_.size()) && available < count
+           && incoming_[std::size_t(available)].atMs <= deadline)
+        ++available;
+    if (available == count)
+        sleepUntil(incoming_[std::size_t(count - 1)].atMs);
+    else
+        sleepUntil(deadline);
+    for (int i = 0; i < available; ++i) {
+        buffer[i] = incoming_.front().value;
+        incoming_.pop_front();
+    }
+    return available;
+}
+
+void SimComBackend::flushInput()
+{
+    const double now = nowMs();
+    while (!incoming_.empty() && incoming_.front().atMs <= now)
+        incoming_.pop_front();
+}
+
+int SimComBackend::bytesWaiting() const
+{
+    const double now = nowMs();
+    int n = 0;
+    for (const TimedByte &b : incoming_)
+        if (b.atMs <= now)
+            ++n;
+    return n;
+}
+
+} // namespace rigsim

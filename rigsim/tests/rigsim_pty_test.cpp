@@ -1,0 +1,208 @@
+// The rigsim program end to end: start it, open its device through the link
+// as a serial client would, exchange bytes, reopen, command it from standard
+// input, stop it with SIGTERM.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct RigProcess {
+    pid_t pid = -1;
+    int in = -1;   // its standard input
+    int out = -1;  // its standard output
+    std::string device;
+
+    bool start(const std::vector<std::string> &args)
+    {
+        int inPipe[2], outPipe[2];
+        if (pipe(inPipe) != 0 || pipe(outPipe) != 0)
+            return false;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, inPipe[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&fa, outPipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&fa, inPipe[1]);
+        posix_spawn_file_actions_addclose(&fa, outPipe[0]);
+        std::vector<char *> argv;
+        std::string exe = RIGSIM_EXE;
+        argv.push_back(exe.data());
+        std::vector<std::string> copy = args;
+        for (auto &a : copy)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&fa);
+        close(inPipe[0]);
+        close(outPipe[1]);
+        in = inPipe[1];
+        out = outPipe[0];
+        if (rc != 0)
+            return false;
+        // First line of its output: the device path.
+        char c;
+        pollfd pfd{out, POLLIN, 0};
+        while (poll(&pfd, 1, 5000) > 0 && read(out, &c, 1) == 1 && c != '\n')
+            device += c;
+        return !device.empty();
+    }
+
+    int stop()
+    {
+        if (pid <= 0)
+            return -1;
+        kill(pid, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 500; ++i) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return -1;
+    }
+
+    ~RigProcess()
+    {
+        stop();
+        if (in >= 0)
+            close(in);
+        if (out >= 0)
+            close(out);
+    }
+};
+
+int OpenSerial(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    termios tio;
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+}
+
+Bytes Exchange(int fd, unsigned char cmd, std::size_t want = 4, int timeoutMs = 2000)
+{
+    Bytes got;
+    if (write(fd, &cmd, 1) != 1)
+        return got;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.size() < want) {
+        int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                           deadline - std::chrono::steady_clock::now()).count());
+        pollfd pfd{fd, POLLIN, 0};
+        if (left <= 0 || poll(&pfd, 1, left) <= 0)
+            break;
+        unsigned char buf[16];
+        ssize_t n = read(fd, buf, std::min(sizeof buf, want - got.size()));
+        if (n <= 0)
+            break;
+        got.insert(got.end(), buf, buf + n);
+    }
+    return got;
+}
+
+bool IsSymlink(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+} // namespace
+
+TEST(RigsimProgram, ServesTheProtocolOnAPseudoTerminal)
+{
+    std::string link = "/tmp/rigsim-test-" + std::to_string(getpid());
+    // A stale link from an earlier run is replaced.
+    unlink(link.c_str());
+    ASSERT_EQ(symlink("/dev/pts/no-such-device", link.c_str()), 0);
+
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--angle", "90", "--step-ms", "0",
+                           "--init-ms", "0"}));
+    EXPECT_EQ(rig.device.rfind("/dev/pts/", 0), 0u) << rig.device;
+    char target[256] = {0};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(rig.device, target);
+
+    int fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x5A}));
+    EXPECT_EQ(Exchange(fd, 'A'), (Bytes{0x03, 0x84, 0x00, 0x5B}));
+    EXPECT_TRUE(Exchange(fd, 'I', 1, 200).empty());  // no reply to sound on
+    close(fd);
+
+    // The client goes away and comes back: the rig keeps serving.
+    fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'B'), (Bytes{0x03, 0x84, 0x00, 0x5A}));
+
+    // Commands on standard input: move the positioner, attenuate 10 dB.
+    const char cmds[] = "p 10\na 10\n";
+    ASSERT_EQ(write(rig.in, cmds, sizeof cmds - 1), ssize_t(sizeof cmds - 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x02, 0xBC, 0x00, 0x0A}));  // -15 dB at the receiver
+    EXPECT_EQ(Exchange(fd, 'C'), (Bytes{0x02, 0xBC, 0x00, 0x00}));
+    close(fd);
+
+    EXPECT_EQ(rig.stop(), 0);
+    EXPECT_FALSE(IsSymlink(link));
+}
+
+TEST(RigsimProgram, PacesRepliesAndInjectsFaults)
+{
+    std::string link = "/tmp/rigsim-test-f" + std::to_string(getpid());
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--step-ms", "40", "--fault",
+                           "short:2", "--fault-count", "1"}));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'A', 4, 300).size(), 2u);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Exchange(fd, 'A').size(), 4u);
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(ms, 40.0 + 5 * 1.04 - 0.5);
+    EXPECT_LT(ms, 200.0);
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+    EXPECT_FALSE(IsSymlink(link));
+}
+
+TEST(RigsimProgram, RejectsBadOptions)
+{
+    for (const char *bad : {"--antenna=horn", "--antenna", "--plane"}) {
+        std::string cmd = std::string(RIGSIM_EXE) + " " + bad + " --link none >/dev/null 2>&1";
+        int status = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad;
+    }
+    std::string cmd = std::string(RIGSIM_EXE) + " --antenna bowtie --link none >/dev/null 2>&1";
+    int status = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
