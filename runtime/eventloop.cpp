@@ -1,0 +1,159 @@
+// Start-up, the event loop, waiting and the wait cursor.
+#include <QApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QThread>
+
+#include <cmath>
+
+#include "internal.h"
+#include "test_state.h"
+
+namespace rt {
+
+using detail::TS;
+
+namespace {
+
+QEventLoop *gMainLoop = nullptr;
+int gQuitCode = 0;
+bool gQuitPending = false;
+int gWaitCursor = 0;
+
+struct UserEventWait {
+    bool waiting = false;
+    bool got = false;
+    int panel = 0, control = 0;
+} gWait;
+
+} // namespace
+
+namespace detail {
+
+void RecordUserEvent(int panelOrMenuBar, int controlOrItem)
+{
+    if (gWait.waiting && !gWait.got) {
+        gWait.got = true;
+        gWait.panel = panelOrMenuBar;
+        gWait.control = controlOrItem;
+    }
+}
+
+} // namespace detail
+
+int InitCVIRTE(void *, char *argv[], void *)
+{
+    if (QCoreApplication::instance())
+        return 1;
+    static int argc = 0;
+    static char *none[] = {const_cast<char *>("veloran"), nullptr};
+    char **args = argv && argv[0] ? argv : none;
+    while (args[argc])
+        ++argc;
+    new QApplication(argc, args);
+    return QCoreApplication::instance() ? 1 : 0;
+}
+
+int RunUserInterface(void)
+{
+    if (!QCoreApplication::instance())
+        return -1;
+    gQuitPending = false;
+    if (TS().enabled) {
+        // Tests drive the program from a script instead of a person.
+        if (auto script = std::move(TS().runScript)) {
+            TS().runScript = nullptr;
+            script();
+        }
+        return gQuitCode;
+    }
+    QEventLoop loop;
+    gMainLoop = &loop;
+    const int r = loop.exec();
+    gMainLoop = nullptr;
+    return r;
+}
+
+int QuitUserInterface(int returnCode)
+{
+    gQuitCode = returnCode;
+    gQuitPending = true;
+    TS().quitRequested = true;
+    if (gMainLoop)
+        gMainLoop->exit(returnCode);
+    return 0;
+}
+
+int ProcessSystemEvents(void)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return 0;
+}
+
+int ProcessDrawEvents(void)
+{
+    // Layout and painting only: no input, no timers, so no callback runs.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    return 0;
+}
+
+int Delay(double seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    double real = seconds;
+    if (TS().enabled) {
+        TS().delays.push_back(seconds);
+        real = seconds * TS().delayScale;
+    }
+    ProcessDrawEvents();
+    if (real > 0)
+        QThread::usleep((unsigned long)std::llround(real * 1e6));
+    return 0;
+}
+
+int GetUserEvent(int wait, int *panelOrMenuBar, int *controlOrMenuItem)
+{
+    gWait = {};
+    gWait.waiting = true;
+    if (TS().enabled) {
+        if (!TS().userEventActions.empty()) {
+            auto action = std::move(TS().userEventActions.front());
+            TS().userEventActions.pop_front();
+            action();
+        } else if (wait) {
+            detail::RecordTestFailure("GetUserEvent waited with no scripted user action");
+        }
+    } else if (wait) {
+        while (!gWait.got && !gQuitPending) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    } else {
+        ProcessSystemEvents();
+    }
+    gWait.waiting = false;
+    if (!gWait.got)
+        return 0;
+    if (panelOrMenuBar)
+        *panelOrMenuBar = gWait.panel;
+    if (controlOrMenuItem)
+        *controlOrMenuItem = gWait.control;
+    return gWait.control;
+}
+
+int SetWaitCursor(int on)
+{
+    if (on && !gWaitCursor)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (!on && gWaitCursor)
+        QGuiApplication::restoreOverrideCursor();
+    gWaitCursor = on ? 1 : 0;
+    return 0;
+}
+
+int GetWaitCursorState(void) { return gWaitCursor; }
+
+} // namespace rt

@@ -1,0 +1,293 @@
+#include "graph.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "rt.h"
+
+namespace rt {
+
+namespace {
+
+QColor toColor(int rgb) { return QColor::fromRgb(QRgb(rgb & 0xFFFFFF)); }
+bool isTransparent(int rgb) { return rgb & RT_TRANSPARENT; }
+
+double segmentDistance(QPointF p, QPointF a, QPointF b)
+{
+    const QPointF d = b - a;
+    const double len2 = QPointF::dotProduct(d, d);
+    double t = len2 > 0 ? QPointF::dotProduct(p - a, d) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF q = a + t * d - p;
+    return std::hypot(q.x(), q.y());
+}
+
+} // namespace
+
+Graph::Graph(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+QPointF Graph::toPixel(double x, double y) const
+{
+    const double w = width() - 1, h = height() - 1;
+    double sx = w / (xMax_ - xMin_), sy = h / (yMax_ - yMin_);
+    double ox = 0, oy = 0;
+    if (equalScale_) {
+        const double s = std::min(sx, sy);
+        ox = (w - s * (xMax_ - xMin_)) / 2;
+        oy = (h - s * (yMax_ - yMin_)) / 2;
+        sx = sy = s;
+    }
+    return {ox + (x - xMin_) * sx, oy + (yMax_ - y) * sy};
+}
+
+QPointF Graph::toGraph(QPointF px) const
+{
+    const QPointF o = toPixel(xMin_, yMax_);
+    const QPointF e = toPixel(xMax_, yMin_);
+    const double x = xMin_ + (px.x() - o.x()) / (e.x() - o.x()) * (xMax_ - xMin_);
+    const double y = yMax_ - (px.y() - o.y()) / (e.y() - o.y()) * (yMax_ - yMin_);
+    return {x, y};
+}
+
+int Graph::add(PlotItem item)
+{
+    item.handle = nextHandle_++;
+    items_.push_back(std::move(item));
+    // Appending draws just the new item onto the cached picture, so a trace
+    // that grows one segment at a time stays cheap however long it gets.
+    if (cacheValid_) {
+        QPainter p(&cache_);
+        p.setRenderHint(QPainter::Antialiasing);
+        drawItem(p, items_.back());
+    }
+    update();
+    return items_.back().handle;
+}
+
+bool Graph::remove(int handle)
+{
+    if (handle == -1) {
+        items_.clear();
+        cursorPlot_ = 0;
+        invalidate();
+        return true;
+    }
+    auto it = std::find_if(items_.begin(), items_.end(),
+                           [handle](const PlotItem &i) { return i.handle == handle; });
+    if (it == items_.end())
+        return false;
+    items_.erase(it);
+    if (cursorPlot_ == handle)
+        cursorPlot_ = 0;
+    invalidate();
+    return true;
+}
+
+bool Graph::setThickness(int handle, int thickness)
+{
+    for (auto &i : items_)
+        if (i.handle == handle) {
+            i.thickness = std::max(1, thickness);
+            invalidate();
+            return true;
+        }
+    return false;
+}
+
+bool Graph::setColor(int handle, int color)
+{
+    for (auto &i : items_)
+        if (i.handle == handle) {
+            i.color = color;
+            invalidate();
+            return true;
+        }
+    return false;
+}
+
+void Graph::invalidate()
+{
+    cacheValid_ = false;
+    update();
+}
+
+void Graph::resizeEvent(QResizeEvent *)
+{
+    invalidate();
+}
+
+void Graph::drawItem(QPainter &p, const PlotItem &it) const
+{
+    QPen pen(toColor(it.color));
+    pen.setWidthF(it.thickness);
+    if (it.lineStyle == RT_DASH)
+        pen.setStyle(Qt::DashLine);
+    else if (it.lineStyle == RT_DOT)
+        pen.setStyle(Qt::DotLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    switch (it.kind) {
+    case PlotKind::Line:
+        p.drawLine(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1]));
+        break;
+    case PlotKind::XY: {
+        const int n = int(it.xs.size());
+        if (it.plotStyle != RT_SCATTER && n > 1) {
+            QPolygonF poly;
+            poly.reserve(n);
+            for (int i = 0; i < n; ++i)
+                poly << toPixel(it.xs[i], it.ys[i]);
+            p.drawPolyline(poly);
+        }
+        if (it.plotStyle != RT_THIN_LINE || n == 1) {
+            p.setBrush(toColor(it.color));
+            const int step = std::max(1, it.pointFrequency);
+            for (int i = 0; i < n; i += step)
+                p.drawEllipse(toPixel(it.xs[i], it.ys[i]), 1.5, 1.5);
+        }
+        break;
+    }
+    case PlotKind::Oval: {
+        if (!isTransparent(it.fillColor))
+            p.setBrush(toColor(it.fillColor));
+        p.drawEllipse(QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized());
+        break;
+    }
+    case PlotKind::Text: {
+        // The point is the lower-left corner of the text.
+        QFont f = font();
+        f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1));
+        p.setFont(f);
+        const QFontMetricsF fm(f);
+        const QString s = QString::fromUtf8(it.text.c_str());
+        const QPointF at = toPixel(it.xs[0], it.ys[0]);
+        QRectF box(at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height());
+        if (!isTransparent(it.fillColor))
+            p.fillRect(box, toColor(it.fillColor));
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, s);
+        break;
+    }
+    }
+}
+
+void Graph::paintEvent(QPaintEvent *)
+{
+    if (!cacheValid_ || cache_.size() != size()) {
+        cache_ = QPixmap(size());
+        cache_.fill(background_);
+        QPainter p(&cache_);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (const auto &it : items_)
+            drawItem(p, it);
+        cacheValid_ = true;
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, cache_);
+    if (cursorCount_ > 0 && cursorPlaced_) {
+        const QPointF c = toPixel(cursorX_, cursorY_);
+        p.setPen(QPen(cursorColor_, 1));
+        p.drawLine(QPointF(c.x() - 6, c.y()), QPointF(c.x() + 6, c.y()));
+        p.drawLine(QPointF(c.x(), c.y() - 6), QPointF(c.x(), c.y() + 6));
+        p.drawRect(QRectF(c.x() - 3, c.y() - 3, 6, 6));
+    }
+}
+
+double Graph::pixelDistance(const PlotItem &it, QPointF px, int *index) const
+{
+    *index = 0;
+    switch (it.kind) {
+    case PlotKind::Line: {
+        const QPointF a = toPixel(it.xs[0], it.ys[0]), b = toPixel(it.xs[1], it.ys[1]);
+        *index = QLineF(px, a).length() <= QLineF(px, b).length() ? 0 : 1;
+        return segmentDistance(px, a, b);
+    }
+    case PlotKind::XY: {
+        double best = std::numeric_limits<double>::max();
+        double bestVertex = best;
+        const int n = int(it.xs.size());
+        QPointF prev;
+        for (int i = 0; i < n; ++i) {
+            const QPointF q = toPixel(it.xs[i], it.ys[i]);
+            const double dv = QLineF(px, q).length();
+            if (dv < bestVertex) {
+                bestVertex = dv;
+                *index = i;
+            }
+            best = std::min(best, i > 0 && it.plotStyle != RT_SCATTER ? segmentDistance(px, prev, q) : dv);
+            prev = q;
+        }
+        return best;
+    }
+    case PlotKind::Oval: {
+        const QRectF r = QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized();
+        const QPointF c = r.center();
+        const double rx = std::max(r.width() / 2, 0.5), ry = std::max(r.height() / 2, 0.5);
+        const double dx = (px.x() - c.x()) / rx, dy = (px.y() - c.y()) / ry;
+        const double k = std::hypot(dx, dy);
+        if (!isTransparent(it.fillColor) && k <= 1)
+            return 0;
+        return std::abs(k - 1) * std::min(rx, ry);
+    }
+    case PlotKind::Text: {
+        const QPointF at = toPixel(it.xs[0], it.ys[0]);
+        const QRectF box(at.x(), at.y() - 12, 8.0 * it.text.size(), 12);
+        const double dx = std::max({box.left() - px.x(), 0.0, px.x() - box.right()});
+        const double dy = std::max({box.top() - px.y(), 0.0, px.y() - box.bottom()});
+        return std::hypot(dx, dy);
+    }
+    }
+    return std::numeric_limits<double>::max();
+}
+
+void Graph::snapCursor(double x, double y)
+{
+    const QPointF px = toPixel(x, y);
+    double best = std::numeric_limits<double>::max();
+    cursorPlot_ = 0;
+    cursorIndex_ = 0;
+    cursorX_ = x;
+    cursorY_ = y;
+    // The topmost (latest) item wins a tie, as it is the one drawn on top.
+    for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+        int index = 0;
+        const double d = pixelDistance(*it, px, &index);
+        if (d < best) {
+            best = d;
+            cursorPlot_ = it->handle;
+            cursorIndex_ = index;
+            const size_t k = it->kind == PlotKind::Oval || it->kind == PlotKind::Text ? 0 : size_t(index);
+            cursorX_ = it->xs[k];
+            cursorY_ = it->ys[k];
+        }
+    }
+    cursorPlaced_ = true;
+    update();
+}
+
+void Graph::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(e);
+    const QPointF g = toGraph(e->position());
+    if (cursorCount_ > 0)
+        snapCursor(g.x(), g.y());
+    if (onEvent)
+        onEvent(RT_EVENT_LEFT_CLICK);
+}
+
+void Graph::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && commitOnClick_ && onEvent)
+        onEvent(RT_EVENT_COMMIT);
+}
+
+} // namespace rt

@@ -1,0 +1,79 @@
+// The graph control: paints plot items in graph units over fixed axis ranges,
+// with an optional graph cursor that snaps to the nearest plotted item.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+#include "plot_item.h"
+
+namespace rt {
+
+class Graph : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(double xMin MEMBER xMin_)
+    Q_PROPERTY(double xMax MEMBER xMax_)
+    Q_PROPERTY(double yMin MEMBER yMin_)
+    Q_PROPERTY(double yMax MEMBER yMax_)
+    Q_PROPERTY(bool equalScale MEMBER equalScale_)
+    Q_PROPERTY(QColor plotBackground MEMBER background_)
+    Q_PROPERTY(int cursorCount MEMBER cursorCount_)
+    Q_PROPERTY(QColor cursorColor MEMBER cursorColor_)
+    Q_PROPERTY(bool commitOnClick MEMBER commitOnClick_)
+
+public:
+    explicit Graph(QWidget *parent = nullptr);
+
+    int add(PlotItem item);
+    bool remove(int handle); // -1 removes everything
+    bool setThickness(int handle, int thickness);
+    bool setColor(int handle, int color);
+    const std::vector<PlotItem> &items() const { return items_; }
+
+    // Graph cursor 1: the plot and point it sits on (plot 0 when on nothing).
+    int cursorPlot() const { return cursorPlot_; }
+    int cursorIndex() const { return cursorIndex_; }
+    double cursorX() const { return cursorX_; }
+    double cursorY() const { return cursorY_; }
+    // Moves the cursor to the plotted point nearest to (x, y) in graph units.
+    void snapCursor(double x, double y);
+
+    QPointF toPixel(double x, double y) const;
+    QPointF toGraph(QPointF pixel) const;
+
+    // Called on a left click (after the cursor moved) and, when the graph
+    // commits on clicks, on the release.
+    std::function<void(int event)> onEvent;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseReleaseEvent(QMouseEvent *) override;
+
+private:
+    void drawItem(QPainter &p, const PlotItem &it) const;
+    double pixelDistance(const PlotItem &it, QPointF px, int *index) const;
+    void invalidate();
+
+    double xMin_ = -10, xMax_ = 10, yMin_ = -10, yMax_ = 10;
+    bool equalScale_ = false;
+    QColor background_ = Qt::black;
+    int cursorCount_ = 0;
+    QColor cursorColor_ = Qt::yellow;
+    bool commitOnClick_ = false;
+
+    std::vector<PlotItem> items_;
+    int nextHandle_ = 1;
+    QPixmap cache_;
+    bool cacheValid_ = false;
+    int cursorPlot_ = 0, cursorIndex_ = 0;
+    double cursorX_ = 0, cursorY_ = 0;
+    bool cursorPlaced_ = false;
+};
+
+} // namespace rt

@@ -1,0 +1,96 @@
+// Shared state of the run-time's modules. Not for the programs.
+#pragma once
+
+#include <QAction>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "rt.h"
+
+namespace rt {
+
+class Graph;
+
+// The timer control: invisible, ticks its callback while enabled.
+class TimerCtrl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(double interval READ interval WRITE setInterval)
+    Q_PROPERTY(bool timerEnabled READ timerEnabled WRITE setTimerEnabled)
+public:
+    explicit TimerCtrl(QWidget *parent = nullptr);
+    double interval() const { return interval_; }
+    void setInterval(double seconds);
+    bool timerEnabled() const { return enabled_; }
+    void setTimerEnabled(bool on);
+    void syncTimer(); // starts or stops the real timer from the state above
+    std::function<void()> onTick;
+
+private:
+    QTimer timer_;
+    double interval_ = 1.0;
+    bool enabled_ = true;
+};
+
+namespace detail {
+
+struct Ctrl {
+    int id = 0;
+    QString name;
+    QPointer<QWidget> widget;
+    CtrlCallbackPtr callback = nullptr;
+    double exact = 0;   // full-precision value behind a rounded numeric display
+    bool hasExact = false;
+};
+
+struct MenuItem {
+    int id = 0;
+    QString name;
+    QPointer<QAction> action;
+    QPointer<QWidget> menu; // for a whole menu
+    MenuCallbackPtr callback = nullptr;
+};
+
+struct Panel {
+    int handle = 0;
+    int resourceId = 0;
+    int parent = 0;
+    QString name;
+    QPointer<QWidget> widget;
+    PanelCallbackPtr callback = nullptr;
+    std::map<int, Ctrl> ctrls;
+    int menuBar = 0;
+    std::map<int, MenuItem> items;
+    int closeCtrl = 0;
+};
+
+Panel *FindPanel(int handle);
+Ctrl *FindCtrl(int panel, int control);
+Panel *FindMenuBarPanel(int menuBar);
+MenuItem *FindMenuItem(int menuBar, int item);
+std::vector<int> PanelHandles();
+
+int DispatchCtrl(int panel, int control, int event, int data1 = 0, int data2 = 0);
+void DispatchMenu(int menuBar, int item);
+int DispatchPanel(int panel, int event, int data1 = 0, int data2 = 0);
+
+// Set while a blocking pop-up or wait runs: timer ticks are held back so that
+// no callback starts in the middle of another one's dialogue.
+extern int gModalDepth;
+struct ModalScope {
+    ModalScope() { ++gModalDepth; }
+    ~ModalScope() { --gModalDepth; }
+};
+
+bool TestMode();
+void RecordTestFailure(const std::string &what);
+void RecordUserEvent(int panelOrMenuBar, int controlOrItem);
+
+} // namespace detail
+} // namespace rt

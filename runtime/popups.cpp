@@ -1,0 +1,137 @@
+// Modal pop-ups. In test mode each one takes its answer from the script.
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstring>
+
+#include "internal.h"
+#include "test_state.h"
+
+namespace rt {
+
+using detail::TS;
+
+namespace {
+
+// Records the pop-up and gives its scripted answer, or records a failure.
+bool ScriptedAnswer(const char *kind, const char *title, const char *text, detail::Answer *out)
+{
+    TS().popups.push_back({kind, title ? title : "", text ? text : ""});
+    if (!TS().popupActions.empty()) {
+        auto action = std::move(TS().popupActions.front());
+        TS().popupActions.pop_front();
+        action();
+    }
+    if (TS().answers.empty() || TS().answers.front().kind != kind) {
+        detail::RecordTestFailure(std::string("unexpected ") + kind + " pop-up \"" + (title ? title : "")
+                                  + "\": " + (text ? text : ""));
+        return false;
+    }
+    *out = TS().answers.front();
+    TS().answers.pop_front();
+    return true;
+}
+
+QWidget *ActiveParent() { return QApplication::activeWindow(); }
+
+} // namespace
+
+int MessagePopup(const char *title, const char *message)
+{
+    if (TS().enabled) {
+        detail::Answer a;
+        ScriptedAnswer("message", title, message, &a);
+        return 0;
+    }
+    detail::ModalScope modal;
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(title), QString::fromUtf8(message),
+                    QMessageBox::Ok, ActiveParent());
+    box.exec();
+    return 0;
+}
+
+int ConfirmPopup(const char *title, const char *message)
+{
+    if (TS().enabled) {
+        detail::Answer a;
+        return ScriptedAnswer("confirm", title, message, &a) ? (a.value ? 1 : 0) : 0;
+    }
+    detail::ModalScope modal;
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(title), QString::fromUtf8(message),
+                    QMessageBox::Yes | QMessageBox::No, ActiveParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? 1 : 0;
+}
+
+int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
+                    const char *fileTypeList, const char *title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char *path, std::size_t pathSize)
+{
+    (void)restrictDirectory;
+    (void)allowCancel;
+    if (!path || pathSize == 0)
+        return RT_NO_FILE_SELECTED;
+    path[0] = '\0';
+    QString chosen;
+    int result = RT_NO_FILE_SELECTED;
+    const QString spec = QString::fromUtf8(defaultFileSpec ? defaultFileSpec : "*.*");
+    if (TS().enabled) {
+        detail::Answer a;
+        if (!ScriptedAnswer("file", title, "", &a) || a.path.empty())
+            return RT_NO_FILE_SELECTED;
+        chosen = QString::fromStdString(a.path);
+        result = a.value >= 0 ? a.value
+                              : (QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED);
+        if (result == RT_NO_FILE_SELECTED)
+            return result;
+    } else {
+        detail::ModalScope modal;
+        QString dir = QString::fromUtf8(defaultDirectory ? defaultDirectory : "");
+        if (dir.isEmpty())
+            dir = QDir::currentPath();
+        QStringList filters;
+        const QString types = QString::fromUtf8(fileTypeList ? fileTypeList : "");
+        for (const QString &t : types.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            filters << QStringLiteral("%1 (%1)").arg(t.trimmed());
+        if (!filters.contains(QStringLiteral("%1 (%1)").arg(spec)) && spec != QLatin1String("*.*"))
+            filters.prepend(QStringLiteral("%1 (%1)").arg(spec));
+        filters << QStringLiteral("All files (*)");
+        QFileDialog dlg(ActiveParent(), QString::fromUtf8(title), dir);
+        dlg.setNameFilters(filters);
+        dlg.setOption(QFileDialog::DontUseNativeDialog);
+        if (!allowMakeDirectory)
+            dlg.setOption(QFileDialog::ReadOnly);
+        const bool saving = buttonLabel == RT_SAVE_BUTTON;
+        dlg.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (saving) {
+            dlg.setOption(QFileDialog::DontConfirmOverwrite);
+            const QString ext = QFileInfo(spec).suffix();
+            if (!ext.isEmpty() && ext != QLatin1String("*"))
+                dlg.setDefaultSuffix(ext);
+        }
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return RT_NO_FILE_SELECTED;
+        chosen = dlg.selectedFiles().first();
+        result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
+    }
+    if (restrictExtension) {
+        // The chosen name keeps the extension of the default file spec.
+        const QString ext = QFileInfo(spec).suffix();
+        if (!ext.isEmpty() && ext != QLatin1String("*") && QFileInfo(chosen).suffix() != ext)
+            chosen += QLatin1Char('.') + ext;
+    }
+    const QByteArray bytes = QFile::encodeName(chosen);
+    if (std::size_t(bytes.size()) >= pathSize)
+        return RT_NO_FILE_SELECTED; // a path that does not fit is never cut short
+    std::memcpy(path, bytes.constData(), bytes.size());
+    path[bytes.size()] = '\0';
+    return result;
+}
+
+} // namespace rt

@@ -1,0 +1,233 @@
+// The run-time services both programs call: panels, controls, menus, graphs,
+// pop-ups, the event loop, files and formatting, serial ports, printing.
+// A procedural surface over Qt; handles are plain ints.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "com_backend.h"
+
+// The services live in namespace rt and are used unqualified by the programs.
+namespace rt {
+
+// ---- Events delivered to callbacks -------------------------------------
+enum {
+    RT_EVENT_NONE = 0,
+    RT_EVENT_COMMIT = 1,
+    RT_EVENT_LEFT_CLICK = 3,
+    RT_EVENT_GOT_FOCUS = 20,
+    RT_EVENT_LOST_FOCUS = 21,
+    RT_EVENT_CLOSE = 11,
+    RT_EVENT_PANEL_SIZE = 23,
+    RT_EVENT_TIMER_TICK = 30,
+};
+
+// ---- Attributes ---------------------------------------------------------
+enum {
+    RT_ATTR_DIMMED = 1,
+    RT_ATTR_VISIBLE,
+    RT_ATTR_ENABLED,          // timer control running
+    RT_ATTR_INTERVAL,         // timer control, seconds (double)
+    RT_ATTR_CTRL_INDEX,       // ring: index of the selected item
+    RT_ATTR_TEXT_COLOR,
+    RT_ATTR_TEXT_BGCOLOR,
+    RT_ATTR_LEFT,
+    RT_ATTR_TOP,
+    RT_ATTR_WIDTH,
+    RT_ATTR_HEIGHT,
+    RT_ATTR_LABEL_TEXT,
+    RT_ATTR_TITLE,            // panel title
+    RT_ATTR_CLOSE_ITEM_VISIBLE,
+    RT_ATTR_SIZABLE,
+    RT_ATTR_MOVABLE,
+    RT_ATTR_CAN_MINIMIZE,
+    RT_ATTR_CAN_MAXIMIZE,
+    RT_ATTR_MAX_ENTRY_LENGTH, // string / text box: most characters it holds
+    RT_ATTR_NO_EDIT_TEXT,     // read-only entry
+    RT_ATTR_CHECKED,          // menu item check mark
+    RT_ATTR_ITEM_NAME,        // menu item text
+    RT_ATTR_PLOT_THICKNESS,   // plot line weight
+    RT_ATTR_PLOT_COLOR,
+};
+
+// ---- Colours (0xRRGGBB) ---------------------------------------------------
+enum : int {
+    RT_BLACK = 0x000000,
+    RT_WHITE = 0xFFFFFF,
+    RT_RED = 0xFF0000,
+    RT_GREEN = 0x00FF00,
+    RT_BLUE = 0x0000FF,
+    RT_CYAN = 0x00FFFF,
+    RT_YELLOW = 0xFFFF00,
+    RT_GRAY = 0xA0A0A0,
+    RT_TRANSPARENT = 0x1000000,
+};
+int MakeColor(int red, int green, int blue);
+
+// ---- Data types and plot styles for PlotXY ------------------------------
+enum { RT_INTEGER = 1, RT_DOUBLE = 4 };
+enum { RT_THIN_LINE = 0, RT_CONNECTED_POINTS = 1, RT_SCATTER = 2 };
+enum { RT_SOLID = 0, RT_DASH = 1, RT_DOT = 2 };
+enum { RT_SIMPLE_DOT = 0, RT_SOLID_CIRCLE = 24 };
+enum { RT_DELAYED_DRAW = 0, RT_IMMEDIATE_DRAW = 1 };
+
+// ---- Callback shapes ----------------------------------------------------
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void *callbackData,
+                               int eventData1, int eventData2);
+typedef void (*MenuCallbackPtr)(int menuBar, int menuItem, void *callbackData, int panel);
+typedef int (*PanelCallbackPtr)(int panel, int event, void *callbackData, int eventData1,
+                                int eventData2);
+
+// Each program registers its callbacks by name before loading panels; the
+// names in the resource files are bound to them when a panel is loaded.
+void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn);
+void RegisterMenuCallback(const char *name, MenuCallbackPtr fn);
+void RegisterPanelCallback(const char *name, PanelCallbackPtr fn);
+#define RT_CTRL_CALLBACK(fn) RegisterCtrlCallback(#fn, fn)
+#define RT_MENU_CALLBACK(fn) RegisterMenuCallback(#fn, fn)
+#define RT_PANEL_CALLBACK(fn) RegisterPanelCallback(#fn, fn)
+
+// ---- Start and event loop -----------------------------------------------
+// Initialises the run-time (creates the application object). 0 on failure.
+int InitCVIRTE(void *hInstance, char *argv[], void *reserved);
+int RunUserInterface(void);
+int QuitUserInterface(int returnCode);
+int ProcessSystemEvents(void);
+int ProcessDrawEvents(void);
+int Delay(double seconds);
+// Waits (wait != 0) for the next commit or menu event; returns the control or
+// menu item id and fills in the panel (or menu bar). Callbacks still run.
+int GetUserEvent(int wait, int *panelOrMenuBar, int *controlOrMenuItem);
+int SetWaitCursor(int on);
+int GetWaitCursorState(void);
+
+// ---- Panels ---------------------------------------------------------------
+// Loads panel `resourceId` from the resource file `fileName` (looked up beside
+// the executable, then as given). Returns a handle > 0, or a negative error:
+// -1 file missing or unreadable, -2 no such panel, -3 a callback name unknown.
+int LoadPanel(int parentPanel, const char *fileName, int resourceId);
+int DisplayPanel(int panel);
+int HidePanel(int panel);
+int DiscardPanel(int panel);
+int SetPanelAttribute(int panel, int attribute, int value);
+int SetPanelAttribute(int panel, int attribute, const char *value);
+int GetPanelAttribute(int panel, int attribute, int *value);
+int GetPanelMenuBar(int panel);
+int SetActiveCtrl(int panel, int control);
+int GetActiveCtrl(int panel);
+int GetActivePanel(void);
+
+// ---- Controls ---------------------------------------------------------------
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, unsigned int value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char *value);
+int GetCtrlVal(int panel, int control, int *value);
+int GetCtrlVal(int panel, int control, unsigned int *value);
+int GetCtrlVal(int panel, int control, unsigned short *value);
+int GetCtrlVal(int panel, int control, short *value);
+int GetCtrlVal(int panel, int control, double *value);
+// Text of a string control or text box, cut to fit `size` bytes with its NUL.
+int GetCtrlValText(int panel, int control, char *buffer, std::size_t size);
+template <std::size_t N> int GetCtrlVal(int panel, int control, char (&buffer)[N])
+{
+    return GetCtrlValText(panel, control, buffer, N);
+}
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, double value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char *value);
+int GetCtrlAttribute(int panel, int control, int attribute, int *value);
+int GetCtrlAttribute(int panel, int control, int attribute, double *value);
+// Text boxes: lines are joined by LF; SetCtrlVal on a text box appends.
+int InsertTextBoxLine(int panel, int control, int lineIndex, const char *text);
+int GetNumTextBoxLines(int panel, int control, int *count);
+int ResetTextBox(int panel, int control, const char *text);
+int DisplayImageFile(int panel, int control, const char *fileName);
+
+// ---- Menus ------------------------------------------------------------------
+int SetMenuBarAttribute(int menuBar, int item, int attribute, int value);
+int SetMenuBarAttribute(int menuBar, int item, int attribute, const char *value);
+int GetMenuBarAttribute(int menuBar, int item, int attribute, int *value);
+int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, std::size_t size);
+
+// ---- Graphs -----------------------------------------------------------------
+int PlotLine(int panel, int control, double x1, double y1, double x2, double y2, int color);
+int PlotXY(int panel, int control, const void *x, const void *y, int count, int xType, int yType,
+           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
+int PlotOval(int panel, int control, double x1, double y1, double x2, double y2, int color,
+             int fillColor);
+int PlotText(int panel, int control, double x, double y, const char *text, const char *font,
+             int textColor, int backgroundColor);
+int SetPlotAttribute(int panel, int control, int plot, int attribute, int value);
+// plot -1 deletes every plot item of the graph.
+int DeleteGraphPlot(int panel, int control, int plot, int refresh);
+int GetGraphCursorIndex(int panel, int control, int cursor, int *plot, int *index);
+int GetGraphCursor(int panel, int control, int cursor, double *x, double *y);
+int RefreshGraph(int panel, int control);
+
+// ---- Pop-ups ------------------------------------------------------------------
+int MessagePopup(const char *title, const char *message);
+int ConfirmPopup(const char *title, const char *message); // 1 yes, 0 no
+enum { RT_OK_BUTTON = 1, RT_SAVE_BUTTON = 2, RT_SELECT_BUTTON = 3, RT_LOAD_BUTTON = 4 };
+enum { RT_NO_FILE_SELECTED = 0, RT_EXISTING_FILE_SELECTED = 1, RT_NEW_FILE_SELECTED = 2 };
+// `path` receives the chosen path (at most `pathSize` bytes with its NUL).
+int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
+                    const char *fileTypeList, const char *title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char *path, std::size_t pathSize = 512);
+
+// ---- Files and formatting --------------------------------------------------
+enum { RT_READ = 0, RT_WRITE = 1, RT_READ_WRITE = 2 };
+enum { RT_APPEND = 1, RT_TRUNCATE = 2, RT_OPEN_ONLY = 3 };
+enum { RT_BINARY = 0, RT_ASCII = 1 };
+int OpenFile(const char *fileName, int action, int mode, int type); // handle >= 0, or -1
+// Reads one line without its LF; keeps at most maxChars characters and drops
+// the rest of a longer line. Returns the characters kept, -2 at end of file,
+// -1 on error.
+int ReadLine(int file, char *buffer, int maxChars);
+int WriteFile(int file, const char *data, std::size_t count);
+int CloseFile(int file);
+int DeleteFile(const char *fileName);
+// 1 when the file exists (its size in *size), 0 when not, negative on error.
+int GetFileInfo(const char *fileName, long *size);
+int GetDir(char *buffer, std::size_t size);
+// Locale-independent formatting: "%d"/"%i" integers, "%f" six decimals,
+// "%s" text; every other character is copied. "%s<" in front of the format
+// (the target-first form) is accepted and skipped.
+int Fmt(char *target, std::size_t size, const char *format, ...);
+int FmtFile(int file, const char *format, ...);
+// Locale-independent scanning of `source`: "%s>" in front (source first) is
+// accepted and skipped; "%d"/"%i" take int*, "%f" double*; white space
+// before a number is skipped. Returns the count of items converted.
+int Scan(const char *source, const char *format, ...);
+// "MM-DD-YYYY" and "HH:MM:SS" of the present local date and time.
+const char *DateStr(void);
+const char *TimeStr(void);
+
+// ---- Serial ports -------------------------------------------------------------
+int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, int dataBits,
+                  int stopBits, int inputQueueSize, int outputQueueSize);
+int CloseCom(int port);
+int ComWrt(int port, const char *buffer, int count);
+int ComRd(int port, char *buffer, int count);
+int FlushInQ(int port);
+int SetComTime(int port, double seconds);
+int ReturnRS232Err(void);
+int DisableBreakOnLibraryErrors(void);
+int EnableBreakOnLibraryErrors(void);
+// The device that port n opens on this machine.
+std::string ComDeviceName(int port);
+
+// ---- Other services -----------------------------------------------------------
+int LaunchExecutable(const char *fileName); // 0 on success
+int SystemHelp(const char *helpFile, int command, int contextId, const char *extra);
+// Prints a panel or one control: an empty file name prints on a printer
+// (after the print dialogue when interactive), a file name writes a PDF.
+int PrintPanel(int panel, const char *fileName, int scaling, int area, int interactive);
+int PrintCtrl(int panel, int control, const char *fileName, int scaling, int interactive);
+int SetPrintAttributeEx(int attribute, int value);
+
+} // namespace rt
+
+using namespace rt;

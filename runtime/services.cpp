@@ -1,0 +1,127 @@
+// Starting programs, opening help, printing.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QUrl>
+#include <QWidget>
+
+#include <map>
+
+#include "internal.h"
+#include "test_state.h"
+
+namespace rt {
+
+using detail::TS;
+
+namespace {
+
+std::map<int, int> gPrintAttributes;
+
+// Draws the widget's picture onto the page, scaled to fit (scaling != 0) or
+// at its own size, centred at the top.
+bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interactive)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(w->width() > w->height() ? QPageLayout::Landscape
+                                                        : QPageLayout::Portrait);
+    QString pdf = fileName;
+    if (pdf.isEmpty() && TS().enabled)
+        pdf = QString::fromStdString(TS().printerFile);
+    if (pdf.isEmpty() && !interactive && QPrinterInfo::availablePrinters().isEmpty()) {
+        // No printer on this machine: keep the print as a PDF in the current folder.
+        pdf = QDir::current().filePath(
+            QStringLiteral("print-%1.pdf").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    }
+    if (!pdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    } else if (interactive) {
+        QPrintDialog dlg(&printer, w->window());
+        detail::ModalScope modal;
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+    }
+    const QPixmap picture = w->grab();
+    QPainter p;
+    if (!p.begin(&printer))
+        return false;
+    const QRect page = p.viewport();
+    QSize target = picture.size();
+    if (scaling || target.width() > page.width() || target.height() > page.height())
+        target.scale(page.size(), Qt::KeepAspectRatio);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRect(QPoint((page.width() - target.width()) / 2, 0), target), picture);
+    return p.end();
+}
+
+} // namespace
+
+int LaunchExecutable(const char *fileName)
+{
+    if (!fileName)
+        return -1;
+    const QString path = QFileInfo(QString::fromLocal8Bit(fileName)).absoluteFilePath();
+    if (TS().enabled) {
+        TS().launches.push_back(fileName);
+        return QFileInfo(path).isExecutable() ? 0 : -1;
+    }
+    if (!QFileInfo(path).isExecutable())
+        return -1;
+    return QProcess::startDetached(path, {}, QDir::currentPath()) ? 0 : -1;
+}
+
+int SystemHelp(const char *helpFile, int command, int contextId, const char *)
+{
+    if (!helpFile)
+        return -1;
+    if (TS().enabled) {
+        TS().helpCalls.push_back(std::string(helpFile) + " " + std::to_string(command) + " "
+                                 + std::to_string(contextId));
+        return 0;
+    }
+    QString path = QString::fromLocal8Bit(helpFile);
+    if (!QFileInfo::exists(path))
+        path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
+    if (!QFileInfo::exists(path))
+        return -1;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())) ? 0 : -1;
+}
+
+int PrintPanel(int panel, const char *fileName, int scaling, int area, int interactive)
+{
+    (void)area;
+    auto *p = detail::FindPanel(panel);
+    if (!p || !p->widget)
+        return -1;
+    if (TS().enabled)
+        TS().printJobs.push_back({panel, 0, fileName ? fileName : "", interactive});
+    return PrintWidget(p->widget, QString::fromLocal8Bit(fileName ? fileName : ""), scaling,
+                       TS().enabled ? 0 : interactive) ? 0 : -1;
+}
+
+int PrintCtrl(int panel, int control, const char *fileName, int scaling, int interactive)
+{
+    auto *c = detail::FindCtrl(panel, control);
+    if (!c)
+        return -1;
+    if (TS().enabled)
+        TS().printJobs.push_back({panel, control, fileName ? fileName : "", interactive});
+    return PrintWidget(c->widget, QString::fromLocal8Bit(fileName ? fileName : ""), scaling,
+                       TS().enabled ? 0 : interactive) ? 0 : -1;
+}
+
+int SetPrintAttributeEx(int attribute, int value)
+{
+    gPrintAttributes[attribute] = value;
+    return 0;
+}
+
+} // namespace rt

@@ -1,0 +1,97 @@
+// Test seams: everything a person does, a test does through the same paths,
+// headless and fast. Only tests include this.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plot_item.h"
+
+class QWidget;
+
+namespace rt::test {
+
+// Test mode: pop-ups answered from a script, timers ticked by the test,
+// Delay recorded instead of slept, programs recorded instead of started.
+void Enable();
+
+// ---- Pop-ups ----
+struct Popup {
+    std::string kind; // "message", "confirm", "file"
+    std::string title;
+    std::string text;
+};
+void AnswerConfirm(int answer);                 // the next ConfirmPopup returns it
+void AcknowledgeMessage();                      // the next MessagePopup is expected
+// The next FileSelectPopup chooses `path` (result as FileSelectPopup returns
+// it; by default existing file when the path exists, else new file).
+void ChooseFile(const std::string &path, int result = -1);
+void CancelFile();                              // the next FileSelectPopup is cancelled
+// Runs `action` when the next pop-up of that kind shows, before it returns
+// (for example to check state while a question is up).
+void OnNextPopup(std::function<void()> action);
+const std::vector<Popup> &Popups();
+void ClearPopups();
+// Unexpected pop-ups and waits. With a hook set, each one goes to the hook
+// at once (the test main makes it a test failure); without, they are kept.
+std::vector<std::string> TakeFailures();
+void SetFailureHook(std::function<void(const std::string &)> hook);
+int PendingAnswers();
+
+// ---- Events ----
+// Dispatches an event to a control's callback exactly as the widget would.
+int FireCtrlEvent(int panel, int control, int event, int data1 = 0, int data2 = 0);
+// Clicks a button, or commits a value on a numeric, ring, string or toggle
+// control through its widget's own signals.
+void PressButton(int panel, int control);
+void CommitValue(int panel, int control, double value);
+void CommitText(int panel, int control, const std::string &text);
+void ChooseMenuItem(int menuBar, int item);   // triggers the menu item itself
+void FocusCtrl(int panel, int control);       // gives a control the keyboard focus
+void ActivatePanel(int panel);                // the panel's window gets the focus
+void ResizePanel(int panel, int width, int height);
+void ClosePanelWindow(int panel);             // the window manager's close button
+// One tick of a timer control, delivered only while the timer is enabled.
+bool TickTimer(int panel, int control);
+// A left click on a graph at graph coordinates (the cursor snaps, the
+// callback gets the click, and a commit when the graph commits on clicks).
+void ClickGraph(int panel, int control, double x, double y);
+// Actions run by GetUserEvent while it waits, one per wait; and by
+// RunUserInterface, which returns when its script is done.
+void OnUserEventWait(std::function<void()> action);
+void SetRunScript(std::function<void()> script);
+bool QuitRequested();
+
+// ---- Reading back ----
+std::vector<PlotItem> GraphItems(int panel, int control);
+int PlotCount(int panel, int control);
+QWidget *PanelWidget(int panel);
+QWidget *CtrlWidget(int panel, int control);
+std::vector<int> LivePanels();
+bool IsDisplayed(int panel);
+std::string MenuItemText(int menuBar, int item);
+
+// ---- Time ----
+const std::vector<double> &Delays();          // every Delay asked for, in seconds
+void SetDelayScale(double scale);             // 0 by default: no real sleeping
+
+// ---- Serial ----
+// Bytes the program wrote to and read from port n since the last clear.
+std::string ComWritten(int port);
+std::string ComRead(int port);
+void ClearComLog();
+
+// ---- Other services ----
+const std::vector<std::string> &Launches();   // LaunchExecutable calls
+const std::vector<std::string> &HelpCalls();  // SystemHelp calls
+struct PrintJob {
+    int panel = 0, control = 0;
+    std::string fileName;
+    int interactive = 0;
+};
+const std::vector<PrintJob> &PrintJobs();
+// Where printing to the printer goes in test mode: a PDF file of this name.
+void SetPrinterFile(const std::string &pdfPath);
+
+} // namespace rt::test

@@ -1,0 +1,106 @@
+// Plot items on the graph control: what is drawn, deleted and clicked.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include "rt.h"
+#include "rtdemo_uir.h"
+#include "testing.h"
+
+namespace {
+
+int gClicks = 0;
+int GraphCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_LEFT_CLICK)
+        ++gClicks;
+    return 0;
+}
+int Nop(int, int, int, void *, int, int) { return 0; }
+int NopPanel(int, int, void *, int, int) { return 0; }
+void NopMenu(int, int, void *, int) {}
+
+int LoadGraphPanel()
+{
+    RegisterCtrlCallback("GraphCallback", GraphCallback);
+    for (const char *n : {"ButtonCallback", "ValueCallback", "TimerCallback", "FocusCallback", "CloseCallback"})
+        RegisterCtrlCallback(n, Nop);
+    RegisterPanelCallback("PanelCallback", NopPanel);
+    RegisterMenuCallback("AskCallback", NopMenu);
+    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
+    EXPECT_GT(p, 0);
+    return p;
+}
+
+TEST(Graph, HoldsAndDeletesPlotItems)
+{
+    const int p = LoadGraphPanel();
+    const double xs[3] = {0, 1, 2}, ys[3] = {5, 6, 7};
+    const int ints[3] = {-1, 0, 1};
+    const int line = PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30, 0, RT_RED);
+    const int xy = PlotXY(p, DEMOPNL_GRAPH, ints, ys, 3, RT_INTEGER, RT_DOUBLE, RT_THIN_LINE,
+                          RT_SIMPLE_DOT, RT_SOLID, 1, RT_BLUE);
+    const int oval = PlotOval(p, DEMOPNL_GRAPH, -5, -5, 5, 5, RT_GRAY, RT_TRANSPARENT);
+    const int text = PlotText(p, DEMOPNL_GRAPH, -2.4, 3.4, " -25", "NIAppMetaFont", RT_GRAY, 0x008080);
+    EXPECT_GT(line, 0);
+    EXPECT_NE(line, xy);
+    auto items = rt::test::GraphItems(p, DEMOPNL_GRAPH);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[1].kind, rt::PlotKind::XY);
+    EXPECT_EQ(items[1].xs, (std::vector<double>{-1, 0, 1}));
+    EXPECT_EQ(items[1].color, RT_BLUE);
+    EXPECT_EQ(items[3].text, " -25");
+    EXPECT_EQ(items[3].fillColor, 0x008080);
+    SetPlotAttribute(p, DEMOPNL_GRAPH, line, RT_ATTR_PLOT_THICKNESS, 1);
+    EXPECT_EQ(DeleteGraphPlot(p, DEMOPNL_GRAPH, xy, RT_IMMEDIATE_DRAW), 0);
+    EXPECT_EQ(DeleteGraphPlot(p, DEMOPNL_GRAPH, xy, RT_IMMEDIATE_DRAW), -1) << "already gone";
+    EXPECT_EQ(rt::test::PlotCount(p, DEMOPNL_GRAPH), 3);
+    DeleteGraphPlot(p, DEMOPNL_GRAPH, -1, RT_IMMEDIATE_DRAW);
+    EXPECT_EQ(rt::test::PlotCount(p, DEMOPNL_GRAPH), 0);
+    (void)xs, (void)oval, (void)text;
+}
+
+TEST(Graph, LeftClickSnapsCursorToTheNearestPlottedItem)
+{
+    const int p = LoadGraphPanel();
+    DisplayPanel(p);
+    PlotOval(p, DEMOPNL_GRAPH, -30, -30, 30, 30, RT_GRAY, RT_TRANSPARENT);
+    double xs[360], ys[360];
+    for (int i = 0; i < 360; ++i) {
+        xs[i] = 10 * std::sin(i * 3.141592 / 180);
+        ys[i] = 10 * std::cos(i * 3.141592 / 180);
+    }
+    const int curve = PlotXY(p, DEMOPNL_GRAPH, xs, ys, 360, RT_DOUBLE, RT_DOUBLE, RT_THIN_LINE,
+                             RT_SIMPLE_DOT, RT_SOLID, 1, RT_RED);
+    const int ring = 1;
+    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 10.2, 0.1); // near 90 degrees on the curve
+    int plot = 0, index = -1;
+    GetGraphCursorIndex(p, DEMOPNL_GRAPH, 1, &plot, &index);
+    EXPECT_EQ(plot, curve);
+    EXPECT_NEAR(index, 90, 1);
+    EXPECT_EQ(gClicks, 1);
+    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 0, -29.8); // on the ring, far from the curve
+    GetGraphCursorIndex(p, DEMOPNL_GRAPH, 1, &plot, &index);
+    EXPECT_EQ(plot, ring);
+}
+
+TEST(Graph, RedrawStaysCheapAsPlotsAccumulate)
+{
+    const int p = LoadGraphPanel();
+    DisplayPanel(p);
+    QWidget *g = rt::test::CtrlWidget(p, DEMOPNL_GRAPH);
+    for (int i = 0; i < 4000; ++i)
+        PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30 * std::sin(i), 30 * std::cos(i), RT_RED);
+    g->repaint(); // builds the cached picture once
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 200; ++i) {
+        PlotLine(p, DEMOPNL_GRAPH, 0, 0, 1, i % 30, RT_BLUE);
+        g->repaint();
+    }
+    // Appending draws one segment, not the 4000 beneath it.
+    EXPECT_LT(t.elapsed(), 1500);
+}
+
+} // namespace

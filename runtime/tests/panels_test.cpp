@@ -1,0 +1,300 @@
+// A demonstration panel loaded from a resource file and driven through the
+// same dispatch a person's clicks use.
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+
+#include "rt.h"
+#include "rt_fixture.h"
+#include "rtdemo_uir.h"
+
+namespace {
+
+int gCommits = 0, gLastPanel = 0, gLastControl = 0, gLastEvent = 0;
+int gMenuCalls = 0, gMenuPanel = 0, gAnswer = -1, gTicks = 0, gFocus = 0;
+int gPanelEvents[64];
+int gDialogClosed = 0;
+
+int ButtonCallback(int panel, int control, int event, void *, int, int)
+{
+    gLastPanel = panel, gLastControl = control, gLastEvent = event;
+    if (event == RT_EVENT_COMMIT)
+        ++gCommits;
+    return 0;
+}
+int ValueCallback(int panel, int control, int event, void *d, int a, int b) { return ButtonCallback(panel, control, event, d, a, b); }
+int GraphCallback(int panel, int control, int event, void *d, int a, int b) { return ButtonCallback(panel, control, event, d, a, b); }
+int TimerCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_TIMER_TICK)
+        ++gTicks;
+    return 0;
+}
+int FocusCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_GOT_FOCUS)
+        ++gFocus;
+    return 0;
+}
+int CloseCallback(int panel, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT) {
+        ++gDialogClosed;
+        DiscardPanel(panel);
+    }
+    return 0;
+}
+int PanelCallback(int, int event, void *, int, int)
+{
+    if (event >= 0 && event < 64)
+        ++gPanelEvents[event];
+    return 0;
+}
+void AskCallback(int, int, void *, int panel)
+{
+    ++gMenuCalls;
+    gMenuPanel = panel;
+    gAnswer = ConfirmPopup("Confrim", "Are you want to quit?");
+}
+
+void RegisterAll()
+{
+    RT_CTRL_CALLBACK(ButtonCallback);
+    RT_CTRL_CALLBACK(ValueCallback);
+    RT_CTRL_CALLBACK(GraphCallback);
+    RT_CTRL_CALLBACK(TimerCallback);
+    RT_CTRL_CALLBACK(FocusCallback);
+    RT_CTRL_CALLBACK(CloseCallback);
+    RT_PANEL_CALLBACK(PanelCallback);
+    RT_MENU_CALLBACK(AskCallback);
+}
+
+int LoadDemo()
+{
+    RegisterAll();
+    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
+    EXPECT_GT(p, 0);
+    return p;
+}
+
+TEST(Panels, MissingResourceFileOrPanelGivesNegativeHandle)
+{
+    RegisterAll();
+    EXPECT_LT(LoadPanel(0, "no-such-file.uir", 1), 0);
+    EXPECT_LT(LoadPanel(0, "rtdemo.uir", 9), 0);
+}
+
+TEST(Panels, UnknownCallbackNameIsALoadError)
+{
+    // Nothing registered: the demo panel names callbacks the program lacks.
+    EXPECT_EQ(LoadPanel(0, "rtdemo.uir", DEMOPNL), -3);
+}
+
+TEST(Panels, ButtonClickRunsItsNamedCallbackWithCommit)
+{
+    const int p = LoadDemo();
+    rt::test::PressButton(p, DEMOPNL_BUTTON);
+    EXPECT_EQ(gCommits, 1);
+    EXPECT_EQ(gLastPanel, p);
+    EXPECT_EQ(gLastControl, DEMOPNL_BUTTON);
+    EXPECT_EQ(gLastEvent, RT_EVENT_COMMIT);
+}
+
+TEST(Panels, DimmedAndHiddenAttributesReadBack)
+{
+    const int p = LoadDemo();
+    int v = -1;
+    SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, 1);
+    GetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, &v);
+    EXPECT_EQ(v, 1);
+    rt::test::PressButton(p, DEMOPNL_BUTTON); // a dimmed button takes no click
+    EXPECT_EQ(gCommits, 0);
+    SetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_VISIBLE, 0);
+    GetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_VISIBLE, &v);
+    EXPECT_EQ(v, 0);
+}
+
+TEST(Panels, ValuesOfEveryKindRoundTrip)
+{
+    const int p = LoadDemo();
+    int i = 0;
+    double d = 0;
+    SetCtrlVal(p, DEMOPNL_NUMBER, 42);
+    GetCtrlVal(p, DEMOPNL_NUMBER, &i);
+    EXPECT_EQ(i, 42);
+    // A display with one decimal still gives back the full value it was set to.
+    SetCtrlVal(p, DEMOPNL_LEVEL, -5.05);
+    GetCtrlVal(p, DEMOPNL_LEVEL, &d);
+    EXPECT_DOUBLE_EQ(d, -5.05);
+    unsigned short us = 0;
+    SetCtrlVal(p, DEMOPNL_NUMBER, 7);
+    GetCtrlVal(p, DEMOPNL_NUMBER, &us);
+    EXPECT_EQ(us, 7);
+    SetCtrlVal(p, DEMOPNL_NAME, "Kim");
+    char small[3];
+    GetCtrlVal(p, DEMOPNL_NAME, small); // cut to the buffer, never past it
+    EXPECT_STREQ(small, "Ki");
+    SetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_CTRL_INDEX, 2);
+    GetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_CTRL_INDEX, &i);
+    EXPECT_EQ(i, 2);
+    SetCtrlVal(p, DEMOPNL_TOGGLE, 1);
+    GetCtrlVal(p, DEMOPNL_TOGGLE, &i);
+    EXPECT_EQ(i, 1);
+    EXPECT_EQ(gCommits, 0) << "setting values from the program commits nothing";
+}
+
+TEST(Panels, UserCommitsOnValueControlsReachTheCallback)
+{
+    const int p = LoadDemo();
+    rt::test::CommitValue(p, DEMOPNL_NUMBER, 12);
+    rt::test::CommitValue(p, DEMOPNL_RING, 1);
+    rt::test::CommitValue(p, DEMOPNL_TOGGLE, 1);
+    EXPECT_EQ(gCommits, 3);
+    int i = 0;
+    GetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_CTRL_INDEX, &i);
+    EXPECT_EQ(i, 1);
+}
+
+TEST(Panels, TextBoxKeepsAnEmptyLastLineAndItsLimit)
+{
+    const int p = LoadDemo();
+    InsertTextBoxLine(p, DEMOPNL_TEXT, 0, "first");
+    int n = 0;
+    GetNumTextBoxLines(p, DEMOPNL_TEXT, &n);
+    EXPECT_EQ(n, 2);
+    char buf[64];
+    GetCtrlVal(p, DEMOPNL_TEXT, buf);
+    EXPECT_STREQ(buf, "first\n");
+    // Typing past the limit of 20 characters is refused.
+    auto *edit = qobject_cast<QPlainTextEdit *>(rt::test::CtrlWidget(p, DEMOPNL_TEXT));
+    edit->moveCursor(QTextCursor::End);
+    edit->insertPlainText("0123456789abcdefghijKLMN");
+    GetCtrlVal(p, DEMOPNL_TEXT, buf);
+    EXPECT_EQ(std::string(buf).size(), 20u);
+    EXPECT_EQ(std::string(buf).substr(0, 6), "first\n");
+}
+
+TEST(Panels, MenuItemRunsItsCallbackAndAScriptedPopupAnswers)
+{
+    const int p = LoadDemo();
+    const int mb = GetPanelMenuBar(p);
+    ASSERT_GT(mb, 0);
+    rt::test::AnswerConfirm(1);
+    rt::test::ChooseMenuItem(mb, DEMOMENU_ASK);
+    EXPECT_EQ(gMenuCalls, 1);
+    EXPECT_EQ(gMenuPanel, p);
+    EXPECT_EQ(gAnswer, 1);
+    EXPECT_EQ(rt::test::PopupLog(), "confirm:Confrim|Are you want to quit?\n");
+    // Dimmed, the item cannot be chosen.
+    SetMenuBarAttribute(mb, DEMOMENU_ASK, RT_ATTR_DIMMED, 1);
+    rt::test::ChooseMenuItem(mb, DEMOMENU_ASK);
+    EXPECT_EQ(gMenuCalls, 1);
+}
+
+TEST(Panels, MenuCheckMarkAndItemName)
+{
+    const int p = LoadDemo();
+    const int mb = GetPanelMenuBar(p);
+    int v = -1;
+    SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_CHECKED, 1);
+    GetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_CHECKED, &v);
+    EXPECT_EQ(v, 1);
+    SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, " H data view");
+    EXPECT_EQ(rt::test::MenuItemText(mb, DEMOMENU_CHECK), " H data view");
+    // Every menu item carries an accessible name.
+    EXPECT_FALSE(rt::test::MenuItemText(mb, DEMOMENU_ASK).empty());
+}
+
+TEST(Panels, TimerTicksOnlyWhileEnabled)
+{
+    const int p = LoadDemo();
+    EXPECT_TRUE(rt::test::TickTimer(p, DEMOPNL_TIMER));
+    SetCtrlAttribute(p, DEMOPNL_TIMER, RT_ATTR_ENABLED, 0);
+    EXPECT_FALSE(rt::test::TickTimer(p, DEMOPNL_TIMER));
+    int on = -1;
+    GetCtrlAttribute(p, DEMOPNL_TIMER, RT_ATTR_ENABLED, &on);
+    EXPECT_EQ(on, 0);
+    EXPECT_EQ(gTicks, 1);
+}
+
+TEST(Panels, FocusAndPanelEventsReachTheirCallbacks)
+{
+    const int p = LoadDemo();
+    rt::test::FocusCtrl(p, DEMOPNL_TEXT);
+    EXPECT_EQ(gFocus, 1);
+    rt::test::ActivatePanel(p);
+    EXPECT_EQ(gPanelEvents[RT_EVENT_GOT_FOCUS], 1);
+    DisplayPanel(p);
+    rt::test::ResizePanel(p, 600, 500);
+    EXPECT_GE(gPanelEvents[RT_EVENT_PANEL_SIZE], 1);
+}
+
+TEST(Panels, ChildPanelClosedByItsWindowButtonPressesItsCloseControl)
+{
+    const int p = LoadDemo();
+    const int d = LoadPanel(p, "rtdemo.uir", DLGPNL);
+    ASSERT_GT(d, 0);
+    DisplayPanel(d);
+    EXPECT_TRUE(rt::test::IsDisplayed(d));
+    rt::test::ClosePanelWindow(d);
+    EXPECT_EQ(gDialogClosed, 1);
+    EXPECT_EQ(rt::test::PanelWidget(d), nullptr);
+    // Discarding the parent takes a child with it.
+    const int d2 = LoadPanel(p, "rtdemo.uir", DLGPNL);
+    DiscardPanel(p);
+    EXPECT_EQ(rt::test::PanelWidget(d2), nullptr);
+    EXPECT_EQ(SetCtrlVal(p, DEMOPNL_NUMBER, 1), -1);
+}
+
+TEST(Panels, GetUserEventReturnsTheCommittedControl)
+{
+    const int p = LoadDemo();
+    const int d = LoadPanel(0, "rtdemo.uir", DLGPNL);
+    rt::test::OnUserEventWait([d] { rt::test::PressButton(d, DLGPNL_CLOSE); });
+    int panel = 0, control = 0;
+    EXPECT_EQ(GetUserEvent(1, &panel, &control), DLGPNL_CLOSE);
+    EXPECT_EQ(panel, d);
+    EXPECT_EQ(control, DLGPNL_CLOSE);
+    (void)p;
+}
+
+TEST(Panels, UnexpectedPopupIsReportedNotBlocking)
+{
+    std::vector<std::string> seen;
+    rt::test::SetFailureHook([&](const std::string &w) { seen.push_back(w); });
+    EXPECT_EQ(ConfirmPopup("Save", "Save the data to the file?"), 0);
+    rt::test::SetFailureHook([](const std::string &w) { ADD_FAILURE() << w; });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].find("Save the data to the file?"), std::string::npos);
+}
+
+TEST(Panels, FileSelectScriptedAndCancelled)
+{
+    char path[16];
+    rt::test::ChooseFile("/tmp/x.atn");
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "*.atn", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+              RT_NEW_FILE_SELECTED);
+    EXPECT_STREQ(path, "/tmp/x.atn");
+    rt::test::ChooseFile("/tmp/noext");
+    FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path);
+    EXPECT_STREQ(path, "/tmp/noext.atn");
+    // A path longer than the buffer is refused, not cut.
+    rt::test::ChooseFile("/tmp/a-rather-long-name.atn");
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+              RT_NO_FILE_SELECTED);
+    rt::test::CancelFile();
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "File Open", RT_OK_BUTTON, 0, 0, 1, 1, path, sizeof path),
+              RT_NO_FILE_SELECTED);
+    EXPECT_STREQ(path, "");
+}
+
+TEST(Panels, DelayIsRecordedNotSlept)
+{
+    Delay(2.0);
+    Delay(1.0);
+    ASSERT_EQ(rt::test::Delays().size(), 2u);
+    EXPECT_DOUBLE_EQ(rt::test::Delays()[0], 2.0);
+}
+
+} // namespace

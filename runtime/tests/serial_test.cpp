@@ -1,0 +1,112 @@
+// Serial services: error codes, bound backends, and a real device (a
+// pseudo-terminal) through QSerialPort.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "rt.h"
+#include "testing.h"
+
+namespace {
+
+// Answers every byte with a scripted reply; bytes wait until read.
+class Echo : public rt::ComBackend {
+public:
+    std::deque<unsigned char> pending;
+    int open(const rt::ComSettings &s) override { return s.baud == 9600 ? 0 : rt::kComCannotOpenPort; }
+    void close() override {}
+    int write(const unsigned char *d, int n) override
+    {
+        for (int i = 0; i < n; ++i)
+            if (d[i] == 'H')
+                for (unsigned char b : {0x03, 0x84, 0x00, 0x5A})
+                    pending.push_back(b);
+        return n;
+    }
+    int read(unsigned char *buf, int n, int) override
+    {
+        int k = 0;
+        while (k < n && !pending.empty()) {
+            buf[k++] = pending.front();
+            pending.pop_front();
+        }
+        return k;
+    }
+    void flushInput() override { pending.clear(); }
+};
+
+TEST(Serial, ErrorCodesOfTheLibrary)
+{
+    char buf[4];
+    EXPECT_EQ(OpenComConfig(5, "", 9600, 0, 8, 1, 512, 512), rt::kComInvalidPort);
+    EXPECT_EQ(OpenComConfig(0, "", 9600, 0, 8, 1, 512, 512), rt::kComInvalidPort);
+    EXPECT_EQ(ComWrt(3, "H", 1), rt::kComPortNotOpen);
+    EXPECT_EQ(ComRd(3, buf, 4), rt::kComPortNotOpen);
+    EXPECT_EQ(ReturnRS232Err(), rt::kComPortNotOpen);
+    EXPECT_EQ(CloseCom(3), rt::kComPortNotOpen);
+    // A device that is not there cannot be opened.
+    EXPECT_LT(OpenComConfig(4, "/dev/no-such-serial-device", 9600, 0, 8, 1, 512, 512), 0);
+}
+
+TEST(Serial, BoundBackendExchangeIsRecordedByteForByte)
+{
+    rt::BindComPort(1, [](int) { return std::make_unique<Echo>(); });
+    ASSERT_EQ(OpenComConfig(1, "", 9600, 0, 8, 1, 512, 512), 0);
+    char buf[8] = {};
+    EXPECT_EQ(ComWrt(1, "H", 1), 1);
+    EXPECT_EQ(ComRd(1, buf, 4), 4);
+    EXPECT_EQ(ReturnRS232Err(), 0);
+    EXPECT_EQ((unsigned char)buf[1], 0x84);
+    // Nothing more to read: a short read is a time-out.
+    EXPECT_EQ(ComRd(1, buf, 4), 0);
+    EXPECT_EQ(ReturnRS232Err(), rt::kComTimeout);
+    ComWrt(1, "H", 1);
+    FlushInQ(1);
+    EXPECT_EQ(ComRd(1, buf, 4), 0) << "flushed bytes are gone";
+    EXPECT_EQ(rt::test::ComWritten(1), "HH");
+    EXPECT_EQ(rt::test::ComRead(1), std::string("\x03\x84\x00\x5A", 4));
+    EXPECT_EQ(CloseCom(1), 0);
+    rt::BindComPort(1, nullptr);
+}
+
+TEST(Serial, RealDeviceThroughAPseudoTerminal)
+{
+    int master = -1, slave = -1;
+    char name[128];
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    termios tio;
+    tcgetattr(slave, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(slave, TCSANOW, &tio);
+    setenv("VELORAN_COM2", name, 1);
+    EXPECT_EQ(ComDeviceName(2), name);
+    ASSERT_EQ(OpenComConfig(2, "", 9600, 0, 8, 1, 512, 512), 0);
+    SetComTime(2, 0.3);
+    EXPECT_EQ(ComWrt(2, "A", 1), 1);
+    char got = 0;
+    ASSERT_EQ(read(master, &got, 1), 1);
+    EXPECT_EQ(got, 'A');
+    const unsigned char reply[4] = {0x00, 0x00, 0x01, 0x68};
+    ASSERT_EQ(write(master, reply, 4), 4);
+    char buf[4];
+    EXPECT_EQ(ComRd(2, buf, 4), 4);
+    EXPECT_EQ((unsigned char)buf[3], 0x68);
+    // Three bytes then silence: the read gives up after its time-out.
+    ASSERT_EQ(write(master, reply, 3), 3);
+    EXPECT_EQ(ComRd(2, buf, 4), 3);
+    EXPECT_EQ(ReturnRS232Err(), rt::kComTimeout);
+    // A late byte is dropped by a flush before the next command.
+    ASSERT_EQ(write(master, reply, 1), 1);
+    usleep(50000);
+    FlushInQ(2);
+    EXPECT_EQ(ComRd(2, buf, 1), 0);
+    CloseCom(2);
+    close(master);
+    close(slave);
+}
+
+} // namespace
