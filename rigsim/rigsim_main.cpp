@@ -322,16 +322,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
         return 1;
     }
-    // The slave stays open here as well, so a client that closes and reopens
-    // the device does not hang the line up under us.
+    // The slave is the client's: while no client has it open the master
+    // reports a hang-up, and the loop below waits for the next client. Keeping
+    // a slave descriptor here would carry stale bytes and an exclusive-open
+    // flag over from one client to the next.
+    close(slave);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     fcntl(master, F_SETFD, FD_CLOEXEC);
-    fcntl(slave, F_SETFD, FD_CLOEXEC);
     const std::string device = name;
 
     if (link != "none" && !MakeLink(link, device)) {
         close(master);
-        close(slave);
         return 1;
     }
     std::printf("%s\n", device.c_str());
@@ -435,7 +436,6 @@ int main(int argc, char **argv)
     if (link != "none")
         RemoveLink(link, device);
     close(master);
-    close(slave);
     std::fprintf(stderr, "rigsim: stopped\n");
     return 0;
 }
