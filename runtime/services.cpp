@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
 #include <map>
 
 #include "internal.h"
@@ -54,7 +55,9 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
     if (!p.begin(&printer))
         return false;
     const QRect page = p.viewport();
-    QSize target = picture.size();
+    // At its own size the picture is as large on paper as on the screen.
+    const double toPage = double(printer.logicalDpiX()) / std::max(1, w->logicalDpiX());
+    QSize target = (QSizeF(picture.size()) / picture.devicePixelRatio() * toPage).toSize();
     if (scaling || target.width() > page.width() || target.height() > page.height())
         target.scale(page.size(), Qt::KeepAspectRatio);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
