@@ -213,10 +213,12 @@ void RemoveLink(const std::string &link, const std::string &target)
         unlink(link.c_str());
 }
 
-void SleepMs(long ms)
+// Waits with the stop signals open, so that SIGINT/SIGTERM still end the
+// program while the line is hung up (and every poll returns at once).
+void SleepMs(long ms, const sigset_t *signalsOpen)
 {
     struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&ts, nullptr);
+    ppoll(nullptr, 0, &ts, signalsOpen);
 }
 
 } // namespace
@@ -402,9 +404,9 @@ int main(int argc, char **argv)
                                  rigsim::PlaneName(rig.plane()));
             }
             if (got < 0 && errno != EAGAIN && errno != EINTR)
-                SleepMs(50);  // no client on the line; wait for the next one
+                SleepMs(50, &waitMask);  // no client on the line; wait for the next one
         } else if (n > 0 && (fds[0].revents & (POLLHUP | POLLERR))) {
-            SleepMs(50);
+            SleepMs(50, &waitMask);
         }
         if (n > 0 && stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
             char buf[256];
