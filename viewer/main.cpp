@@ -1,0 +1,7 @@
+// Program entry of the viewer antenna.
+#include "antenna.h"
+
+int main(int argc, char **argv)
+{
+    return AntennaMain(argc, argv);
+}

@@ -1,0 +1,145 @@
+// Start-up of the viewer, its program-wide state and the dimming operations
+// that decide which commands are usable when.
+#include <cstring>
+
+#include "antenna.h"
+#include "antenna_uir.h"
+#include "rt.h"
+
+int antennalab = 0;
+int logo = 0;
+int infopnl = 0;
+int pichandle = 0;
+int LOGOflag = 0;
+int Ctrl3D = 0;
+int Third = 0;
+
+const char NO_FILE[] = "nothing";
+char filepathname[FILEPATH_SIZE] = "nothing";
+int Changed = 0;
+PatternRecord *ptsPtr = nullptr;
+int desNO = 0;
+int EMAX = -1, HMAX = -1;
+double *polarPtr = nullptr;
+double *carPtr = nullptr;
+int arrayX[360];
+
+int polarPlot1, polarPlot2, polarPlot3, polarPlot4;
+int carPlot1, carPlot2;
+int Eflag = 0, Hflag = 0;
+int Cursor_Flag = 0;
+int plot1, plot2, plot3, plot4;
+
+double Emin = -1.0, Emax = -1.0, Hmin = -1.0, Hmax = -1.0;
+int eHPBflag, hHPBflag, eMSLflag, hMSLflag;
+int hpbPlote1, hpbPlote2, hpbPloth1, hpbPloth2;
+int imsiPlote, imsiTexte, imsiPloth, imsiTexth;
+int REDvalue = 0, BLUEvalue = 0;
+
+bool PatternOpen()
+{
+    return std::strcmp(filepathname, NO_FILE) != 0;
+}
+
+namespace {
+
+// The analysis area of the polar view: peak, half-power and rotation
+// readouts, their toggles and buttons, and the Cartesian cursor fields.
+const int kAnalysisGroup[] = {
+    ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL, ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL,
+    ANTENNALAB_EHPB,       ANTENNALAB_EHPBLEVEL,  ANTENNALAB_HHPB,       ANTENNALAB_HHPBLEVEL,
+    ANTENNALAB_ROTATION,   ANTENNALAB_CURSORINDEX, ANTENNALAB_CURSORBASE,
+    ANTENNALAB_EHPBBTN,    ANTENNALAB_HHPBBTN,    ANTENNALAB_EMSLBTN,    ANTENNALAB_HMSLBTN,
+    ANTENNALAB_GOLEFT10,   ANTENNALAB_GOLEFT,     ANTENNALAB_GORIGHT,    ANTENNALAB_GORIGHT10,
+};
+
+// The four cursors' fields and step buttons.
+const int kCursorGroup[] = {
+    ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR3_ANGLE,
+    ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR1_LEVEL, ANTENNALAB_CURSOR2_LEVEL,
+    ANTENNALAB_CURSOR3_LEVEL, ANTENNALAB_CURSOR4_LEVEL,
+    ANTENNALAB_GO1, ANTENNALAB_BACK1, ANTENNALAB_BACKTO1, ANTENNALAB_GOTO1,
+    ANTENNALAB_GO2, ANTENNALAB_BACK2, ANTENNALAB_BACKTO2, ANTENNALAB_GOTO2,
+    ANTENNALAB_GO3, ANTENNALAB_BACK3, ANTENNALAB_BACKTO3, ANTENNALAB_GOTO3,
+    ANTENNALAB_GO4, ANTENNALAB_BACK4, ANTENNALAB_BACKTO4, ANTENNALAB_GOTO4,
+};
+
+const int kPlotCommands[] = {MENUBAR_EDATA, MENUBAR_HDATA, MENUBAR_CURSOR};
+
+// The menu items that act on an open pattern.
+const int kFileCommands[] = {MENUBAR_CLOSE, MENUBAR_SAVE, MENUBAR_SAVEAS, MENUBAR_INFO,
+                             MENUBAR_GRAPHICPRINT};
+
+template <int N> void DimCtrls(const int (&ids)[N], int dimmed)
+{
+    for (int id : ids)
+        SetCtrlAttribute(antennalab, id, RT_ATTR_DIMMED, dimmed);
+}
+
+template <int N> void DimItems(const int (&ids)[N], int dimmed)
+{
+    const int bar = GetPanelMenuBar(antennalab);
+    for (int id : ids)
+        SetMenuBarAttribute(bar, id, RT_ATTR_DIMMED, dimmed);
+}
+
+} // namespace
+
+void DimCtrl() { DimCtrls(kAnalysisGroup, 1); }
+void UnDimCtrl() { DimCtrls(kAnalysisGroup, 0); }
+void CursorDimCtrl() { DimCtrls(kCursorGroup, 1); }
+void CursorUnDimCtrl() { DimCtrls(kCursorGroup, 0); }
+
+void DimMenu()
+{
+    DimItems(kPlotCommands, 1);
+    DimItems(kFileCommands, 1);
+}
+
+void UnDimMenu()
+{
+    DimItems(kPlotCommands, 0);
+    DimItems(kFileCommands, 0);
+}
+
+void ExtUnDimMenu() { DimItems(kFileCommands, 0); }
+
+int AntennaStartup(int /*argc*/, char **argv)
+{
+    if (InitCVIRTE(nullptr, argv, nullptr) == 0)
+        return -1;
+    RegisterAntennaCallbacks();
+    if ((logo = LoadPanel(0, "antenna.uir", LOGO)) < 0)
+        return -1;
+    DisplayPanel(logo);
+    if ((antennalab = LoadPanel(0, "antenna.uir", ANTENNALAB)) < 0) {
+        DiscardPanel(logo);
+        return -1;
+    }
+    DimCtrl();
+    DimMenu();
+    CursorDimCtrl();
+    Ctrl3D = Viewer3DConvert();
+    std::strcpy(filepathname, NO_FILE);
+    Eflag = 0;
+    Hflag = 0;
+    LOGOflag = 0;
+    Init_Polar();
+    Init_Cartesian();
+    SetAttribute();
+    // The logo stays up at least this long once the main panel is ready.
+    Delay(1.0);
+    DiscardPanel(logo);
+    logo = 0;
+    DisplayPanel(antennalab);
+    SetCtrlAttribute(antennalab, ANTENNALAB_POLAR, RT_ATTR_VISIBLE, 1);
+    return 0;
+}
+
+int AntennaMain(int argc, char **argv)
+{
+    if (AntennaStartup(argc, argv) < 0)
+        return -1;
+    RunUserInterface();
+    return 0;
+}

@@ -1,0 +1,292 @@
+// File commands: open in either view, cancel, close, save and save as, the
+// unsaved-changes question, and files that are no pattern at all.
+#include "viewer_fixture.h"
+
+using namespace vt;
+
+namespace {
+
+Planes Sample()
+{
+    return MakePlanes([](int a) { return Lobe(a, 40, -2.0, 0.25); },
+                      [](int a) { return Lobe(a, 300, -4.0, 0.5); });
+}
+
+} // namespace
+
+TEST(Open, InPolarViewEverythingBecomesUsable)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    EXPECT_TRUE(PatternOpen());
+    EXPECT_EQ(CountDimmed(kAnalysis), 0);
+    EXPECT_EQ(CountItemsDimmed(kPlotItems), 0);
+    EXPECT_EQ(CountItemsDimmed(kFileItems), 0);
+    EXPECT_EQ(CountDimmed(kCursor), int(kCursor.size())) << "cursors wait for cursor mode";
+    EXPECT_EQ(RotationColor(), RT_RED);
+    EXPECT_EQ(Int(ANTENNALAB_ROTATION), 0);
+    for (int c : {ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR3_ANGLE,
+                  ANTENNALAB_CURSOR4_ANGLE})
+        EXPECT_EQ(Int(c), 0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_CURSOR1_LEVEL), Lobe(0, 40, -2.0, 0.25));
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_CURSOR4_LEVEL), Lobe(0, 300, -4.0, 0.5));
+    EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 40);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), -2.0);
+    EXPECT_EQ(Int(ANTENNALAB_HPEAKANGLE), 300);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HPEAKLEVEL), -4.0);
+    EXPECT_EQ(Changed, 0);
+    EXPECT_EQ(rt::test::PopupLog(), "file:File Open|\n");
+}
+
+TEST(Open, InCartesianViewOnlyTheFileCommandsUntilThePolarView)
+{
+    Start();
+    Menu(MENUBAR_CARTESIAN);
+    Open(WriteAtn("a.atn", Sample()));
+    EXPECT_EQ(CountItemsDimmed(kFileItems), 0);
+    EXPECT_EQ(CountItemsDimmed(kPlotItems), 3);
+    EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
+    EXPECT_EQ(rt::test::PlotCount(antennalab, ANTENNALAB_CARTESIAN), 47 + 2);
+    Menu(MENUBAR_POLAR);
+    EXPECT_EQ(CountItemsDimmed(kPlotItems), 0);
+    EXPECT_EQ(CountDimmed(kAnalysis), 0);
+    EXPECT_FALSE(ItemChecked(MENUBAR_CURSOR));
+    EXPECT_EQ(CountDimmed(kCursor), int(kCursor.size()));
+    // Back to the Cartesian view: everything stays usable but the cursor item.
+    Menu(MENUBAR_CARTESIAN);
+    EXPECT_EQ(CountItemsDimmed(kFileItems), 0);
+    EXPECT_EQ(CountDimmed(kAnalysis), 0);
+    EXPECT_FALSE(ItemDimmed(MENUBAR_EDATA));
+}
+
+TEST(Open, CartesianViewWithoutPatternDimsWhatever)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    rt::test::ChooseMenuItem(Bar(), MENUBAR_CLOSE);
+    Menu(MENUBAR_CARTESIAN);
+    EXPECT_EQ(CountItemsDimmed(kFileItems) + CountItemsDimmed(kPlotItems), 8);
+    EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
+    EXPECT_TRUE(Visible(ANTENNALAB_CARTESIAN));
+    EXPECT_FALSE(Visible(ANTENNALAB_POLAR));
+}
+
+TEST(Open, CancelledOpenKeepsThePatternAndClearsChanged)
+{
+    Start();
+    const std::string path = WriteAtn("a.atn", Sample());
+    Open(path);
+    ptsPtr->e_data[3] = 1.25; // an edit in memory only
+    Changed = 1;
+    rt::test::AnswerConfirm(0);
+    rt::test::CancelFile();
+    Menu(MENUBAR_OPEN);
+    EXPECT_STREQ(filepathname, path.c_str());
+    ASSERT_NE(ptsPtr, nullptr);
+    EXPECT_DOUBLE_EQ(ptsPtr->e_data[3], 1.25);
+    EXPECT_EQ(Changed, 0);
+    EXPECT_TRUE(OnGraph(ANTENNALAB_POLAR, polarPlot1));
+    // Nothing is left to ask about.
+    rt::test::ClearPopups();
+    Menu(MENUBAR_CLOSE);
+    EXPECT_EQ(rt::test::PopupLog(), "");
+    EXPECT_FALSE(PatternOpen());
+}
+
+TEST(Open, TheOpenFileChosenAgainIsKept)
+{
+    Start();
+    const std::string path = WriteAtn("a.atn", Sample());
+    Open(path);
+    ptsPtr->h_data[7] = 2.5;
+    rt::test::ChooseFile((TempDir() / "." / "a.atn").string());
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_EQ(rt::test::Popups().back().title, "Veloran");
+    EXPECT_EQ(rt::test::Popups().back().text, "This is the current file.");
+    EXPECT_DOUBLE_EQ(ptsPtr->h_data[7], 2.5);
+    EXPECT_STREQ(filepathname, path.c_str());
+}
+
+TEST(Open, AnotherFileReplacesThePatternAndItsPlots)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    const int before = rt::test::PlotCount(antennalab, ANTENNALAB_POLAR);
+    const int oldE = polarPlot1;
+    const std::string b = WriteAtn("b.atn", MakePlanes([](int a) { return Lobe(a, 100, 1, 1); },
+                                                       [](int a) { return Lobe(a, 10, 0, 1); }));
+    Open(b);
+    EXPECT_STREQ(filepathname, b.c_str());
+    EXPECT_FALSE(OnGraph(ANTENNALAB_POLAR, oldE));
+    EXPECT_EQ(rt::test::PlotCount(antennalab, ANTENNALAB_POLAR), before);
+    EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 100);
+}
+
+TEST(Open, AnyFileLoadsWithoutACrash)
+{
+    struct Case {
+        const char *name;
+        std::string bytes;
+    } cases[] = {
+        {"text.atn", "This is a letter.\nNothing here is a number.\n"},
+        {"binary.atn", std::string("\x00\xff\x10\x80\n\x01\x02", 7) + std::string(5000, '\xee')},
+        {"empty.atn", ""},
+        {"huge-count.atn", "3 0 0 2147483647\nKim\n"},
+        {"negative-count.atn", "3 0 0 -5\nKim\n"},
+    };
+    // A real file cut in the middle of its E levels.
+    const std::string whole = ReadBytes(WriteAtn("whole.atn", Sample()));
+    const std::string cut = whole.substr(0, whole.size() / 3);
+    Start();
+    for (const auto &c : cases) {
+        Open(WriteBytes(c.name, c.bytes));
+        EXPECT_TRUE(PatternOpen()) << c.name;
+        EXPECT_EQ(desNO, 0) << c.name;
+        // Missing levels read as 0 dB: the first angle is the peak.
+        EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 0) << c.name;
+        EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), 0.0) << c.name;
+        EXPECT_TRUE(OnGraph(ANTENNALAB_POLAR, polarPlot1)) << c.name;
+    }
+    Open(WriteBytes("cut.atn", cut));
+    EXPECT_DOUBLE_EQ(ptsPtr->e_data[40], -2.0) << "what is there is read in place";
+    EXPECT_DOUBLE_EQ(ptsPtr->h_data[359], 0.0);
+}
+
+TEST(Open, AFileThatCannotBeReadLeavesThePatternAsItWas)
+{
+    Start();
+    const std::string path = WriteAtn("a.atn", Sample());
+    Open(path);
+    fs::create_directories(TempDir() / "folder.atn");
+    rt::test::ChooseFile((TempDir() / "folder.atn").string(), RT_EXISTING_FILE_SELECTED);
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_EQ(rt::test::Popups().back().kind, "message");
+    EXPECT_STREQ(filepathname, path.c_str());
+    EXPECT_TRUE(OnGraph(ANTENNALAB_POLAR, polarPlot2));
+}
+
+TEST(Close, RemovesThePatternAndDimsItsCommands)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    const int frame = 31;
+    Menu(MENUBAR_CLOSE);
+    EXPECT_FALSE(PatternOpen());
+    EXPECT_EQ(ptsPtr, nullptr);
+    EXPECT_EQ(rt::test::PlotCount(antennalab, ANTENNALAB_POLAR), frame);
+    EXPECT_EQ(rt::test::PlotCount(antennalab, ANTENNALAB_CARTESIAN), 47);
+    EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
+    EXPECT_EQ(CountItemsDimmed(kFileItems) + CountItemsDimmed(kPlotItems), 8);
+    EXPECT_EQ(RotationColor(), 0);
+    EXPECT_EQ(Int(ANTENNALAB_ROTATION), 0);
+    // A click on the empty graph selects nothing.
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 0, 10);
+    EXPECT_EQ(RotationColor(), 0);
+}
+
+TEST(Save, WritesToTheOpenFileAndSaveAsLeavesItTheTarget)
+{
+    Start();
+    const std::string a = WriteAtn("a.atn", Sample(), "Lee", "line one\nline two\n");
+    const std::string b = (TempDir() / "b.atn").string();
+    Open(a);
+    EXPECT_EQ(desNO, 2);
+    ptsPtr->e_data[10] = 4.5;
+    rt::test::ChooseFile(b);
+    Menu(MENUBAR_SAVEAS);
+    EXPECT_EQ(rt::test::Popups().back().title, "Save as");
+    EXPECT_STREQ(filepathname, a.c_str());
+    ptsPtr->e_data[10] = 5.5;
+    Menu(MENUBAR_SAVE);
+    PatternRecord ra{}, rb{};
+    int n = 0, em = 0, hm = 0;
+    ASSERT_TRUE(ReadPatternFile(a, ra, n, em, hm).ok);
+    EXPECT_EQ(n, 2);
+    EXPECT_STREQ(ra.descript, "line one\nline two\n");
+    EXPECT_STREQ(ra.person, "Lee");
+    EXPECT_DOUBLE_EQ(ra.e_data[10], 5.5);
+    ASSERT_TRUE(ReadPatternFile(b, rb, n, em, hm).ok);
+    EXPECT_DOUBLE_EQ(rb.e_data[10], 4.5);
+    EXPECT_DOUBLE_EQ(rb.h_data[300], -4.0);
+    EXPECT_EQ(Changed, 0) << "saving changes nothing of the state";
+    // Save as cancelled writes nothing.
+    rt::test::CancelFile();
+    Menu(MENUBAR_SAVEAS);
+}
+
+TEST(Save, AFailedSaveSaysSoAndTheCommandStops)
+{
+    Start();
+    const std::string a = WriteAtn("a.atn", Sample());
+    Open(a);
+    Changed = 1;
+    // The file has become a folder: it cannot be replaced.
+    fs::remove(a);
+    fs::create_directories(a);
+    rt::test::AnswerConfirm(1);
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_CLOSE);
+    EXPECT_EQ(rt::test::Popups().back().kind, "message");
+    EXPECT_EQ(rt::test::Popups().back().title, "Veloran");
+    EXPECT_TRUE(PatternOpen()) << "the unsaved pattern is not dropped";
+    EXPECT_EQ(Changed, 1);
+    EXPECT_TRUE(rt::test::Delays().size() == 1u) << "no pause after a failed save";
+}
+
+// The question before open, close and both exits, with its title and pause.
+TEST(Save, UnsavedChangesQuestionOfEachCommand)
+{
+    struct Case {
+        const char *what;
+        std::function<void()> command;
+        const char *title;
+        double pause;
+    } cases[] = {
+        {"open", [] { rt::test::CancelFile(); Menu(MENUBAR_OPEN); }, "File Save", 1.0},
+        {"close", [] { Menu(MENUBAR_CLOSE); }, "Save", 2.0},
+        {"exit", [] { rt::test::AnswerConfirm(0); Menu(MENUBAR_EXIT); }, "Save", 1.0},
+        {"exit button", [] { rt::test::AnswerConfirm(0); rt::test::PressButton(antennalab, ANTENNALAB_EXIT); },
+         "Save", 1.0},
+    };
+    Start();
+    const std::string a = WriteAtn("a.atn", Sample());
+    for (const auto &c : cases) {
+        Open(a);
+        ptsPtr->h_data[0] = 3.0;
+        Changed = 1;
+        rt::test::ClearPopups();
+        rt::test::AnswerConfirm(1);
+        c.command();
+        ASSERT_GE(rt::test::Popups().size(), 1u) << c.what;
+        EXPECT_EQ(rt::test::Popups()[0].title, c.title) << c.what;
+        EXPECT_EQ(rt::test::Popups()[0].text, "Save changes to the current file?") << c.what;
+        EXPECT_DOUBLE_EQ(rt::test::Delays().back(), c.pause) << c.what;
+        PatternRecord r{};
+        int n = 0, em = 0, hm = 0;
+        ReadPatternFile(a, r, n, em, hm);
+        EXPECT_DOUBLE_EQ(r.h_data[0], 3.0) << c.what;
+        WriteAtn("a.atn", Sample()); // back to the original for the next case
+        if (PatternOpen())
+            Changed = 0, Menu(MENUBAR_CLOSE);
+    }
+    // Saving leaves Changed as it was: closing asks again.
+    Open(a);
+    Changed = 1;
+    Menu(MENUBAR_SAVE);
+    rt::test::ClearPopups();
+    rt::test::AnswerConfirm(0);
+    Menu(MENUBAR_CLOSE);
+    EXPECT_EQ(rt::test::PopupLog(), "confirm:Save|Save changes to the current file?\n");
+}
+
+TEST(Panels, ShutDownDiscardsTheSecondaryPanel)
+{
+    Start();
+    const int p = LoadPanel(0, "antenna.uir", INFOPNL);
+    ASSERT_GT(p, 0);
+    rt::test::PressButton(p, INFOPNL_CLOSE);
+    EXPECT_FALSE(rt::test::IsDisplayed(p));
+    EXPECT_EQ(rt::test::LivePanels(), std::vector<int>{antennalab});
+}
