@@ -1,0 +1,78 @@
+// A run-time serial port bound to the simulated rig: the programs' own calls
+// reach the model, time-outs cost no real time, and the error codes are the
+// library's.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "bind_sim_rig.h"
+#include "rt.h"
+
+using namespace rigsim;
+
+namespace {
+
+std::string Read4(int port, int *count)
+{
+    char buf[4] = {0, 0, 0, 0};
+    *count = rt::ComRd(port, buf, 4);
+    return std::string(buf, buf + (*count > 0 ? *count : 0));
+}
+
+} // namespace
+
+TEST(BindSimulatedRig, ProgramCallsReachTheModel)
+{
+    auto rig = std::make_shared<RigModel>();
+    rig->setAntenna(Antenna::Isotropic);
+    rig->setAngle(90);
+    BindSimulatedRig(2, rig);
+    ASSERT_EQ(rt::OpenComConfig(2, "", 9600, 0, 8, 1, 512, 512), 0);
+
+    int n = 0;
+    ASSERT_EQ(rt::ComWrt(2, "H", 1), 1);
+    EXPECT_EQ(Read4(2, &n), std::string("\x03\x84\x00\x5A", 4));
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(rt::ReturnRS232Err(), 0);
+
+    // A silent rig: the read waits out the port's time-out in virtual time.
+    rig->injectFault(Fault::silence());
+    auto start = std::chrono::steady_clock::now();
+    double v0 = rig->virtualNowMs();
+    rt::ComWrt(2, "A", 1);
+    Read4(2, &n);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(rt::ReturnRS232Err(), rt::kComTimeout);
+    EXPECT_GE(rig->virtualNowMs() - v0, 1000.0);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.5);
+
+    // A reply later than the time-out is read by the next exchange unless the
+    // input queue is flushed once it has arrived.
+    rig->injectFault(Fault::late(3000));
+    rt::ComWrt(2, "A", 1);  // 92
+    Read4(2, &n);
+    EXPECT_EQ(n, 0);
+    rig->advanceVirtualTime(2000);
+    rt::FlushInQ(2);
+    rt::ComWrt(2, "H", 1);
+    EXPECT_EQ(Read4(2, &n), std::string("\x03\x84\x00\x5C", 4));
+
+    EXPECT_EQ(rt::CloseCom(2), 0);
+    EXPECT_EQ(rig->received(), (std::vector<std::uint8_t>{'H', 'A', 'A', 'H'}));
+}
+
+TEST(BindSimulatedRig, EachOpenGetsAFreshLineOnTheSameRig)
+{
+    auto rig = std::make_shared<RigModel>();
+    BindSimulatedRig(3, rig);
+    ASSERT_EQ(rt::OpenComConfig(3, "", 9600, 0, 8, 1, 512, 512), 0);
+    rt::ComWrt(3, "AAA", 3);  // three replies queued, none read
+    ASSERT_EQ(rt::OpenComConfig(3, "", 9600, 0, 8, 1, 512, 512), 0);
+    int n = 0;
+    rt::ComWrt(3, "H", 1);
+    std::string r = Read4(3, &n);
+    ASSERT_EQ(n, 4);
+    EXPECT_EQ(r.substr(2), std::string("\x00\x03", 2));  // the rig kept its angle
+    rt::CloseCom(3);
+}
