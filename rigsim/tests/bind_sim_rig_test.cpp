@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bind_sim_rig.h"
+#include "rig_process.h"
 #include "rt.h"
 
 using namespace rigsim;
@@ -75,4 +76,29 @@ TEST(BindSimulatedRig, EachOpenGetsAFreshLineOnTheSameRig)
     ASSERT_EQ(n, 4);
     EXPECT_EQ(r.substr(2), std::string("\x00\x03", 2));  // the rig kept its angle
     rt::CloseCom(3);
+}
+
+// The demo's path: the run-time's real serial device, opened on the
+// pseudo-terminal that the rigsim program serves.
+TEST(RigsimDevice, RunTimePortTalksToTheProgram)
+{
+    rigsim_test::RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--angle", "90", "--step-ms", "0"}));
+    ASSERT_EQ(rt::OpenComConfig(4, proc.device.c_str(), 9600, 0, 8, 1, 512, 512), 0);
+    int n = 0;
+    rt::ComWrt(4, "H", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x5A", 4));
+    rt::ComWrt(4, "I", 1);
+    rt::ComWrt(4, "A", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x5B", 4));
+    rt::ComWrt(4, "C", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x00", 4));
+    rt::CloseCom(4);
+
+    // Reopened after a close, as the port-setting command does.
+    ASSERT_EQ(rt::OpenComConfig(4, proc.device.c_str(), 9600, 0, 8, 1, 512, 512), 0);
+    rt::ComWrt(4, "B", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x01\x67", 4));
+    rt::CloseCom(4);
+    EXPECT_EQ(proc.stop(), 0);
 }
