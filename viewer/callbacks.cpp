@@ -17,4 +17,30 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(PolarCallback);
     RT_MENU_CALLBACK(CartesianCallback);
     RT_CTRL_CALLBACK(POLARGRAPHCallback);
+    // Hiding a plane
+    RT_MENU_CALLBACK(antDeleteECallback);
+    RT_MENU_CALLBACK(antDeleteHCallback);
+    // Half-power lines and MSL markers
+    RT_CTRL_CALLBACK(eHPBCallback);
+    RT_CTRL_CALLBACK(hHPBCallback);
+    RT_CTRL_CALLBACK(eMSLCallback);
+    RT_CTRL_CALLBACK(hMSLCallback);
+    // Rotation
+    RT_CTRL_CALLBACK(GOLEFTCallback);
+    RT_CTRL_CALLBACK(GORIGHTCallback);
+    RT_CTRL_CALLBACK(GOLEFT10Callback);
+    RT_CTRL_CALLBACK(GORIGHT10Callback);
+    // Cursors
+    RT_MENU_CALLBACK(antCursorCallback);
+    RT_CTRL_CALLBACK(graphCallback);
+#define ANTENNA_REGISTER_STEPS(N)                                                                 \
+    RT_CTRL_CALLBACK(Go##N##Callback);                                                            \
+    RT_CTRL_CALLBACK(Back##N##Callback);                                                          \
+    RT_CTRL_CALLBACK(BackTo##N##Callback);                                                        \
+    RT_CTRL_CALLBACK(GoTo##N##Callback);
+    ANTENNA_REGISTER_STEPS(1)
+    ANTENNA_REGISTER_STEPS(2)
+    ANTENNA_REGISTER_STEPS(3)
+    ANTENNA_REGISTER_STEPS(4)
+#undef ANTENNA_REGISTER_STEPS
 }

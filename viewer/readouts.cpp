@@ -29,6 +29,68 @@ void Differences(int angle1, int angle2, int level1, int level2, int angleDiff, 
     SetCtrlVal(antennalab, levelDiff, l1 - l2);
 }
 
+// The half-power search of one plane and its readouts. Edges that are not
+// found keep their old values; the readouts change only when both are found.
+void HalfPowerReadout(const double *levels, int peak, double *left, double *right, int widthCtrl,
+                      int levelCtrl)
+{
+    const HalfPowerResult r = HalfPowerSearch(levels, peak);
+    if (r.leftFound)
+        *left = r.left;
+    if (r.rightFound)
+        *right = r.right;
+    if (!r.leftFound || !r.rightFound)
+        return;
+    SetCtrlAttribute(antennalab, widthCtrl, RT_ATTR_DIMMED, 0);
+    SetCtrlAttribute(antennalab, levelCtrl, RT_ATTR_DIMMED, 0);
+    if (r.left != r.right) {
+        SetCtrlVal(antennalab, widthCtrl, r.width);
+        SetCtrlVal(antennalab, levelCtrl, levels[peak] - HALF_POWER_DROP);
+    }
+}
+
+int PolarLine(double patternAngle, int color)
+{
+    double x = 0, y = 0;
+    RadialPoint(patternAngle, 35.0, &x, &y);
+    return PlotLine(antennalab, ANTENNALAB_POLAR, 0.0, 0.0, x, y, color);
+}
+
+// The two half-power lines of a plane, drawn from the edges as they are now
+// or removed.
+void ToggleHalfPower(int *flag, double left, double right, int *plotLeft, int *plotRight, int color)
+{
+    if (*flag == 0) {
+        *plotLeft = PolarLine(left, color);
+        *plotRight = PolarLine(right, color);
+        *flag = 1;
+    } else {
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *plotLeft, RT_IMMEDIATE_DRAW);
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *plotRight, RT_IMMEDIATE_DRAW);
+        *flag = 0;
+    }
+}
+
+// The MSL marker: a line to the outer ring at the peak angle shown in the
+// readout, and the text "MSL" at its end.
+void ToggleMsl(int panel, int *flag, int peakCtrl, int *line, int *text, int color)
+{
+    if (*flag == 0) {
+        int v = 0;
+        GetCtrlVal(panel, peakCtrl, &v);
+        double x = 0, y = 0;
+        RadialPoint(v, 35.0, &x, &y);
+        *line = PlotLine(antennalab, ANTENNALAB_POLAR, 0.0, 0.0, x, y, color);
+        *text = PlotText(antennalab, ANTENNALAB_POLAR, x, y, "MSL", "NIAppMetaFont", color,
+                         RT_TRANSPARENT);
+        *flag = 1;
+    } else {
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *text, RT_IMMEDIATE_DRAW);
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *line, RT_IMMEDIATE_DRAW);
+        *flag = 0;
+    }
+}
+
 } // namespace
 
 void ViewData()
@@ -42,6 +104,36 @@ void ViewData()
     SetCtrlVal(antennalab, ANTENNALAB_CURSOR4_LEVEL, r.h_data[0]);
     PeakReadout(r.e_data, EMAX, ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL);
     PeakReadout(r.h_data, HMAX, ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL);
+    HalfPowerReadout(r.e_data, EMAX, &Emin, &Emax, ANTENNALAB_EHPB, ANTENNALAB_EHPBLEVEL);
+    HalfPowerReadout(r.h_data, HMAX, &Hmin, &Hmax, ANTENNALAB_HHPB, ANTENNALAB_HHPBLEVEL);
+}
+
+int eHPBCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT && PatternOpen())
+        ToggleHalfPower(&eHPBflag, Emin, Emax, &hpbPlote1, &hpbPlote2, RT_RED);
+    return 0;
+}
+
+int hHPBCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT && PatternOpen())
+        ToggleHalfPower(&hHPBflag, Hmin, Hmax, &hpbPloth1, &hpbPloth2, RT_BLUE);
+    return 0;
+}
+
+int eMSLCallback(int panel, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT && PatternOpen())
+        ToggleMsl(panel, &eMSLflag, ANTENNALAB_EPEAKANGLE, &imsiPlote, &imsiTexte, RT_RED);
+    return 0;
+}
+
+int hMSLCallback(int panel, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT && PatternOpen())
+        ToggleMsl(panel, &hMSLflag, ANTENNALAB_HPEAKANGLE, &imsiPloth, &imsiTexth, RT_BLUE);
+    return 0;
 }
 
 void CalE()

@@ -1,0 +1,54 @@
+// Hiding and showing the E and H planes. A hidden plane keeps its levels in
+// memory; a save writes it as zeros.
+#include "antenna.h"
+#include "antenna_uir.h"
+#include "rt.h"
+
+namespace {
+
+struct Plane {
+    int *flag;
+    int item;
+    const char *hideText, *showText;
+    int *polarCurve, *polarClose, *carTrace;
+    int block; // 0 E, 1 H
+    int color;
+};
+
+void TogglePlane(const Plane &p)
+{
+    if (!PatternOpen())
+        return;
+    Changed = 1;
+    const int bar = GetPanelMenuBar(antennalab);
+    if (*p.flag == 0) {
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *p.polarCurve, RT_IMMEDIATE_DRAW);
+        DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *p.polarClose, RT_IMMEDIATE_DRAW);
+        DeleteGraphPlot(antennalab, ANTENNALAB_CARTESIAN, *p.carTrace, RT_IMMEDIATE_DRAW);
+        SetMenuBarAttribute(bar, p.item, RT_ATTR_ITEM_NAME, p.showText);
+        *p.flag = 1;
+        return;
+    }
+    SetMenuBarAttribute(bar, p.item, RT_ATTR_ITEM_NAME, p.hideText);
+    const double *x = polarPtr + p.block * 720, *y = x + 360;
+    *p.carTrace = PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + p.block * 360, 360,
+                         RT_INTEGER, RT_DOUBLE, RT_THIN_LINE, RT_SOLID_CIRCLE, RT_SOLID, 1, p.color);
+    *p.polarCurve = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, 360, RT_DOUBLE, RT_DOUBLE,
+                           RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, p.color);
+    *p.polarClose = PlotLine(antennalab, ANTENNALAB_POLAR, x[359], y[359], x[0], y[0], p.color);
+    *p.flag = 0;
+}
+
+} // namespace
+
+void antDeleteECallback(int, int, void *, int)
+{
+    TogglePlane({&Eflag, MENUBAR_EDATA, " E Data delete", " E Data view", &polarPlot1, &polarPlot3,
+                 &carPlot1, 0, RT_RED});
+}
+
+void antDeleteHCallback(int, int, void *, int)
+{
+    TogglePlane({&Hflag, MENUBAR_HDATA, " H data delete", " H data view", &polarPlot2, &polarPlot4,
+                 &carPlot2, 1, RT_BLUE});
+}
