@@ -1,0 +1,164 @@
+// The information panel's texts and the two print commands.
+#include <QTemporaryDir>
+
+#include "info.h"
+#include "library.h"
+#include "pdf_check.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+std::string Text(int panel, int ctrl)
+{
+    char buf[1024] = "";
+    GetCtrlVal(panel, ctrl, buf);
+    return buf;
+}
+
+double Num(int panel, int ctrl)
+{
+    double v = 0;
+    GetCtrlVal(panel, ctrl, &v);
+    return v;
+}
+
+std::string Write(const std::string &name, int type)
+{
+    const auto planes = vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.3); },
+                                       [](int a) { return vt::Lobe(a, 90, -2, 0.2); });
+    const std::string path = (vt::TempDir() / name).string();
+    const std::string text = ViewerTextBlock("Park", "first line\nsecond line\n");
+    PatternFileData d;
+    d.Antype = type;
+    d.Eattn = 10;
+    d.Hattn = 20.5;
+    d.lines = 2;
+    d.text = text;
+    d.Edate = "03-15-2004";
+    d.Etime = "10:20:30";
+    d.Hdate = "03-16-2004";
+    d.Htime = "11:00:05";
+    d.e_data = planes.e;
+    d.h_data = planes.h;
+    EXPECT_TRUE(WritePatternFile(path, d).ok);
+    return path;
+}
+
+// Pixels where one colour channel (0 red, 2 blue) clearly leads: thin curves
+// printed over a dark graph blend towards it but keep their hue.
+int Hue(const QImage &img, int channel)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+            n += c[channel] > 60 && c[channel] > 2 * c[(channel + 1) % 3] + 20
+                 && c[channel] > 2 * c[(channel + 2) % 3] + 20;
+        }
+    return n;
+}
+
+struct Info : ::testing::Test {
+    void SetUp() override { vt::Start(); }
+};
+
+TEST_F(Info, FieldsOfTheOpenRecord)
+{
+    vt::Open(Write("info.atn", 11));
+    vt::Menu(MENUBAR_INFO);
+    ASSERT_GT(infopnl, 0);
+    EXPECT_TRUE(rt::test::IsDisplayed(infopnl));
+    EXPECT_EQ(Text(infopnl, INFOPNL_EDATE), "03-15-2004 / 10:20:30");
+    EXPECT_EQ(Text(infopnl, INFOPNL_HDATE), "03-16-2004 / 11:00:05");
+    EXPECT_EQ(Num(infopnl, INFOPNL_EATTN), 10.0);
+    EXPECT_EQ(Num(infopnl, INFOPNL_HATTN), 20.5);
+    EXPECT_EQ(Text(infopnl, INFOPNL_PERSON), "Park");
+    EXPECT_EQ(Text(infopnl, INFOPNL_DESCRIPT).rfind("first line\nsecond line", 0), 0u);
+    EXPECT_EQ(Text(infopnl, INFOPNL_ANTNAME), "Helical (10 GHz)");
+    EXPECT_EQ(Text(infopnl, INFOPNL_ANTDESCRIPT), AntDescript[11]);
+}
+
+TEST_F(Info, TypesWithoutAnEntryAreNotSpecified)
+{
+    for (int type : {-1, 16, -7}) {
+        vt::Open(Write("t" + std::to_string(type) + ".atn", type));
+        vt::Menu(MENUBAR_INFO);
+        EXPECT_EQ(Text(infopnl, INFOPNL_ANTNAME), "It is not specified.") << type;
+        EXPECT_EQ(Text(infopnl, INFOPNL_ANTDESCRIPT), "") << type;
+        EXPECT_EQ(Text(infopnl, INFOPNL_PERSON), "Park");
+    }
+}
+
+TEST_F(Info, EachCommandOpensAFreshPanelAlsoWithoutAPattern)
+{
+    // The menu item waits for a pattern; the command itself copes without.
+    EXPECT_TRUE(vt::ItemDimmed(MENUBAR_INFO));
+    InfoCallback(vt::Bar(), MENUBAR_INFO, nullptr, antennalab);
+    const int first = infopnl;
+    EXPECT_TRUE(rt::test::IsDisplayed(first));
+    EXPECT_EQ(Text(first, INFOPNL_EDATE), "");
+    EXPECT_EQ(Text(first, INFOPNL_PERSON), "");
+    vt::Open(Write("i.atn", 2));
+    vt::Menu(MENUBAR_INFO);
+    EXPECT_NE(infopnl, first);
+    EXPECT_EQ(Text(first, INFOPNL_PERSON), "") << "the old copy is not refreshed";
+    rt::test::PressButton(infopnl, INFOPNL_CLOSE);
+    EXPECT_FALSE(rt::test::IsDisplayed(infopnl));
+    EXPECT_TRUE(rt::test::IsDisplayed(first));
+}
+
+struct Printing : ::testing::Test {
+    QTemporaryDir dir;
+    void SetUp() override
+    {
+        vt::Start();
+        vt::Open(Write("p.atn", 0));
+    }
+    // Prints through the menu and returns the first page of the PDF.
+    QImage Print(int item, const char *name)
+    {
+        const QString pdf = dir.filePath(name);
+        rt::test::SetPrinterFile(pdf.toStdString());
+        vt::Menu(item);
+        QImage page = rt::test::PdfFirstPage(pdf, 60);
+        return page;
+    }
+};
+
+TEST_F(Printing, EachViewPrintsItsGraph)
+{
+    // Polar view: red and blue curves on paper.
+    QImage page = Print(MENUBAR_GRAPHICPRINT, "polar.pdf");
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(Hue(page, 0), 20);
+    EXPECT_GT(Hue(page, 2), 20);
+    ASSERT_EQ(rt::test::PrintJobs().size(), 1u);
+    EXPECT_EQ(rt::test::PrintJobs()[0].control, ANTENNALAB_POLAR);
+    EXPECT_EQ(rt::test::PrintJobs()[0].interactive, 1);
+
+    vt::Menu(MENUBAR_CARTESIAN);
+    page = Print(MENUBAR_GRAPHICPRINT, "cartesian.pdf");
+    EXPECT_GT(Hue(page, 0), 20);
+    EXPECT_EQ(rt::test::PrintJobs().back().control, ANTENNALAB_CARTESIAN);
+
+    // 3D view without OpenGL: the canvas's notice is what is printed, not
+    // an empty canvas.
+    vt::Menu(MENUBAR_3D);
+    page = Print(MENUBAR_GRAPHICPRINT, "3d.pdf");
+    EXPECT_GT(rt::test::InkShare(page), 0.002);
+    EXPECT_EQ(rt::test::PrintJobs().back().control, ANTENNALAB_CANVAS3D);
+}
+
+TEST_F(Printing, FullPrintPrintsTheWholePanel)
+{
+    const QImage page = Print(MENUBAR_FULLPRINT, "full.pdf");
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(rt::test::InkShare(page), 0.05);
+    EXPECT_GT(Hue(page, 0), 20);
+    ASSERT_EQ(rt::test::PrintJobs().size(), 1u);
+    EXPECT_EQ(rt::test::PrintJobs()[0].panel, antennalab);
+    EXPECT_EQ(rt::test::PrintJobs()[0].control, 0);
+}
+
+} // namespace
