@@ -1,6 +1,10 @@
 // Every callback name that "antenna.uir" binds, registered before any panel
 // is loaded.
 #include "antenna.h"
+#include "info.h"
+#include "launch.h"
+#include "library.h"
+#include "threed.h"
 #include "rt.h"
 
 void RegisterAntennaCallbacks()
@@ -43,4 +47,19 @@ void RegisterAntennaCallbacks()
     ANTENNA_REGISTER_STEPS(3)
     ANTENNA_REGISTER_STEPS(4)
 #undef ANTENNA_REGISTER_STEPS
+    // 3D view
+    RT_MENU_CALLBACK(ant3DCallback);
+    RT_MENU_CALLBACK(antGraphicsCallback);
+    RT_CTRL_CALLBACK(sphereConfigure);
+    // Library, About, pictures, help, launching the measurement program
+    RT_PANEL_CALLBACK(AntennaLabCallback);
+    RT_MENU_CALLBACK(antHelpCallback);
+    RT_MENU_CALLBACK(antContentCallback);
+    RT_MENU_CALLBACK(antKestoCallback);
+    RT_CTRL_CALLBACK(antImageCallback);
+    RT_CTRL_CALLBACK(QuitCallback);
+    // Information and printing
+    RT_MENU_CALLBACK(InfoCallback);
+    RT_MENU_CALLBACK(FullPrintCallback);
+    RT_MENU_CALLBACK(GraphicPrintCallback);
 }
