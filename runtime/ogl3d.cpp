@@ -47,7 +47,7 @@ bool gForceNoGL = false;
 
 // Camera zoom in percent times the view distance: distance 3 fills the view
 // with the box.
-constexpr double kZoomAtUnitDistance = 480.0;
+constexpr double kZoomAtUnitDistance = 570.0;
 
 // OpenGL is usable when the platform has it and a context can be made.
 bool OpenGLUsable()
