@@ -66,8 +66,9 @@ const int kCursorGroup[] = {
 
 const int kPlotCommands[] = {MENUBAR_EDATA, MENUBAR_HDATA, MENUBAR_CURSOR};
 
-// The menu items that act on an open pattern.
-const int kFileCommands[] = {MENUBAR_CLOSE, MENUBAR_SAVE, MENUBAR_SAVEAS, MENUBAR_INFO,
+// The menu items that act on an open pattern. The information command stays
+// usable without one: it then shows the empty panel.
+const int kFileCommands[] = {MENUBAR_CLOSE, MENUBAR_SAVE, MENUBAR_SAVEAS, MENUBAR_FULLPRINT,
                              MENUBAR_GRAPHICPRINT};
 
 template <int N> void DimCtrls(const int (&ids)[N], int dimmed)

@@ -191,7 +191,7 @@ inline const std::vector<int> kCursor = {
     ANTENNALAB_GOTO4};
 inline const std::vector<int> kPlotItems = {MENUBAR_EDATA, MENUBAR_HDATA, MENUBAR_CURSOR};
 inline const std::vector<int> kFileItems = {MENUBAR_CLOSE, MENUBAR_SAVE, MENUBAR_SAVEAS,
-                                            MENUBAR_INFO, MENUBAR_GRAPHICPRINT};
+                                            MENUBAR_FULLPRINT, MENUBAR_GRAPHICPRINT};
 
 inline int CountDimmed(const std::vector<int> &ctrls)
 {
