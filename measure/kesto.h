@@ -1,0 +1,106 @@
+// The measurement program: program-wide state and the routines its modules
+// share. Callbacks are bound to the panels of "kesto.uir" by name.
+#pragma once
+
+#include <cstdint>
+
+// ---- Panels (shell.cpp) --------------------------------------------------
+extern int kestopnl;     // main panel
+extern int menu_handle;  // its menu bar
+extern int portpnl;      // start-up port chooser
+extern int compnl;       // port-setting panel
+extern int infopnl;      // information panel
+extern int steppnl;      // step panel
+
+// ---- Rig link (riglink.cpp) ----------------------------------------------
+extern int COMnumber;    // port of every exchange, 0 until chosen
+extern int RS232Error;   // result of the last port open
+extern int GoOut;        // 1 when the chooser was left through its exit button
+extern char outBuffers[8];
+extern char inBuffers[8];
+extern int level;        // byte count of the last four-byte read
+extern unsigned char LH, LL, AH, AL;  // bytes of the last complete reply
+extern std::uint32_t Angle;
+extern double Level;
+extern double AttnVals;
+
+// Seconds an exchange waits for its reply; the rig's initialisation ("C")
+// may take longer than a step, so it gets more.
+constexpr double KESTO_REPLY_TIMEOUT = 1.0;
+constexpr double KESTO_INIT_TIMEOUT = 3.0;
+
+// Level in dB of a raw receiver reading: twentieths of a dB above -50 dB,
+// with the attenuation added back. No floor.
+double RawToLevel(unsigned raw, double attn);
+// The floor of every decoded level.
+constexpr double KESTO_LEVEL_FLOOR = -30.0;
+
+void CalVal(char *command, char *reply);
+void PortSel(void);
+void OpenRigPort(void);
+void DisplayRS232Error(void);
+// Writes one command byte without reading a reply ("I", "J").
+void RigSend(char command);
+// "C" with its reply read and discarded (initialise command, Stop).
+void RigInitUndecoded(void);
+
+// ---- Measurement engine (sweep.cpp, position.cpp, settings.cpp) ----------
+extern int DataIndex;
+extern int StopFlag;
+extern int tval;
+extern std::uint16_t Sstep, Lstep;
+extern int sound;
+extern int first;
+extern int soundcheck;
+extern int QuestionCompleteE, QuestionCompleteH;
+extern int QuestionSave;
+int SweepRunning(void);
+int PlaneColor(int plane);
+
+// ---- Measurement record (record.cpp) --------------------------------------
+constexpr int KESTO_PERSON_SIZE = 50;
+constexpr int KESTO_DESCRIPT_SIZE = 200;
+constexpr int KESTO_SAMPLES = 360;
+extern int Antype;
+extern int PlaneType;   // 0 E, 1 H, other: the third plane
+extern char person[KESTO_PERSON_SIZE];
+extern char descript[KESTO_DESCRIPT_SIZE];
+extern int NOdescript;
+extern double imsi_Edata[KESTO_SAMPLES], imsi_Hdata[KESTO_SAMPLES], imsi_Ddata[KESTO_SAMPLES];
+extern char Edate[11], Etime[9], Hdate[11], Htime[9];
+extern double Eattn, Hattn;
+void Init_Imsi_Data(void);
+
+// ---- Shell (shell.cpp) -----------------------------------------------------
+void Init_Polar(void);
+void RegisterKestoCallbacks(void);
+// The program: start-up, event loop, end. Returns main's exit code.
+int KestoMain(int argc, char **argv);
+
+// ---- Callbacks ---------------------------------------------------------------
+int AutoCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int StopCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int KestoTimerCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AngInc1Callback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AngInc10Callback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AngDec1Callback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AngDec10Callback(int panel, int control, int event, void *cbd, int d1, int d2);
+int ApplyStepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int CloseStepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int SstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int LstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AttnValCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int CloseComCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AntTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int PlaneTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int AcceptCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int EscCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int ExitBttnCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+void COMportCallback(int menuBar, int menuItem, void *cbd, int panel);
+void ANTinitCallback(int menuBar, int menuItem, void *cbd, int panel);
+void MoveStepCallback(int menuBar, int menuItem, void *cbd, int panel);
+void SoundCallback(int menuBar, int menuItem, void *cbd, int panel);
+void DelScrnCallback(int menuBar, int menuItem, void *cbd, int panel);
+void InfoEditCallback(int menuBar, int menuItem, void *cbd, int panel);
+void SaveFileCallback(int menuBar, int menuItem, void *cbd, int panel);
+void ExitKestoCXallback(int menuBar, int menuItem, void *cbd, int panel);

@@ -1,0 +1,6 @@
+#include "kesto.h"
+
+int main(int argc, char **argv)
+{
+    return KestoMain(argc, argv);
+}

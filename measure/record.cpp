@@ -1,0 +1,151 @@
+// The measurement record: the two selectors, the information panel and the
+// save command that writes the atn file.
+#include <cstring>
+#include <string>
+
+#include "kesto.h"
+#include "kesto_uir.h"
+#include "pattern_file.h"
+#include "rt.h"
+
+int Antype = 0;
+int PlaneType = 0;
+char person[KESTO_PERSON_SIZE];
+char descript[KESTO_DESCRIPT_SIZE];
+int NOdescript = 0;
+double imsi_Edata[KESTO_SAMPLES], imsi_Hdata[KESTO_SAMPLES], imsi_Ddata[KESTO_SAMPLES];
+char Edate[11], Etime[9], Hdate[11], Htime[9];
+double Eattn = 0.0, Hattn = 0.0;
+int QuestionSave = 0;
+
+namespace {
+
+template <std::size_t N> void CopyText(char (&to)[N], const char *from)
+{
+    std::strncpy(to, from, N - 1);
+    to[N - 1] = 0;
+}
+
+// A text box keeps an empty last line below what is inserted, so a text that
+// ends with LF goes in without it and comes back unchanged on accept.
+void InsertWithoutLastLf(int panel, int control, const char *text)
+{
+    std::string s(text);
+    if (!s.empty() && s.back() == '\n')
+        s.pop_back();
+    InsertTextBoxLine(panel, control, 0, s.c_str());
+}
+
+// The file carries the person as exactly one line: line breaks typed inside
+// it become blanks, and it always ends with one LF.
+void TakePerson(const char *typed)
+{
+    std::string s(typed);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    for (char &c : s)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    if (s.size() > KESTO_PERSON_SIZE - 2)
+        s.resize(KESTO_PERSON_SIZE - 2);
+    s += '\n';
+    CopyText(person, s.c_str());
+}
+
+} // namespace
+
+void Init_Imsi_Data(void)
+{
+    CopyText(person, "It is not specified.");
+    CopyText(descript, "There are no description.");
+    for (int i = 0; i < KESTO_SAMPLES; ++i) {
+        imsi_Edata[i] = 0.0;
+        imsi_Hdata[i] = 0.0;
+    }
+}
+
+int AntTypeCallback(int panel, int control, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT)
+        GetCtrlAttribute(panel, control, RT_ATTR_CTRL_INDEX, &Antype);
+    return 0;
+}
+
+int PlaneTypeCallback(int panel, int control, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT)
+        GetCtrlAttribute(panel, control, RT_ATTR_CTRL_INDEX, &PlaneType);
+    return 0;
+}
+
+void InfoEditCallback(int, int, void *, int)
+{
+    if (infopnl > 0) { // already open: bring it forward instead of a second copy
+        DisplayPanel(infopnl);
+        return;
+    }
+    infopnl = LoadPanel(0, "kesto.uir", KESTOINFO);
+    InsertWithoutLastLf(infopnl, KESTOINFO_PERSON, person);
+    InsertWithoutLastLf(infopnl, KESTOINFO_DESCRIPT, descript);
+    DisplayPanel(infopnl);
+}
+
+int AcceptCallback(int panel, int, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    GetCtrlVal(panel, KESTOINFO_DESCRIPT, descript);
+    // The line count is taken from the text actually kept, so that the
+    // header always announces exactly the lines that follow it.
+    NOdescript = 1;
+    for (const char *c = descript; *c; ++c)
+        NOdescript += *c == '\n';
+    char typed[KESTO_PERSON_SIZE];
+    GetCtrlVal(panel, KESTOINFO_PERSON, typed);
+    TakePerson(typed);
+    DiscardPanel(panel);
+    infopnl = 0;
+    return 0;
+}
+
+int EscCallback(int panel, int, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    DiscardPanel(panel);
+    infopnl = 0;
+    return 0;
+}
+
+void SaveFileCallback(int, int, void *, int)
+{
+    if (QuestionSave != 1) {
+        MessagePopup("Error", "The data is empty.");
+        return;
+    }
+    char path[512];
+    if (FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path)
+        == RT_NO_FILE_SELECTED)
+        return;
+    const std::string text = KestoTextBlock(person, descript);
+    PatternFileData data;
+    data.Antype = Antype;
+    data.Eattn = Eattn;
+    data.Hattn = Hattn;
+    data.lines = NOdescript;
+    data.text = text;
+    data.Edate = Edate;
+    data.Etime = Etime;
+    data.Hdate = Hdate;
+    data.Htime = Htime;
+    data.e_data = imsi_Edata;
+    data.h_data = imsi_Hdata;
+    const PatternFileResult r = WritePatternFile(path, data);
+    if (!r.ok) {
+        // The measurement stays unsaved, so that exit still offers to save it.
+        const std::string msg = "The data could not be saved.\n" + r.error;
+        MessagePopup("Error", msg.c_str());
+        return;
+    }
+    QuestionSave = 0;
+}

@@ -1,0 +1,153 @@
+// Shell of the measurement program: start-up, the two exit commands, and the
+// polar frame of the live graph.
+#include <cmath>
+
+#include "handoff.h"
+#include "kesto.h"
+#include "kesto_uir.h"
+#include "rt.h"
+
+int kestopnl = 0;
+int menu_handle = 0;
+int portpnl = 0;
+int compnl = 0;
+int infopnl = 0;
+int steppnl = 0;
+
+namespace {
+
+constexpr double kPi = 3.141593;
+constexpr int kLabelBackground = 0x808000;
+const char *const kFont = "NIAppMetaFont";
+
+void QuitKesto(const char *title)
+{
+    if (QuestionSave != 0 && ConfirmPopup("Save", "Save the data to the file?"))
+        SaveFileCallback(menu_handle, 0, nullptr, kestopnl);
+    if (!ConfirmPopup(title, "Are you want to quit?"))
+        return;
+    CloseCom(COMnumber);
+    QuitUserInterface(0);
+    DeleteFile(HANDOFF_MARKER_NAME);
+}
+
+} // namespace
+
+void Init_Polar(void)
+{
+    for (int k = 1; k <= 7; ++k)
+        PlotOval(kestopnl, KESTOPNL_GRAPH, -5.0 * k, -5.0 * k, 5.0 * k, 5.0 * k, RT_BLACK,
+                 RT_TRANSPARENT);
+    for (int k = 0; k <= 5; ++k) {
+        const double t = 94.24779 * k / 180.0;
+        PlotLine(kestopnl, KESTOPNL_GRAPH, -35.0 * std::cos(t), -35.0 * std::sin(t),
+                 35.0 * std::cos(t), 35.0 * std::sin(t), RT_BLACK);
+    }
+    struct Label {
+        const char *text;
+        double x, y;
+    };
+    static const Label fixed[] = {
+        {" -25", -2.4, 3.2}, {" -20", -2.4, 8.4}, {" -15", -2.4, 13.4}, {" -10", -2.4, 18.4},
+        {" -5", -2.0, 23.4}, {" 0", -1.2, 28.4},  {" 5", -1.2, 33.4},   {"90", 34.0, -1.6},
+        {"270", -36.4, -1.6}, {"180", -1.8, -36.6},
+    };
+    for (const Label &l : fixed)
+        PlotText(kestopnl, KESTOPNL_GRAPH, l.x, l.y, l.text, kFont, RT_BLACK, kLabelBackground);
+    // Angle labels just inside the outer ring, moved down-left by their size.
+    struct AngleLabel {
+        const char *text;
+        int degrees;
+        double shift;
+    };
+    static const AngleLabel around[] = {
+        {"30", 30, 0.8},   {"60", 60, 0.8},   {"120", 120, 1.0}, {"150", 150, 1.0},
+        {"210", 210, 0.8}, {"240", 240, 0.8}, {"330", 330, 1.0}, {"300", 300, 1.0},
+    };
+    for (const AngleLabel &l : around) {
+        const double a = kPi * l.degrees / 180.0;
+        PlotText(kestopnl, KESTOPNL_GRAPH, 35.0 * std::sin(a) - l.shift,
+                 35.0 * std::cos(a) - l.shift, l.text, kFont, RT_BLACK, kLabelBackground);
+    }
+}
+
+void DelScrnCallback(int, int, void *, int)
+{
+    DeleteGraphPlot(kestopnl, KESTOPNL_GRAPH, -1, RT_IMMEDIATE_DRAW);
+    Init_Polar();
+}
+
+void ExitKestoCXallback(int, int, void *, int)
+{
+    QuitKesto("Confirm");
+}
+
+int ExitBttnCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT)
+        QuitKesto("Confrim");
+    return 0;
+}
+
+void RegisterKestoCallbacks(void)
+{
+    RT_CTRL_CALLBACK(AutoCallback);
+    RT_CTRL_CALLBACK(StopCallback);
+    RT_CTRL_CALLBACK(KestoTimerCallback);
+    RT_CTRL_CALLBACK(AngInc1Callback);
+    RT_CTRL_CALLBACK(AngInc10Callback);
+    RT_CTRL_CALLBACK(AngDec1Callback);
+    RT_CTRL_CALLBACK(AngDec10Callback);
+    RT_CTRL_CALLBACK(ApplyStepCallback);
+    RT_CTRL_CALLBACK(CloseStepCallback);
+    RT_CTRL_CALLBACK(SstepCallback);
+    RT_CTRL_CALLBACK(LstepCallback);
+    RT_CTRL_CALLBACK(AttnValCallback);
+    RT_CTRL_CALLBACK(CloseComCallback);
+    RT_CTRL_CALLBACK(AntTypeCallback);
+    RT_CTRL_CALLBACK(PlaneTypeCallback);
+    RT_CTRL_CALLBACK(AcceptCallback);
+    RT_CTRL_CALLBACK(EscCallback);
+    RT_CTRL_CALLBACK(ExitBttnCallback);
+    RT_MENU_CALLBACK(COMportCallback);
+    RT_MENU_CALLBACK(ANTinitCallback);
+    RT_MENU_CALLBACK(MoveStepCallback);
+    RT_MENU_CALLBACK(SoundCallback);
+    RT_MENU_CALLBACK(DelScrnCallback);
+    RT_MENU_CALLBACK(InfoEditCallback);
+    RT_MENU_CALLBACK(SaveFileCallback);
+    RT_MENU_CALLBACK(ExitKestoCXallback);
+}
+
+int KestoMain(int, char **argv)
+{
+    if (!InitCVIRTE(nullptr, argv, nullptr))
+        return -1;
+    RegisterKestoCallbacks();
+    kestopnl = LoadPanel(0, "kesto.uir", KESTOPNL);
+    if (kestopnl < 0)
+        return -1;
+    RS232Error = -100;
+    PortSel();
+    if (GoOut != 0) {
+        ExitKestoCXallback(0, 0, nullptr, 0);
+        // The program ends here whatever the answer was, so the hand-off
+        // marker must not outlive it.
+        DeleteFile(HANDOFF_MARKER_NAME);
+        return 0;
+    }
+    Init_Imsi_Data();
+    Init_Polar();
+    soundcheck = 1;
+    first = 1;
+    menu_handle = GetPanelMenuBar(kestopnl);
+    SetPanelAttribute(kestopnl, RT_ATTR_CAN_MAXIMIZE, 0);
+    SetPanelAttribute(kestopnl, RT_ATTR_SIZABLE, 0);
+    DisplayPanel(kestopnl);
+    OpenRigPort();
+    RunUserInterface();
+    // However the event loop ended (also through the No of the connection
+    // question), the program is gone and the viewer may start it again.
+    DeleteFile(HANDOFF_MARKER_NAME);
+    return 0;
+}

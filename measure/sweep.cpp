@@ -1,0 +1,133 @@
+// Measurement engine: the poll timer, the automatic sweep and Stop.
+#include "kesto.h"
+#include "kesto_uir.h"
+#include "rt.h"
+
+int KestoTimerCallback(int, int, int event, void *, int, int)
+{
+    if (event != RT_EVENT_TIMER_TICK)
+        return 0;
+    GetCtrlVal(kestopnl, KESTOPNL_ATTN, &AttnVals);
+    outBuffers[0] = 'H';
+    inBuffers[0] = 0;
+    CalVal(outBuffers, inBuffers);
+    return 0;
+}
+
+int DataIndex = 0;
+int StopFlag = 0;
+int tval = 0;
+int sound = 0;
+int QuestionCompleteE = 0, QuestionCompleteH = 0;
+
+namespace {
+
+constexpr int kSweepSteps = 359;
+int sweeping = 0;
+
+// Files the present level as sample `index` of the selected plane; the third
+// plane files nothing, and an index outside the array is refused.
+void FileLevel(unsigned index)
+{
+    if (index >= unsigned(KESTO_SAMPLES))
+        return;
+    if (PlaneType == 0)
+        imsi_Edata[index] = Level;
+    else if (PlaneType == 1)
+        imsi_Hdata[index] = Level;
+}
+
+void FileNextSample(void)
+{
+    if ((PlaneType == 0 || PlaneType == 1) && DataIndex < KESTO_SAMPLES) {
+        FileLevel(unsigned(DataIndex));
+        ++DataIndex;
+    }
+}
+
+template <std::size_t N> void CopyStamp(char (&to)[N], const char *from)
+{
+    std::size_t i = 0;
+    for (; i + 1 < N && from[i]; ++i)
+        to[i] = from[i];
+    to[i] = 0;
+}
+
+void Sweep(int panel)
+{
+    sweeping = 1;
+    FileLevel(Angle);
+    StopFlag = 0;
+    CopyStamp(Etime, TimeStr());
+    CopyStamp(Htime, Etime);
+    CopyStamp(Edate, DateStr());
+    CopyStamp(Hdate, Edate);
+    FileNextSample();
+    SetCtrlVal(panel, KESTOPNL_PROGRESS, 0);
+    for (int i = 0; i < kSweepSteps; ++i) {
+        ProcessSystemEvents();
+        if (StopFlag == 1)
+            break;
+        GetMenuBarAttribute(menu_handle, KESTOMENU_SOUND, RT_ATTR_CHECKED, &sound);
+        if (sound == 1 && i == 0)
+            RigSend('I');
+        if (sound == 1 && i == kSweepSteps - 1)
+            RigSend('J');
+        AngInc1Callback(panel, KESTOPNL_INC1, RT_EVENT_COMMIT, nullptr, 0, 0);
+        FileNextSample();
+        SetCtrlVal(panel, KESTOPNL_PROGRESS, i + 1);
+    }
+    if (PlaneType == 0) {
+        QuestionCompleteE = 1;
+        GetCtrlVal(panel, KESTOPNL_ATTN, &Eattn);
+    } else if (PlaneType == 1) {
+        QuestionCompleteH = 1;
+        GetCtrlVal(panel, KESTOPNL_ATTN, &Hattn);
+    }
+    DataIndex = 0;
+    SetCtrlAttribute(panel, KESTOPNL_TIMER, RT_ATTR_ENABLED, 1);
+    outBuffers[0] = 'C';
+    inBuffers[0] = 0;
+    CalVal(outBuffers, inBuffers);
+    if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
+        QuestionSave = 1;
+    sweeping = 0;
+}
+
+} // namespace
+
+int SweepRunning(void)
+{
+    return sweeping;
+}
+
+int AutoCallback(int panel, int, int event, void *, int, int)
+{
+    // A press while a sweep runs starts no second sweep, and leaves the step
+    // count that the running sweep will give back untouched.
+    if (sweeping)
+        return 0;
+    tval = Sstep;
+    Sstep = 1;
+    if (event == RT_EVENT_COMMIT)
+        Sweep(panel);
+    Sstep = std::uint16_t(tval);
+    return 0;
+}
+
+int StopCallback(int, int, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    outBuffers[0] = 'C';
+    inBuffers[0] = 0;
+    first = 1;
+    if (sound == 1)
+        RigSend('J');
+    RigInitUndecoded();
+    // Outside a sweep the saved count is not the user's: leave Sstep alone.
+    if (sweeping)
+        Sstep = std::uint16_t(tval);
+    StopFlag = 1;
+    return 0;
+}
