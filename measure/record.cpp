@@ -95,6 +95,11 @@ int AcceptCallback(int panel, int, int event, void *, int, int)
     if (event != RT_EVENT_COMMIT)
         return 0;
     GetCtrlVal(panel, KESTOINFO_DESCRIPT, descript);
+    // The box keeps an empty line below its text; it is no line of the
+    // description, and dropping it lets the text come back unchanged the
+    // next time the panel opens.
+    if (const std::size_t n = std::strlen(descript); n > 0 && descript[n - 1] == '\n')
+        descript[n - 1] = 0;
     // The line count is taken from the text actually kept, so that the
     // header always announces exactly the lines that follow it.
     NOdescript = 1;
