@@ -53,6 +53,7 @@ void RegisterAntennaCallbacks()
     RT_CTRL_CALLBACK(sphereConfigure);
     // Library, About, pictures, help, launching the measurement program
     RT_PANEL_CALLBACK(AntennaLabCallback);
+    RT_PANEL_CALLBACK(LogoCallback);
     RT_MENU_CALLBACK(antHelpCallback);
     RT_MENU_CALLBACK(antContentCallback);
     RT_MENU_CALLBACK(antKestoCallback);

@@ -149,3 +149,15 @@ int AntennaLabCallback(int, int event, void *, int, int)
     }
     return 0;
 }
+
+int LogoCallback(int panel, int event, void *, int, int)
+{
+    if (event != RT_EVENT_CLOSE)
+        return 0;
+    DiscardPanel(panel);
+    if (panel == logo) {
+        logo = 0;
+        LOGOflag = 0;
+    }
+    return 0;
+}

@@ -24,3 +24,6 @@ int antImageCallback(int panel, int control, int event, void *callbackData, int 
 int QuitCallback(int panel, int control, int event, void *callbackData, int eventData1,
                  int eventData2);
 int AntennaLabCallback(int panel, int event, void *callbackData, int eventData1, int eventData2);
+// Panel callback of the logo panel: its window's close button closes the
+// About box.
+int LogoCallback(int panel, int event, void *callbackData, int eventData1, int eventData2);

@@ -157,6 +157,14 @@ TEST_F(Panels, AboutClosesWhenTheMainPanelGetsTheFocus)
     vt::Menu(MENUBAR_ABOUT);
     EXPECT_FALSE(rt::test::IsDisplayed(second));
     EXPECT_TRUE(rt::test::IsDisplayed(logo));
+    // Its window's close button closes it too, and the next focus on the
+    // main panel has nothing left to discard.
+    const int third = logo;
+    rt::test::ClosePanelWindow(third);
+    EXPECT_FALSE(rt::test::IsDisplayed(third));
+    EXPECT_EQ(LOGOflag, 0);
+    rt::test::ActivatePanel(antennalab);
+    EXPECT_EQ(rt::test::LivePanels(), std::vector<int>{antennalab});
 }
 
 TEST_F(Panels, HelpOpensOurHelpDocument)
