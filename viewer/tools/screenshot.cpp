@@ -1,8 +1,11 @@
-// Saves pictures of the main panel with a pattern open, in the polar and the
-// Cartesian view, for looking at the layout without a person at the screen.
-//   antenna_screenshot <pattern.atn> <folder>
+// Saves pictures of the main panel with a pattern open, in the polar, the
+// Cartesian and the 3D view, and of the information and picture panels, for
+// looking at the layout without a person at the screen.
+//   antenna_screenshot <pattern.atn> <folder> [analysis]
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
 #include <string>
@@ -11,6 +14,24 @@
 #include "antenna_uir.h"
 #include "rt.h"
 #include "testing.h"
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        ProcessSystemEvents();
+}
+
+// A panel's window as it is on the screen: the 3D view draws through OpenGL,
+// which a widget grab does not see, so this takes the screen's pixels.
+QPixmap ScreenShot(QWidget *w)
+{
+    const QRect r = w->frameGeometry();
+    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -22,10 +43,12 @@ int main(int argc, char **argv)
     const std::string dir = argv[2];
     const int bar = GetPanelMenuBar(antennalab);
     QWidget *panel = rt::test::PanelWidget(antennalab);
+    auto save = [&](const QPixmap &pix, const char *name) {
+        pix.save(QString::fromStdString(dir + "/" + name));
+    };
     auto shot = [&](const char *name) {
-        for (int i = 0; i < 5; ++i)
-            ProcessSystemEvents();
-        panel->grab().save(QString::fromStdString(dir + "/" + name));
+        Settle();
+        save(panel->grab(), name);
     };
     shot("start.png");
     rt::test::ChooseFile(argv[1]);
@@ -39,5 +62,15 @@ int main(int argc, char **argv)
     }
     rt::test::ChooseMenuItem(bar, MENUBAR_CARTESIAN);
     shot("cartesian.png");
+    rt::test::ChooseMenuItem(bar, MENUBAR_3D);
+    Settle();
+    save(ScreenShot(panel), "threed.png");
+    rt::test::ChooseMenuItem(bar, MENUBAR_INFO);
+    QWidget *info = rt::test::PanelWidget(infopnl);
+    Settle();
+    save(info->grab(), "info.png");
+    rt::test::PressButton(infopnl, INFOPNL_PICTURE);
+    Settle();
+    save(rt::test::PanelWidget(pichandle)->grab(), "picture.png");
     return 0;
 }
