@@ -2,7 +2,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
+#include <QWidget>
 
 #include <cmath>
 
@@ -19,6 +25,55 @@ QEventLoop *gMainLoop = nullptr;
 int gQuitCode = 0;
 bool gQuitPending = false;
 int gWaitCursor = 0;
+
+// While a long operation pumps events between its steps, windows repaint at
+// most every kFrameMs: a sweep step then costs the exchange, not a repaint of
+// the panel. A held-back repaint is delivered when its frame comes.
+constexpr qint64 kFrameMs = 30;
+bool gThrottlePaint = false;
+
+class PaintThrottle : public QObject {
+public:
+    PaintThrottle() { clock_.start(); }
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() != QEvent::UpdateRequest || !gThrottlePaint || !obj->isWidgetType())
+            return false;
+        const qint64 now = clock_.elapsed();
+        qint64 &last = lastPaint_[obj];
+        if (now - last >= kFrameMs) {
+            last = now;
+            return false;
+        }
+        if (!held_.contains(obj)) {
+            held_.insert(obj);
+            QPointer<QObject> target(obj);
+            QTimer::singleShot(kFrameMs - (now - last), this, [this, target, obj] {
+                held_.remove(obj);
+                if (target)
+                    QCoreApplication::postEvent(target, new QEvent(QEvent::UpdateRequest));
+            });
+        }
+        return true;
+    }
+
+private:
+    QElapsedTimer clock_;
+    QHash<QObject *, qint64> lastPaint_;
+    QSet<QObject *> held_;
+};
+
+void InstallPaintThrottle()
+{
+    static PaintThrottle *throttle = nullptr;
+    if (!throttle && QCoreApplication::instance()) {
+        throttle = new PaintThrottle;
+        throttle->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(throttle);
+    }
+}
 
 struct UserEventWait {
     bool waiting = false;
@@ -86,8 +141,11 @@ int QuitUserInterface(int returnCode)
 
 int ProcessSystemEvents(void)
 {
+    InstallPaintThrottle();
+    gThrottlePaint = true;
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    gThrottlePaint = false;
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "graph.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -68,8 +69,10 @@ int Graph::add(PlotItem item)
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
         drawItem(p, items_.back());
+        update(itemBounds(items_.back()));
+    } else {
+        update();
     }
-    update();
     return items_.back().handle;
 }
 
@@ -179,7 +182,20 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
     }
 }
 
-void Graph::paintEvent(QPaintEvent *)
+QRect Graph::itemBounds(const PlotItem &it) const
+{
+    if (it.kind == PlotKind::Text)
+        return rect(); // text extents depend on the font: repaint it all
+    QRectF box;
+    for (size_t i = 0; i < it.xs.size(); ++i) {
+        const QPointF q = toPixel(it.xs[i], it.ys[i]);
+        box = i == 0 ? QRectF(q, QSizeF(0, 0)) : box.united(QRectF(q, QSizeF(0, 0)));
+    }
+    const int pad = it.thickness + 3;
+    return box.toAlignedRect().adjusted(-pad, -pad, pad, pad);
+}
+
+void Graph::paintEvent(QPaintEvent *e)
 {
     if (!cacheValid_ || cache_.size() != size()) {
         cache_ = QPixmap(size());
@@ -190,8 +206,9 @@ void Graph::paintEvent(QPaintEvent *)
             drawItem(p, it);
         cacheValid_ = true;
     }
+    // Only the part that changed is copied: a growing trace dirties a few pixels.
     QPainter p(this);
-    p.drawPixmap(0, 0, cache_);
+    p.drawPixmap(e->rect(), cache_, e->rect());
     if (cursorCount_ > 0 && cursorPlaced_) {
         const QPointF c = toPixel(cursorX_, cursorY_);
         p.setPen(QPen(cursorColor_, 1));

@@ -57,6 +57,7 @@ protected:
 
 private:
     void drawItem(QPainter &p, const PlotItem &it) const;
+    QRect itemBounds(const PlotItem &it) const;
     double pixelDistance(const PlotItem &it, QPointF px, int *index) const;
     void invalidate();
 

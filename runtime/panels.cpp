@@ -619,7 +619,12 @@ int SetNumber(int panel, int control, double v, bool integral)
         if (b->isCheckable())
             b->setChecked(v != 0);
     } else if (auto pb = qobject_cast<QProgressBar *>(w)) {
+        // A progress bar repaints itself at once on every new value; let it
+        // repaint with the rest of the window instead, so that a long loop
+        // that reports its progress is not slowed down by it.
+        pb->setUpdatesEnabled(false);
         pb->setValue(int(std::lround(v)));
+        pb->setUpdatesEnabled(true);
     } else if (auto le = qobject_cast<QLineEdit *>(w)) {
         le->setText(integral ? QString::number(qint64(v)) : NumberText(v));
     } else if (auto l = qobject_cast<QLabel *>(w)) {
