@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
-# Builds the programs and starts them against the simulated rig.
-#   scripts/demo.sh          everything (the measurement program and, once it
-#                            exists, the viewer)
-#   scripts/demo.sh kesto    only the measurement program Kesto
-# Kesto's port 1 is pointed at a pseudo-terminal on which bin/rigsim plays the
-# rig (VELORAN_COM1); choose "Port 1" in the port chooser. Extra options for
-# the simulated rig go in RIGSIM_ARGS, e.g. RIGSIM_ARGS="--antenna dipole".
+# Installs what is missing, builds the programs and starts them against the
+# simulated rig.
+#   scripts/demo.sh          the measurement program Kesto and the viewer
+#   scripts/demo.sh kesto    only Kesto
+#   scripts/demo.sh viewer   only the viewer (its "new measurement" command
+#                            starts Kesto on the simulated rig too)
+# Port 1 of Kesto is pointed at a pseudo-terminal on which bin/rigsim plays the
+# rig (VELORAN_COM1): choose "Port 1" in the port chooser. Options for the
+# simulated rig go in RIGSIM_ARGS (default "--antenna yagi"); `bin/rigsim
+# --help` lists them. Both programs work in bin/samples, where the sample
+# patterns lie and new measurements are saved.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-all}
+case "$what" in
+    all|kesto|viewer) ;;
+    *) echo "usage: $0 [kesto|viewer]" >&2; exit 2 ;;
+esac
 
 # VELORAN_DEMO_NO_BUILD=1 runs what is already built in $VELORAN_BUILD_DIR.
 if [ "${VELORAN_DEMO_NO_BUILD:-0}" = 1 ]; then
     build=${VELORAN_BUILD_DIR:-$here/build}
 else
-    build=$("$here/scripts/build.sh" | tail -n 1)
+    bash "$here/scripts/setup-debian.sh"
+    build=$(bash "$here/scripts/build.sh" | tail -n 1)
 fi
 bin="$build/bin"
 
@@ -27,11 +36,11 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-start_kesto() {
+start_rig() {
     local link
     link=$(mktemp -u /tmp/veloran-rig-XXXXXX)
     # shellcheck disable=SC2086
-    "$bin/rigsim" --link "$link" ${RIGSIM_ARGS:-} < /dev/null >&2 &
+    "$bin/rigsim" --link "$link" ${RIGSIM_ARGS:---antenna yagi} < /dev/null >&2 &
     pids+=($!)
     for _ in $(seq 50); do
         [ -e "$link" ] && break
@@ -39,16 +48,16 @@ start_kesto() {
     done
     [ -e "$link" ] || { echo "demo: the simulated rig did not start" >&2; exit 1; }
     echo "demo: simulated rig on $link (port 1)" >&2
-    VELORAN_COM1="$link" "$bin/Kesto"
+    export VELORAN_COM1="$link"
 }
 
-start_viewer() {
-    # The viewer, started in the folder of the sample patterns (File > Open).
-    (cd "$bin/samples" && exec "$bin/antenna") & pids+=($!)
-}
-
+start_rig
+cd "$bin/samples"
 case "$what" in
-    all) start_viewer; start_kesto ;;
-    kesto) start_kesto ;;
-    *) echo "usage: $0 [kesto]" >&2; exit 2 ;;
+    all)
+        "$bin/antenna" & viewer=$!
+        "$bin/Kesto" || true
+        wait "$viewer" || true ;;
+    kesto) "$bin/Kesto" ;;
+    viewer) "$bin/antenna" ;;
 esac
