@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cmath>
 
@@ -80,6 +81,34 @@ struct UserEventWait {
     bool got = false;
     int panel = 0, control = 0;
 } gWait;
+
+// Whether a window is showing that the window system has not put on the
+// screen yet.
+bool WindowAwaitingScreen()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowHandle() && !w->windowHandle()->isExposed())
+            return true;
+    return false;
+}
+
+// A window shown just before a pause would stay blank through it, because
+// nothing runs the window system's events meanwhile. Lets them come in (no
+// user input, and no timer tick reaches a callback), then paints the windows.
+void PutNewWindowsOnScreen()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()) || !WindowAwaitingScreen())
+        return;
+    detail::ModalScope noTicks;
+    QElapsedTimer clock;
+    clock.start();
+    while (WindowAwaitingScreen() && clock.elapsed() < 500)
+        QCoreApplication::processEvents(
+            QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers, 20);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            w->repaint();
+}
 
 } // namespace
 
@@ -168,8 +197,14 @@ int Delay(double seconds)
         real = seconds * TS().delayScale;
     }
     ProcessDrawEvents();
-    if (real > 0)
-        QThread::usleep((unsigned long)std::llround(real * 1e6));
+    if (real > 0) {
+        QElapsedTimer clock;
+        clock.start();
+        PutNewWindowsOnScreen(); // within the pause, not on top of it
+        const double left = real - clock.nsecsElapsed() / 1e9;
+        if (left > 0)
+            QThread::usleep((unsigned long)std::llround(left * 1e6));
+    }
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QWindow>
 
 #include "rt.h"
 #include "rt_fixture.h"
@@ -295,6 +296,21 @@ TEST(Panels, DelayIsRecordedNotSlept)
     Delay(1.0);
     ASSERT_EQ(rt::test::Delays().size(), 2u);
     EXPECT_DOUBLE_EQ(rt::test::Delays()[0], 2.0);
+}
+
+TEST(Panels, APanelShownBeforeAPauseIsOnTheScreenDuringIt)
+{
+    // A splash shown and then held by a pause must not stay a blank window:
+    // the pause lets the window system put it up and paints it, while no
+    // timer tick reaches its callback.
+    const int p = LoadDemo();
+    rt::test::SetDelayScale(0.01);
+    DisplayPanel(p);
+    Delay(1.0);
+    QWidget *w = rt::test::PanelWidget(p);
+    ASSERT_TRUE(w->windowHandle());
+    EXPECT_TRUE(w->windowHandle()->isExposed());
+    EXPECT_EQ(gTicks, 0);
 }
 
 } // namespace
