@@ -109,10 +109,10 @@ bool ParseNumber(const char *text, double *out)
     return true;
 }
 
-bool ParseFault(const std::string &spec, rigsim::Fault *out)
+bool ParseFault(const std::string &text, rigsim::Fault *out)
 {
-    std::string kind = spec.substr(0, spec.find(':'));
-    std::string arg = spec.find(':') == std::string::npos ? "" : spec.substr(spec.find(':') + 1);
+    std::string kind = text.substr(0, text.find(':'));
+    std::string arg = text.find(':') == std::string::npos ? "" : text.substr(text.find(':') + 1);
     double v = 0;
     std::vector<std::uint8_t> bytes;
     if (kind == "silence" && arg.empty()) {

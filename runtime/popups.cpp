@@ -79,7 +79,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     path[0] = '\0';
     QString chosen;
     int result = RT_NO_FILE_SELECTED;
-    const QString spec = QString::fromUtf8(defaultFileSpec ? defaultFileSpec : "*.*");
+    const QString defaultPattern = QString::fromUtf8(defaultFileSpec ? defaultFileSpec : "*.*");
     if (TS().enabled) {
         detail::Answer a;
         if (!ScriptedAnswer("file", title, "", &a) || a.path.empty())
@@ -98,8 +98,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         const QString types = QString::fromUtf8(fileTypeList ? fileTypeList : "");
         for (const QString &t : types.split(QLatin1Char(';'), Qt::SkipEmptyParts))
             filters << QStringLiteral("%1 (%1)").arg(t.trimmed());
-        if (!filters.contains(QStringLiteral("%1 (%1)").arg(spec)) && spec != QLatin1String("*.*"))
-            filters.prepend(QStringLiteral("%1 (%1)").arg(spec));
+        if (!filters.contains(QStringLiteral("%1 (%1)").arg(defaultPattern)) && defaultPattern != QLatin1String("*.*"))
+            filters.prepend(QStringLiteral("%1 (%1)").arg(defaultPattern));
         filters << QStringLiteral("All files (*)");
         QFileDialog dlg(ActiveParent(), QString::fromUtf8(title), dir);
         dlg.setNameFilters(filters);
@@ -111,7 +111,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (saving) {
             dlg.setOption(QFileDialog::DontConfirmOverwrite);
-            const QString ext = QFileInfo(spec).suffix();
+            const QString ext = QFileInfo(defaultPattern).suffix();
             if (!ext.isEmpty() && ext != QLatin1String("*"))
                 dlg.setDefaultSuffix(ext);
         }
@@ -121,8 +121,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
     }
     if (restrictExtension) {
-        // The chosen name keeps the extension of the default file spec.
-        const QString ext = QFileInfo(spec).suffix();
+        // The chosen name keeps the extension of the default file pattern.
+        const QString ext = QFileInfo(defaultPattern).suffix();
         if (!ext.isEmpty() && ext != QLatin1String("*") && QFileInfo(chosen).suffix() != ext)
             chosen += QLatin1Char('.') + ext;
     }
