@@ -97,8 +97,15 @@ int ApplyStepCallback(int panel, int, int event, void *, int, int)
 {
     if (event != RT_EVENT_COMMIT)
         return 0;
-    GetCtrlVal(panel, STEPPNL_SSTEP, &Sstep);
+    std::uint16_t small = Sstep;
+    GetCtrlVal(panel, STEPPNL_SSTEP, &small);
     GetCtrlVal(panel, STEPPNL_LSTEP, &Lstep);
+    // A running sweep steps one degree at a time and gives its saved count
+    // back when it ends: the new small count takes over from there.
+    if (SweepRunning())
+        tval = small;
+    else
+        Sstep = small;
     DiscardPanel(panel);
     steppnl = 0;
     return 0;

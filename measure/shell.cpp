@@ -26,7 +26,13 @@ void QuitKesto(const char *title)
         SaveFileCallback(menu_handle, 0, nullptr, kestopnl);
     if (!ConfirmPopup(title, "Are you want to quit?"))
         return;
-    CloseCom(COMnumber);
+    // A sweep that is still running would go on stepping over a closed port
+    // and ask about the connection at every step: it is stopped as by Stop,
+    // makes its closing exchange, and the port is closed once it has ended.
+    if (SweepRunning())
+        StopCallback(kestopnl, KESTOPNL_STOP, RT_EVENT_COMMIT, nullptr, 0, 0);
+    else
+        CloseCom(COMnumber);
     QuitUserInterface(0);
     DeleteFile(HANDOFF_MARKER_NAME);
 }
@@ -146,6 +152,7 @@ int KestoMain(int, char **argv)
     DisplayPanel(kestopnl);
     OpenRigPort();
     RunUserInterface();
+    CloseCom(COMnumber);
     // However the event loop ended (also through the No of the connection
     // question), the program is gone and the viewer may start it again.
     DeleteFile(HANDOFF_MARKER_NAME);

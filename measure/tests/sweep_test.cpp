@@ -174,6 +174,68 @@ TEST_F(SweepTest, SecondAutoDuringASweepStartsNoNestedSweep)
     EXPECT_DOUBLE_EQ(imsi_Hdata[359], ExpectedLevel(*rig, 359, 0.0));
 }
 
+TEST_F(SweepTest, StepCountsAppliedDuringASweepTakeEffectWhenItEnds)
+{
+    auto rig = kt::MakeRig(1);
+    rig->setAngle(0);
+    RunKesto(PORTPNL_COM1, [&] {
+        AfterSteps(rig, 10, [] {
+            rt::test::ChooseMenuItem(menu_handle, KESTOMENU_STEP);
+            SetCtrlVal(steppnl, STEPPNL_SSTEP, 5);
+            SetCtrlVal(steppnl, STEPPNL_LSTEP, 15);
+            rt::test::PressButton(steppnl, STEPPNL_APPLY);
+        });
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+    });
+    // Still one degree per sample for the whole sweep.
+    EXPECT_EQ(kt::Received(*rig), "H" + Repeat('A', 359) + "C");
+    for (int i = 0; i < KESTO_SAMPLES; ++i)
+        ASSERT_DOUBLE_EQ(imsi_Edata[i], ExpectedLevel(*rig, i, 0.0)) << "sample " << i;
+    EXPECT_EQ(Sstep, 5) << "the applied count is not lost";
+    EXPECT_EQ(Lstep, 15);
+}
+
+struct ExitDuringSweep {
+    bool sound;
+    bool button;
+    const char *name;
+};
+
+class ExitInSweep : public SweepTest, public testing::WithParamInterface<ExitDuringSweep> {};
+
+TEST_P(ExitInSweep, ConfirmedExitStopsTheSweepBeforeThePortCloses)
+{
+    const ExitDuringSweep c = GetParam();
+    auto rig = kt::MakeRig(1);
+    kt::MakeMarker();
+    RunKesto(PORTPNL_COM1, [&] {
+        if (c.sound)
+            rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SOUND);
+        AfterSteps(rig, 10, [c] {
+            rt::test::AnswerConfirm(1);
+            if (c.button)
+                rt::test::PressButton(kestopnl, KESTOPNL_EXIT);
+            else
+                rt::test::ChooseMenuItem(menu_handle, KESTOMENU_EXIT);
+        });
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        EXPECT_TRUE(rt::test::QuitRequested());
+    });
+    // Stopped as by Stop, and the sweep's own closing "C" still reaches the
+    // rig: no exchange runs on a closed port, so no connection question.
+    EXPECT_EQ(kt::Received(*rig),
+              std::string("H") + (c.sound ? "I" : "") + Repeat('A', 10) + (c.sound ? "J" : "") + "CC");
+    EXPECT_EQ(rt::test::PopupLog(), std::string("confirm:") + (c.button ? "Confrim" : "Confirm")
+                                        + "|Are you want to quit?\n");
+    EXPECT_FALSE(kt::MarkerExists());
+    char b = 'H';
+    EXPECT_EQ(ComWrt(1, &b, 1), rt::kComPortNotOpen) << "the port is closed at the end";
+}
+INSTANTIATE_TEST_SUITE_P(Cases, ExitInSweep,
+                         testing::Values(ExitDuringSweep{false, false, "Menu"},
+                                         ExitDuringSweep{true, true, "ButtonWithSound"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(SweepTest, AnAngleOf360OrMoreIsNeverUsedAsAnIndex)
 {
     auto rig = kt::MakeRig(1);
