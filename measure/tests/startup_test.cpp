@@ -436,6 +436,24 @@ TEST_P(ExitCommand, NoKeepsEverythingYesClosesThePortAndRemovesTheMarker)
     EXPECT_EQ(rt::test::PopupLog(), q + q);
     EXPECT_EQ(kt::Received(*rig), "HH") << "nothing is sent to the rig at exit";
 }
+TEST_F(KestoTest, ClosingTheMainWindowIsTheExitButton)
+{
+    auto rig = kt::MakeRig(1);
+    kt::MakeMarker();
+    RunKesto(PORTPNL_COM1, [&] {
+        rt::test::AnswerConfirm(0);
+        rt::test::ClosePanelWindow(kestopnl);
+        EXPECT_FALSE(rt::test::QuitRequested());
+        EXPECT_TRUE(rt::test::IsDisplayed(kestopnl));
+        rt::test::AnswerConfirm(1);
+        rt::test::ClosePanelWindow(kestopnl);
+        EXPECT_TRUE(rt::test::QuitRequested());
+    });
+    const std::string q = "confirm:Confrim|Are you want to quit?\n";
+    EXPECT_EQ(rt::test::PopupLog(), q + q);
+    EXPECT_FALSE(kt::MarkerExists());
+}
+
 INSTANTIATE_TEST_SUITE_P(Routes, ExitCommand,
                          testing::Values(ExitRoute{false, "Confirm"}, ExitRoute{true, "Confrim"}),
                          [](const auto &info) { return info.param.button ? "Button" : "Menu"; });
