@@ -46,8 +46,13 @@ void TakePerson(const char *typed)
     for (char &c : s)
         if (c == '\n' || c == '\r')
             c = ' ';
-    if (s.size() > KESTO_PERSON_SIZE - 2)
-        s.resize(KESTO_PERSON_SIZE - 2);
+    if (s.size() > KESTO_PERSON_SIZE - 2) {
+        // Cut before a whole character, never inside one.
+        std::size_t n = KESTO_PERSON_SIZE - 2;
+        while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+            --n;
+        s.resize(n);
+    }
     s += '\n';
     CopyText(person, s.c_str());
 }

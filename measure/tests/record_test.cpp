@@ -159,6 +159,19 @@ TEST_F(RecordTest, TextBoxesNeverHoldMoreThanTheBuffers)
     EXPECT_EQ(NOdescript, 1);
 }
 
+TEST_F(RecordTest, AFullPersonLineIsNeverCutInsideACharacter)
+{
+    kt::MakeRig(1);
+    RunKesto(PORTPNL_COM1, [&] {
+        rt::test::ChooseMenuItem(menu_handle, KESTOMENU_INFO);
+        // 49 characters, 50 bytes: the last one that fits is two bytes long.
+        TypeInto(infopnl, KESTOINFO_PERSON, std::string(47, 'p') + "\xC3\xA9" + "x");
+        rt::test::PressButton(infopnl, KESTOINFO_ACCEPT);
+    });
+    EXPECT_EQ(std::string(person), std::string(47, 'p') + "\n");
+    EXPECT_TRUE(QString::fromUtf8(person).toUtf8() == QByteArray(person)) << "valid UTF-8";
+}
+
 TEST_F(RecordTest, FailedSaveSaysSoAndExitStillOffersToSave)
 {
     kt::MakeRig(1);
