@@ -186,13 +186,18 @@ QRect Graph::itemBounds(const PlotItem &it) const
 {
     if (it.kind == PlotKind::Text)
         return rect(); // text extents depend on the font: repaint it all
-    QRectF box;
+    // Min and max by hand: QRectF::united ignores the zero-size rectangle of a
+    // single point, which would leave most of a long segment unrepainted.
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     for (size_t i = 0; i < it.xs.size(); ++i) {
         const QPointF q = toPixel(it.xs[i], it.ys[i]);
-        box = i == 0 ? QRectF(q, QSizeF(0, 0)) : box.united(QRectF(q, QSizeF(0, 0)));
+        x0 = std::min(x0, q.x()), x1 = std::max(x1, q.x());
+        y0 = std::min(y0, q.y()), y1 = std::max(y1, q.y());
     }
+    if (x0 > x1)
+        return {};
     const int pad = it.thickness + 3;
-    return box.toAlignedRect().adjusted(-pad, -pad, pad, pad);
+    return QRectF(QPointF(x0, y0), QPointF(x1, y1)).toAlignedRect().adjusted(-pad, -pad, pad, pad);
 }
 
 void Graph::paintEvent(QPaintEvent *e)

@@ -1,11 +1,14 @@
 // Plot items on the graph control: what is drawn, deleted and clicked.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QWidget>
 
 #include "rt.h"
 #include "rtdemo_uir.h"
+#include "graph.h"
 #include "testing.h"
 
 namespace {
@@ -83,6 +86,39 @@ TEST(Graph, LeftClickSnapsCursorToTheNearestPlottedItem)
     rt::test::ClickGraph(p, DEMOPNL_GRAPH, 0, -29.8); // on the ring, far from the curve
     GetGraphCursorIndex(p, DEMOPNL_GRAPH, 1, &plot, &index);
     EXPECT_EQ(plot, ring);
+}
+
+// Collects the regions a widget is asked to repaint.
+class PaintSpy : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(e)->region();
+        return false;
+    }
+};
+
+TEST(Graph, AnAddedItemIsRepaintedWhole)
+{
+    const int p = LoadGraphPanel();
+    DisplayPanel(p);
+    auto *g = qobject_cast<rt::Graph *>(rt::test::CtrlWidget(p, DEMOPNL_GRAPH));
+    ASSERT_NE(g, nullptr);
+    for (int i = 0; i < 5; ++i) // the window's first, whole paint
+        QApplication::processEvents();
+    PaintSpy spy;
+    g->installEventFilter(&spy);
+    PlotLine(p, DEMOPNL_GRAPH, -30, -30, 30, 30, RT_RED); // a long segment
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    g->removeEventFilter(&spy);
+    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+        const QPoint px = g->toPixel(-30 + 60 * t, -30 + 60 * t).toPoint();
+        EXPECT_TRUE(spy.painted.contains(px)) << "point " << t << " of the segment not repainted";
+    }
+    EXPECT_FALSE(spy.painted.contains(g->toPixel(38, -38).toPoint())) << "only what changed is repainted";
 }
 
 TEST(Graph, RedrawStaysCheapAsPlotsAccumulate)
