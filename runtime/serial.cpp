@@ -98,6 +98,16 @@ int gLastError = 0;
 
 bool Valid(int port) { return port >= 1 && port <= kPorts; }
 
+// 0 for a valid, open port; otherwise its error code, kept as the last error.
+int CheckOpen(int port)
+{
+    if (!Valid(port))
+        return gLastError = kComInvalidPort;
+    if (!gPorts[port].backend)
+        return gLastError = kComPortNotOpen;
+    return 0;
+}
+
 void Log(std::string &log, const char *data, int n)
 {
     if (detail::TS().enabled && n > 0)
@@ -147,10 +157,8 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
 
 int CloseCom(int port)
 {
-    if (!Valid(port))
-        return gLastError = kComInvalidPort;
-    if (!gPorts[port].backend)
-        return gLastError = kComPortNotOpen;
+    if (int err = CheckOpen(port))
+        return err;
     gPorts[port].backend->close();
     gPorts[port].backend.reset();
     return gLastError = 0;
@@ -158,10 +166,8 @@ int CloseCom(int port)
 
 int ComWrt(int port, const char *buffer, int count)
 {
-    if (!Valid(port))
-        return gLastError = kComInvalidPort;
-    if (!gPorts[port].backend)
-        return gLastError = kComPortNotOpen;
+    if (int err = CheckOpen(port))
+        return err;
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
@@ -172,10 +178,8 @@ int ComWrt(int port, const char *buffer, int count)
 
 int ComRd(int port, char *buffer, int count)
 {
-    if (!Valid(port))
-        return gLastError = kComInvalidPort;
-    if (!gPorts[port].backend)
-        return gLastError = kComPortNotOpen;
+    if (int err = CheckOpen(port))
+        return err;
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->read(reinterpret_cast<unsigned char *>(buffer), count,
@@ -187,10 +191,8 @@ int ComRd(int port, char *buffer, int count)
 
 int FlushInQ(int port)
 {
-    if (!Valid(port))
-        return gLastError = kComInvalidPort;
-    if (!gPorts[port].backend)
-        return gLastError = kComPortNotOpen;
+    if (int err = CheckOpen(port))
+        return err;
     gPorts[port].backend->flushInput();
     return 0;
 }
