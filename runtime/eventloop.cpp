@@ -142,8 +142,8 @@ int RunUserInterface(void)
 {
     if (!QCoreApplication::instance())
         return -1;
-    gQuitPending = false;
     if (TS().enabled) {
+        gQuitPending = false;
         // Tests drive the program from a script instead of a person.
         if (auto script = std::move(TS().runScript)) {
             TS().runScript = nullptr;
@@ -151,10 +151,17 @@ int RunUserInterface(void)
         }
         return gQuitCode;
     }
+    // A quit asked for before the loop began (a start-up question answered
+    // "quit") ends it at once, as it would have ended a running one.
+    if (gQuitPending) {
+        gQuitPending = false;
+        return gQuitCode;
+    }
     QEventLoop loop;
     gMainLoop = &loop;
     const int r = loop.exec();
     gMainLoop = nullptr;
+    gQuitPending = false;
     return r;
 }
 

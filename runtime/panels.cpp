@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -187,9 +188,11 @@ void WireControl(int handle, Ctrl &c)
     } else if (auto b = qobject_cast<QAbstractButton *>(w)) {
         QObject::connect(b, &QAbstractButton::clicked, b, commit);
     } else if (auto s = qobject_cast<QSpinBox *>(w)) {
+        s->setLocale(QLocale::c()); // numbers shown and typed with a point, as everywhere else
         s->setKeyboardTracking(false);
         QObject::connect(s, &QSpinBox::valueChanged, s, commit);
     } else if (auto d = qobject_cast<QDoubleSpinBox *>(w)) {
+        d->setLocale(QLocale::c());
         d->setKeyboardTracking(false);
         QObject::connect(d, &QDoubleSpinBox::valueChanged, d, [handle, id] {
             if (Ctrl *cc = FindCtrl(handle, id))

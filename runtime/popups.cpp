@@ -85,8 +85,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         if (!ScriptedAnswer("file", title, "", &a) || a.path.empty())
             return RT_NO_FILE_SELECTED;
         chosen = QString::fromStdString(a.path);
-        result = a.value >= 0 ? a.value
-                              : (QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED);
+        result = a.value >= 0 ? a.value : -1;
         if (result == RT_NO_FILE_SELECTED)
             return result;
     } else {
@@ -118,7 +117,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return RT_NO_FILE_SELECTED;
         chosen = dlg.selectedFiles().first();
-        result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
+        result = -1;
     }
     if (restrictExtension) {
         // The chosen name keeps the extension of the default file pattern.
@@ -126,6 +125,9 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         if (!ext.isEmpty() && ext != QLatin1String("*") && QFileInfo(chosen).suffix() != ext)
             chosen += QLatin1Char('.') + ext;
     }
+    // Existing or new: said of the path handed back, extension included.
+    if (result < 0)
+        result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
     const QByteArray bytes = QFile::encodeName(chosen);
     if (std::size_t(bytes.size()) >= pathSize)
         return RT_NO_FILE_SELECTED; // a path that does not fit is never cut short

@@ -2,13 +2,24 @@
 // same dispatch a person's clicks use.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QWindow>
+
+#include <cstdio>
+#include <unistd.h>
 
 #include "rt.h"
 #include "rt_fixture.h"
 #include "rtdemo_uir.h"
+#include "test_state.h"
 
 namespace {
 
@@ -145,6 +156,28 @@ TEST(Panels, ValuesOfEveryKindRoundTrip)
     EXPECT_EQ(gCommits, 0) << "setting values from the program commits nothing";
 }
 
+TEST(Panels, NumericControlsShowAndTakeAPointWhateverTheLocale)
+{
+    // A user whose locale writes decimal commas sees and types the same
+    // numbers as the program's files and messages.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const int p = LoadDemo();
+    QLocale::setDefault(QLocale::c());
+    auto *level = qobject_cast<QDoubleSpinBox *>(rt::test::CtrlWidget(p, DEMOPNL_LEVEL));
+    ASSERT_TRUE(level);
+    SetCtrlVal(p, DEMOPNL_LEVEL, -5.5);
+    EXPECT_EQ(level->text().toStdString(), "-5.5");
+    // Typed with a point and committed with Enter.
+    auto *edit = level->findChild<QLineEdit *>();
+    ASSERT_TRUE(edit);
+    edit->setText(QStringLiteral("12.5"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(level, &enter);
+    double d = 0;
+    GetCtrlVal(p, DEMOPNL_LEVEL, &d);
+    EXPECT_DOUBLE_EQ(d, 12.5);
+}
+
 TEST(Panels, UserCommitsOnValueControlsReachTheCallback)
 {
     const int p = LoadDemo();
@@ -260,6 +293,31 @@ TEST(Panels, GetUserEventReturnsTheCommittedControl)
     (void)p;
 }
 
+// The real event loop, as a program runs it outside the tests.
+struct RealLoop {
+    RealLoop() { rt::detail::TS().enabled = false; }
+    ~RealLoop() { rt::detail::TS().enabled = true; }
+};
+
+TEST(Panels, QuitAskedBeforeTheLoopStartsEndsItAtOnce)
+{
+    // A start-up question answered "quit" comes before the loop: the loop
+    // must then end at once instead of running on with nothing to stop it.
+    RealLoop real;
+    QTimer::singleShot(3000, [] { QuitUserInterface(7); }); // a hung loop fails, not hangs
+    QuitUserInterface(0);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(RunUserInterface(), 0);
+    EXPECT_LT(clock.elapsed(), 1000);
+    // That quit is used up: the next loop runs until it is told to end.
+    QTimer::singleShot(50, [] { QuitUserInterface(3); });
+    clock.restart();
+    EXPECT_EQ(RunUserInterface(), 3);
+    EXPECT_GE(clock.elapsed(), 40);
+    QCoreApplication::processEvents(); // the safety timer may still be pending
+}
+
 TEST(Panels, UnexpectedPopupIsReportedNotBlocking)
 {
     std::vector<std::string> seen;
@@ -288,6 +346,25 @@ TEST(Panels, FileSelectScriptedAndCancelled)
     EXPECT_EQ(FileSelectPopup("", "*.atn", "", "File Open", RT_OK_BUTTON, 0, 0, 1, 1, path, sizeof path),
               RT_NO_FILE_SELECTED);
     EXPECT_STREQ(path, "");
+}
+
+TEST(Panels, FileSelectResultIsForThePathReturned)
+{
+    // The default extension is added before deciding between an existing and
+    // a new file: a name typed without it can be an existing file.
+    const std::string base = "/tmp/rt-fsel-" + std::to_string(::getpid());
+    std::FILE *f = std::fopen((base + ".atn").c_str(), "w");
+    ASSERT_TRUE(f);
+    std::fclose(f);
+    char path[256];
+    rt::test::ChooseFile(base);
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+              RT_EXISTING_FILE_SELECTED);
+    EXPECT_EQ(std::string(path), base + ".atn");
+    std::remove((base + ".atn").c_str());
+    rt::test::ChooseFile(base);
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+              RT_NEW_FILE_SELECTED);
 }
 
 TEST(Panels, DelayIsRecordedNotSlept)
