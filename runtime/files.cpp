@@ -27,7 +27,7 @@ FILE *FileOf(int handle)
 // Appends the text of one directive; false for an unknown one.
 bool FormatOne(std::string &out, char conv, va_list *ap)
 {
-    char buf[64];
+    char buf[352]; // the longest double in fixed notation with six decimals fits
     switch (conv) {
     case 'd':
     case 'i': {
@@ -38,10 +38,7 @@ bool FormatOne(std::string &out, char conv, va_list *ap)
     case 'f': {
         const double v = va_arg(*ap, double);
         auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
-        if (r.ec != std::errc())
-            out += std::to_string(v); // out of to_chars' range: never seen for levels
-        else
-            out.append(buf, r.ptr);
+        out.append(buf, r.ec == std::errc() ? r.ptr : buf);
         return true;
     }
     case 's': {
