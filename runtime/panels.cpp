@@ -596,6 +596,18 @@ int GetActiveCtrl(int panel)
 
 namespace {
 
+// Copies text into a C buffer of `size` bytes with its NUL, cut before a
+// whole character, never inside one.
+void CopyText(const QString &s, char *buffer, std::size_t size)
+{
+    const QByteArray bytes = s.toUtf8();
+    std::size_t n = std::min<std::size_t>(bytes.size(), size - 1);
+    while (n > 0 && n < std::size_t(bytes.size()) && (uchar(bytes[qsizetype(n)]) & 0xC0) == 0x80)
+        --n;
+    std::memcpy(buffer, bytes.constData(), n);
+    buffer[n] = '\0';
+}
+
 // A number as text, locale-independent and without trailing noise.
 QString NumberText(double v)
 {
@@ -742,13 +754,7 @@ int GetCtrlValText(int panel, int control, char *buffer, std::size_t size)
             return -1;
         s = NumberText(d);
     }
-    QByteArray bytes = s.toUtf8();
-    std::size_t n = std::min<std::size_t>(bytes.size(), size - 1);
-    // Never cut a UTF-8 sequence in half.
-    while (n > 0 && n < std::size_t(bytes.size()) && (uchar(bytes[qsizetype(n)]) & 0xC0) == 0x80)
-        --n;
-    std::memcpy(buffer, bytes.constData(), n);
-    buffer[n] = '\0';
+    CopyText(s, buffer, size);
     return 0;
 }
 
@@ -1026,10 +1032,7 @@ int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, 
     if (!m || !buffer || size == 0 || attribute != RT_ATTR_ITEM_NAME)
         return -1;
     QString s = m->action ? m->action->text() : (qobject_cast<QMenu *>(m->menu) ? qobject_cast<QMenu *>(m->menu)->title() : QString());
-    const QByteArray b = s.toUtf8();
-    const std::size_t n = std::min<std::size_t>(b.size(), size - 1);
-    std::memcpy(buffer, b.constData(), n);
-    buffer[n] = '\0';
+    CopyText(s, buffer, size);
     return 0;
 }
 

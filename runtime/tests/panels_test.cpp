@@ -236,6 +236,11 @@ TEST(Panels, MenuCheckMarkAndItemName)
     EXPECT_EQ(v, 1);
     SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, " H data view");
     EXPECT_EQ(rt::test::MenuItemText(mb, DEMOMENU_CHECK), " H data view");
+    // Read back into a short buffer: cut before a whole character, never inside one.
+    SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, "Gr\xC3\xB6\xC3\x9F" "e");
+    char small[4] = "xxx";
+    EXPECT_EQ(GetMenuBarAttributeText(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, small, sizeof small), 0);
+    EXPECT_STREQ(small, "Gr");
     // Every menu item carries an accessible name.
     EXPECT_FALSE(rt::test::MenuItemText(mb, DEMOMENU_ASK).empty());
 }

@@ -2,7 +2,12 @@
 // pseudo-terminal) through QSerialPort.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <deque>
+#include <thread>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -104,6 +109,25 @@ TEST(Serial, RealDeviceThroughAPseudoTerminal)
     usleep(50000);
     FlushInQ(2);
     EXPECT_EQ(ComRd(2, buf, 1), 0);
+    // While a read waits, nothing else runs: no timer, no click. It gives up
+    // at its time-out even when a byte came in meanwhile.
+    bool ticked = false;
+    QTimer::singleShot(0, [&] { ticked = true; });
+    SetComTime(2, 0.5);
+    std::thread late([&] {
+        usleep(400000);
+        (void)!write(master, reply, 1);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(ComRd(2, buf, 4), 1);
+    const qint64 waited = clock.elapsed();
+    late.join();
+    EXPECT_GE(waited, 450);
+    EXPECT_LT(waited, 750);
+    EXPECT_FALSE(ticked) << "an event was dispatched in the middle of an exchange";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ticked);
     CloseCom(2);
     close(master);
     close(slave);
