@@ -1,4 +1,6 @@
 // Half-power lines, MSL markers and rotation, driven through the panel.
+#include <optional>
+
 #include "viewer_fixture.h"
 
 using namespace vt;
@@ -19,11 +21,12 @@ Planes Beams()
         [](int a) { return Lobe(a, 200, 1.0, 0.5); });
 }
 
-const rt::PlotItem *Polar(int handle)
+// A copy of one plot item of the polar graph, or nothing when it is not there.
+std::optional<rt::PlotItem> Polar(int handle)
 {
-    static std::vector<rt::PlotItem> items;
-    items = rt::test::GraphItems(antennalab, ANTENNALAB_POLAR);
-    return Item(items, handle);
+    const std::vector<rt::PlotItem> items = rt::test::GraphItems(antennalab, ANTENNALAB_POLAR);
+    const rt::PlotItem *item = Item(items, handle);
+    return item ? std::optional<rt::PlotItem>(*item) : std::nullopt;
 }
 
 } // namespace
@@ -58,7 +61,7 @@ TEST(HalfPower, NoPeakKeepsTheEdgesOfTheOpenAndThePreviousReadouts)
     EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 20.0) << "the readout keeps its value";
     // The toggle draws at the edges as they are: -1 degree, that is 359.
     rt::test::PressButton(antennalab, ANTENNALAB_EHPBBTN);
-    const rt::PlotItem *l = Polar(hpbPlote1);
+    const auto l = Polar(hpbPlote1);
     ASSERT_TRUE(l);
     EXPECT_NEAR(l->xs[1], -0.61, 0.01);
     EXPECT_NEAR(l->ys[1], 34.99, 0.01);
@@ -72,7 +75,7 @@ TEST(HalfPower, ToggleDrawsAndRemovesTwoLines)
     rt::test::PressButton(antennalab, ANTENNALAB_EHPBBTN);
     EXPECT_EQ(eHPBflag, 1);
     EXPECT_EQ(rt::test::PlotCount(antennalab, ANTENNALAB_POLAR), base + 2);
-    const rt::PlotItem *left = Polar(hpbPlote1);
+    const auto left = Polar(hpbPlote1);
     ASSERT_TRUE(left);
     EXPECT_EQ(left->color, RT_RED);
     EXPECT_DOUBLE_EQ(left->xs[0], 0.0);
@@ -94,12 +97,12 @@ TEST(Msl, MarkerPointsAtThePeakReadout)
     Open(WriteAtn("beams.atn", Beams()));
     const int base = rt::test::PlotCount(antennalab, ANTENNALAB_POLAR);
     rt::test::PressButton(antennalab, ANTENNALAB_HMSLBTN);
-    const rt::PlotItem *line = Polar(imsiPloth);
+    const auto line = Polar(imsiPloth);
     ASSERT_TRUE(line);
     EXPECT_NEAR(line->xs[1], -11.97, 0.01);
     EXPECT_NEAR(line->ys[1], -32.89, 0.01);
     EXPECT_EQ(line->color, RT_BLUE);
-    const rt::PlotItem *text = Polar(imsiTexth);
+    const auto text = Polar(imsiTexth);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->text, "MSL");
     EXPECT_EQ(text->fillColor, RT_TRANSPARENT);
