@@ -30,7 +30,8 @@ void Differences(int angle1, int angle2, int level1, int level2, int angleDiff, 
 }
 
 // The half-power search of one plane and its readouts. Edges that are not
-// found keep their old values; the readouts change only when both are found.
+// found keep their old values; a plane without a beamwidth shows 0 rather
+// than what an earlier file or rotation left in the readouts.
 void HalfPowerReadout(const double *levels, int peak, double *left, double *right, int widthCtrl,
                       int levelCtrl)
 {
@@ -39,8 +40,11 @@ void HalfPowerReadout(const double *levels, int peak, double *left, double *righ
         *left = r.left;
     if (r.rightFound)
         *right = r.right;
-    if (!r.leftFound || !r.rightFound)
+    if (!r.leftFound || !r.rightFound) {
+        SetCtrlVal(antennalab, widthCtrl, 0.0);
+        SetCtrlVal(antennalab, levelCtrl, 0.0);
         return;
+    }
     SetCtrlAttribute(antennalab, widthCtrl, RT_ATTR_DIMMED, 0);
     SetCtrlAttribute(antennalab, levelCtrl, RT_ATTR_DIMMED, 0);
     if (r.left != r.right) {

@@ -51,20 +51,41 @@ TEST(HalfPower, ReadoutsAfterOpen)
     EXPECT_TRUE(CtrlDimmed(ANTENNALAB_EPEAKANGLE));
 }
 
-TEST(HalfPower, NoPeakKeepsTheEdgesOfTheOpenAndThePreviousReadouts)
+TEST(HalfPower, NoBeamwidthClearsThePreviousFilesReadouts)
 {
     Start();
     Open(WriteAtn("beams.atn", Beams()));
-    Open(WriteAtn("flat.atn", MakePlanes([](int) { return -30.0; }, [](int a) { return a == 0 ? 0.0 : -9.0; })));
+    // E: nothing above the floor; H: flat, as a file saved after an E sweep only.
+    Open(WriteAtn("flat.atn", MakePlanes([](int) { return -30.0; }, [](int) { return 0.0; })));
     EXPECT_DOUBLE_EQ(Emin, -1.0);
     EXPECT_DOUBLE_EQ(Hmax, -1.0);
-    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 20.0) << "the readout keeps its value";
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 0.0) << "not the width of the previous file";
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPBLEVEL), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPB), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPBLEVEL), 0.0);
     // The toggle draws at the edges as they are: -1 degree, that is 359.
     rt::test::PressButton(antennalab, ANTENNALAB_EHPBBTN);
     const auto l = Polar(hpbPlote1);
     ASSERT_TRUE(l);
     EXPECT_NEAR(l->xs[1], -0.61, 0.01);
     EXPECT_NEAR(l->ys[1], 34.99, 0.01);
+}
+
+TEST(HalfPower, PeakAtTheStartOfTheSweep)
+{
+    // A measurement whose main lobe faced the source when the sweep began.
+    Start();
+    Open(WriteAtn("beams.atn", Beams()));
+    Open(WriteAtn("front.atn", MakePlanes([](int a) { return Lobe(a, 0, -5.0, 0.25); },
+                                          [](int a) { return Lobe(a, 1, -4.0, 0.5); })));
+    EXPECT_DOUBLE_EQ(Emin, 348.0);
+    EXPECT_DOUBLE_EQ(Emax, 12.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 24.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPBLEVEL), -8.0);
+    EXPECT_DOUBLE_EQ(Hmin, 355.0);
+    EXPECT_DOUBLE_EQ(Hmax, 7.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPB), 12.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPBLEVEL), -7.0);
 }
 
 TEST(HalfPower, ToggleDrawsAndRemovesTwoLines)
