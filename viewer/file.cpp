@@ -198,7 +198,10 @@ void SaveAsCallback(int, int, void *, int)
     if (FileSelectPopup("", "*.atn", "*.atn", "Save as", RT_SAVE_BUTTON, 0, 0, 1, 1, path,
                         sizeof path) == RT_NO_FILE_SELECTED)
         return;
-    SavePattern(path);
+    // The changes are on disk now. The loaded file stays the target of Save,
+    // but no later question offers to write them over it unasked.
+    if (SavePattern(path))
+        Changed = 0;
 }
 
 void ExitCallback(int, int, void *, int)

@@ -221,6 +221,32 @@ TEST(Save, WritesToTheOpenFileAndSaveAsLeavesItTheTarget)
     Menu(MENUBAR_SAVEAS);
 }
 
+TEST(Save, AfterSaveAsOpeningAnotherFileLeavesTheOriginalAlone)
+{
+    // Delete a plane, keep the result under a new name, go on to another
+    // file: the changes are on disk, so nothing asks to write them over the
+    // measurement that was opened.
+    Start();
+    const std::string a = WriteAtn("a.atn", Sample());
+    const std::string b = (TempDir() / "b.atn").string();
+    Open(a);
+    Menu(MENUBAR_HDATA);
+    ASSERT_EQ(Changed, 1);
+    rt::test::ChooseFile(b);
+    Menu(MENUBAR_SAVEAS);
+    EXPECT_EQ(Changed, 0);
+    // An unscripted question would fail the test by itself.
+    const size_t asked = rt::test::Popups().size();
+    Open(b);
+    EXPECT_EQ(rt::test::Popups().size(), asked + 1) << "only the file dialogue";
+    PatternRecord ra{}, rb{};
+    int n = 0, em = 0, hm = 0;
+    ASSERT_TRUE(ReadPatternFile(a, ra, n, em, hm).ok);
+    EXPECT_DOUBLE_EQ(ra.h_data[300], -4.0) << "the original keeps its H plane";
+    ASSERT_TRUE(ReadPatternFile(b, rb, n, em, hm).ok);
+    EXPECT_DOUBLE_EQ(rb.h_data[300], 0.0) << "the copy has it deleted";
+}
+
 TEST(Save, AFailedSaveSaysSoAndTheCommandStops)
 {
     Start();
