@@ -48,25 +48,25 @@ bool EdgeAt(const double *V, int P, int i, int next, double *edge, double half)
     return false;
 }
 
-int Wrap(int i) { return (i % LEVELS + LEVELS) % LEVELS; }
-
 } // namespace
 
 HalfPowerResult HalfPowerSearch(const double V[LEVELS], int P)
 {
     HalfPowerResult r;
-    if (P < 0 || P >= LEVELS)
+    if (P <= 1 || P >= LEVELS)
         return r;
-    // The sweep is a full circle, so both searches go on across 0/360: a main
-    // lobe at the angle where the sweep started is the usual case.
-    for (int i = 1; i < LEVELS && !r.rightFound; ++i)
-        r.rightFound = EdgeAt(V, P, Wrap(P + i), Wrap(P + i + 1), &r.right, 0.5);
-    for (int i = 1; i < LEVELS && !r.leftFound; ++i)
-        r.leftFound = EdgeAt(V, P, Wrap(P - i), Wrap(P - i - 1), &r.left, -0.5);
-    if (r.left < 0.0)
-        r.left += 360.0; // the crossing between 0 and 359
-    if (r.leftFound && r.rightFound)
-        r.width = std::fmod(r.right - r.left + 360.0, 360.0);
+    // Right edge, upwards without wrap-around: 359 is the last sample seen.
+    for (int i = 1; i < 359 - P && !r.rightFound; ++i)
+        r.rightFound = EdgeAt(V, P, P + i, P + i + 1, &r.right, 0.5);
+    // Left edge, downwards to 1, then on from 359 down past the peak.
+    for (int i = P - 1; i >= 1 && !r.leftFound; --i)
+        r.leftFound = EdgeAt(V, P, i, i - 1, &r.left, -0.5);
+    for (int i = 359; i >= P + 2 && !r.leftFound; --i)
+        r.leftFound = EdgeAt(V, P, i, i - 1, &r.left, -0.5);
+    if (r.leftFound && r.rightFound) {
+        const double lo = std::fmin(r.left, r.right), hi = std::fmax(r.left, r.right);
+        r.width = lo <= P && P <= hi ? hi - lo : 360.0 - (hi - lo);
+    }
     return r;
 }
 

@@ -28,9 +28,8 @@ struct HalfPowerResult {
     double left = -1.0, right = -1.0; // edges in degrees, whole or half
     double width = 0.0;               // valid when both edges were found
 };
-// The search around peak index P (edges within half a degree, 0 <= edge <
-// 360; both searches wrap across 0/360). A P outside 0..359, such as -1 for
-// no peak, finds nothing.
+// The search around peak index P (edges within half a degree; the left
+// search may wrap across 0/360). P <= 1, including -1, finds nothing.
 HalfPowerResult HalfPowerSearch(const double levels[LEVELS], int P);
 
 // ---- Angles -------------------------------------------------------------------

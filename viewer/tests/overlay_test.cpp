@@ -71,21 +71,24 @@ TEST(HalfPower, NoBeamwidthClearsThePreviousFilesReadouts)
     EXPECT_NEAR(l->ys[1], 34.99, 0.01);
 }
 
-TEST(HalfPower, PeakAtTheStartOfTheSweep)
+TEST(HalfPower, PeakAtZeroOrOneDegreeGivesNoBeamwidth)
 {
-    // A measurement whose main lobe faced the source when the sweep began.
+    // Peaks at 0 and 1 degree are not searched; the readouts then show 0,
+    // not the width of the file opened before.
     Start();
     Open(WriteAtn("beams.atn", Beams()));
     Open(WriteAtn("front.atn", MakePlanes([](int a) { return Lobe(a, 0, -5.0, 0.25); },
                                           [](int a) { return Lobe(a, 1, -4.0, 0.5); })));
-    EXPECT_DOUBLE_EQ(Emin, 348.0);
-    EXPECT_DOUBLE_EQ(Emax, 12.0);
-    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 24.0);
-    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPBLEVEL), -8.0);
-    EXPECT_DOUBLE_EQ(Hmin, 355.0);
-    EXPECT_DOUBLE_EQ(Hmax, 7.0);
-    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPB), 12.0);
-    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPBLEVEL), -7.0);
+    EXPECT_EQ(EMAX, 0);
+    EXPECT_EQ(HMAX, 1);
+    EXPECT_DOUBLE_EQ(Emin, -1.0);
+    EXPECT_DOUBLE_EQ(Emax, -1.0);
+    EXPECT_DOUBLE_EQ(Hmin, -1.0);
+    EXPECT_DOUBLE_EQ(Hmax, -1.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPBLEVEL), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPB), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPBLEVEL), 0.0);
 }
 
 TEST(HalfPower, ToggleDrawsAndRemovesTwoLines)
