@@ -30,6 +30,7 @@ DesignReadouts PlaneReadouts(const double levels[LEVELS], int peak);
 DesignReadouts PlaneReadouts(const double levels[LEVELS]);
 
 // ---- Lobe metrics -----------------------------------------------------------
+constexpr double NULL_RISE = 1.0; // dB a level must rise again past a null
 struct LobeMetrics {
     int peak = -1;                       // as the readouts: -1 without a peak
     std::optional<double> peakLevel;
@@ -37,8 +38,9 @@ struct LobeMetrics {
     // peak - 10 dB, found walking out from the peak on each side (circular).
     std::optional<double> hpbw, hpbwLeft, hpbwRight;  // width; edges 0..360
     std::optional<double> bw10;
-    // First nulls: walking out from the peak (past a flat top) while the
-    // level keeps falling; the width between the two samples where it stops.
+    // First nulls: walking out from the peak on each side, the lowest level
+    // passed before the level rises again by more than NULL_RISE (measured
+    // ripple is no null), once it is more than 3 dB below the peak.
     std::optional<int> nullLeft, nullRight;
     std::optional<int> fnbw;
     // Peak level minus the level 180 degrees away.

@@ -86,15 +86,29 @@ TEST(LobeMetrics, MainLobeAcrossZeroIsMeasuredRoundTheCircle)
     EXPECT_EQ(d.hpbWidth, 0.0);
 }
 
-TEST(LobeMetrics, FlatTopIsPassedBeforeLookingForTheNulls)
+TEST(LobeMetrics, RippleIsNoNullButARiseOfMoreThanADecibelIs)
 {
     Plane t = Plane::Triangle(200);
-    t.v[201] = t.v[202] = 0.0; // peak at 200 (lowest angle), flat to 202
-    t.v[203] = -1, t.v[204] = -2;
+    t.v[201] = t.v[202] = 0.0;          // peak at 200 (lowest angle), flat to 202
+    t.v[203] = -1.5, t.v[204] = -1.0;   // a dip within 3 dB of the peak
+    t.v[205] = -2.5;
+    t.v[190] = -9.5, t.v[189] = -8.0;   // a rise of 1.5 dB 10 dB down: the left null
+    t.v[180] = -19.5;                   // a rise of 0.5 dB is ripple
     const LobeMetrics m = PlaneLobeMetrics(t.v);
     EXPECT_EQ(m.peak, 200);
-    EXPECT_EQ(*m.nullLeft, 170);
+    EXPECT_EQ(*m.nullLeft, 190);
     EXPECT_EQ(*m.nullRight, 230);
+    EXPECT_EQ(*m.fnbw, 40);
+}
+
+TEST(LobeMetrics, AllRoundPlaneWithRippleHasNoNulls)
+{
+    Plane t(-6.0);
+    for (int k = 0; k < LEVELS; ++k)
+        t.v[k] += (k % 7) * 0.3; // never 3 dB below the peak
+    const LobeMetrics m = PlaneLobeMetrics(t.v);
+    EXPECT_FALSE(m.fnbw);
+    EXPECT_FALSE(m.hpbw);
 }
 
 // All-round, floor and hidden planes: what each metric gives.
