@@ -105,4 +105,16 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
     return 0;
 }
 
+int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std::string *error)
+{
+    QSaveFile file(QString::fromLocal8Bit(fileName ? fileName : ""));
+    if (!file.open(QIODevice::WriteOnly) || file.write(data, qint64(size)) != qint64(size) ||
+        !file.commit()) {
+        if (error)
+            *error = file.errorString().toStdString();
+        return -1;
+    }
+    return 0;
+}
+
 } // namespace rt

@@ -1,7 +1,9 @@
-// Pictures of a graph control for files and reports: the same plot items the
-// control shows, painted at any size, vector where the target is.
+// Pictures of a graph control for files and reports (the same plot items the
+// control shows, painted at any size, vector where the target is), and files
+// written whole or not at all.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class QPainter;
@@ -20,5 +22,10 @@ int RenderGraphCtrl(int panel, int control, QPainter &painter, const QRectF &tar
 // replaced then. 0 on success; -1 with the reason in *error otherwise.
 int SaveGraphPicture(int panel, int control, const char *fileName, int width, int height,
                      std::string *error);
+
+// Writes size bytes to fileName through a temporary file that replaces it
+// only once complete, so a failure leaves no partial file and any old file
+// as it was. 0, or -1 with the reason in *error.
+int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std::string *error);
 
 } // namespace rt

@@ -3,6 +3,7 @@
 #include "antenna.h"
 #include "info.h"
 #include "launch.h"
+#include "lobes.h"
 #include "library.h"
 #include "threed.h"
 #include "rt.h"
@@ -63,4 +64,8 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(InfoCallback);
     RT_MENU_CALLBACK(FullPrintCallback);
     RT_MENU_CALLBACK(GraphicPrintCallback);
+    // Export and lobe metrics
+    RT_MENU_CALLBACK(antExportCallback);
+    RT_MENU_CALLBACK(antLobeCallback);
+    RT_CTRL_CALLBACK(LobeCloseCallback);
 }
