@@ -22,9 +22,9 @@ bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, 
     }
     if (p.isSet(QStringLiteral("help"))) {
         QString text = p.helpText();
-        // "Usage: atn [options] info FILE" reads better as "atn info [options] FILE".
-        text.replace(QStringLiteral("[options] %1 ").arg(QString::fromUtf8(command)),
-                     QStringLiteral("%1 [options] ").arg(QString::fromUtf8(command)));
+        // The usage line names the tool as it is typed, whatever path ran it.
+        const qsizetype eol = text.indexOf(QLatin1Char('\n'));
+        text.replace(0, eol, QStringLiteral("Usage: atn %1 [options] FILE").arg(QString::fromUtf8(command)));
         std::fputs(text.toLocal8Bit().constData(), stdout);
         *status = 0;
         return false;

@@ -131,17 +131,17 @@ std::string CheckAtnText(const std::string &text)
     if (n < 0 || n > MAX_DESCRIPTION_LINES)
         return "line 1: a description of " + std::to_string(n) + " lines";
     const size_t need = 726 + size_t(n);
-    if (lines.size() < need)
-        return "the file ends at line " + std::to_string(lines.size()) + "; a pattern file with " +
-               std::to_string(n) + " description lines has " + std::to_string(need);
     for (size_t first : {size_t(4 + n), size_t(366 + n)})
-        for (size_t i = first; i < first + 360; ++i) {
+        for (size_t i = first; i < first + 360 && i < lines.size(); ++i) {
             // The reader keeps the first 10 characters of a level line.
             std::string_view v = Trim(lines[i].substr(0, 10));
             double level = 0;
             if (!Whole(v, level) || !std::isfinite(level))
                 return "line " + std::to_string(i + 1) + ": " + Quote(lines[i]) + " is not a level";
         }
+    if (lines.size() < need)
+        return "the file ends at line " + std::to_string(lines.size()) + "; a pattern file with " +
+               std::to_string(n) + " description lines has " + std::to_string(need);
     return {};
 }
 
