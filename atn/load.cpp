@@ -42,7 +42,7 @@ std::string Quote(std::string_view s)
 {
     std::string q;
     for (char c : s.substr(0, 24))
-        q += (unsigned char)c < 0x20 || (unsigned char)c == 0x7F ? '?' : c;
+        q += (unsigned char)c < 0x20 || (unsigned char)c >= 0x7F ? '?' : c;
     return "\"" + q + (s.size() > 24 ? "...\"" : "\"");
 }
 

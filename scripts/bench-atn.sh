@@ -24,7 +24,7 @@ run() { # label, then the command
   t0=$(date +%s.%N)
   "$@" > /dev/null
   t1=$(date +%s.%N)
-  printf '%s: %.2f s\n' "$label" "$(echo "$t1 - $t0" | bc)"
+  awk -v a="$t0" -v b="$t1" -v l="$label" 'BEGIN { printf "%s: %.2f s\n", l, b - a }'
 }
 
 for n in 1 2 3; do
