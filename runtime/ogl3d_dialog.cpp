@@ -14,7 +14,7 @@
 #include "ogl3d.h"
 #include "ogl3d_graph.h"
 #include "ogl3d_scene.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
 
@@ -60,15 +60,16 @@ QDoubleSpinBox *Spin(const QString &name, double lo, double hi, double step, int
 // Shows the dialogue, or in test mode hands it to the test's answer.
 bool Ask(QDialog &dlg)
 {
-    if (!detail::TS().enabled) {
+    detail::TestHooks *hooks = detail::Hooks();
+    if (!hooks) {
         detail::ModalScope modal;
         return dlg.exec() == QDialog::Accepted;
     }
-    detail::TS().popups.push_back({"ogl-properties", dlg.windowTitle().toStdString(), ""});
+    hooks->notePopup("ogl-properties", dlg.windowTitle().toStdString(), "");
     bool answered = false;
     const bool accepted = gAnswerer ? gAnswerer(dlg, answered) : false;
     if (!answered)
-        detail::RecordTestFailure("unexpected 3D properties pop-up");
+        hooks->failure("unexpected 3D properties pop-up");
     return answered && accepted;
 }
 

@@ -19,7 +19,6 @@
 #include "rt.h"
 #include "rt_fixture.h"
 #include "rtdemo_uir.h"
-#include "test_state.h"
 
 namespace {
 
@@ -300,8 +299,8 @@ TEST(Panels, GetUserEventReturnsTheCommittedControl)
 
 // The real event loop, as a program runs it outside the tests.
 struct RealLoop {
-    RealLoop() { rt::detail::TS().enabled = false; }
-    ~RealLoop() { rt::detail::TS().enabled = true; }
+    RealLoop() { rt::test::Disable(); }
+    ~RealLoop() { rt::test::Enable(); }
 };
 
 TEST(Panels, QuitAskedBeforeTheLoopStartsEndsItAtOnce)
