@@ -1,6 +1,6 @@
 // The OGL calls of the 3D graph: each finds the graph of (panel, canvas) and
 // acts on its state. An attribute number the graph does not know is an error
-// (and a test failure in test mode), never silently kept.
+// (and a test failure in test mode), never silently kept, as for panels.
 #include <QCoreApplication>
 #include <QWidget>
 
@@ -20,14 +20,6 @@ using detail::OglGraph;
 using detail::OglPlot;
 
 std::map<std::pair<int, int>, QPointer<OglGraph>> gGraphs;
-
-// A failure of the running test in test mode; otherwise only the result.
-int UnknownAttribute(const char *what, int attribute)
-{
-    detail::RecordTestFailure(std::string("unknown 3D ") + what + " attribute "
-                              + std::to_string(attribute));
-    return -3;
-}
 
 } // namespace
 
@@ -63,7 +55,7 @@ int OGLSetCtrlAttribute(int panel, int graph, int attribute, double value)
     if (!g)
         return -1;
     if (!OglGraph::Known(attribute))
-        return UnknownAttribute("graph", attribute);
+        return detail::UnknownAttribute("OGLSetCtrlAttribute", attribute);
     if (OglGraph::ReadOnly(attribute))
         return -2;
     g->set(attribute, value);
@@ -81,7 +73,7 @@ int OGLGetCtrlAttribute(int panel, int graph, int attribute, double *value)
     if (!g || !value)
         return -1;
     if (!OglGraph::Known(attribute))
-        return UnknownAttribute("graph", attribute);
+        return detail::UnknownAttribute("OGLGetCtrlAttribute", attribute);
     *value = g->get(attribute);
     return 0;
 }
@@ -116,7 +108,7 @@ int OGLSetPlotAttribute(int panel, int graph, int plot, int attribute, double va
     if (!p)
         return -1;
     if (!OglGraph::KnownPlotAttribute(attribute))
-        return UnknownAttribute("plot", attribute);
+        return detail::UnknownAttribute("OGLSetPlotAttribute", attribute);
     g->setPlotAttribute(*p, attribute, value);
     return 0;
 }
@@ -133,7 +125,7 @@ int OGLGetPlotAttribute(int panel, int graph, int plot, int attribute, double *v
     if (!p || !value)
         return -1;
     if (!OglGraph::KnownPlotAttribute(attribute))
-        return UnknownAttribute("plot", attribute);
+        return detail::UnknownAttribute("OGLGetPlotAttribute", attribute);
     *value = p->attrs.at(attribute);
     return 0;
 }
