@@ -301,6 +301,13 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
     }
     if (hasReply)
         ++exchanges_;
+    if ((unplugCount_ == UnplugCount::Replies && hasReply)
+        || (unplugCount_ == UnplugCount::Steps && (byte == kCmdForward || byte == kCmdBack))) {
+        if (--unplugLeft_ <= 0) {
+            unplugCount_ = UnplugCount::None;
+            unplugDue_ = true;
+        }
+    }
 
     double done = std::max(arrive, rigBusyMs_) + work;
     std::vector<std::uint8_t> reply;
@@ -410,6 +417,90 @@ void RigModel::setVirtualNowMs(double ms)
 double RigModel::realNowMs() const
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - epoch_).count();
+}
+
+void RigModel::unplugAfterReplies(int replies, double forMs)
+{
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::Replies;
+    unplugLeft_ = replies;
+    unplugForMs_ = forMs;
+    unplugDue_ = replies <= 0;
+    if (unplugDue_)
+        unplugCount_ = UnplugCount::None;
+}
+
+void RigModel::unplugAfterSteps(int steps, double forMs)
+{
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::Steps;
+    unplugLeft_ = steps;
+    unplugForMs_ = forMs;
+    unplugDue_ = steps <= 0;
+    if (unplugDue_)
+        unplugCount_ = UnplugCount::None;
+}
+
+void RigModel::unplugNow(double forMs)
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::None;
+    unplugDue_ = false;
+    unplugged_ = true;
+    unplugEndMs_ = forMs < 0.0 ? -1.0 : now + forMs;
+    ++unplugs_;
+}
+
+void RigModel::plugBackIn()
+{
+    std::lock_guard lock(mutex_);
+    unplugged_ = false;
+}
+
+bool RigModel::unplugDue() const
+{
+    std::lock_guard lock(mutex_);
+    return unplugDue_;
+}
+
+bool RigModel::lineUp()
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    if (unplugDue_) {
+        unplugDue_ = false;
+        unplugged_ = true;
+        unplugEndMs_ = unplugForMs_ < 0.0 ? -1.0 : now + unplugForMs_;
+        ++unplugs_;
+    }
+    if (unplugged_ && unplugEndMs_ >= 0.0 && now >= unplugEndMs_)
+        unplugged_ = false;
+    return !unplugged_;
+}
+
+bool RigModel::pluggedIn() const
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    return !unplugged_ || (unplugEndMs_ >= 0.0 && now >= unplugEndMs_);
+}
+
+int RigModel::unplugs() const
+{
+    std::lock_guard lock(mutex_);
+    return unplugs_;
+}
+
+double RigModel::unplugLeftMs() const
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    if (!unplugged_)
+        return 0.0;
+    if (unplugEndMs_ < 0.0)
+        return -1.0;
+    return std::max(0.0, unplugEndMs_ - now);
 }
 
 int RigModel::steps() const

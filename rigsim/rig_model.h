@@ -146,6 +146,30 @@ public:
     // Real time in ms since the model was made, for real-time pacing.
     double realNowMs() const;
 
+    // --- Unplugging the line ---
+    // Acts out a USB serial adapter pulled out and plugged back in. The rig
+    // itself keeps its state (angle, cut, sound, faults); only the line goes.
+    // While unplugged a host's line is dead and cannot be opened; a line that
+    // was open when the adapter went stays dead after it is back (the host
+    // must open it again), as a stale device handle does. The time unplugged
+    // is counted in real time in every timing mode, so that a host that
+    // retries on a timer sees the adapter come back.
+    //
+    // Schedules the unplug for right after the reply to the `replies`-th
+    // command with a reply (H, A, B, C) from now, or the `steps`-th A/B step.
+    // Replaces an unplug scheduled earlier. `forMs` < 0: until plugBackIn().
+    void unplugAfterReplies(int replies, double forMs);
+    void unplugAfterSteps(int steps, double forMs);
+    void unplugNow(double forMs);
+    void plugBackIn();
+    // The scheduled reply has been made; the line drops at the next lineUp().
+    bool unplugDue() const;
+    // Drops the line if an unplug is due, then says whether the adapter is in.
+    bool lineUp();
+    bool pluggedIn() const;  // without starting a due unplug
+    int unplugs() const;     // unplugs so far: a line opened before is dead
+    double unplugLeftMs() const;  // 0 when plugged in, -1 until plugBackIn()
+
     // Counts of commands carried out since construction.
     int steps() const;  // A and B
     int exchanges() const;  // H, A, B, C
@@ -182,6 +206,17 @@ private:
     double toRigFreeMs_ = 0.0;    // host->rig line busy until
     double rigBusyMs_ = 0.0;      // rig carrying out a command until
     double fromRigFreeMs_ = 0.0;  // rig->host line busy until
+
+    // Unplug: a countdown of replies or steps to a scheduled one, then the
+    // real time at which the adapter comes back.
+    enum class UnplugCount { None, Replies, Steps };
+    UnplugCount unplugCount_ = UnplugCount::None;
+    int unplugLeft_ = 0;
+    double unplugForMs_ = 0.0;
+    bool unplugDue_ = false;
+    bool unplugged_ = false;
+    double unplugEndMs_ = 0.0;  // real time; < 0 for until plugBackIn()
+    int unplugs_ = 0;
 
     std::vector<TrafficEntry> traffic_;
     double virtualNow_ = 0.0;
