@@ -161,12 +161,13 @@ bool ParseUnplug(const std::string &text, int *count, double *ms)
 
 void ShowState(const rigsim::RigModel &rig)
 {
+    const rigsim::RigState s = rig.state();
     std::fprintf(stderr,
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
                  "level at receiver %.2f dB, %d fault(s) queued%s\n",
-                 rigsim::AntennaName(rig.antenna()), rigsim::PlaneName(rig.plane()), rig.angle(),
-                 rig.attenuation(), rig.sound() ? "on" : "off", rig.receiverLevelDb(),
-                 rig.pendingFaults(), rig.pluggedIn() ? "" : ", line unplugged");
+                 rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), rig.pendingFaults(),
+                 rig.pluggedIn() ? "" : ", line unplugged");
 }
 
 // One line typed on standard input. Returns false on "q".
