@@ -3,14 +3,12 @@
 // the master side with real line and positioner pacing; the slave side is
 // what the measurement program opens as its serial port.
 #include <algorithm>
-#include <cmath>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +21,7 @@
 #include <unistd.h>
 
 #include "rig_model.h"
+#include "rigsim_args.h"
 
 namespace {
 
@@ -55,7 +54,8 @@ const char *kUsage =
     "                      steps since the previous C (a whole sweep) switches the\n"
     "                      cut E -> H (and H -> E), so a person sweeps E then H\n"
     "  --fault KIND        silence | short:K | garbage | garbage:HEX | late:MS |\n"
-    "                      script:HEX  (HEX: bytes such as 0384005A)\n"
+    "                      script:HEX  (K: 0 to 3 bytes of the reply get through;\n"
+    "                      HEX: bytes such as 0384005A)\n"
     "  --fault-count N     replies the fault applies to, 0 for all (default 0)\n"
     "  --seed N            seed for noise and garbage bytes\n"
     "  --unplug N:MS       pull the line out right after the N-th reply (to H, A,\n"
@@ -74,7 +74,7 @@ const char *kUsage =
     "  a DB         set the attenuator\n"
     "  p DEG        put the positioner at DEG\n"
     "  x [N]        next N replies silent (default 1)\n"
-    "  k K          next reply short: only K bytes\n"
+    "  k K          next reply short: only K bytes (0 to 3)\n"
     "  g            next reply garbage (4 random bytes)\n"
     "  l MS         next reply late by MS milliseconds\n"
     "  n            clear every fault\n"
@@ -90,75 +90,6 @@ const char *kUsage =
     "byte is ignored. The attenuator is a manual setting that no command changes.\n"
     "SIGINT or SIGTERM ends the program and removes the link.\n";
 
-bool ParseHex(const std::string &text, std::vector<std::uint8_t> *out)
-{
-    std::string digits;
-    for (char c : text)
-        if (c != ' ' && c != ',' && c != ':')
-            digits += c;
-    if (digits.size() % 2 != 0 || digits.empty())
-        return false;
-    out->clear();
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        char *end = nullptr;
-        std::string pair = digits.substr(i, 2);
-        long v = std::strtol(pair.c_str(), &end, 16);
-        if (*end != '\0')
-            return false;
-        out->push_back(std::uint8_t(v));
-    }
-    return true;
-}
-
-bool ParseNumber(const char *text, double *out)
-{
-    char *end = nullptr;
-    double v = std::strtod(text, &end);
-    if (end == text || *end != '\0')
-        return false;
-    *out = v;
-    return true;
-}
-
-bool ParseFault(const std::string &text, rigsim::Fault *out)
-{
-    std::string kind = text.substr(0, text.find(':'));
-    std::string arg = text.find(':') == std::string::npos ? "" : text.substr(text.find(':') + 1);
-    double v = 0;
-    std::vector<std::uint8_t> bytes;
-    if (kind == "silence" && arg.empty()) {
-        *out = rigsim::Fault::silence();
-    } else if (kind == "short" && ParseNumber(arg.c_str(), &v) && v >= 0 && v < 4) {
-        *out = rigsim::Fault::shortReply(int(v));
-    } else if (kind == "garbage" && arg.empty()) {
-        *out = rigsim::Fault::garbage(4);
-    } else if (kind == "garbage" && ParseHex(arg, &bytes)) {
-        *out = rigsim::Fault::garbage(bytes);
-    } else if (kind == "late" && ParseNumber(arg.c_str(), &v) && v >= 0) {
-        *out = rigsim::Fault::late(v);
-    } else if (kind == "script" && ParseHex(arg, &bytes)) {
-        *out = rigsim::Fault::scripted(bytes);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// N:MS of the unplug options: N at least 1, MS from 0 up to a day.
-bool ParseUnplug(const std::string &text, int *count, double *ms)
-{
-    std::size_t colon = text.find(':');
-    double n = 0, t = 0;
-    if (colon == std::string::npos || !ParseNumber(text.substr(0, colon).c_str(), &n)
-        || !ParseNumber(text.substr(colon + 1).c_str(), &t))
-        return false;
-    if (!(n >= 1 && n <= 1e9 && n == std::floor(n)) || !(t >= 0 && t <= 86400000.0))
-        return false;
-    *count = int(n);
-    *ms = t;
-    return true;
-}
-
 void ShowState(const rigsim::RigModel &rig)
 {
     const rigsim::RigState s = rig.state();
@@ -173,41 +104,58 @@ void ShowState(const rigsim::RigModel &rig)
 // One line typed on standard input. Returns false on "q".
 bool HandleCommand(rigsim::RigModel &rig, const std::string &line)
 {
-    std::istringstream in(line);
-    std::string cmd;
-    if (!(in >> cmd))
+    using rigsim::args::Command;
+    Command c;
+    const std::string why = rigsim::args::ParseCommand(line, &c);
+    if (!why.empty()) {
+        std::fprintf(stderr, "rigsim: %s\n", why.c_str());
         return true;
-    double arg = 0;
-    bool hasArg = bool(in >> arg);
-    if (cmd == "e" || cmd == "E") {
+    }
+    switch (c.kind) {
+    case Command::Empty:
+        return true;
+    case Command::PlaneE:
         rig.setPlane(rigsim::Plane::E);
-    } else if (cmd == "h" || cmd == "H") {
+        break;
+    case Command::PlaneH:
         rig.setPlane(rigsim::Plane::H);
-    } else if (cmd == "t") {
-        rig.setPlane(rig.plane() == rigsim::Plane::E ? rigsim::Plane::H : rigsim::Plane::E);
-    } else if (cmd == "a" && hasArg) {
-        rig.setAttenuation(arg);
-    } else if (cmd == "p" && hasArg) {
-        rig.setAngle(int(arg));
-    } else if (cmd == "x") {
-        rig.injectFault(rigsim::Fault::silence(), hasArg && arg >= 1 ? int(arg) : 1);
-    } else if (cmd == "k" && hasArg) {
-        rig.injectFault(rigsim::Fault::shortReply(int(arg)));
-    } else if (cmd == "g") {
+        break;
+    case Command::TogglePlane:
+        rig.update([](rigsim::RigState &s) {
+            s.plane = s.plane == rigsim::Plane::E ? rigsim::Plane::H : rigsim::Plane::E;
+        });
+        break;
+    case Command::Attenuate:
+        rig.setAttenuation(c.value);
+        break;
+    case Command::Position:
+        rig.setAngle(c.count);
+        break;
+    case Command::Silence:
+        rig.injectFault(rigsim::Fault::silence(), c.count);
+        break;
+    case Command::ShortReply:
+        rig.injectFault(rigsim::Fault::shortReply(c.count));
+        break;
+    case Command::Garbage:
         rig.injectFault(rigsim::Fault::garbage(4));
-    } else if (cmd == "l" && hasArg) {
-        rig.injectFault(rigsim::Fault::late(arg));
-    } else if (cmd == "n") {
+        break;
+    case Command::Late:
+        rig.injectFault(rigsim::Fault::late(c.value));
+        break;
+    case Command::ClearFaults:
         rig.clearFaults();
-    } else if (cmd == "u") {
-        rig.unplugNow(hasArg ? arg : 1000.0);
-    } else if (cmd == "r") {
+        break;
+    case Command::Unplug:
+        rig.unplugNow(c.value);
+        break;
+    case Command::PlugIn:
         rig.plugBackIn();
-    } else if (cmd == "q") {
+        break;
+    case Command::Quit:
         return false;
-    } else if (cmd != "s") {
-        std::fprintf(stderr, "rigsim: unknown command \"%s\" (see --help)\n", line.c_str());
-        return true;
+    case Command::Show:
+        break;
     }
     ShowState(rig);
     return true;
@@ -322,11 +270,16 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         std::string opt = argv[i];
         auto value = [&](double *out) {
-            if (i + 1 >= argc || !ParseNumber(argv[i + 1], out)) {
-                std::fprintf(stderr, "rigsim: %s needs a number\n", opt.c_str());
+            const rigsim::args::NumberRule *rule = rigsim::args::OptionRule(opt);
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "rigsim: %s needs a value\n", opt.c_str());
                 std::exit(2);
             }
-            ++i;
+            const std::string why = rigsim::args::ParseRuled(opt, argv[++i], *rule, out);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
+                std::exit(2);
+            }
         };
         double v = 0;
         if (opt == "--help" || opt == "-h") {
@@ -375,8 +328,9 @@ int main(int argc, char **argv)
         } else if (opt == "--no-auto-plane") {
             rig.setAutoPlaneSwitch(false);
         } else if (opt == "--fault" && i + 1 < argc) {
-            if (!ParseFault(argv[++i], &fault)) {
-                std::fprintf(stderr, "rigsim: bad fault %s (see --help)\n", argv[i]);
+            const std::string why = rigsim::args::ParseFault(argv[++i], &fault);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
                 return 2;
             }
             haveFault = true;
@@ -389,8 +343,9 @@ int main(int argc, char **argv)
         } else if ((opt == "--unplug" || opt == "--unplug-steps") && i + 1 < argc) {
             int count = 0;
             double ms = 0;
-            if (!ParseUnplug(argv[++i], &count, &ms)) {
-                std::fprintf(stderr, "rigsim: %s takes N:MS (see --help)\n", opt.c_str());
+            const std::string why = rigsim::args::ParseUnplug(opt, argv[++i], &count, &ms);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
                 return 2;
             }
             if (opt == "--unplug")

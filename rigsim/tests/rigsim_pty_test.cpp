@@ -3,6 +3,7 @@
 // input, stop it with SIGTERM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -213,6 +214,60 @@ TEST(RigsimProgram, UnplugAndReplugFromStandardInput)
     int fd = OpenSerial(link);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x09}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+}
+
+// Numbers out of range are refused at start with a message and status 2,
+// instead of being converted with undefined results.
+TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string err = dir.path + "/err";
+    struct Case {
+        const char *args;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"--fault late:1e300", "--fault late:MS takes a number of ms from 0 to 3600000"},
+        {"--angle 1e20", "--angle takes a whole number of degrees"},
+        {"--baud 1e30", "--baud takes a whole number of baud from 0 to 4000000"},
+        {"--seed -1", "--seed takes a whole number from 0 to 4294967295"},
+        {"--fault short:4", "from 0 to 3"},
+        {"--fault-count 1e20", "--fault-count takes"},
+        {"--noise -1", "--noise takes a number of dB from 0 to 100"},
+        {"--unplug 0:100", "--unplug N takes"},
+    };
+    for (const Case &c : cases) {
+        // `timeout` turns the old behaviour, a rig that starts serving, into a
+        // failure instead of a hang.
+        const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + c.args
+                                + " --link none </dev/null >/dev/null 2>" + err;
+        const int status = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << c.args;
+        std::string text;
+        if (FILE *f = std::fopen(err.c_str(), "r")) {
+            char buf[512];
+            while (std::fgets(buf, sizeof buf, f))
+                text += buf;
+            std::fclose(f);
+        }
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << ": " << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one line: " << text;
+    }
+}
+
+TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
+{
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", "none", "--antenna", "iso", "--angle", "7", "--step-ms", "0"}));
+    const char cmds[] = "p 1e20\nx 1e20\nk 9\nl 1e300\n";
+    ASSERT_EQ(write(rig.in, cmds, sizeof cmds - 1), ssize_t(sizeof cmds - 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));  // not moved, no fault queued
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
     close(fd);
     EXPECT_EQ(rig.stop(), 0);
 }
