@@ -46,7 +46,10 @@ const char *kUsage =
     "  --attn DB           attenuator setting in dB (default 0)\n"
     "  --peak DB           antenna level at the peak of the pattern (default -5)\n"
     "  --boresight DEG     positioner angle of the main lobe (default 0)\n"
-    "  --noise DB          receiver noise, standard deviation in dB (default 0)\n"
+    "  --noise DB          receiver noise: each reply's level jitters at random,\n"
+    "                      normally distributed with this standard deviation in dB\n"
+    "                      (0 to 100, default 0); the same --seed gives the same\n"
+    "                      jitter\n"
     "  --baud N            line speed for byte pacing, 0 for none (default 9600)\n"
     "  --step-ms MS        time of one A or B step (default 10)\n"
     "  --init-ms MS        time of the C initialisation (default 500)\n"
@@ -93,11 +96,16 @@ const char *kUsage =
 void ShowState(const rigsim::RigModel &rig)
 {
     const rigsim::RigState s = rig.state();
+    char noise[64] = "";
+    if (s.noiseDb > 0)
+        std::snprintf(noise, sizeof noise, " (noise %.2f dB)", s.noiseDb);
     std::fprintf(stderr,
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
-                 "level at receiver %.2f dB, %d fault(s) queued%s\n",
+                 "level at receiver %.2f dB%s, %d fault(s) queued%s\n",
                  rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
-                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), rig.pendingFaults(),
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s),
+                 noise,
+                 rig.pendingFaults(),
                  rig.pluggedIn() ? "" : ", line unplugged");
 }
 

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "rig_model.h"
 #include "rig_process.h"
 
 using rigsim_test::RigProcess;
@@ -270,4 +272,32 @@ TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
     EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
     close(fd);
     EXPECT_EQ(rig.stop(), 0);
+}
+
+// --noise and --seed give the program the same receiver noise as the
+// in-process rig with the same seed, reply for reply.
+TEST(RigsimProgram, NoiseMatchesTheInProcessRig)
+{
+    RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--noise", "0.7", "--seed", "42",
+                            "--step-ms", "0", "--init-ms", "0"}));
+    rigsim::RigModel model;
+    model.setAntenna(rigsim::Antenna::Isotropic);
+    model.setNoise(0.7);
+    model.setSeed(42);
+    int fd = OpenSerial(proc.device);
+    ASSERT_GE(fd, 0);
+    std::set<Bytes> distinct;
+    for (unsigned char cmd : {'H', 'H', 'A', 'H', 'B', 'C', 'H', 'H', 'H', 'H'}) {
+        std::vector<rigsim::TimedByte> timed = model.receive(cmd, 0.0);
+        Bytes expected;
+        for (const auto &b : timed)
+            expected.push_back(b.value);
+        const Bytes got = Exchange(fd, cmd);
+        EXPECT_EQ(got, expected) << cmd;
+        distinct.insert(Bytes(got.begin(), got.begin() + 2));
+    }
+    EXPECT_GT(distinct.size(), 5u) << "the levels jitter";
+    close(fd);
+    EXPECT_EQ(proc.stop(), 0);
 }
