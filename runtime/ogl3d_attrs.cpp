@@ -31,7 +31,7 @@ enum class Apply {
 
 using SceneFn = void (*)(Q3DScatter &, double);
 
-struct AttrSpec {
+struct AttrRow {
     int id;
     Apply apply;
     bool preset;        // present from the start (the plot area is not)
@@ -79,10 +79,10 @@ void SetBackground(Q3DScatter &s, double v)
                                                std::min(255, c.blue() + 36)));
 }
 
-const std::vector<AttrSpec> &Table()
+const std::vector<AttrRow> &Table()
 {
-    static const std::vector<AttrSpec> table = [] {
-        std::vector<AttrSpec> t = {
+    static const std::vector<AttrRow> table = [] {
+        std::vector<AttrRow> t = {
             {RT_OGL_ATTR_VISIBLE, Apply::Visible, true, 1},
             {RT_OGL_ATTR_LIGHTING, Apply::Scene, true, 1, SetLighting},
             {RT_OGL_ATTR_PLOTAREA_LEFT, Apply::Area, false, 0},
@@ -126,9 +126,9 @@ const std::vector<AttrSpec> &Table()
     return table;
 }
 
-const AttrSpec *Spec(int attribute)
+const AttrRow *Row(int attribute)
 {
-    for (const AttrSpec &s : Table())
+    for (const AttrRow &s : Table())
         if (s.id == attribute)
             return &s;
     return nullptr;
@@ -145,7 +145,7 @@ int AxisOfAttribute(int attribute)
 
 } // namespace
 
-bool OglGraph::Known(int attribute) { return Spec(attribute) != nullptr; }
+bool OglGraph::Known(int attribute) { return Row(attribute) != nullptr; }
 
 bool OglGraph::ReadOnly(int attribute)
 {
@@ -154,7 +154,7 @@ bool OglGraph::ReadOnly(int attribute)
 
 void OglGraph::presetAttributes()
 {
-    for (const AttrSpec &s : Table())
+    for (const AttrRow &s : Table())
         if (s.preset)
             attrs_[s.id] = s.initial;
 }
@@ -191,7 +191,7 @@ bool OglGraph::hasAttribute(int attribute) const { return attrs_.count(attribute
 
 void OglGraph::applyToScene(int attribute)
 {
-    const AttrSpec *s = Spec(attribute);
+    const AttrRow *s = Row(attribute);
     if (!s || !realized_)
         return;
     // The value given, not what get() reads back from the camera.
@@ -230,7 +230,7 @@ void OglGraph::applyAllToScene()
 {
     for (int k = 0; k < 3; ++k)
         applyAxis(k);
-    for (const AttrSpec &s : Table())
+    for (const AttrRow &s : Table())
         if (s.apply != Apply::Axis && s.apply != Apply::Stored && attrs_.count(s.id))
             applyToScene(s.id);
 }
@@ -266,12 +266,12 @@ void OglGraph::applyAxis(int k)
 
 namespace {
 
-struct PlotAttrSpec {
+struct PlotAttrRow {
     int id;
     double initial;
 };
 
-const PlotAttrSpec kPlotAttrs[] = {
+const PlotAttrRow kPlotAttrs[] = {
     {RT_OGL_ATTR_PLOT_STYLE, RT_OGL_STYLE_POINTS},
     {RT_OGL_ATTR_POINTS_VISIBLE, 1},
     {RT_OGL_ATTR_POINT_COLOR, 0x00FFFF},
@@ -284,12 +284,12 @@ const PlotAttrSpec kPlotAttrs[] = {
 bool OglGraph::KnownPlotAttribute(int attribute)
 {
     return std::any_of(std::begin(kPlotAttrs), std::end(kPlotAttrs),
-                       [attribute](const PlotAttrSpec &s) { return s.id == attribute; });
+                       [attribute](const PlotAttrRow &s) { return s.id == attribute; });
 }
 
 void OglGraph::presetPlot(OglPlot &p)
 {
-    for (const PlotAttrSpec &s : kPlotAttrs)
+    for (const PlotAttrRow &s : kPlotAttrs)
         p.attrs[s.id] = s.initial;
 }
 
