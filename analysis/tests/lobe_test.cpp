@@ -117,6 +117,7 @@ struct SpecialPlane {
     double level;
     int peak;
 };
+void PrintTo(const SpecialPlane &p, std::ostream *os) { *os << p.name; }
 class SpecialPlanes : public testing::TestWithParam<SpecialPlane> {};
 
 TEST_P(SpecialPlanes, HaveNoLobeButAFrontToBackWhenThereIsAPeak)

@@ -303,6 +303,7 @@ struct BadInput {
     const char *bytes; // null: no such file; "" with dir: a folder
     const char *words;
 };
+void PrintTo(const BadInput &b, std::ostream *os) { *os << b.name; }
 class AtnBadInput : public AtnTool, public testing::WithParamInterface<BadInput> {};
 
 TEST_P(AtnBadInput, GetsOneLineNamingTheFileAndAFailureStatus)
