@@ -165,7 +165,7 @@ int RunPlot(const QStringList &args)
                  QStringLiteral("VIEW"), QStringLiteral("polar")});
     p.addOption({QStringLiteral("planes"), QStringLiteral("E, H or E,H (default)."),
                  QStringLiteral("PLANES"), QStringLiteral("E,H")});
-    p.addOption({QStringLiteral("size"), QStringLiteral("Width and height in pixels (default 900)."),
+    p.addOption({QStringLiteral("size"), QStringLiteral("Width and height in pixels, 16 to 8000 (default 900)."),
                  QStringLiteral("PIXELS"), QStringLiteral("900")});
     int status = 0;
     QString in, out;
@@ -191,8 +191,8 @@ int RunPlot(const QStringList &args)
     }
     bool ok = false;
     const int size = p.value(QStringLiteral("size")).toInt(&ok);
-    if (!ok || size < 16 || size > 20000) {
-        Complain("plot: --size must be 16 to 20000 pixels");
+    if (!ok || size < 16 || size > 8000) {
+        Complain("plot: --size must be 16 to 8000 pixels");
         return 2;
     }
     AtnPattern pat;

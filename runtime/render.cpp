@@ -52,8 +52,8 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
     Graph *g = FindGraph(panel, control);
     if (!g)
         return fail(QStringLiteral("there is no graph to draw"));
-    if (width < 16 || height < 16 || width > 20000 || height > 20000)
-        return fail(QStringLiteral("the picture size must be 16 to 20000 pixels"));
+    if (width < 16 || height < 16 || width > 8000 || height > 8000)
+        return fail(QStringLiteral("the picture size must be 16 to 8000 pixels"));
     const QString name = QString::fromLocal8Bit(fileName ? fileName : "");
     const QString ext = name.section(QLatin1Char('.'), -1).toLower();
     if (ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf"))

@@ -387,6 +387,9 @@ TEST_F(AtnTool, EveryCommandHasItsHelpAndUsageErrorsSayWhere)
     r = Atn({"plot", kSamples[0], "-o", In("x.png"), "--view", "sideways"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--view"), std::string::npos);
+    r = Atn({"plot", kSamples[0], "-o", In("x.png"), "--size", "9000"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("16 to 8000 pixels"), std::string::npos);
     r = Atn({"plot", kSamples[0], "-o", In("x.gif")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(".png, .svg or .pdf"), std::string::npos);

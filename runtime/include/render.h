@@ -17,7 +17,7 @@ namespace rt {
 int RenderGraphCtrl(int panel, int control, QPainter &painter, const QRectF &target);
 
 // Writes the graph control as a picture file, chosen by the name's extension:
-// ".png" (width x height pixels), ".svg" or ".pdf" (vector, the same
+// ".png" (width x height pixels, 16 to 8000 each), ".svg" or ".pdf" (vector, the same
 // proportions). The file appears only once complete; an existing file is
 // replaced then. 0 on success; -1 with the reason in *error otherwise.
 int SaveGraphPicture(int panel, int control, const char *fileName, int width, int height,
