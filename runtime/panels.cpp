@@ -918,6 +918,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
         b->setText(s);
     else if (auto l = qobject_cast<QLabel *>(c->widget))
         l->setText(s);
+    else if (auto pb = qobject_cast<QProgressBar *>(c->widget)) {
+        pb->setFormat(s); // the text on the bar; %v is the value, %m the maximum
+        return 0;         // its accessible name stays the bar's own
+    }
     c->widget->setAccessibleName(s);
     return 0;
 }
