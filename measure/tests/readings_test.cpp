@@ -170,6 +170,18 @@ TEST_F(ReadingsTest, FourReadingsHalveTheNoiseOfOne)
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         four = Deviation(*rig);
     });
+    // The live trace ends at each step's filed level, and the next step
+    // starts there: the last step's segment ends at sample 359's level.
+    auto items = rt::test::GraphItems(kestopnl, KESTOPNL_GRAPH);
+    const auto &last = items.back();
+    ASSERT_EQ(last.kind, rt::PlotKind::Line);
+    const double r = imsi_Edata[359] + 30.0, a = 3.141593 * 359 / 180.0;
+    EXPECT_NEAR(last.xs[1], r * std::sin(a), 1e-9);
+    EXPECT_NEAR(last.ys[1], r * std::cos(a), 1e-9);
+    const auto &join = items[items.size() - 2];  // into step 359 from step 358's end
+    const double r0 = imsi_Edata[358] + 30.0, a0 = 3.141593 * 358 / 180.0;
+    EXPECT_NEAR(join.xs[1], r0 * std::sin(a0), 1e-9);
+    EXPECT_NEAR(join.ys[1], r0 * std::cos(a0), 1e-9);
     EXPECT_NEAR(one, 1.0, 0.15) << "the rig's noise shows in single readings";
     // Four readings: about 1/sqrt(4) of the deviation (the power mean adds a
     // small upward bias).
