@@ -14,9 +14,13 @@ namespace {
 constexpr int kSweepSteps = 359;
 const char *const kStepText = "step %v of %m";
 double startedAt = 0.0;
+std::string shown;  // the text on the bar, so that an unchanged one is not set again
 
 void SetText(int panel, const std::string &text)
 {
+    if (text == shown)
+        return;
+    shown = text;
     SetCtrlAttribute(panel, KESTOPNL_PROGRESS, RT_ATTR_LABEL_TEXT, text.c_str());
 }
 
@@ -38,6 +42,7 @@ std::string DurationText(double seconds)
 void SweepProgressStart(int panel)
 {
     startedAt = Timer();
+    shown.clear();
     SetText(panel, kStepText);
 }
 
