@@ -136,6 +136,19 @@ TEST_F(ReadingsTest, DefaultsFromNoSettingsSendTodaysBytesWithSound)
     EXPECT_TRUE(rt::test::Delays().empty());
 }
 
+TEST_F(ReadingsTest, SettingsAppliedDuringASweepTakeEffectWithTheNext)
+{
+    auto rig = kt::MakeRig(1);
+    RunKesto(PORTPNL_COM1, [&] {
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+        AfterSteps(rig, 100, [] { ApplyReadings(3, 0); });
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        EXPECT_EQ(ReadPerStep, 3);
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+    });
+    EXPECT_EQ(kt::Received(*rig), "H" + std::string(359, 'A') + "C" + Repeat("AHH", 359) + "C");
+}
+
 // ---- Averaging against a noisy receiver --------------------------------------
 
 // Root-mean-square distance of the filed E levels from the noiseless
