@@ -96,7 +96,8 @@ int ReadStepLevel(int step)
     const double stepLevel = Level;
     std::vector<double> readings;
     bool mismatch = false;
-    for (int attempt = 0; attempt <= kMismatchRetries; ++attempt) {
+    bool failed = false;
+    for (int attempt = 0; attempt <= kMismatchRetries && !failed; ++attempt) {
         readings.clear();
         mismatch = false;
         if (sweepSettle > 0) {
@@ -114,6 +115,14 @@ int ReadStepLevel(int step)
             outBuffers[0] = 'H';
             inBuffers[0] = 0;
             CalVal(outBuffers, inBuffers);
+            // A failed exchange has already asked about the connection; it
+            // gave no reading, and the step reads no more, so that a rig
+            // gone silent costs one question per step, as without readings.
+            if (level != 4) {
+                failed = true;
+                mismatch = false;
+                break;
+            }
             // A level read at another angle belongs to another direction.
             if (Angle != stepAngle)
                 mismatch = true;

@@ -287,6 +287,30 @@ INSTANTIATE_TEST_SUITE_P(
         MismatchCase{12, 50, "AHHHHHHHHHHHH", true, "AlwaysWrongAfterSettle"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// ---- A reading that fails ---------------------------------------------------------------
+
+TEST_F(ReadingsTest, AFailedReadingAsksOnceAndTheStepReadsNoMore)
+{
+    auto rig = kt::MakeRig(1);
+    rig->setAngle(0);
+    rt::test::AnswerConfirm(1);  // Yes: the connection is back
+    RunKesto(PORTPNL_COM1, [&] {
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+        ApplyReadings(4, 0);
+        AfterSteps(rig, 10, [&] {
+            rig->injectFault(rigsim::Fault{}, 1);  // step 11's own reply
+            rig->injectFault(rigsim::Fault::silence(), 1);
+        });
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+    });
+    EXPECT_EQ(kt::Received(*rig), "H" + Repeat("AHHH", 10) + "AH" + Repeat("AHHH", 348) + "C");
+    EXPECT_EQ(rt::test::PopupLog(), std::string("confirm:Error|") + kt::kConnection + "\n");
+    // Step 11 is filed from its own reply.
+    for (int i = 0; i < KESTO_SAMPLES; ++i)
+        ASSERT_NEAR(imsi_Edata[i], ExpectedLevel(*rig, i), 1e-9) << "sample " << i;
+}
+
 // ---- Stop during a settle --------------------------------------------------------------
 
 TEST_F(ReadingsTest, StopDuringTheSettleEndsTheSweepAfterThatStep)
