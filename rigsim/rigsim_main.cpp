@@ -451,9 +451,9 @@ int main(int argc, char **argv)
 
     // After the reply that a scheduled unplug waits for has gone out, the
     // line stays up until the host sends its next byte or this grace time has
-    // passed, so that the host can read that reply: bytes still in the pty
-    // when the master closes are lost.
-    constexpr double kUnplugGraceMs = 200.0;
+    // passed, so that the host can read that reply (bytes still in the pty
+    // when the master closes are lost), even on a loaded machine.
+    constexpr double kUnplugGraceMs = 500.0;
     double sentAllAtMs = 0.0;
 
     while (running && !stopSignal) {

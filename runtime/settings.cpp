@@ -3,35 +3,28 @@
 #include <QSettings>
 #include <QString>
 
-#include <functional>
-#include <map>
 #include <memory>
 
 #include "rt.h"
-#include "test_state.h"
-#include "testing.h"
+#include "test_hooks.h"
 
 namespace rt {
 
-using detail::TS;
+using detail::Hooks;
 
 namespace {
 
-// In test mode settings stay in memory unless a test names a file, so that
-// no test reads or changes the user's own settings.
-std::map<std::string, std::string> gTestSettings;
-std::string gTestSettingsFile;
-std::function<double()> gTestClock;
-
+// Outside test mode the user's own store; in test mode the INI file a test
+// named. Null: the test keeps settings in memory.
 std::unique_ptr<QSettings> Store(const char *program)
 {
-    if (TS().enabled)
-        return std::make_unique<QSettings>(QString::fromStdString(gTestSettingsFile),
-                                           QSettings::IniFormat);
-    return std::make_unique<QSettings>(QStringLiteral("Veloran"), QString::fromUtf8(program));
+    if (!Hooks())
+        return std::make_unique<QSettings>(QStringLiteral("Veloran"), QString::fromUtf8(program));
+    const std::string file = Hooks()->settingsFile();
+    if (file.empty())
+        return nullptr;
+    return std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat);
 }
-
-bool InMemory() { return TS().enabled && gTestSettingsFile.empty(); }
 
 std::string MemoryKey(const char *program, const char *key)
 {
@@ -42,11 +35,12 @@ std::string MemoryKey(const char *program, const char *key)
 
 std::string GetUserSettingText(const char *program, const char *key, const char *defaultValue)
 {
-    if (InMemory()) {
-        const auto it = gTestSettings.find(MemoryKey(program, key));
-        return it == gTestSettings.end() ? std::string(defaultValue) : it->second;
+    auto store = Store(program);
+    if (!store) {
+        std::string v;
+        return Hooks()->readSetting(MemoryKey(program, key), &v) ? v : std::string(defaultValue);
     }
-    const QVariant v = Store(program)->value(QString::fromUtf8(key));
+    const QVariant v = store->value(QString::fromUtf8(key));
     return v.isValid() ? v.toString().toStdString() : std::string(defaultValue);
 }
 
@@ -60,14 +54,14 @@ int GetUserSetting(const char *program, const char *key, int defaultValue)
 
 int SetUserSettingText(const char *program, const char *key, const char *value)
 {
-    if (InMemory()) {
-        gTestSettings[MemoryKey(program, key)] = value;
+    auto store = Store(program);
+    if (!store) {
+        Hooks()->writeSetting(MemoryKey(program, key), value);
         return 0;
     }
-    auto s = Store(program);
-    s->setValue(QString::fromUtf8(key), QString::fromUtf8(value));
-    s->sync();
-    return s->status() == QSettings::NoError ? 0 : -1;
+    store->setValue(QString::fromUtf8(key), QString::fromUtf8(value));
+    store->sync();
+    return store->status() == QSettings::NoError ? 0 : -1;
 }
 
 int SetUserSetting(const char *program, const char *key, int value)
@@ -77,23 +71,13 @@ int SetUserSetting(const char *program, const char *key, int value)
 
 double Timer(void)
 {
-    if (TS().enabled && gTestClock)
-        return gTestClock();
+    double t = 0;
+    if (Hooks() && Hooks()->clock(&t))
+        return t;
     static QElapsedTimer clock;
     if (!clock.isValid())
         clock.start();
     return clock.nsecsElapsed() / 1e9;
 }
 
-namespace test {
-
-void UseSettingsFile(const std::string &iniPath)
-{
-    gTestSettingsFile = iniPath;
-    gTestSettings.clear();
-}
-
-void SetClock(std::function<double()> seconds) { gTestClock = std::move(seconds); }
-
-} // namespace test
 } // namespace rt
