@@ -58,7 +58,8 @@ std::string Slurp(const fs::path &p)
     return s.str();
 }
 
-const char *const kSamples[] = {"samples/dipole.atn", "samples/horn.atn", "samples/yagi.atn"};
+const char *const kSamples[] = {ATN_SAMPLES "/dipole.atn", ATN_SAMPLES "/horn.atn",
+                                ATN_SAMPLES "/yagi.atn"};
 
 class AtnTool : public testing::Test {
 protected:
