@@ -1,6 +1,7 @@
 // atn: pattern files from the command line.
 #include <QCoreApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,9 @@ int main(int, char **argv)
         Complain("cannot start the Qt run-time");
         return 2;
     }
+    // Qt takes the locale from the environment; numbers are printed with a
+    // point whatever it is, so scripts can read them.
+    std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("atn"));
     QCoreApplication::setOrganizationName(QStringLiteral("Veloran"));
     QStringList args = QCoreApplication::arguments();

@@ -19,8 +19,9 @@ namespace {
 // Numbers with a point whatever the locale.
 std::string Num(double v, int decimals)
 {
-    char b[64];
-    return std::string(b, std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, decimals).ptr);
+    char b[400]; // room for any finite double in fixed point
+    const auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, decimals);
+    return r.ec == std::errc() ? std::string(b, r.ptr) : std::string("?");
 }
 
 std::string Deg(const std::optional<double> &v)
