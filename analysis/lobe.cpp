@@ -55,14 +55,14 @@ double Wrap360(double a)
 
 } // namespace
 
-DesignReadouts PlaneReadouts(const double V[LEVELS])
+ViewerReadouts PlaneReadouts(const double V[LEVELS])
 {
     return PlaneReadouts(V, PeakIndex(V));
 }
 
-DesignReadouts PlaneReadouts(const double V[LEVELS], int peak)
+ViewerReadouts PlaneReadouts(const double V[LEVELS], int peak)
 {
-    DesignReadouts r;
+    ViewerReadouts r;
     r.peak = peak;
     if (peak >= 0 && peak < LEVELS)
         r.peakLevel = V[r.peak];

@@ -17,7 +17,7 @@
 // (-1 without a peak) and its level, and the half-power width and level of
 // the viewer's search. Without a beamwidth (search skipped or an edge not
 // found, or both edges on one sample) the width and level readouts show 0.
-struct DesignReadouts {
+struct ViewerReadouts {
     int peak = -1;
     std::optional<double> peakLevel; // empty without a peak
     HalfPowerResult search;
@@ -25,9 +25,9 @@ struct DesignReadouts {
     double hpbWidth = 0.0; // degrees, 0 without a beamwidth
     double hpbLevel = 0.0; // peak level - 3 dB, 0 without a beamwidth
 };
-DesignReadouts PlaneReadouts(const double levels[LEVELS], int peak);
+ViewerReadouts PlaneReadouts(const double levels[LEVELS], int peak);
 // The same with the peak found by the peak search.
-DesignReadouts PlaneReadouts(const double levels[LEVELS]);
+ViewerReadouts PlaneReadouts(const double levels[LEVELS]);
 
 // ---- Lobe metrics -----------------------------------------------------------
 constexpr double NULL_RISE = 1.0; // dB a level must rise again past a null

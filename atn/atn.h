@@ -32,7 +32,7 @@ bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error)
 
 // Everything shown about one plane.
 struct PlaneFigures {
-    DesignReadouts readouts;
+    ViewerReadouts readouts;
     LobeMetrics lobe;
 };
 PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS]);

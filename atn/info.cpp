@@ -27,7 +27,7 @@ QString Text(const char *s) { return QString::fromUtf8(s); }
 
 QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
 {
-    const DesignReadouts &r = f.readouts;
+    const ViewerReadouts &r = f.readouts;
     const LobeMetrics &m = f.lobe;
     QJsonObject lobe{
         {"hpbw_deg", Opt(m.hpbw)},
@@ -94,7 +94,7 @@ std::string Num(const std::optional<int> &v, const char *unit)
 void PrintPlane(const char *label, const char *date, const char *time, double attn,
                 const PlaneFigures &f)
 {
-    const DesignReadouts &r = f.readouts;
+    const ViewerReadouts &r = f.readouts;
     const LobeMetrics &m = f.lobe;
     std::printf("  %s plane: measured %s %s, attenuation %.1f dB\n", label, date, time, attn);
     if (r.peak < 0)

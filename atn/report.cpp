@@ -156,12 +156,12 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
         return QStringList{U(label), ev, hv};
     };
     const LobeMetrics &me = e.e.lobe, &mh = e.h.lobe;
-    const DesignReadouts &re = e.e.readouts, &rh = e.h.readouts;
-    auto peak = [](const DesignReadouts &d) {
+    const ViewerReadouts &re = e.e.readouts, &rh = e.h.readouts;
+    auto peak = [](const ViewerReadouts &d) {
         return d.peak < 0 ? QStringLiteral("none")
                           : QStringLiteral("%1° at %2 dB").arg(d.peak).arg(*d.peakLevel, 0, 'f', 2);
     };
-    auto hpb = [](const DesignReadouts &d) {
+    auto hpb = [](const ViewerReadouts &d) {
         return d.hasBeamwidth ? QStringLiteral("%1° (%2 … %3), %4 dB")
                                     .arg(d.hpbWidth, 0, 'f', 1)
                                     .arg(d.search.left, 0, 'f', 1)

@@ -81,7 +81,7 @@ TEST(LobeMetrics, MainLobeAcrossZeroIsMeasuredRoundTheCircle)
     EXPECT_EQ(*m.nullRight, 31);
     // The viewer's own search skips a peak at 0 or 1 degree: its readouts
     // show no beamwidth while the lobe metrics have one.
-    const DesignReadouts d = PlaneReadouts(t.v);
+    const ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_FALSE(d.hasBeamwidth);
     EXPECT_EQ(d.hpbWidth, 0.0);
 }
@@ -131,7 +131,7 @@ TEST_P(SpecialPlanes, HaveNoLobeButAFrontToBackWhenThereIsAPeak)
     EXPECT_FALSE(m.fnbw);
     EXPECT_FALSE(m.nullLeft);
     EXPECT_FALSE(m.sideLobeLevel);
-    const DesignReadouts d = PlaneReadouts(t.v);
+    const ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_EQ(d.peak, p.peak);
     EXPECT_FALSE(d.hasBeamwidth);
     EXPECT_EQ(d.hpbWidth, 0.0);
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Planes, SpecialPlanes,
 TEST(Readouts, FollowTheViewersSearchAndShowZeroWithoutABeamwidth)
 {
     const Plane t = Plane::Triangle(100, -2.0);
-    DesignReadouts d = PlaneReadouts(t.v);
+    ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_EQ(d.peak, 100);
     EXPECT_EQ(*d.peakLevel, -2.0);
     ASSERT_TRUE(d.hasBeamwidth);
