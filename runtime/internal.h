@@ -88,6 +88,10 @@ struct ModalScope {
     ~ModalScope() { --gModalDepth; }
 };
 
+// Paints the windows whose repaint is due, and nothing else: no input, no
+// timers, no callbacks. Called while a serial read waits for its reply.
+void PaintDueWindows();
+
 bool TestMode();
 void RecordTestFailure(const std::string &what);
 void RecordUserEvent(int panelOrMenuBar, int controlOrItem);
