@@ -3,6 +3,7 @@
 // the master side with real line and positioner pacing; the slave side is
 // what the measurement program opens as its serial port.
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -57,6 +58,13 @@ const char *kUsage =
     "                      script:HEX  (HEX: bytes such as 0384005A)\n"
     "  --fault-count N     replies the fault applies to, 0 for all (default 0)\n"
     "  --seed N            seed for noise and garbage bytes\n"
+    "  --unplug N:MS       pull the line out right after the N-th reply (to H, A,\n"
+    "                      B or C) and plug it back in MS ms later, as a USB\n"
+    "                      serial adapter would be: the link and the device go\n"
+    "                      away and come back as a new device at the same link\n"
+    "                      (its path is printed as a further line on standard\n"
+    "                      output); the rig keeps its angle and state\n"
+    "  --unplug-steps N:MS the same, right after the reply to the N-th A or B\n"
     "  --verbose           log every command and reply on standard error\n"
     "  --help              this text\n"
     "\n"
@@ -70,6 +78,9 @@ const char *kUsage =
     "  g            next reply garbage (4 random bytes)\n"
     "  l MS         next reply late by MS milliseconds\n"
     "  n            clear every fault\n"
+    "  u [MS]       pull the line out now, back after MS ms (default 1000; -1:\n"
+    "               until r)\n"
+    "  r            plug the line back in now\n"
     "  s            show the state\n"
     "  q            quit\n"
     "\n"
@@ -133,14 +144,30 @@ bool ParseFault(const std::string &text, rigsim::Fault *out)
     return true;
 }
 
+// N:MS of the unplug options: N at least 1, MS from 0 up to a day.
+bool ParseUnplug(const std::string &text, int *count, double *ms)
+{
+    std::size_t colon = text.find(':');
+    double n = 0, t = 0;
+    if (colon == std::string::npos || !ParseNumber(text.substr(0, colon).c_str(), &n)
+        || !ParseNumber(text.substr(colon + 1).c_str(), &t))
+        return false;
+    if (!(n >= 1 && n <= 1e9 && n == std::floor(n)) || !(t >= 0 && t <= 86400000.0))
+        return false;
+    *count = int(n);
+    *ms = t;
+    return true;
+}
+
 void ShowState(const rigsim::RigModel &rig)
 {
+    const rigsim::RigState s = rig.state();
     std::fprintf(stderr,
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
-                 "level at receiver %.2f dB, %d fault(s) queued\n",
-                 rigsim::AntennaName(rig.antenna()), rigsim::PlaneName(rig.plane()), rig.angle(),
-                 rig.attenuation(), rig.sound() ? "on" : "off", rig.receiverLevelDb(),
-                 rig.pendingFaults());
+                 "level at receiver %.2f dB, %d fault(s) queued%s\n",
+                 rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), rig.pendingFaults(),
+                 rig.pluggedIn() ? "" : ", line unplugged");
 }
 
 // One line typed on standard input. Returns false on "q".
@@ -172,6 +199,10 @@ bool HandleCommand(rigsim::RigModel &rig, const std::string &line)
         rig.injectFault(rigsim::Fault::late(arg));
     } else if (cmd == "n") {
         rig.clearFaults();
+    } else if (cmd == "u") {
+        rig.unplugNow(hasArg ? arg : 1000.0);
+    } else if (cmd == "r") {
+        rig.plugBackIn();
     } else if (cmd == "q") {
         return false;
     } else if (cmd != "s") {
@@ -220,6 +251,59 @@ void SleepMs(long ms, const sigset_t *signalsOpen)
     struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
     ppoll(nullptr, 0, &ts, signalsOpen);
 }
+
+// The line to the host: a pseudo-terminal whose slave side is the host's
+// serial device, reached through the link. Pulled out, the device and the
+// link go away; plugged in again, a new pseudo-terminal takes the same link.
+struct Line {
+    std::string link;
+    std::string device;
+    int master = -1;
+
+    bool plugIn()
+    {
+        int slave = -1;
+        char name[256] = {0};
+        struct termios tio;
+        std::memset(&tio, 0, sizeof tio);
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, B9600);
+        cfsetospeed(&tio, B9600);
+        if (openpty(&master, &slave, name, &tio, nullptr) != 0) {
+            std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
+            master = -1;
+            return false;
+        }
+        // The slave is the client's: while no client has it open the master
+        // reports a hang-up, and the loop waits for the next client. Keeping a
+        // slave descriptor here would carry stale bytes and an exclusive-open
+        // flag over from one client to the next.
+        close(slave);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        fcntl(master, F_SETFD, FD_CLOEXEC);
+        device = name;
+        if (link != "none" && !MakeLink(link, device)) {
+            close(master);
+            master = -1;
+            return false;
+        }
+        // The first line of standard output is the device; each replug adds
+        // the new one.
+        std::printf("%s\n", device.c_str());
+        std::fflush(stdout);
+        return true;
+    }
+
+    void pullOut()
+    {
+        if (master < 0)
+            return;
+        if (link != "none")
+            RemoveLink(link, device);
+        close(master);
+        master = -1;
+    }
+};
 
 } // namespace
 
@@ -302,6 +386,17 @@ int main(int argc, char **argv)
         } else if (opt == "--seed") {
             value(&v);
             rig.setSeed(std::uint32_t(v));
+        } else if ((opt == "--unplug" || opt == "--unplug-steps") && i + 1 < argc) {
+            int count = 0;
+            double ms = 0;
+            if (!ParseUnplug(argv[++i], &count, &ms)) {
+                std::fprintf(stderr, "rigsim: %s takes N:MS (see --help)\n", opt.c_str());
+                return 2;
+            }
+            if (opt == "--unplug")
+                rig.unplugAfterReplies(count, ms);
+            else
+                rig.unplugAfterSteps(count, ms);
         } else if (opt == "--verbose") {
             verbose = true;
         } else {
@@ -312,35 +407,12 @@ int main(int argc, char **argv)
     if (haveFault)
         rig.injectFault(fault, faultCount > 0 ? faultCount : rigsim::kPermanent);
 
-    int master = -1;
-    int slave = -1;
-    char name[256] = {0};
-    struct termios tio;
-    std::memset(&tio, 0, sizeof tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B9600);
-    cfsetospeed(&tio, B9600);
-    if (openpty(&master, &slave, name, &tio, nullptr) != 0) {
-        std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
+    Line line;
+    line.link = link;
+    if (!line.plugIn())
         return 1;
-    }
-    // The slave is the client's: while no client has it open the master
-    // reports a hang-up, and the loop below waits for the next client. Keeping
-    // a slave descriptor here would carry stale bytes and an exclusive-open
-    // flag over from one client to the next.
-    close(slave);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    fcntl(master, F_SETFD, FD_CLOEXEC);
-    const std::string device = name;
-
-    if (link != "none" && !MakeLink(link, device)) {
-        close(master);
-        return 1;
-    }
-    std::printf("%s\n", device.c_str());
-    std::fflush(stdout);
     if (link != "none")
-        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", device.c_str(), link.c_str());
+        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", line.device.c_str(), link.c_str());
     ShowState(rig);
 
     // Signals stay blocked except inside ppoll, so none is lost between the
@@ -368,25 +440,47 @@ int main(int argc, char **argv)
     std::string stdinLine;
     bool running = true;
 
+    // After the reply that a scheduled unplug waits for has gone out, the
+    // line stays up until the host sends its next byte or this grace time has
+    // passed, so that the host can read that reply: bytes still in the pty
+    // when the master closes are lost.
+    constexpr double kUnplugGraceMs = 200.0;
+    double sentAllAtMs = 0.0;
+
     while (running && !stopSignal) {
         struct timespec timeout;
         struct timespec *tp = nullptr;
-        if (!outgoing.empty()) {
-            double wait = std::max(0.0, outgoing.front().atMs - rig.realNowMs());
+        double wait = -1.0;
+        if (line.master < 0) {
+            wait = rig.unplugLeftMs();  // -1: until a command plugs it back in
+        } else if (!outgoing.empty()) {
+            wait = std::max(0.0, outgoing.front().atMs - rig.realNowMs());
+        } else if (rig.unplugDue()) {
+            wait = std::max(0.0, sentAllAtMs + kUnplugGraceMs - rig.realNowMs());
+        }
+        if (wait >= 0.0) {
             timeout.tv_sec = time_t(wait / 1000.0);
             timeout.tv_nsec = long((wait - double(timeout.tv_sec) * 1000.0) * 1e6);
             tp = &timeout;
         }
-        struct pollfd fds[2] = {{master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        int n = ppoll(fds, stdinOpen ? 2 : 1, tp, &waitMask);
+        // A negative descriptor is left out of the poll.
+        struct pollfd fds[2] = {{stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}, {line.master, POLLIN, 0}};
+        int n = ppoll(fds, 2, tp, &waitMask);
         if (n < 0 && errno != EINTR) {
             std::fprintf(stderr, "rigsim: poll failed: %s\n", std::strerror(errno));
             break;
         }
-        if (n > 0 && (fds[0].revents & POLLIN)) {
+        if (n > 0 && line.master >= 0 && (fds[1].revents & POLLIN)) {
             unsigned char buf[256];
-            ssize_t got = read(master, buf, sizeof buf);
+            ssize_t got = read(line.master, buf, sizeof buf);
             for (ssize_t i = 0; i < got; ++i) {
+                if (rig.unplugDue()) {
+                    // The host goes on while the line is about to go: this
+                    // byte is lost with the adapter.
+                    if (outgoing.empty())
+                        rig.lineUp();
+                    break;
+                }
                 rigsim::Plane before = rig.plane();
                 auto reply = rig.receive(buf[i], rig.realNowMs());
                 outgoing.insert(outgoing.end(), reply.begin(), reply.end());
@@ -405,10 +499,10 @@ int main(int argc, char **argv)
             }
             if (got < 0 && errno != EAGAIN && errno != EINTR)
                 SleepMs(50, &waitMask);  // no client on the line; wait for the next one
-        } else if (n > 0 && (fds[0].revents & (POLLHUP | POLLERR))) {
+        } else if (n > 0 && line.master >= 0 && (fds[1].revents & (POLLHUP | POLLERR))) {
             SleepMs(50, &waitMask);
         }
-        if (n > 0 && stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
+        if (n > 0 && stdinOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
             char buf[256];
             ssize_t got = read(STDIN_FILENO, buf, sizeof buf);
             if (got <= 0) {
@@ -425,19 +519,39 @@ int main(int argc, char **argv)
         // Send whatever is due. A full line (no client reading) drops bytes,
         // as a real line would.
         double now = rig.realNowMs();
-        unsigned char due[512];
-        std::size_t count = 0;
-        while (!outgoing.empty() && outgoing.front().atMs <= now && count < sizeof due) {
-            due[count++] = outgoing.front().value;
-            outgoing.pop_front();
+        if (line.master >= 0) {
+            unsigned char due[512];
+            std::size_t count = 0;
+            while (!outgoing.empty() && outgoing.front().atMs <= now && count < sizeof due) {
+                due[count++] = outgoing.front().value;
+                outgoing.pop_front();
+            }
+            if (count > 0) {
+                sentAllAtMs = now;
+                if (write(line.master, due, count) < 0 && verbose)
+                    std::fprintf(stderr, "rigsim: reply dropped: %s\n", std::strerror(errno));
+            }
+            if (outgoing.empty() && rig.unplugDue() && now >= sentAllAtMs + kUnplugGraceMs)
+                rig.lineUp();
         }
-        if (count > 0 && write(master, due, count) < 0 && verbose)
-            std::fprintf(stderr, "rigsim: reply dropped: %s\n", std::strerror(errno));
+        // Unplug and plug back in.
+        if (line.master >= 0 && !rig.pluggedIn()) {
+            outgoing.clear();
+            line.pullOut();
+            double left = rig.unplugLeftMs();
+            if (left < 0)
+                std::fprintf(stderr, "rigsim: line unplugged until the command r\n");
+            else
+                std::fprintf(stderr, "rigsim: line unplugged for %.0f ms\n", left);
+        }
+        if (line.master < 0 && rig.lineUp()) {
+            if (!line.plugIn())
+                break;
+            std::fprintf(stderr, "rigsim: line plugged in again on %s\n", line.device.c_str());
+        }
     }
 
-    if (link != "none")
-        RemoveLink(link, device);
-    close(master);
+    line.pullOut();
     std::fprintf(stderr, "rigsim: stopped\n");
     return 0;
 }
