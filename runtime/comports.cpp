@@ -212,18 +212,20 @@ std::string ComDeviceSummary(int port)
     if (!Valid(port))
         return {};
     const std::vector<ComDeviceInfo> devices = ListComDevices();
-    const std::string dev = FromEnvironment(port).empty() && ComDeviceChoice(port).empty()
-                                ? AutomaticDevice(port, devices)
-                                : Chosen(port);
+    std::string dev = Chosen(port);
+    if (dev.empty())
+        dev = AutomaticDevice(port, devices);
+    const ComDeviceInfo *info = nullptr;
+    const bool listed = Listed(dev, devices, &info);
+    // The reason the last open failed, unless the device missing then is here now.
     const ComOpenFailure &f = detail::LastOpenFailure(port);
-    if (f.reason != RT_COM_OK && f.device == dev) {
+    if (f.reason != RT_COM_OK && f.device == dev && !(f.reason == RT_COM_MISSING && listed)) {
         std::string words = ComFailureText(f.reason);
         if (f.reason == RT_COM_OTHER && !f.detail.empty())
             words += ": " + f.detail;
         return dev + " (" + words + ")";
     }
-    const ComDeviceInfo *info = nullptr;
-    if (Listed(dev, devices, &info))
+    if (listed)
         return dev + " (" + Kind(*info) + ")";
     struct stat st {};
     // Built-in ports have device nodes whether or not the hardware is there;
