@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include "com_internal.h"
-#include "com_testing.h"
 
 namespace rt {
 
@@ -137,14 +136,14 @@ std::string Kind(const ComDeviceInfo &d)
 
 } // namespace
 
-namespace test {
+namespace detail {
 
 void SetComDeviceLister(std::function<std::vector<ComDeviceInfo>()> lister)
 {
     gLister = std::move(lister);
 }
 
-} // namespace test
+} // namespace detail
 
 std::vector<ComDeviceInfo> ListComDevices(void)
 {

@@ -19,7 +19,7 @@
 
 #include "com_internal.h"
 #include "internal.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 Q_LOGGING_CATEGORY(lcSerial, "veloran.serial", QtWarningMsg)
 
@@ -161,10 +161,10 @@ int CheckOpen(int port)
     return 0;
 }
 
-void Log(std::string &log, const char *data, int n)
+void Log(int port, bool written, const char *data, int n)
 {
-    if (detail::TS().enabled && n > 0)
-        log.append(data, size_t(n));
+    if (auto *t = detail::Hooks(); t && n > 0)
+        t->comTraffic(port, written, data, n);
 }
 
 QString Stamp() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
@@ -224,6 +224,11 @@ ComOpenFailure &LastOpenFailure(int port)
 
 } // namespace detail
 
+ComOpenFailure ComLastOpenFailure(int port)
+{
+    return Valid(port) ? gPorts[port].failure : ComOpenFailure{};
+}
+
 void BindComPort(int port, ComBackendFactory factory)
 {
     if (Valid(port))
@@ -240,7 +245,10 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
         p.backend->close();
     p.backend.reset();
     p.opened = true;
-    p.device = deviceName && *deviceName ? deviceName : ComDeviceName(port);
+    // A port bound to a simulated rig has no device to look for.
+    p.device = deviceName && *deviceName ? deviceName
+               : gBound[port]            ? std::string()
+                                         : ComDeviceName(port);
     p.settings = {port, baudRate, parity, dataBits, stopBits, inputQueueSize, outputQueueSize};
     return OpenBackend(port);
 }
@@ -277,7 +285,7 @@ int ComWrt(int port, const char *buffer, int count)
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
-    Log(detail::TS().comWritten[port], buffer, n);
+    Log(port, true, buffer, n);
     if (n >= 0)
         qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "write" << Bytes(buffer, n);
     else
@@ -296,7 +304,7 @@ int ComRd(int port, char *buffer, int count)
     detail::PaintDueWindows();
     const int n = gPorts[port].backend->read(reinterpret_cast<unsigned char *>(buffer), count,
                                              gPorts[port].timeoutMs);
-    Log(detail::TS().comRead[port], buffer, n);
+    Log(port, false, buffer, n);
     if (lcSerial().isDebugEnabled()) {
         if (n > 0)
             qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "read" << Bytes(buffer, n);
