@@ -36,6 +36,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -60,6 +61,13 @@ double SweepSeconds()
 double Now()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // Seconds on the wire for `n` exchanges: one command byte and a four-byte
@@ -178,6 +186,7 @@ int WireMode(int argc, char **argv)
     struct Run {
         double seconds;
         std::string cmds;
+        double cpu;  // the program's processor time during the sweep
     };
     std::vector<Run> program;
     // The chooser's Port 1 once it waits; then the sweeps from the event loop.
@@ -192,11 +201,13 @@ int WireMode(int argc, char **argv)
                 DelScrnCallback(menu_handle, 0, nullptr, kestopnl);
                 ProcessSystemEvents();
                 const std::streamoff from = LogSize(rig);
+                const double c0 = CpuSeconds();
                 const double t0 = Now();
                 autoButton->click();
                 const double s = Now() - t0;
+                const double cpu = CpuSeconds() - c0;
                 usleep(50000);  // the rig's log catches up
-                program.push_back({s, Commands(rig, from)});
+                program.push_back({s, Commands(rig, from), cpu});
             }
             QuitUserInterface(0);
         });
@@ -220,9 +231,9 @@ int WireMode(int argc, char **argv)
         const double bare = BareClient(rig.link, r.cmds);
         const double wire = WireSeconds(exchanges);
         std::printf("  sweep %.3f s, %zu exchanges (359 A + 1 C + %ld H); bare client %.3f s; "
-                    "wire %.3f s; program/bare %.3f, program/wire %.3f\n",
+                    "wire %.3f s; program/bare %.3f, program/wire %.3f; program cpu %.3f s\n",
                     r.seconds, exchanges, long(count('H')), bare, wire, r.seconds / bare,
-                    r.seconds / wire);
+                    r.seconds / wire, r.cpu);
         ratios.push_back(r.seconds / bare);
         if (r.seconds < bestProgram) {
             bestProgram = r.seconds;
