@@ -290,7 +290,7 @@ void ListDevices(int panel)
     const std::string saved = port >= 1 && port <= 4 ? ComDeviceChoice(port) : std::string();
     ClearListCtrl(panel, COMPNL_DEVICE);
     offered.assign(1, std::string());
-    InsertListItem(panel, COMPNL_DEVICE, -1, "Automatic (USB adapters first, then /dev/ttyS*)", 0);
+    InsertListItem(panel, COMPNL_DEVICE, -1, "Automatic", 0);
     int selected = 0;
     for (const ComDeviceInfo &d : ListComDevices()) {
         if (d.device == saved)

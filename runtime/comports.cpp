@@ -224,17 +224,18 @@ std::string ComDeviceSummary(int port)
             words += ": " + f.detail;
         return dev + " (" + words + ")";
     }
+    struct stat st {};
+    const bool exists = stat(dev.c_str(), &st) == 0;
+    if (exists && S_ISCHR(st.st_mode) && access(dev.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+        return dev + " (" + ComFailureText(RT_COM_PERMISSION) + ")";
     if (listed)
         return dev + " (" + Kind(*info) + ")";
-    struct stat st {};
     // Built-in ports have device nodes whether or not the hardware is there;
     // the scan lists those that are.
-    if (dev.rfind("/dev/ttyS", 0) == 0 || stat(dev.c_str(), &st) != 0)
+    if (dev.rfind("/dev/ttyS", 0) == 0 || !exists)
         return dev + " (not present)";
     if (!S_ISCHR(st.st_mode))
         return dev + " (" + ComFailureText(RT_COM_NOT_SERIAL) + ")";
-    if (access(dev.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
-        return dev + " (" + ComFailureText(RT_COM_PERMISSION) + ")";
     return dev + " (present)";
 }
 
