@@ -135,6 +135,7 @@ int InitCVIRTE(void *, char *argv[], void *)
     while (args[argc])
         ++argc;
     new QApplication(argc, args);
+    detail::ApplyProgramIdentity();
     return QCoreApplication::instance() ? 1 : 0;
 }
 

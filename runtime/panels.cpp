@@ -100,13 +100,10 @@ public:
 
 QString ResolveResource(const char *fileName)
 {
-    const QString name = QString::fromLocal8Bit(fileName);
-    if (QFileInfo(name).isAbsolute())
-        return name;
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(beside))
-        return beside;
-    return QFileInfo(name).absoluteFilePath();
+    const std::string found = FindRunTimeFile(fileName);
+    if (found.empty())
+        qWarning("LoadPanel: %s", RunTimeFileMissing(fileName).c_str());
+    return QString::fromLocal8Bit(found.c_str());
 }
 
 // Gives every control and menu item a name that screen readers and UI
@@ -312,6 +309,8 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     if (!fileName || !QCoreApplication::instance())
         return -1;
     const QString path = ResolveResource(fileName);
+    if (path.isEmpty())
+        return -1;
     QString root = gResourceRoots[path];
     if (root.isEmpty()) {
         root = QStringLiteral("/rtuir%1").arg(gResourceRoots.size());
@@ -812,9 +811,9 @@ int DisplayImageFile(int panel, int control, const char *fileName)
     auto l = c ? qobject_cast<QLabel *>(c->widget) : nullptr;
     if (!l || !fileName)
         return -1;
-    QString path = QString::fromLocal8Bit(fileName);
-    if (!QFileInfo::exists(path))
-        path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
+    const QString path = QString::fromLocal8Bit(FindRunTimeFile(fileName).c_str());
+    if (path.isEmpty())
+        qWarning("DisplayImageFile: %s", RunTimeFileMissing(fileName).c_str());
     QPixmap pm(path);
     if (pm.isNull())
         return -1;

@@ -34,6 +34,7 @@ struct TestState {
     std::vector<std::string> launches, helpCalls;
     std::vector<test::PrintJob> printJobs;
     std::string printerFile;
+    std::string programDir; // stands in for the executable's folder when set
 };
 
 TestState &TS();

@@ -42,6 +42,7 @@ using detail::TS;
 namespace test {
 
 void Enable() { TS().enabled = true; }
+void SetProgramDir(const std::string &dir) { TS().programDir = dir; }
 
 void AnswerConfirm(int answer) { TS().answers.push_back({"confirm", answer, {}, nullptr}); }
 void AcknowledgeMessage() { TS().answers.push_back({"message", 1, {}, nullptr}); }
