@@ -3,15 +3,16 @@
 # installed programs from a folder of their own: they must find their panels,
 # pictures, help and each other through the installed layout, and the viewer
 # must show the peaks of a sample given on its command line.
-# Usage: install_test.sh BUILD_DIR VERSION
+# Usage: install_test.sh CMAKE BUILD_DIR VERSION
 set -euo pipefail
-build=$1
-version=$2
+cmake=$1
+build=$2
+version=$3
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/veloran-install.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
 data=$prefix/share/veloran
 
 for f in bin/antenna bin/Kesto bin/rigsim share/veloran/antenna.uir share/veloran/kesto.uir \
