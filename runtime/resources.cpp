@@ -7,7 +7,7 @@
 #include <QFileInfo>
 
 #include "rt.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
 
@@ -15,8 +15,11 @@ namespace {
 
 QString ProgramFolder()
 {
-    if (!detail::TS().programDir.empty())
-        return QString::fromStdString(detail::TS().programDir);
+    if (auto *hooks = detail::Hooks()) {
+        const std::string dir = hooks->programDir();
+        if (!dir.empty())
+            return QString::fromStdString(dir);
+    }
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QDir::currentPath();

@@ -3,10 +3,13 @@
 // input, stop it with SIGTERM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +22,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "rig_model.h"
 #include "rig_process.h"
 
 using rigsim_test::RigProcess;
@@ -128,14 +132,221 @@ TEST(RigsimProgram, PacesRepliesAndInjectsFaults)
     EXPECT_FALSE(IsSymlink(link));
 }
 
-TEST(RigsimProgram, RejectsBadOptions)
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the program with `args` (shell words) and no input, under a time
+// limit so that a program that starts serving fails the test instead of
+// hanging it.
+RunResult RunRigsim(const std::string &args)
 {
-    for (const char *bad : {"--antenna=horn", "--antenna", "--plane"}) {
-        std::string cmd = std::string(RIGSIM_EXE) + " " + bad + " --link none >/dev/null 2>&1";
-        int status = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad;
+    rigsim_test::ScratchDir dir;
+    RunResult r;
+    const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + args + " </dev/null >" + dir.path
+                            + "/out 2>" + dir.path + "/err";
+    const int status = std::system(cmd.c_str());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (auto [name, text] : {std::pair{"/out", &r.out}, std::pair{"/err", &r.err}}) {
+        if (FILE *f = std::fopen((dir.path + name).c_str(), "r")) {
+            char buf[512];
+            while (std::fgets(buf, sizeof buf, f))
+                *text += buf;
+            std::fclose(f);
+        }
     }
-    std::string cmd = std::string(RIGSIM_EXE) + " --antenna bowtie --link none >/dev/null 2>&1";
-    int status = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    return r;
+}
+
+} // namespace
+
+TEST(RigsimProgram, RefusesUnknownOrIncompleteOptions)
+{
+    for (const char *bad : {"--antenna", "--plane", "--frobnicate", "-z", "extra", "--antenna=bowtie",
+                            "--plane=X", "--antenna bowtie", "--unplug 1:5 --unplug-steps 1:5"}) {
+        const RunResult r = RunRigsim(std::string(bad) + " --link none");
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << bad << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("rigsim: ", 0), 0u) << r.err;
+        EXPECT_TRUE(r.out.empty()) << "no device announced: " << r.out;
+    }
+    EXPECT_NE(RunRigsim("--frobnicate").err.find("'frobnicate'"), std::string::npos);
+}
+
+TEST(RigsimProgram, AnswersHelpAndVersion)
+{
+    for (const char *help : {"--help", "-h"}) {
+        const RunResult r = RunRigsim(help);
+        EXPECT_EQ(r.status, 0) << help;
+        EXPECT_EQ(r.out.rfind("Usage: rigsim [options]\n", 0), 0u) << r.out;
+        for (const char *item : {"--unplug <N:MS>", "--noise <DB>", "short:K", "0 to 3",
+                                 "Commands on standard input", "u [MS]", "Protocol: H report"})
+            EXPECT_NE(r.out.find(item), std::string::npos) << item;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    const RunResult v = RunRigsim("--version --link none");
+    EXPECT_EQ(v.status, 0);
+    const std::string version = VELORAN_VERSION;
+    EXPECT_EQ(v.out, "rigsim " + (version.empty() ? std::string("(development build)") : version) + "\n");
+}
+
+TEST(RigsimProgram, TakesOptionValuesAfterAnEqualsSign)
+{
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link=none", "--antenna=iso", "--angle=33", "--step-ms=0"}));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x21}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+}
+
+namespace {
+
+bool WaitFor(const std::function<bool()> &cond, int timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+} // namespace
+
+// A USB adapter pulled out after the second step and plugged back 600 ms
+// later: the host's line dies, the link goes away, and a new device comes back
+// at the same link with the rig where it was.
+TEST(RigsimProgram, UnplugsAndComesBackOnTheSameLink)
+{
+    rigsim_test::ScratchDir dir;
+    ASSERT_FALSE(dir.path.empty());
+    const std::string link = dir.path + "/rig";
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--step-ms", "0", "--unplug-steps",
+                           "2:600"}));
+    int fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H').size(), 4u);
+    EXPECT_EQ(Exchange(fd, 'A'), (Bytes{0x03, 0x84, 0x00, 0x01}));
+    EXPECT_EQ(Exchange(fd, 'A'), (Bytes{0x03, 0x84, 0x00, 0x02}));  // the step it waits for
+    auto pulled = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Exchange(fd, 'A', 4, 300).empty());
+    EXPECT_FALSE(IsSymlink(link));
+    EXPECT_NE(access(rig.device.c_str(), F_OK), 0) << "the old device node is gone";
+    // The old descriptor stays dead.
+    unsigned char h = 'H';
+    EXPECT_LT(write(fd, &h, 1), 0);
+    close(fd);
+
+    ASSERT_TRUE(WaitFor([&] { return IsSymlink(link); }, 3000));
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    EXPECT_GE(ms, 590.0);
+    char target[256] = {0};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(rigsim_test::ReadLine(rig.out, 1000), target);  // the new device, announced
+
+    fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x02}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+    EXPECT_FALSE(IsSymlink(link));
+}
+
+TEST(RigsimProgram, UnplugAndReplugFromStandardInput)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string link = dir.path + "/rig";
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--angle", "7"}));
+    const char out[] = "u -1\n";
+    ASSERT_EQ(write(rig.in, out, sizeof out - 1), ssize_t(sizeof out - 1));
+    ASSERT_TRUE(WaitFor([&] { return !IsSymlink(link); }, 2000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(IsSymlink(link)) << "-1 keeps it out until r";
+    const char in[] = "p 9\nr\n";
+    ASSERT_EQ(write(rig.in, in, sizeof in - 1), ssize_t(sizeof in - 1));
+    ASSERT_TRUE(WaitFor([&] { return IsSymlink(link); }, 2000));
+    int fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x09}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+}
+
+// Numbers out of range are refused at start with a message and status 2,
+// instead of being converted with undefined results.
+TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
+{
+    struct Case {
+        const char *args;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"--fault late:1e300", "--fault late:MS takes a number of ms from 0 to 3600000"},
+        {"--angle 1e20", "--angle takes a whole number of degrees"},
+        {"--baud 1e30", "--baud takes a whole number of baud from 0 to 4000000"},
+        {"--seed -1", "--seed takes a whole number from 0 to 4294967295"},
+        {"--fault short:4", "from 0 to 3"},
+        {"--fault-count 1e20", "--fault-count takes"},
+        {"--noise -1", "--noise takes a number of dB from 0 to 100"},
+        {"--unplug 0:100", "--unplug N takes"},
+    };
+    for (const Case &c : cases) {
+        // The old behaviour, a rig that starts serving, ends at the time
+        // limit and fails here.
+        const RunResult r = RunRigsim(std::string(c.args) + " --link none");
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+    }
+}
+
+TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
+{
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", "none", "--antenna", "iso", "--angle", "7", "--step-ms", "0"}));
+    const char cmds[] = "p 1e20\nx 1e20\nk 9\nl 1e300\n";
+    ASSERT_EQ(write(rig.in, cmds, sizeof cmds - 1), ssize_t(sizeof cmds - 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));  // not moved, no fault queued
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+}
+
+// --noise and --seed give the program the same receiver noise as the
+// in-process rig with the same seed, reply for reply.
+TEST(RigsimProgram, NoiseMatchesTheInProcessRig)
+{
+    RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--noise", "0.7", "--seed", "42",
+                            "--step-ms", "0", "--init-ms", "0"}));
+    rigsim::RigModel model;
+    model.setAntenna(rigsim::Antenna::Isotropic);
+    model.setNoise(0.7);
+    model.setSeed(42);
+    int fd = OpenSerial(proc.device);
+    ASSERT_GE(fd, 0);
+    std::set<Bytes> distinct;
+    for (unsigned char cmd : {'H', 'H', 'A', 'H', 'B', 'C', 'H', 'H', 'H', 'H'}) {
+        std::vector<rigsim::TimedByte> timed = model.receive(cmd, 0.0);
+        Bytes expected;
+        for (const auto &b : timed)
+            expected.push_back(b.value);
+        const Bytes got = Exchange(fd, cmd);
+        EXPECT_EQ(got, expected) << cmd;
+        distinct.insert(Bytes(got.begin(), got.begin() + 2));
+    }
+    EXPECT_GT(distinct.size(), 5u) << "the levels jitter";
+    close(fd);
+    EXPECT_EQ(proc.stop(), 0);
 }
