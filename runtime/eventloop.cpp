@@ -163,6 +163,7 @@ int InitCVIRTE(void *, char *argv[], void *)
     while (args[argc])
         ++argc;
     new QApplication(argc, args);
+    detail::ApplyProgramIdentity();
     return QCoreApplication::instance() ? 1 : 0;
 }
 

@@ -85,13 +85,10 @@ public:
 
 QString ResolveResource(const char *fileName)
 {
-    const QString name = QString::fromLocal8Bit(fileName);
-    if (QFileInfo(name).isAbsolute())
-        return name;
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(beside))
-        return beside;
-    return QFileInfo(name).absoluteFilePath();
+    const std::string found = FindRunTimeFile(fileName);
+    if (found.empty())
+        qWarning("LoadPanel: %s", RunTimeFileMissing(fileName).c_str());
+    return QString::fromLocal8Bit(found.c_str());
 }
 
 // Gives every control and menu item a name that screen readers and UI
@@ -240,6 +237,8 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     if (!fileName || !QCoreApplication::instance())
         return -1;
     const QString path = ResolveResource(fileName);
+    if (path.isEmpty())
+        return -1;
     QString root = gResourceRoots[path];
     if (root.isEmpty()) {
         root = QStringLiteral("/rtuir%1").arg(gResourceRoots.size());

@@ -45,6 +45,7 @@ public:
     std::vector<std::string> launches, helpCalls;
     std::vector<PrintJob> printJobs;
     std::string printerFile;
+    std::string programFolder;
 
     bool answerPopup(const std::string &kind, const std::string &title, const std::string &text,
                      detail::PopupAnswer *out) override
@@ -110,6 +111,7 @@ public:
     }
 
     void launched(const std::string &fileName) override { launches.push_back(fileName); }
+    std::string programDir() override { return programFolder; }
     void helpCalled(const std::string &call) override { helpCalls.push_back(call); }
 
     std::string printed(int panel, int control, const std::string &fileName, int interactive) override
@@ -157,6 +159,7 @@ Recorder &R()
 
 void Enable() { detail::InstallTestHooks(&R()); }
 void Disable() { detail::InstallTestHooks(nullptr); }
+void SetProgramDir(const std::string &dir) { R().programFolder = dir; }
 
 void AnswerConfirm(int answer) { R().answers.push_back({"confirm", {answer, {}}}); }
 void AcknowledgeMessage() { R().answers.push_back({"message", {1, {}}}); }

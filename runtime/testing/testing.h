@@ -93,6 +93,8 @@ void ClearComLog();
 
 // ---- Other services ----
 const std::vector<std::string> &Launches();   // LaunchExecutable calls
+// The folder FindRunTimeFile takes for the executable's; empty: the real one.
+void SetProgramDir(const std::string &dir);
 const std::vector<std::string> &HelpCalls();  // SystemHelp calls
 struct PrintJob {
     int panel = 0, control = 0;
