@@ -43,6 +43,8 @@ public:
     void snapCursor(double x, double y);
 
     QPointF toPixel(double x, double y) const;
+    // The cached picture the graph paints from (empty until first shown).
+    const QPixmap &cachedPicture() const { return cache_; }
     QPointF toGraph(QPointF pixel) const;
 
     // Called on a left click (after the cursor moved) and, when the graph

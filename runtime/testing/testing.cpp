@@ -10,10 +10,15 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSpinBox>
+#include <QFont>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <array>
 #include <deque>
 
+#include "appearance.h"
 #include "graph.h"
 #include "internal.h"
 #include "test_hooks.h"
@@ -321,5 +326,38 @@ const std::vector<std::string> &Launches() { return R().launches; }
 const std::vector<std::string> &HelpCalls() { return R().helpCalls; }
 const std::vector<PrintJob> &PrintJobs() { return R().printJobs; }
 void SetPrinterFile(const std::string &pdfPath) { R().printerFile = pdfPath; }
+
+void UseFontSize(int pointSize)
+{
+    QFont f = QApplication::font();
+    f.setPointSize(pointSize);
+    QApplication::setFont(f);
+}
+
+void UseDarkPalette(bool dark)
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette pal = QApplication::style()->standardPalette();
+    if (dark) {
+        const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8);
+        pal.setColor(QPalette::Window, window);
+        pal.setColor(QPalette::WindowText, text);
+        pal.setColor(QPalette::Base, base);
+        pal.setColor(QPalette::AlternateBase, window);
+        pal.setColor(QPalette::Text, text);
+        pal.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+        pal.setColor(QPalette::ButtonText, text);
+        pal.setColor(QPalette::ToolTipBase, base);
+        pal.setColor(QPalette::ToolTipText, text);
+        pal.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+        pal.setColor(QPalette::HighlightedText, Qt::white);
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+        pal.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        pal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    }
+    QApplication::setPalette(pal);
+}
+
+double Contrast(const QColor &a, const QColor &b) { return detail::ContrastRatio(a, b); }
 
 } // namespace rt::test

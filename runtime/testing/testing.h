@@ -8,6 +8,8 @@
 
 #include "plot_item.h"
 
+class QColor;
+
 class QWidget;
 
 namespace rt::test {
@@ -95,5 +97,12 @@ struct PrintJob {
 const std::vector<PrintJob> &PrintJobs();
 // Where printing to the printer goes in test mode: a PDF file of this name.
 void SetPrinterFile(const std::string &pdfPath);
+
+// Desktop settings a user may have: the application font's point size, and a
+// dark or light palette (on the Fusion style, which follows the palette).
+void UseFontSize(int pointSize);
+void UseDarkPalette(bool dark);
+// WCAG contrast ratio of two colours (1 to 21).
+double Contrast(const QColor &a, const QColor &b);
 
 } // namespace rt::test
