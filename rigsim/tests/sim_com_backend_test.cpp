@@ -207,8 +207,8 @@ TEST(SimCom, RealTimePacing)
         ASSERT_EQ(p.exchange('A', &r), 4);
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, expectedMs * 0.99);
-    // Generous above: a loaded machine may run late, never early.
-    EXPECT_LE(ms, expectedMs * 1.5);
+    // Only a gross regression above: a loaded machine may run late, never early.
+    EXPECT_LE(ms, expectedMs * 4.0);
 
     // A real time-out really waits.
     p.rig->injectFault(Fault::silence());
