@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include <cmath>
 
@@ -136,7 +138,36 @@ QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
     return nullptr;
 }
 
+class LinesFilter : public QObject {
+public:
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() == QEvent::FontChange || ev->type() == QEvent::StyleChange)
+            Apply(static_cast<QPlainTextEdit *>(obj));
+        return false;
+    }
+    static void Apply(QPlainTextEdit *box)
+    {
+        const int lines = box->property("lines").toInt();
+        const QMargins m = box->contentsMargins();
+        const int h = lines * box->fontMetrics().lineSpacing()
+                      + int(2 * box->document()->documentMargin()) + m.top() + m.bottom() + 2;
+        box->setFixedHeight(h);
+    }
+};
+
 } // namespace
+
+void FitLines(QWidget *w)
+{
+    auto *box = qobject_cast<QPlainTextEdit *>(w);
+    if (!box || box->property("lines").toInt() <= 0)
+        return;
+    static LinesFilter *filter = new LinesFilter;
+    box->removeEventFilter(filter);
+    box->installEventFilter(filter);
+    LinesFilter::Apply(box);
+}
 
 double ContrastRatio(const QColor &a, const QColor &b)
 {

@@ -28,6 +28,10 @@ QColor ReadableOn(const QColor &fg, const QColor &bg);
 // background whenever the palette changes (dark and light themes).
 void KeepReadable(QWidget *w, const QColor &designed);
 
+// Keeps a text box exactly as tall as the lines the form asks for (its
+// "lines" property), at whatever font size the user has.
+void FitLines(QWidget *textBox);
+
 // Registers the accessibility interface of value displays (labels a program
 // writes to): their name stays what the form calls them and their value is
 // the text shown.

@@ -134,6 +134,7 @@ void KeepColouredTextsReadable(QWidget *panel)
         const QVariant v = child->property("planeColor");
         if (v.isValid())
             KeepReadable(child, v.value<QColor>());
+        FitLines(child);
     }
 }
 
