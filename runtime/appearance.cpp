@@ -133,7 +133,9 @@ public:
 
 QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
 {
-    if (className == QLatin1String("QLabel") && obj && obj->property("rtDisplay").toBool())
+    // Asked with the most derived class first, before the widgets' factory
+    // is asked about QLabel.
+    if (className == QLatin1String(DisplayLabel::staticMetaObject.className()))
         return new DisplayAccessible(static_cast<QWidget *>(obj));
     return nullptr;
 }

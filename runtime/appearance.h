@@ -4,12 +4,21 @@
 #pragma once
 
 #include <QColor>
+#include <QLabel>
 #include <QString>
 
-class QLabel;
 class QWidget;
 
 namespace rt::detail {
+
+// The labels of the panels: a class of their own, so that the run-time's
+// accessibility answers for those that display values before the widgets'
+// general one does.
+class DisplayLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+};
 
 // "Save &as..." -> "Save as...", "A && B" -> "A & B".
 QString PlainText(const QString &s);
@@ -32,9 +41,10 @@ void KeepReadable(QWidget *w, const QColor &designed);
 // "lines" property), at whatever font size the user has.
 void FitLines(QWidget *textBox);
 
-// Registers the accessibility interface of value displays (labels a program
-// writes to): their name stays what the form calls them and their value is
-// the text shown.
+// Registers the accessibility interface of the panels' labels, which a
+// program may use as value displays: their name stays what the form calls
+// them and their value is the text shown. Installed before the application
+// is made.
 void InstallDisplayAccessibility();
 // Tells screen readers that a display shows a new value.
 void AnnounceValue(QWidget *w);

@@ -79,6 +79,8 @@ public:
             w = new Graph(parent);
         else if (className == QLatin1String("rt::TimerCtrl") || className == QLatin1String("TimerCtrl"))
             w = new TimerCtrl(parent);
+        else if (className == QLatin1String("QLabel"))
+            w = new DisplayLabel(parent);
         else
             return QUiLoader::createWidget(className, parent, name);
         w->setObjectName(name);

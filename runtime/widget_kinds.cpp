@@ -342,11 +342,6 @@ public:
 
 class LabelKind : public WidgetKind {
 public:
-    void wire(Ctrl &c, int) const override
-    {
-        c.widget->setProperty("rtDisplay", true);
-        InstallDisplayAccessibility();
-    }
     QString caption(const Ctrl &c) const override { return As<QLabel>(c)->text(); }
     void setCaption(Ctrl &c, const QString &s) const override { setText(c, s); }
     bool setNumber(Ctrl &c, double v, bool integral) const override
