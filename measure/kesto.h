@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // ---- Panels (shell.cpp) --------------------------------------------------
 extern int kestopnl;     // main panel
@@ -35,7 +36,22 @@ double RawToLevel(unsigned raw, double attn);
 // The floor of every decoded level.
 constexpr double KESTO_LEVEL_FLOOR = -30.0;
 
+// Seconds between two polls of the rig (the poll timer's interval).
+constexpr double KESTO_POLL_INTERVAL = 0.5;
+
 void CalVal(char *command, char *reply);
+// 1 while the rig has not answered since the user confirmed the connection
+// (a reopen of the port or the exchange after it failed); 0 otherwise.
+int RigLinkDown(void);
+// Seconds left before the connection question may be asked again.
+double RigLinkRest(void);
+// "Port n — device (presence or reason)", as the chooser and the
+// port-setting panel show it.
+std::string PortText(int port);
+// The port-setting panel's device list and the status of its port number.
+void ShowPortDevices(int panel);
+// Saves the device chosen in the panel for `port` when it differs.
+void BindChosenDevice(int panel, int port);
 void PortSel(void);
 void OpenRigPort(void);
 void DisplayRS232Error(void);
@@ -56,6 +72,32 @@ extern int QuestionCompleteE, QuestionCompleteH;
 extern int QuestionSave;
 int SweepRunning(void);
 int PlaneColor(int plane);
+// Moves the end of the last step's segment on the live graph to another
+// level at that angle (the level filed for the step).
+void MoveStepEnd(double levelDb, unsigned angle);
+
+// ---- Readings per step and settle time (readings.cpp) ----------------------
+// 1 reading and 0 ms file each step's own reply, as the sweep always has.
+extern int ReadPerStep;     // levels read at each angle, 1..64
+extern int SettleTime;      // ms to wait after a step before reading, 0..10000
+extern int readpnl;         // the readings panel
+// Loads the two values kept from the last run.
+void LoadReadingSettings(void);
+// Called by the sweep after each step with the step's number: settles,
+// reads, and leaves in Level the level to file (the step's reply when
+// nothing more is asked). Returns 0, or 1 when Stop came during the settle.
+int ReadStepLevel(int step);
+void SweepReadingsStart(void);
+void SweepReadingsEnd(void);
+// The power mean of n levels in dB.
+double PowerMeanDb(const double *levels, int n);
+
+// ---- Sweep progress and time (progress.cpp) ---------------------------------
+void SweepProgressStart(int panel);
+void SweepProgressStep(int panel, int done);
+void SweepProgressEnd(int panel, int done);
+// "m:ss", or "h:mm:ss" from an hour on, of a time in seconds.
+std::string DurationText(double seconds);
 
 // ---- Measurement record (record.cpp) --------------------------------------
 constexpr int KESTO_PERSON_SIZE = 50;
@@ -91,6 +133,8 @@ int SstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int LstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AttnValCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int CloseComCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int PortNumberCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int RefreshPortsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AntTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int PlaneTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AcceptCallback(int panel, int control, int event, void *cbd, int d1, int d2);
@@ -99,6 +143,9 @@ int ExitBttnCallback(int panel, int control, int event, void *cbd, int d1, int d
 void COMportCallback(int menuBar, int menuItem, void *cbd, int panel);
 void ANTinitCallback(int menuBar, int menuItem, void *cbd, int panel);
 void MoveStepCallback(int menuBar, int menuItem, void *cbd, int panel);
+void ReadingsCallback(int menuBar, int menuItem, void *cbd, int panel);
+int ApplyReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int CloseReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 void SoundCallback(int menuBar, int menuItem, void *cbd, int panel);
 void DelScrnCallback(int menuBar, int menuItem, void *cbd, int panel);
 void InfoEditCallback(int menuBar, int menuItem, void *cbd, int panel);

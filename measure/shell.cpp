@@ -110,6 +110,8 @@ void RegisterKestoCallbacks(void)
     RT_CTRL_CALLBACK(LstepCallback);
     RT_CTRL_CALLBACK(AttnValCallback);
     RT_CTRL_CALLBACK(CloseComCallback);
+    RT_CTRL_CALLBACK(PortNumberCallback);
+    RT_CTRL_CALLBACK(RefreshPortsCallback);
     RT_CTRL_CALLBACK(AntTypeCallback);
     RT_CTRL_CALLBACK(PlaneTypeCallback);
     RT_CTRL_CALLBACK(AcceptCallback);
@@ -118,6 +120,9 @@ void RegisterKestoCallbacks(void)
     RT_MENU_CALLBACK(COMportCallback);
     RT_MENU_CALLBACK(ANTinitCallback);
     RT_MENU_CALLBACK(MoveStepCallback);
+    RT_MENU_CALLBACK(ReadingsCallback);
+    RT_CTRL_CALLBACK(ApplyReadingsCallback);
+    RT_CTRL_CALLBACK(CloseReadingsCallback);
     RT_MENU_CALLBACK(SoundCallback);
     RT_MENU_CALLBACK(DelScrnCallback);
     RT_MENU_CALLBACK(InfoEditCallback);
@@ -133,6 +138,7 @@ int KestoMain(int, char **argv)
     kestopnl = LoadPanel(0, "kesto.uir", KESTOPNL);
     if (kestopnl < 0)
         return -1;
+    SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_INTERVAL, KESTO_POLL_INTERVAL);
     RS232Error = -100;
     PortSel();
     if (GoOut != 0) {
@@ -143,6 +149,7 @@ int KestoMain(int, char **argv)
         return 0;
     }
     Init_Imsi_Data();
+    LoadReadingSettings();
     Init_Polar();
     soundcheck = 1;
     first = 1;

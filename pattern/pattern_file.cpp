@@ -53,6 +53,20 @@ std::string ErrorText(const char *what, const std::string &path, int err)
     return std::string(what) + " \"" + path + "\": " + std::strerror(err);
 }
 
+// What a file that is not a regular file is, for messages.
+const char *NotRegularText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO (named pipe)";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
 bool WriteAll(int fd, const char *p, size_t n)
 {
     while (n > 0) {
@@ -126,18 +140,30 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
 
 // ---- Reading --------------------------------------------------------------
 
+// Where the reader takes its bytes from: a file or a buffer in memory.
+struct FileSource {
+    std::FILE *f;
+    int get() { return getc_unlocked(f); }
+};
+
+struct MemorySource {
+    const char *p, *end;
+    int get() { return p == end ? EOF : (unsigned char)*p++; }
+};
+
 // Reads one line up to its LF, which is not stored. Keeps at most max bytes
 // (buf holds max + 1) and drops the rest; a NUL byte ends the text of the
 // line. Returns false at end of file when no line was there (buf empty).
-bool ReadLineInto(std::FILE *f, char *buf, size_t max)
+template <typename Source>
+bool ReadLineInto(Source &src, char *buf, size_t max)
 {
     buf[0] = '\0';
-    int c = std::getc(f);
+    int c = src.get();
     if (c == EOF)
         return false;
     size_t n = 0;
     bool text = true;
-    for (; c != EOF && c != '\n'; c = std::getc(f)) {
+    for (; c != EOF && c != '\n'; c = src.get()) {
         if (c == '\0')
             text = false;
         if (text && n < max)
@@ -147,9 +173,14 @@ bool ReadLineInto(std::FILE *f, char *buf, size_t max)
     return true;
 }
 
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
 const char *SkipSpace(const char *p, const char *end)
 {
-    while (p != end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\v' || *p == '\f'))
+    while (p != end && IsSpace(*p))
         ++p;
     return p;
 }
@@ -179,17 +210,98 @@ bool ScanNumber(const char *&p, const char *end, T &out)
     return true;
 }
 
-void ReadPlane(std::FILE *f, char *date, char *time, double *levels)
+// A header field: a number that white space or the end of the line follows.
+template <typename T>
+bool ScanField(const char *&p, const char *end, T &out)
 {
-    ReadLineInto(f, date, PATTERN_DATE_MAX);
-    ReadLineInto(f, time, PATTERN_TIME_MAX);
-    char line[LEVEL_LINE_MAX + 1];
-    for (int i = 0; i < PATTERN_LEVELS; ++i) {
-        ReadLineInto(f, line, LEVEL_LINE_MAX);
-        const char *p = line;
-        levels[i] = 0.0;
-        ScanNumber(p, line + std::strlen(line), levels[i]);
+    T value{};
+    const char *q = p;
+    if (!ScanNumber(q, end, value) || (q != end && !IsSpace(*q)))
+        return false;
+    p = q;
+    out = value;
+    return true;
+}
+
+// The reader proper, over any source. It stops at the first line that
+// shows the bytes are not a pattern file and says which line that is;
+// everything read up to there stays in rec, the rest stays empty or 0.
+template <typename Source>
+PatternFileResult ParsePattern(Source &src, const std::string &name, PatternRecord &rec,
+                               int &desNO)
+{
+    long long lineNo = 0;
+    auto next = [&](char *buf, size_t max) {
+        if (!ReadLineInto(src, buf, max))
+            return false;
+        ++lineNo;
+        return true;
+    };
+    auto refuse = [&](const std::string &why) {
+        return PatternFileResult{false, "\"" + name + "\" is not a pattern file: " + why};
+    };
+
+    // Header: type, E and H attenuation, description line count.
+    char header[HEADER_MAX + 1];
+    if (!next(header, HEADER_MAX))
+        return refuse("the file is empty.");
+    const char *p = header, *end = header + std::strlen(header);
+    int lines = -1;
+    if (!ScanField(p, end, rec.Antype) || !ScanField(p, end, rec.Eattn) ||
+        !ScanField(p, end, rec.Hattn) || !ScanField(p, end, lines) || lines < 0)
+        return refuse("line 1 does not start with the four numbers of a pattern header "
+                      "(antenna type, E and H attenuation, number of description lines).");
+
+    const long long total = PATTERN_FIXED_LINES + (long long)lines;
+    auto shortFile = [&] {
+        return refuse("it ends after line " + std::to_string(lineNo) + ", but its header promises " +
+                      std::to_string(total) + " lines.");
+    };
+
+    if (!next(rec.person, PATTERN_PERSON_MAX))
+        return shortFile();
+
+    // All n lines are consumed so that the planes are read from their own
+    // lines; only what fits in the description is kept, each kept line (cut
+    // if need be) followed by LF, and desNO counts those.
+    char line[PATTERN_DESCRIPT_MAX + 1];
+    size_t used = 0;
+    for (int i = 0; i < lines; ++i) {
+        if (!next(line, PATTERN_DESCRIPT_MAX))
+            return shortFile();
+        if (used == PATTERN_DESCRIPT_MAX)
+            continue;
+        size_t len = std::min(std::strlen(line), PATTERN_DESCRIPT_MAX - used - 1);
+        std::memcpy(rec.descript + used, line, len);
+        used += len;
+        rec.descript[used++] = '\n';
+        ++desNO;
     }
+
+    struct Plane {
+        char *date, *time;
+        double *levels;
+        const char *label;
+    } planes[] = {{rec.Edate, rec.Etime, rec.e_data, "E"}, {rec.Hdate, rec.Htime, rec.h_data, "H"}};
+    for (const Plane &pl : planes) {
+        if (!next(pl.date, PATTERN_DATE_MAX) || !next(pl.time, PATTERN_TIME_MAX))
+            return shortFile();
+        // Only the start of a level line counts, as the files have always
+        // been read; a level beyond the limit is taken as the limit.
+        char level[LEVEL_LINE_MAX + 1];
+        for (int i = 0; i < PATTERN_LEVELS; ++i) {
+            if (!next(level, LEVEL_LINE_MAX))
+                return shortFile();
+            const char *q = level;
+            double v = 0.0;
+            if (!ScanNumber(q, level + std::strlen(level), v))
+                return refuse("line " + std::to_string(lineNo) + " should hold the " + pl.label +
+                              "-plane level at " + std::to_string(i) +
+                              " degrees, but it does not start with a number.");
+            pl.levels[i] = std::clamp(v, -PATTERN_LEVEL_LIMIT, PATTERN_LEVEL_LIMIT);
+        }
+    }
+    return {true, {}};
 }
 
 } // namespace
@@ -233,50 +345,61 @@ PatternFileResult WritePatternFile(const std::string &path, const PatternFileDat
     return ReplaceFile(path, FormatPatternFile(data));
 }
 
+PatternFileResult ReadPatternBytes(std::string_view bytes, const std::string &name,
+                                   PatternRecord &rec, int &desNO, int &EMAX, int &HMAX)
+{
+    rec = PatternRecord{};
+    desNO = 0;
+    MemorySource src{bytes.data(), bytes.data() + bytes.size()};
+    const PatternFileResult result = ParsePattern(src, name, rec, desNO);
+    EMAX = PeakIndex(rec.e_data);
+    HMAX = PeakIndex(rec.h_data);
+    return result;
+}
+
+namespace {
+
+PatternFileResult ReadRegularFile(const std::string &path, PatternRecord &rec, int &desNO)
+{
+    // Opened without waiting, so that a FIFO without a writer cannot hang
+    // the caller; only a regular file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {false, ErrorText("Cannot open", path, errno)};
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        const int err = errno;
+        close(fd);
+        return {false, ErrorText("Cannot open", path, err)};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        return {false, "\"" + path + "\" is " + NotRegularText(st.st_mode) +
+                           ", not a pattern file; it was not opened."};
+    }
+    std::FILE *f = fdopen(fd, "rb");
+    if (!f) {
+        const int err = errno;
+        close(fd);
+        return {false, ErrorText("Cannot open", path, err)};
+    }
+    FileSource src{f};
+    errno = 0;
+    PatternFileResult result = ParsePattern(src, path, rec, desNO);
+    if (std::ferror(f))
+        result = {false, ErrorText("Cannot read", path, errno ? errno : EIO)};
+    std::fclose(f);
+    return result;
+}
+
+} // namespace
+
 PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, int &desNO,
                                   int &EMAX, int &HMAX)
 {
     rec = PatternRecord{};
     desNO = 0;
-    PatternFileResult result{true, {}};
-    errno = 0;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        result = {false, ErrorText("Cannot open", path, errno)};
-    } else {
-        // Header: the numbers in order; the first that is missing or does
-        // not parse, and all after it, stay 0.
-        char header[HEADER_MAX + 1];
-        ReadLineInto(f, header, HEADER_MAX);
-        const char *p = header, *end = header + std::strlen(header);
-        int lines = 0;
-        if (ScanNumber(p, end, rec.Antype) && ScanNumber(p, end, rec.Eattn) &&
-            ScanNumber(p, end, rec.Hattn))
-            ScanNumber(p, end, lines);
-
-        ReadLineInto(f, rec.person, PATTERN_PERSON_MAX);
-
-        // All n lines are consumed so that the planes are read from their
-        // own lines; only what fits in the description is kept, each kept
-        // line (cut if need be) followed by LF, and desNO counts those.
-        char line[PATTERN_DESCRIPT_MAX + 1];
-        size_t used = 0;
-        for (int i = 0; i < lines && ReadLineInto(f, line, PATTERN_DESCRIPT_MAX); ++i) {
-            if (used == PATTERN_DESCRIPT_MAX)
-                continue;
-            size_t len = std::min(std::strlen(line), PATTERN_DESCRIPT_MAX - used - 1);
-            std::memcpy(rec.descript + used, line, len);
-            used += len;
-            rec.descript[used++] = '\n';
-            ++desNO;
-        }
-
-        ReadPlane(f, rec.Edate, rec.Etime, rec.e_data);
-        ReadPlane(f, rec.Hdate, rec.Htime, rec.h_data);
-        if (std::ferror(f))
-            result = {false, ErrorText("Cannot read", path, errno ? errno : EIO)};
-        std::fclose(f);
-    }
+    const PatternFileResult result = ReadRegularFile(path, rec, desNO);
     EMAX = PeakIndex(rec.e_data);
     HMAX = PeakIndex(rec.h_data);
     return result;

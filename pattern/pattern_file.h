@@ -45,10 +45,25 @@ std::string FormatPatternFile(const PatternFileData &data);
 // previous file as it was.
 PatternFileResult WritePatternFile(const std::string &path, const PatternFileData &data);
 
+// Lines of a file without description lines; a file has this many plus n.
+constexpr int PATTERN_FIXED_LINES = 726;
+// Levels beyond +-10000 dB are read as +-10000 dB. The rig cannot report more
+// than about 3330 dB, and within the limit every level the writer puts down
+// reads back as the same number, so read, save and read again is stable.
+constexpr double PATTERN_LEVEL_LIMIT = 10000.0;
+
 // Reads a file into rec (every field defined whatever the file holds) and
 // sets desNO to the number of description lines kept in rec.descript and
-// EMAX, HMAX to the peaks of the two planes. Short or malformed files give
-// empty texts and 0 for whatever is missing or does not parse. ok is false
-// only when the file cannot be opened or reading it fails.
+// EMAX, HMAX to the peaks of the two planes. ok is false, with a sentence
+// naming the file and the first line that is wrong, when the file cannot be
+// read or is not a pattern file: a header that does not start with four
+// numbers (the count not negative), fewer lines than 726 + n, or a level
+// line whose start is not a number. Anything after the last H level is
+// ignored; over-long lines are cut as they always were. Only a regular file
+// is read: a FIFO, device or folder is refused without waiting on it.
 PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, int &desNO,
                                   int &EMAX, int &HMAX);
+
+// The same reader over bytes in memory; name stands for the file in messages.
+PatternFileResult ReadPatternBytes(std::string_view bytes, const std::string &name,
+                                   PatternRecord &rec, int &desNO, int &EMAX, int &HMAX);

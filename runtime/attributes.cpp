@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPalette>
+#include <QProgressBar>
 #include <QWidget>
 
 #include <cmath>
@@ -161,7 +162,9 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
         return WrongType("SetCtrlAttribute", attribute, IsCtrlAttribute(attribute));
     const QString s = QString::fromUtf8(value);
     c->kind->setCaption(*c, s);
-    c->widget->setAccessibleName(s);
+    // A bar's label is a format with %v in it; the bar names itself.
+    if (!qobject_cast<QProgressBar *>(c->widget))
+        c->widget->setAccessibleName(s);
     return 0;
 }
 

@@ -194,10 +194,17 @@ QRect Graph::itemBounds(const PlotItem &it) const
         x0 = std::min(x0, q.x()), x1 = std::max(x1, q.x());
         y0 = std::min(y0, q.y()), y1 = std::max(y1, q.y());
     }
-    if (x0 > x1)
+    if (!(x0 <= x1 && y0 <= y1))
         return {};
+    // Only the part on the control matters; cutting to it first keeps a point
+    // far outside the axes (a level of 1e9 dB) within the range of int.
     const int pad = it.thickness + 3;
-    return QRectF(QPointF(x0, y0), QPointF(x1, y1)).toAlignedRect().adjusted(-pad, -pad, pad, pad);
+    const QRectF visible = QRectF(rect()).adjusted(-pad, -pad, pad, pad);
+    const QRectF box = QRectF(QPointF(std::clamp(x0, visible.left(), visible.right()),
+                                      std::clamp(y0, visible.top(), visible.bottom())),
+                              QPointF(std::clamp(x1, visible.left(), visible.right()),
+                                      std::clamp(y1, visible.top(), visible.bottom())));
+    return box.toAlignedRect().adjusted(-pad, -pad, pad, pad);
 }
 
 void Graph::paintEvent(QPaintEvent *e)

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QResource>
 #include <QUiLoader>
@@ -421,6 +422,16 @@ int DisplayPanel(int panel)
     Panel *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
+    // A laid-out panel opens at least as large as its content needs, wrapped
+    // texts included, whatever the size the form was drawn at.
+    if (QLayout *l = p->widget->layout()) {
+        l->activate();
+        QSize s = p->widget->size().expandedTo(p->widget->minimumSizeHint());
+        if (l->hasHeightForWidth())
+            s.setHeight(std::max(s.height(), l->totalHeightForWidth(s.width())));
+        if (s != p->widget->size() && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
+            p->widget->resize(s);
+    }
     p->widget->show();
     p->widget->raise();
     p->widget->activateWindow();

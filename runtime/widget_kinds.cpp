@@ -384,6 +384,9 @@ public:
         *v = As<QProgressBar>(c)->value();
         return true;
     }
+    // The label of a bar is the text on it: %v stands for the value, %m for
+    // the maximum.
+    void setCaption(Ctrl &c, const QString &s) const override { As<QProgressBar>(c)->setFormat(s); }
 };
 
 // Spin boxes of both sorts can be made read-only too.

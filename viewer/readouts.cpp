@@ -47,10 +47,10 @@ void HalfPowerReadout(const double *levels, int peak, double *left, double *righ
     }
     SetCtrlAttribute(antennalab, widthCtrl, RT_ATTR_DIMMED, 0);
     SetCtrlAttribute(antennalab, levelCtrl, RT_ATTR_DIMMED, 0);
-    if (r.left != r.right) {
-        SetCtrlVal(antennalab, widthCtrl, r.width);
-        SetCtrlVal(antennalab, levelCtrl, levels[peak] - HALF_POWER_DROP);
-    }
+    // Both edges on one sample is no beamwidth either.
+    const bool width = r.left != r.right;
+    SetCtrlVal(antennalab, widthCtrl, width ? r.width : 0.0);
+    SetCtrlVal(antennalab, levelCtrl, width ? levels[peak] - HALF_POWER_DROP : 0.0);
 }
 
 int PolarLine(double patternAngle, int color)

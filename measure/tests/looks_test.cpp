@@ -20,13 +20,13 @@ std::string Lines(const std::vector<std::string> &faults)
     return s;
 }
 
-// The five panels as the program loads them; the main panel and the port
+// The panels as the program loads them; the main panel and the port
 // chooser are made fixed-size as the program makes them.
 std::vector<int> LoadAll()
 {
     RegisterKestoCallbacks();
     std::vector<int> panels;
-    for (int id : {KESTOPNL, COMPNL, KESTOINFO, PORTPNL, STEPPNL}) {
+    for (int id : {KESTOPNL, COMPNL, KESTOINFO, PORTPNL, STEPPNL, READPNL}) {
         const int p = LoadPanel(0, "kesto.uir", id);
         EXPECT_GT(p, 0) << id;
         panels.push_back(p);

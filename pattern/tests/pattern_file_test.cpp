@@ -307,92 +307,167 @@ TEST(PatternRead, DescriptionKeptWithin200Characters)
 
 TEST(PatternRead, LevelLinesScanLeniently)
 {
+    // The start of a level line that holds a number is taken as the design
+    // of the files has it; a level beyond the limit becomes the limit.
     struct { const char *line; double want; } cases[] = {
-        {"-12.5abc", -12.5}, {"  +3.25", 3.25}, {"\t-7", -7.0}, {"1e2", 100.0},
-        {".5", 0.5},         {"abc", 0.0},      {"", 0.0},      {"inf", 0.0},
-        {"nan", 0.0},        {"-", 0.0},        {"+-5", 0.0},   {"1e999", 0.0},
-        {"4,5", 4.0},
+        {"-12.5abc", -12.5}, {"  +3.25", 3.25},  {"\t-7", -7.0},        {"1e2", 100.0},
+        {".5", 0.5},         {"4,5", 4.0},       {"-30.000000\r", -30.0}, {"3e30", 10000.0},
+        {"-1e10", -10000.0}, {"999999999", 10000.0}, {"9999.99999", 9999.99999},
     };
     AtnLines a;
     for (size_t i = 0; i < std::size(cases); ++i)
         a.e[i] = cases[i].line;
     Loaded l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(l.rec.e_data[i], cases[i].want) << '"' << cases[i].line << '"';
 }
 
-TEST(PatternRead, MalformedHeaders)
+// Every level the reader accepts is written so that it reads back the same:
+// read, save, read, save gives the same bytes twice.
+TEST(PatternRead, LevelRoundTripIsStable)
 {
-    struct { const char *header; int Antype; double Eattn, Hattn; int desNO; } cases[] = {
-        {"5 abc 1 1", 5, 0, 0, 0},
-        {"5", 5, 0, 0, 0},
-        {"", 0, 0, 0, 0},
-        {"-1 1.5 2.5 -4", -1, 1.5, 2.5, 0},
-        {"99999999999 1 2 0", 0, 0, 0, 0},
-        {"  7\t-3.5   4e1 0 trailing", 7, -3.5, 40, 0},
+    AtnLines a;
+    const char *levels[] = {"3e30", "1e10", "-5e9", "1234567890", "-123456789", "-1.2345e-3",
+                            "1.23456789", "-0.0000005", "12345678e2", "-9999.9999"};
+    for (size_t i = 0; i < std::size(levels); ++i)
+        a.h[i * 7] = levels[i];
+    std::string bytes = a.Text();
+    std::string saves[2];
+    for (std::string &save : saves) {
+        Loaded l = LoadText(bytes);
+        ASSERT_TRUE(l.result.ok) << l.result.error;
+        std::string text = ViewerTextBlock(l.rec.person, l.rec.descript);
+        PatternFileData d;
+        d.Antype = l.rec.Antype;
+        d.Eattn = l.rec.Eattn;
+        d.Hattn = l.rec.Hattn;
+        d.lines = l.desNO;
+        d.text = text;
+        d.Edate = l.rec.Edate;
+        d.Etime = l.rec.Etime;
+        d.Hdate = l.rec.Hdate;
+        d.Htime = l.rec.Htime;
+        d.e_data = l.rec.e_data;
+        d.h_data = l.rec.h_data;
+        save = bytes = FormatPatternFile(d);
+    }
+    EXPECT_EQ(saves[0], saves[1]);
+    EXPECT_NE(saves[0].find("\n10000.000000\n"), std::string::npos);
+}
+
+// Files that are not pattern files are refused, naming the file and the
+// first line that is wrong.
+TEST(PatternRead, RefusesWhatIsNotAPatternFile)
+{
+    AtnLines good;
+    const std::string full = good.Text();
+    auto withHeader = [](const char *h) { AtnLines a; a.header = h; return a.Text(); };
+    auto withLevel = [](int index, const char *line) {
+        AtnLines a;
+        (index < PATTERN_LEVELS ? a.e[index] : a.h[index - PATTERN_LEVELS]) = line;
+        return a.Text();
+    };
+    struct { std::string bytes; const char *says; } cases[] = {
+        {"", "the file is empty"},
+        {withHeader("5 abc 1 1"), "line 1 does not start with the four numbers"},
+        {withHeader("5"), "line 1 "},
+        {withHeader(""), "line 1 "},
+        {withHeader("-1 1.5 2.5 -4"), "line 1 "},          // a negative line count
+        {withHeader("99999999999 1 2 0"), "line 1 "},      // type out of range
+        {withHeader("5abc 1 2 0"), "line 1 "},
+        {withHeader("1 0 0 2000000000"), "it ends after line 726, but its header promises 2000000726 lines"},
+        {full.substr(0, full.find("-30.000000\n", full.find("10:11:12")) + 11 * 100),
+         "it ends after line 104, but its header promises 726 lines"},
+        {full.substr(0, full.size() - 11), "it ends after line 725, but"},
+        {withLevel(0, "abc"), "line 5 should hold the E-plane level at 0 degrees"},
+        {withLevel(7, ""), "line 12 should hold the E-plane level at 7 degrees"},
+        {withLevel(PATTERN_LEVELS + 359, "nan"), "line 726 should hold the H-plane level at 359 degrees"},
+        {withLevel(1, "inf"), "line 6 "},
+        {withLevel(1, "1e999"), "line 6 "},
+        {withLevel(1, "+-5"), "line 6 "},
+        {withLevel(1, "-"), "line 6 "},
+        {withLevel(1, "1234567890123"), nullptr},  // cut to 10 digits: read as a number
+        {std::string(3'000'000, 'z'), "line 1 "},    // one endless line
+        {"\x7f" "ELF\x02\x01\x01", "line 1 "},
     };
     for (const auto &c : cases) {
-        AtnLines a;
-        a.header = c.header;
-        Loaded l = LoadText(a.Text());
+        Loaded l = LoadText(c.bytes);
         ExpectSound(l);
-        EXPECT_EQ(l.rec.Antype, c.Antype) << c.header;
-        EXPECT_EQ(l.rec.Eattn, c.Eattn) << c.header;
-        EXPECT_EQ(l.rec.Hattn, c.Hattn) << c.header;
-        EXPECT_EQ(l.desNO, c.desNO) << c.header;
-        EXPECT_STREQ(l.rec.Edate, "01-02-2024") << c.header;  // no line taken as description
+        if (!c.says) {
+            EXPECT_TRUE(l.result.ok) << l.result.error;
+            continue;
+        }
+        EXPECT_FALSE(l.result.ok) << c.says;
+        EXPECT_NE(l.result.error.find("p.atn\" is not a pattern file: "), std::string::npos)
+            << l.result.error;
+        EXPECT_NE(l.result.error.find(c.says), std::string::npos) << l.result.error;
     }
 }
 
-TEST(PatternRead, HugeLineCountStopsAtEndOfFile)
+// The line was drawn so that every file either writer produces still opens,
+// with what the old files hold: CR LF line ends, trailing bytes after the
+// last level, no LF at the very end, NUL bytes, long lines.
+TEST(PatternRead, AcceptsEveryFileTheWritersProduce)
 {
     AtnLines a;
-    a.header = "1 0 0 2000000000";
-    Loaded l = LoadText(a.Text());
-    ASSERT_TRUE(l.result.ok);
-    ExpectSound(l);
-    EXPECT_EQ(l.rec.Antype, 1);
-    EXPECT_STREQ(l.rec.Edate, "");
-    EXPECT_EQ(l.rec.e_data[0], 0.0);
-    EXPECT_EQ(std::string(l.rec.descript).substr(0, 22), "01-02-2024\n10:11:12\n-3");
-}
+    a.header = "  7\t-3.5   4e1 0 trailing";
+    Loaded l = LoadText(a.Text() + "junk after the end\n");
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    EXPECT_EQ(l.rec.Antype, 7);
+    EXPECT_EQ(l.rec.Eattn, -3.5);
+    EXPECT_EQ(l.rec.Hattn, 40.0);
 
-TEST(PatternRead, ShortAndOddFiles)
-{
-    AtnLines a;
-    std::string full = a.Text();
-
-    Loaded l = LoadText("");  // empty file: everything empty or 0
-    ASSERT_TRUE(l.result.ok);
-    ExpectSound(l);
-    EXPECT_STREQ(l.rec.person, "");
-    EXPECT_EQ(l.rec.h_data[359], 0.0);
-
+    std::string full = AtnLines().Text();
     l = LoadText(full.substr(0, full.size() - 11) + "7.5");  // no LF at the end
+    ASSERT_TRUE(l.result.ok) << l.result.error;
     EXPECT_EQ(l.rec.h_data[359], 7.5);
     EXPECT_EQ(l.HMAX, 359);
 
-    size_t cut = full.find("-30.000000\n", full.find("10:11:12")) + 11 * 100;
-    l = LoadText(full.substr(0, cut));  // ends after 100 E levels
-    ExpectSound(l);
-    EXPECT_EQ(l.rec.e_data[99], -30.0);
-    EXPECT_EQ(l.rec.e_data[100], 0.0);
-    EXPECT_STREQ(l.rec.Hdate, "");
-    EXPECT_EQ(l.EMAX, 100);
-
+    a = AtnLines();
     a.person = std::string("Ab\0cd", 5);  // a NUL ends the text of its line
     a.Edate = std::string("01\0", 3) + std::string(5000, '\xff');
     l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
     EXPECT_STREQ(l.rec.person, "Ab");
     EXPECT_STREQ(l.rec.Edate, "01");
     EXPECT_STREQ(l.rec.Etime, "10:11:12");
 
-    l = LoadText(std::string(3'000'000, 'z'));  // one endless line
-    ExpectSound(l);
-    EXPECT_STREQ(l.rec.person, "");
+    // Both programs' text blocks, with start-up texts, empty lines, long
+    // lines, and levels from the floor to beyond anything the rig reports.
+    std::mt19937 gen(99);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<double> e(PATTERN_LEVELS), h(PATTERN_LEVELS);
+        for (int i = 0; i < PATTERN_LEVELS; ++i) {
+            e[i] = -30.0 + (gen() % 3400000) / 1000.0;
+            h[i] = round % 2 ? -(gen() % 100000) / 7.0 : e[i];
+        }
+        std::string descript;
+        // An accepted information box has at least one (empty) line.
+        int lines = int(gen() % 6) + round % 2;
+        for (int i = 0; i < lines; ++i)
+            descript += std::string(gen() % 300, char('a' + i)) + (i + 1 < lines ? "\n" : "");
+        std::string text = round % 2 ? KestoTextBlock("Lee\n", descript)
+                                     : ViewerTextBlock("Lee", descript.empty() ? "" : descript + "\n");
+        if (round % 4 == 0) {
+            text = KestoTextBlock("It is not specified.", "There are no description.");
+            lines = 0;
+        }
+        PatternFileData d;
+        d.Antype = int(gen() % 17) - 1;
+        d.Eattn = (gen() % 1001) / 10.0;
+        d.lines = lines;
+        d.text = text;
+        d.Edate = round % 3 ? "12-31-2023" : "";
+        d.e_data = e.data();
+        d.h_data = round % 5 ? h.data() : nullptr;
+        l = LoadText(FormatPatternFile(d));
+        ASSERT_TRUE(l.result.ok) << l.result.error;
+        ExpectSound(l);
+    }
 }
 
-TEST(PatternRead, BinaryJunkStaysInBounds)
+TEST(PatternRead, BinaryJunkIsRefusedAndStaysInBounds)
 {
     std::mt19937 gen(1234);
     for (int round = 0; round < 20; ++round) {
@@ -402,12 +477,12 @@ TEST(PatternRead, BinaryJunkStaysInBounds)
         if (round % 2)
             bytes = "0 0 0 " + std::to_string(int(gen() % 50)) + "\n" + bytes;
         Loaded l = LoadText(bytes);
-        ASSERT_TRUE(l.result.ok);
+        EXPECT_FALSE(l.result.ok);
         ExpectSound(l);
     }
 }
 
-TEST(PatternRead, UnopenableFile)
+TEST(PatternRead, RefusesWhatIsNotARegularFileWithoutWaiting)
 {
     std::string dir = ScratchDir();
     Loaded l = Load(dir + "/missing.atn");
@@ -416,9 +491,20 @@ TEST(PatternRead, UnopenableFile)
     ExpectSound(l);
     EXPECT_STREQ(l.rec.person, "");
 
-    l = Load(dir);  // a directory opens but cannot be read
-    EXPECT_FALSE(l.result.ok);
-    ExpectSound(l);
+    ASSERT_EQ(mkfifo((dir + "/pipe.atn").c_str(), 0600), 0);
+    struct { std::string path; const char *says; } cases[] = {
+        {dir, "is a folder"},
+        {dir + "/pipe.atn", "is a FIFO"},  // no writer: opening it must not wait for one
+        {"/dev/zero", "is a device"},      // endless
+        {"/dev/null", "is a device"},
+    };
+    for (const auto &c : cases) {
+        l = Load(c.path);
+        EXPECT_FALSE(l.result.ok);
+        EXPECT_NE(l.result.error.find("\"" + c.path + "\" " + c.says), std::string::npos)
+            << l.result.error;
+        ExpectSound(l);
+    }
 }
 
 namespace {

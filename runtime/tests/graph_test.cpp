@@ -121,6 +121,29 @@ TEST(Graph, AnAddedItemIsRepaintedWhole)
     EXPECT_FALSE(spy.painted.contains(g->toPixel(38, -38).toPoint())) << "only what changed is repainted";
 }
 
+TEST(Graph, ItemsFarOutsideTheAxesRepaintTheirVisiblePart)
+{
+    // A level of 999999999 dB lies some 1e10 pixels away: the repaint area
+    // is cut to the control instead of overflowing the integer rectangle.
+    const int p = LoadGraphPanel();
+    DisplayPanel(p);
+    auto *g = qobject_cast<rt::Graph *>(rt::test::CtrlWidget(p, DEMOPNL_GRAPH));
+    ASSERT_NE(g, nullptr);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    PaintSpy spy;
+    g->installEventFilter(&spy);
+    const double xs[] = {0.0, 999999999.0, -1e300}, ys[] = {0.0, 0.0, -1e300};
+    PlotXY(p, DEMOPNL_GRAPH, xs, ys, 3, RT_DOUBLE, RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT,
+           RT_SOLID, 1, RT_RED);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    g->removeEventFilter(&spy);
+    for (double x : {0.0, 10.0, 30.0})
+        EXPECT_TRUE(spy.painted.contains(g->toPixel(x, 0).toPoint())) << "x " << x;
+    EXPECT_TRUE(g->rect().adjusted(-50, -50, 50, 50).contains(spy.painted.boundingRect()));
+}
+
 TEST(Graph, RedrawStaysCheapAsPlotsAccumulate)
 {
     const int p = LoadGraphPanel();

@@ -128,34 +128,50 @@ TEST(Open, AnotherFileReplacesThePatternAndItsPlots)
     EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 100);
 }
 
-TEST(Open, AnyFileLoadsWithoutACrash)
+TEST(Open, AFileThatIsNotAPatternIsRefusedAndTheLoadedOneStays)
 {
     struct Case {
         const char *name;
         std::string bytes;
+        const char *line;  // the line the message names
     } cases[] = {
-        {"text.atn", "This is a letter.\nNothing here is a number.\n"},
-        {"binary.atn", std::string("\x00\xff\x10\x80\n\x01\x02", 7) + std::string(5000, '\xee')},
-        {"empty.atn", ""},
-        {"huge-count.atn", "3 0 0 2147483647\nKim\n"},
-        {"negative-count.atn", "3 0 0 -5\nKim\n"},
+        {"text.atn", "This is a letter.\nNothing here is a number.\n", "line 1 "},
+        {"binary.atn", std::string("\x00\xff\x10\x80\n\x01\x02", 7) + std::string(5000, '\xee'),
+         "line 1 "},
+        {"empty.atn", "", "empty"},
+        {"huge-count.atn", "3 0 0 2147483647\nKim\n", "ends after line 2"},
+        {"negative-count.atn", "3 0 0 -5\nKim\n", "line 1 "},
+        {"one-line.atn", std::string(100000, '7'), "line 1 "},
     };
     // A real file cut in the middle of its E levels.
     const std::string whole = ReadBytes(WriteAtn("whole.atn", Sample()));
-    const std::string cut = whole.substr(0, whole.size() / 3);
     Start();
-    for (const auto &c : cases) {
-        Open(WriteBytes(c.name, c.bytes));
-        EXPECT_TRUE(PatternOpen()) << c.name;
-        EXPECT_EQ(desNO, 0) << c.name;
-        // Missing levels read as 0 dB: the first angle is the peak.
-        EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 0) << c.name;
-        EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), 0.0) << c.name;
-        EXPECT_TRUE(OnGraph(ANTENNALAB_POLAR, polarPlot1)) << c.name;
+    const std::string good = WriteAtn("good.atn", Sample());
+    for (bool loaded : {false, true}) {
+        if (loaded)
+            Open(good);
+        for (const auto &c : cases) {
+            const std::string path = WriteBytes(c.name, c.bytes);
+            rt::test::ChooseFile(path);
+            rt::test::AcknowledgeMessage();
+            Menu(MENUBAR_OPEN);
+            const rt::test::Popup shown = rt::test::Popups().back();
+            EXPECT_EQ(shown.kind, "message");
+            EXPECT_NE(shown.text.find("\"" + path + "\" is not a pattern file"), std::string::npos)
+                << shown.text;
+            EXPECT_NE(shown.text.find(c.line), std::string::npos) << shown.text;
+            EXPECT_EQ(PatternOpen(), loaded) << c.name;
+            if (loaded) {
+                EXPECT_STREQ(filepathname, good.c_str());
+                EXPECT_DOUBLE_EQ(ptsPtr->e_data[40], -2.0);
+                EXPECT_TRUE(OnGraph(ANTENNALAB_POLAR, polarPlot1)) << c.name;
+            }
+        }
     }
-    Open(WriteBytes("cut.atn", cut));
-    EXPECT_DOUBLE_EQ(ptsPtr->e_data[40], -2.0) << "what is there is read in place";
-    EXPECT_DOUBLE_EQ(ptsPtr->h_data[359], 0.0);
+    rt::test::ChooseFile(WriteBytes("cut.atn", whole.substr(0, whole.size() / 3)));
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_STREQ(filepathname, good.c_str());
 }
 
 TEST(Open, AFileThatCannotBeReadLeavesThePatternAsItWas)

@@ -43,8 +43,10 @@ TEST_P(AtFontSize, EveryPanelFitsItsTexts)
     EXPECT_EQ(Lines(rt::test::CutTexts(infopnl)), "");
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     EXPECT_EQ(Lines(rt::test::CutTexts(pichandle)), "");
-    const int logoPanel = LoadPanel(0, "antenna.uir", LOGO);
-    EXPECT_EQ(Lines(rt::test::CutTexts(logoPanel)), "");
+    for (int id : {LOGO, CODEPNL}) {
+        const int p = LoadPanel(0, "antenna.uir", id);
+        EXPECT_EQ(Lines(rt::test::CutTexts(p)), "") << "panel " << id;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, AtFontSize, testing::Values(9, 12, 16));
@@ -78,7 +80,8 @@ TEST(ScreenReader, EveryControlHasItsOwnName)
     Menu(MENUBAR_INFO);
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     const int logoPanel = LoadPanel(0, "antenna.uir", LOGO);
-    for (int p : {antennalab, infopnl, pichandle, logoPanel})
+    const int codePanel = LoadPanel(0, "antenna.uir", CODEPNL);
+    for (int p : {antennalab, infopnl, pichandle, logoPanel, codePanel})
         EXPECT_EQ(Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
     // Fields say what their label says, mnemonic marks left out; repeated
     // buttons say which cursor they move.

@@ -91,6 +91,29 @@ TEST(HalfPower, PeakAtZeroOrOneDegreeGivesNoBeamwidth)
     EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPBLEVEL), 0.0);
 }
 
+TEST(HalfPower, EdgesOnOneSampleGiveNoBeamwidth)
+{
+    // E: both edges land on 105 (0 dB at 100, -1 dB up to 104, -3 dB at 105):
+    // no width, so the readouts show 0, not what the previous file left.
+    Start();
+    Open(WriteAtn("beams.atn", Beams()));
+    ASSERT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 20.0);
+    Open(WriteAtn("edges.atn", MakePlanes(
+                                   [](int a) {
+                                       if (a == 100)
+                                           return 0.0;
+                                       if (a > 100 && a < 105)
+                                           return -1.0;
+                                       return a == 105 ? -3.0 : -30.0;
+                                   },
+                                   [](int a) { return Lobe(a, 200, 1.0, 0.5); })));
+    EXPECT_DOUBLE_EQ(Emin, 105.0);
+    EXPECT_DOUBLE_EQ(Emax, 105.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPB), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EHPBLEVEL), 0.0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HHPB), 12.0);
+}
+
 TEST(HalfPower, ToggleDrawsAndRemovesTwoLines)
 {
     Start();

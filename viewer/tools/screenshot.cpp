@@ -1,6 +1,6 @@
 // Saves pictures of the main panel with a pattern open, in the polar, the
-// Cartesian and the 3D view, and of the information and picture panels, for
-// looking at the layout without a person at the screen.
+// Cartesian and the 3D view, and of the information, picture and code page
+// panels, for looking at the layout without a person at the screen.
 //   antenna_screenshot <pattern.atn> <folder> [analysis]
 // VELORAN_SHOT_FONT_PT=14 sets the application font's size and
 // VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
@@ -14,6 +14,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "codepage.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -78,5 +79,8 @@ int main(int argc, char **argv)
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     Settle();
     save(rt::test::PanelWidget(pichandle)->grab(), "picture.png");
+    rt::test::ChooseMenuItem(bar, MENUBAR_CODEPAGE);
+    Settle();
+    save(rt::test::PanelWidget(codepnl)->grab(), "codepage.png");
     return 0;
 }

@@ -1,7 +1,7 @@
 // Saves pictures of Kesto's panels (the port chooser, the main panel after a
 // short sweep against the simulated rig, the information and step panels),
 // for looking at the layout without a person at the screen.
-//   kesto_screenshot <folder>
+//   kesto_looks_screenshot <folder>
 // VELORAN_SHOT_FONT_PT=14 sets the application font's size and
 // VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
 #include <QApplication>
