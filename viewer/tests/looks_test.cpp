@@ -43,7 +43,7 @@ TEST_P(AtFontSize, EveryPanelFitsItsTexts)
     EXPECT_EQ(Lines(rt::test::CutTexts(infopnl)), "");
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     EXPECT_EQ(Lines(rt::test::CutTexts(pichandle)), "");
-    for (int id : {LOGO, CODEPNL}) {
+    for (int id : {LOGO, CODEPNL, LOBEPNL}) {
         const int p = LoadPanel(0, "antenna.uir", id);
         EXPECT_EQ(Lines(rt::test::CutTexts(p)), "") << "panel " << id;
     }
@@ -81,7 +81,8 @@ TEST(ScreenReader, EveryControlHasItsOwnName)
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     const int logoPanel = LoadPanel(0, "antenna.uir", LOGO);
     const int codePanel = LoadPanel(0, "antenna.uir", CODEPNL);
-    for (int p : {antennalab, infopnl, pichandle, logoPanel, codePanel})
+    const int lobePanel = LoadPanel(0, "antenna.uir", LOBEPNL);
+    for (int p : {antennalab, infopnl, pichandle, logoPanel, codePanel, lobePanel})
         EXPECT_EQ(Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
     // Fields say what their label says, mnemonic marks left out; repeated
     // buttons say which cursor they move.
