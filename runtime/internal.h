@@ -64,6 +64,7 @@ struct MenuItem {
     QPointer<QAction> action;
     QPointer<QWidget> menu; // for a whole menu
     MenuCallbackPtr callback = nullptr;
+    QChar mnemonic; // the letter the form marks, kept when the program renames it
 };
 
 struct Panel {
