@@ -44,10 +44,10 @@ public:
         if (held_.isEmpty())
             return;
         const qint64 now = clock_.elapsed();
-        const QList<QPointer<QObject>> due = held_.values();
-        for (const QPointer<QObject> &target : due)
-            if (target && now - lastPaint_.value(target.data()) >= kFrameMs)
-                deliver(target.data());
+        const QList<Hold> due = held_.values();
+        for (const Hold &hold : due)
+            if (hold.target && now - lastPaint_.value(hold.target.data()) >= kFrameMs)
+                deliver(hold.target.data());
     }
 
 protected:
@@ -56,15 +56,19 @@ protected:
         if (ev->type() != QEvent::UpdateRequest || delivering_ || !gThrottlePaint ||
             !obj->isWidgetType())
             return false;
-        if (!held_.contains(obj) || held_.value(obj).isNull()) {
-            held_.insert(obj, QPointer<QObject>(obj));
-            QPointer<QObject> target(obj);
-            QTimer::singleShot(kFallbackMs, this, [this, target, obj] {
-                if (!held_.contains(obj))
+        if (!held_.contains(obj) || held_.value(obj).target.isNull()) {
+            // Each hold has its own fallback: one left over from a hold that a
+            // read has already painted must not paint the next hold early,
+            // between a reply and the next command.
+            const quint64 serial = ++serial_;
+            held_.insert(obj, Hold{QPointer<QObject>(obj), serial});
+            QTimer::singleShot(kFallbackMs, this, [this, obj, serial] {
+                const auto it = held_.constFind(obj);
+                if (it == held_.cend() || it->serial != serial)
                     return;
-                if (target && held_.value(obj) == target)
+                if (it->target)
                     deliver(obj);
-                else if (held_.value(obj).isNull())
+                else
                     held_.remove(obj);
             });
         }
@@ -72,6 +76,11 @@ protected:
     }
 
 private:
+    struct Hold {
+        QPointer<QObject> target;
+        quint64 serial = 0;
+    };
+
     void deliver(QObject *obj)
     {
         held_.remove(obj);
@@ -84,7 +93,8 @@ private:
 
     QElapsedTimer clock_;
     QHash<QObject *, qint64> lastPaint_;
-    QHash<QObject *, QPointer<QObject>> held_;
+    QHash<QObject *, Hold> held_;
+    quint64 serial_ = 0;
     bool delivering_ = false;
 };
 

@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
+#include <QWidget>
 
 #include <deque>
 #include <thread>
@@ -131,6 +133,70 @@ TEST(Serial, RealDeviceThroughAPseudoTerminal)
     CloseCom(2);
     close(master);
     close(slave);
+}
+
+// Counts the paint events a widget gets.
+class PaintCount : public QObject {
+public:
+    int n = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++n;
+        return false;
+    }
+};
+
+// Between the steps of a sweep a repaint is held for the next read, so that
+// it overlaps the reply on the wire; the fallback of a hold that a read has
+// already painted must not paint the next hold between a reply and the next
+// command.
+TEST(Serial, HeldRepaintWaitsForTheNextReadNotAnEarlierHoldsFallback)
+{
+    QWidget w;
+    w.resize(80, 60);
+    w.show();
+    PaintCount paints;
+    w.installEventFilter(&paints);
+    for (int i = 0; i < 5; ++i) {
+        ProcessSystemEvents();
+        QThread::msleep(70);  // any earlier hold is painted by now
+    }
+    ProcessSystemEvents();
+    rt::BindComPort(1, [](int) { return std::make_unique<Echo>(); });
+    ASSERT_EQ(OpenComConfig(1, "", 9600, 0, 8, 1, 512, 512), 0);
+    char buf[4];
+
+    QElapsedTimer clock;
+    clock.start();
+    const int before = paints.n;
+    w.update();
+    ProcessSystemEvents();
+    EXPECT_EQ(paints.n, before) << "a repaint between steps is held";
+    QThread::msleep(35);
+    ComWrt(1, "H", 1);
+    ComRd(1, buf, 4);
+    EXPECT_EQ(paints.n, before + 1) << "the read paints the held window";
+
+    // A second hold, then the first hold's fallback comes due.
+    w.update();
+    ProcessSystemEvents();
+    QElapsedTimer second;
+    second.start();
+    while (clock.elapsed() < 75)
+        QThread::msleep(2);
+    ProcessSystemEvents();
+    if (second.elapsed() < 55) {  // the second hold's own fallback is not due yet
+        EXPECT_EQ(paints.n, before + 1) << "an earlier hold's fallback painted between steps";
+    }
+
+    // With no read to come, the hold's own fallback paints it.
+    QThread::msleep(70);
+    ProcessSystemEvents();
+    EXPECT_EQ(paints.n, before + 2);
+
+    EXPECT_EQ(CloseCom(1), 0);
+    rt::BindComPort(1, nullptr);
 }
 
 } // namespace
