@@ -5,7 +5,7 @@ pkgs=(cmake g++ make pkg-config
       qt6-base-dev qt6-serialport-dev qt6-datavisualization-dev qt6-declarative-dev
       qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libqt6opengl6-dev
       libgtest-dev xvfb xauth libgl1-mesa-dri librsvg2-bin poppler-utils
-      fonts-dejavu-core)
+      fonts-dejavu-core clang)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
