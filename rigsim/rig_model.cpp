@@ -68,152 +68,69 @@ Fault Fault::scripted(std::vector<std::uint8_t> bytes)
     return f;
 }
 
-RigModel::RigModel() : rng_(12345u), epoch_(std::chrono::steady_clock::now()) {}
-
-void RigModel::setAngle(int degrees)
+RigState Normalised(RigState s)
 {
-    std::lock_guard lock(mutex_);
-    angle_ = ((degrees % 360) + 360) % 360;
+    s.angle = ((s.angle % 360) + 360) % 360;
+    s.noiseDb = std::max(0.0, s.noiseDb);  // also turns NaN into 0
+    s.stepMs = std::max(0.0, s.stepMs);
+    s.initMs = std::max(0.0, s.initMs);
+    s.baud = std::max(0L, s.baud);
+    s.autoPlaneMinSteps = std::max(1, s.autoPlaneMinSteps);
+    return s;
 }
 
-int RigModel::angle() const
+double ReceiverLevelDb(const RigState &s)
 {
-    std::lock_guard lock(mutex_);
-    return angle_;
+    return PatternLevelDb(s.antenna, s.plane, s.angle - s.boresight, s.peakDb) - s.attenuation;
 }
 
-void RigModel::setSound(bool on)
+namespace {
+
+double ByteTimeMs(long baud)
 {
-    std::lock_guard lock(mutex_);
-    sound_ = on;
+    return baud > 0 ? 10.0 * 1000.0 / double(baud) : 0.0;
 }
 
-bool RigModel::sound() const
+} // namespace
+
+RigModel::RigModel()
+    : noiseRng_(12345u), garbageRng_(12346u), epoch_(std::chrono::steady_clock::now())
 {
-    std::lock_guard lock(mutex_);
-    return sound_;
 }
 
-void RigModel::setAttenuation(double dB)
+RigState RigModel::state() const
 {
     std::lock_guard lock(mutex_);
-    attenuation_ = dB;
-}
-
-double RigModel::attenuation() const
-{
-    std::lock_guard lock(mutex_);
-    return attenuation_;
-}
-
-void RigModel::setAntenna(Antenna antenna)
-{
-    std::lock_guard lock(mutex_);
-    antenna_ = antenna;
-}
-
-Antenna RigModel::antenna() const
-{
-    std::lock_guard lock(mutex_);
-    return antenna_;
-}
-
-void RigModel::setPlane(Plane plane)
-{
-    std::lock_guard lock(mutex_);
-    plane_ = plane;
-}
-
-Plane RigModel::plane() const
-{
-    std::lock_guard lock(mutex_);
-    return plane_;
-}
-
-void RigModel::setPeakLevel(double dB)
-{
-    std::lock_guard lock(mutex_);
-    peak_ = dB;
-}
-
-double RigModel::peakLevel() const
-{
-    std::lock_guard lock(mutex_);
-    return peak_;
-}
-
-void RigModel::setBoresight(double degrees)
-{
-    std::lock_guard lock(mutex_);
-    boresight_ = degrees;
-}
-
-void RigModel::setNoise(double sigmaDb)
-{
-    std::lock_guard lock(mutex_);
-    noise_ = std::max(0.0, sigmaDb);
+    return state_;
 }
 
 void RigModel::setSeed(std::uint32_t seed)
 {
     std::lock_guard lock(mutex_);
-    rng_.seed(seed);
-}
-
-void RigModel::setStepTimeMs(double ms)
-{
-    std::lock_guard lock(mutex_);
-    stepMs_ = std::max(0.0, ms);
-}
-
-void RigModel::setInitTimeMs(double ms)
-{
-    std::lock_guard lock(mutex_);
-    initMs_ = std::max(0.0, ms);
-}
-
-void RigModel::setLineSpeed(long baud)
-{
-    std::lock_guard lock(mutex_);
-    baud_ = std::max(0L, baud);
-}
-
-long RigModel::lineSpeed() const
-{
-    std::lock_guard lock(mutex_);
-    return baud_;
+    noiseRng_.seed(seed);
+    garbageRng_.seed(seed ^ 0x9E3779B9u);
 }
 
 double RigModel::byteTimeMs() const
 {
-    std::lock_guard lock(mutex_);
-    return baud_ > 0 ? 10.0 * 1000.0 / double(baud_) : 0.0;
-}
-
-void RigModel::setAutoPlaneSwitch(bool on, int minSteps)
-{
-    std::lock_guard lock(mutex_);
-    autoPlane_ = on;
-    autoPlaneMin_ = std::max(1, minSteps);
+    return ByteTimeMs(lineSpeed());
 }
 
 double RigModel::antennaLevelDb(double angleDegrees) const
 {
-    std::lock_guard lock(mutex_);
-    return PatternLevelDb(antenna_, plane_, angleDegrees - boresight_, peak_);
+    const RigState s = state();
+    return PatternLevelDb(s.antenna, s.plane, angleDegrees - s.boresight, s.peakDb);
 }
 
 double RigModel::receiverLevelDb() const
 {
-    std::lock_guard lock(mutex_);
-    return PatternLevelDb(antenna_, plane_, angle_ - boresight_, peak_) - attenuation_;
+    return ReceiverLevelDb(state());
 }
 
 std::array<std::uint8_t, 4> RigModel::report() const
 {
-    double level = receiverLevelDb();
-    std::lock_guard lock(mutex_);
-    return EncodeReply(RawLevel(level), std::uint16_t(angle_));
+    const RigState s = state();  // level and angle of one and the same state
+    return EncodeReply(RawLevel(ReceiverLevelDb(s)), std::uint16_t(s.angle));
 }
 
 void RigModel::injectFault(const Fault &fault, int exchanges)
@@ -238,9 +155,9 @@ int RigModel::pendingFaults() const
 
 std::uint16_t RigModel::noisyRaw()
 {
-    double level = PatternLevelDb(antenna_, plane_, angle_ - boresight_, peak_) - attenuation_;
-    if (noise_ > 0.0)
-        level += std::normal_distribution<double>(0.0, noise_)(rng_);
+    double level = ReceiverLevelDb(state_);
+    if (state_.noiseDb > 0.0)
+        level += std::normal_distribution<double>(0.0, state_.noiseDb)(noiseRng_);
     return RawLevel(level);
 }
 
@@ -252,7 +169,8 @@ void RigModel::logLocked(double at, Direction dir, std::uint8_t v)
 std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
 {
     std::lock_guard lock(mutex_);
-    const double byteMs = baud_ > 0 ? 10.0 * 1000.0 / double(baud_) : 0.0;
+    RigState &st = state_;
+    const double byteMs = ByteTimeMs(st.baud);
 
     double arrive = std::max(writtenAtMs, toRigFreeMs_) + byteMs;
     toRigFreeMs_ = arrive;
@@ -265,33 +183,33 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
     case kCmdReport:
         break;
     case kCmdForward:
-        angle_ = (angle_ + 1) % 360;
+        st.angle = (st.angle + 1) % 360;
         ++steps_;
         ++stepsSinceInit_;
-        work = stepMs_;
+        work = st.stepMs;
         break;
     case kCmdBack:
-        angle_ = (angle_ + 359) % 360;
+        st.angle = (st.angle + 359) % 360;
         ++steps_;
         ++stepsSinceInit_;
-        work = stepMs_;
+        work = st.stepMs;
         break;
     case kCmdInit:
         // Initialise: the positioner drives home to 0 degrees and the sound
         // goes off; the attenuator is a manual switch and stays as it is.
-        angle_ = 0;
-        sound_ = false;
-        if (autoPlane_ && stepsSinceInit_ >= autoPlaneMin_)
-            plane_ = plane_ == Plane::E ? Plane::H : Plane::E;
+        st.angle = 0;
+        st.sound = false;
+        if (st.autoPlane && stepsSinceInit_ >= st.autoPlaneMinSteps)
+            st.plane = st.plane == Plane::E ? Plane::H : Plane::E;
         stepsSinceInit_ = 0;
-        work = initMs_;
+        work = st.initMs;
         break;
     case kCmdSoundOn:
-        sound_ = true;
+        st.sound = true;
         hasReply = false;
         break;
     case kCmdSoundOff:
-        sound_ = false;
+        st.sound = false;
         hasReply = false;
         break;
     default:
@@ -301,11 +219,18 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
     }
     if (hasReply)
         ++exchanges_;
+    if ((unplugCount_ == UnplugCount::Replies && hasReply)
+        || (unplugCount_ == UnplugCount::Steps && (byte == kCmdForward || byte == kCmdBack))) {
+        if (--unplugLeft_ <= 0) {
+            unplugCount_ = UnplugCount::None;
+            unplugDue_ = true;
+        }
+    }
 
     double done = std::max(arrive, rigBusyMs_) + work;
     std::vector<std::uint8_t> reply;
     if (hasReply) {
-        auto r = EncodeReply(noisyRaw(), std::uint16_t(angle_));
+        auto r = EncodeReply(noisyRaw(), std::uint16_t(st.angle));
         reply.assign(r.begin(), r.end());
     }
 
@@ -328,7 +253,7 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
                 reply.resize(std::size_t(std::max(0, f.count)));
                 std::uniform_int_distribution<int> dist(0, 255);
                 for (auto &b : reply)
-                    b = std::uint8_t(dist(rng_));
+                    b = std::uint8_t(dist(garbageRng_));
             }
             break;
         case FaultKind::Late:
@@ -410,6 +335,90 @@ void RigModel::setVirtualNowMs(double ms)
 double RigModel::realNowMs() const
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - epoch_).count();
+}
+
+void RigModel::unplugAfterReplies(int replies, double forMs)
+{
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::Replies;
+    unplugLeft_ = replies;
+    unplugForMs_ = forMs;
+    unplugDue_ = replies <= 0;
+    if (unplugDue_)
+        unplugCount_ = UnplugCount::None;
+}
+
+void RigModel::unplugAfterSteps(int steps, double forMs)
+{
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::Steps;
+    unplugLeft_ = steps;
+    unplugForMs_ = forMs;
+    unplugDue_ = steps <= 0;
+    if (unplugDue_)
+        unplugCount_ = UnplugCount::None;
+}
+
+void RigModel::unplugNow(double forMs)
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    unplugCount_ = UnplugCount::None;
+    unplugDue_ = false;
+    unplugged_ = true;
+    unplugEndMs_ = forMs < 0.0 ? -1.0 : now + forMs;
+    ++unplugs_;
+}
+
+void RigModel::plugBackIn()
+{
+    std::lock_guard lock(mutex_);
+    unplugged_ = false;
+}
+
+bool RigModel::unplugDue() const
+{
+    std::lock_guard lock(mutex_);
+    return unplugDue_;
+}
+
+bool RigModel::lineUp()
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    if (unplugDue_) {
+        unplugDue_ = false;
+        unplugged_ = true;
+        unplugEndMs_ = unplugForMs_ < 0.0 ? -1.0 : now + unplugForMs_;
+        ++unplugs_;
+    }
+    if (unplugged_ && unplugEndMs_ >= 0.0 && now >= unplugEndMs_)
+        unplugged_ = false;
+    return !unplugged_;
+}
+
+bool RigModel::pluggedIn() const
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    return !unplugged_ || (unplugEndMs_ >= 0.0 && now >= unplugEndMs_);
+}
+
+int RigModel::unplugs() const
+{
+    std::lock_guard lock(mutex_);
+    return unplugs_;
+}
+
+double RigModel::unplugLeftMs() const
+{
+    const double now = realNowMs();
+    std::lock_guard lock(mutex_);
+    if (!unplugged_)
+        return 0.0;
+    if (unplugEndMs_ < 0.0)
+        return -1.0;
+    return std::max(0.0, unplugEndMs_ - now);
 }
 
 int RigModel::steps() const

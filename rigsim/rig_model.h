@@ -78,41 +78,86 @@ struct Fault {
 
 inline constexpr int kPermanent = -1;
 
+// What the rig is and how it is set up: everything a person or a test sets,
+// and what the commands change (angle, sound, cut).
+struct RigState {
+    int angle = 0;               // positioner, 0..359
+    bool sound = false;
+    // Manual attenuator ahead of the receiver, dB. No command changes it.
+    double attenuation = 0.0;
+    Antenna antenna = Antenna::Horn;
+    Plane plane = Plane::E;
+    double peakDb = -5.0;        // antenna level at boresight
+    double boresight = 0.0;      // positioner angle of the main lobe
+    double noiseDb = 0.0;        // receiver noise, standard deviation in dB, >= 0
+    double stepMs = 0.0;         // per A or B, >= 0
+    double initMs = 0.0;         // for C, >= 0
+    // Line speed for the wire time of each byte (10 bits: start, 8 data,
+    // stop); 0 gives no wire time.
+    long baud = 9600;
+    // After a C that follows at least `autoPlaneMinSteps` A/B steps since the
+    // previous C (a whole sweep), the cut under test toggles E <-> H.
+    bool autoPlane = false;
+    int autoPlaneMinSteps = 359;
+};
+
+// The state brought into range: angle wrapped into 0..359, times, noise and
+// line speed not below 0, at least one step for the cut switch.
+RigState Normalised(RigState s);
+
+// Level at the receiver for the rig in `s`, dB: the antenna's level at the
+// present angle less the attenuator, without noise.
+double ReceiverLevelDb(const RigState &s);
+
 class RigModel {
 public:
     RigModel();
 
-    // --- Physical state ---
-    void setAngle(int degrees);          // wrapped into 0..359
-    int angle() const;
-    void setSound(bool on);
-    bool sound() const;
-    // Setting of the manual attenuator ahead of the receiver, dB. No command
-    // changes it.
-    void setAttenuation(double dB);
-    double attenuation() const;
-    void setAntenna(Antenna antenna);
-    Antenna antenna() const;
-    void setPlane(Plane plane);
-    Plane plane() const;
-    void setPeakLevel(double dB);        // antenna level at boresight, default -5
-    double peakLevel() const;
-    void setBoresight(double degrees);   // positioner angle of the main lobe, default 0
-    void setNoise(double sigmaDb);       // Gaussian receiver noise, default 0
-    void setSeed(std::uint32_t seed);    // random noise and garbage
+    // --- State ---
+    // The whole state, read under one lock, so that its fields agree.
+    RigState state() const;
+    // Changes the state in one step: `change` gets the present state, and
+    // the result is brought into range (Normalised) before it is kept.
+    template <class F>
+    void update(F &&change)
+    {
+        std::lock_guard lock(mutex_);
+        change(state_);
+        state_ = Normalised(state_);
+    }
 
-    // --- Timing ---
-    void setStepTimeMs(double ms);       // per A or B, default 0
-    void setInitTimeMs(double ms);       // for C, default 0
-    // Line speed for the wire time of each byte (10 bits: start, 8 data,
-    // stop); 0 gives no wire time. Default 9600.
-    void setLineSpeed(long baud);
-    long lineSpeed() const;
+    // Shorthands for one field each.
+    void setAngle(int degrees) { update([&](RigState &s) { s.angle = degrees; }); }
+    int angle() const { return state().angle; }
+    void setSound(bool on) { update([&](RigState &s) { s.sound = on; }); }
+    bool sound() const { return state().sound; }
+    void setAttenuation(double dB) { update([&](RigState &s) { s.attenuation = dB; }); }
+    double attenuation() const { return state().attenuation; }
+    void setAntenna(Antenna a) { update([&](RigState &s) { s.antenna = a; }); }
+    Antenna antenna() const { return state().antenna; }
+    void setPlane(Plane p) { update([&](RigState &s) { s.plane = p; }); }
+    Plane plane() const { return state().plane; }
+    void setPeakLevel(double dB) { update([&](RigState &s) { s.peakDb = dB; }); }
+    double peakLevel() const { return state().peakDb; }
+    void setBoresight(double deg) { update([&](RigState &s) { s.boresight = deg; }); }
+    void setNoise(double sigmaDb) { update([&](RigState &s) { s.noiseDb = sigmaDb; }); }
+    double noise() const { return state().noiseDb; }
+    void setStepTimeMs(double ms) { update([&](RigState &s) { s.stepMs = ms; }); }
+    void setInitTimeMs(double ms) { update([&](RigState &s) { s.initMs = ms; }); }
+    void setLineSpeed(long baud) { update([&](RigState &s) { s.baud = baud; }); }
+    long lineSpeed() const { return state().baud; }
     double byteTimeMs() const;
+    void setAutoPlaneSwitch(bool on, int minSteps = 359)
+    {
+        update([&](RigState &s) {
+            s.autoPlane = on;
+            s.autoPlaneMinSteps = minSteps;
+        });
+    }
 
-    // After a C that follows at least `minSteps` A/B steps since the previous
-    // C (a whole sweep), the cut under test toggles E <-> H. Off by default.
-    void setAutoPlaneSwitch(bool on, int minSteps = 359);
+    // Seeds the receiver noise and, apart from it, the random garbage bytes,
+    // so that a fault never shifts the noise a test expects.
+    void setSeed(std::uint32_t seed);
 
     // --- Levels ---
     double antennaLevelDb(double angleDegrees) const;  // at the antenna
@@ -146,31 +191,43 @@ public:
     // Real time in ms since the model was made, for real-time pacing.
     double realNowMs() const;
 
+    // --- Unplugging the line ---
+    // Acts out a USB serial adapter pulled out and plugged back in. The rig
+    // itself keeps its state (angle, cut, sound, faults); only the line goes.
+    // While unplugged a host's line is dead and cannot be opened; a line that
+    // was open when the adapter went stays dead after it is back (the host
+    // must open it again), as a stale device handle does. The time unplugged
+    // is counted in real time in every timing mode, so that a host that
+    // retries on a timer sees the adapter come back.
+    //
+    // Schedules the unplug for right after the reply to the `replies`-th
+    // command with a reply (H, A, B, C) from now, or the `steps`-th A/B step.
+    // Replaces an unplug scheduled earlier. `forMs` < 0: until plugBackIn().
+    void unplugAfterReplies(int replies, double forMs);
+    void unplugAfterSteps(int steps, double forMs);
+    void unplugNow(double forMs);
+    void plugBackIn();
+    // The scheduled reply has been made; the line drops at the next lineUp().
+    bool unplugDue() const;
+    // Drops the line if an unplug is due, then says whether the adapter is in.
+    bool lineUp();
+    bool pluggedIn() const;  // without starting a due unplug
+    int unplugs() const;     // unplugs so far: a line opened before is dead
+    double unplugLeftMs() const;  // 0 when plugged in, -1 until plugBackIn()
+
     // Counts of commands carried out since construction.
     int steps() const;  // A and B
     int exchanges() const;  // H, A, B, C
 
 private:
-    std::vector<std::uint8_t> replyBytes(std::uint8_t cmd);
     std::uint16_t noisyRaw();
     void logLocked(double at, Direction dir, std::uint8_t v);
 
+    // One lock for everything below; each operation takes it once.
     mutable std::mutex mutex_;
-    int angle_ = 0;
-    bool sound_ = false;
-    double attenuation_ = 0.0;
-    Antenna antenna_ = Antenna::Horn;
-    Plane plane_ = Plane::E;
-    double peak_ = -5.0;
-    double boresight_ = 0.0;
-    double noise_ = 0.0;
-    std::mt19937 rng_;
-
-    double stepMs_ = 0.0;
-    double initMs_ = 0.0;
-    long baud_ = 9600;
-    bool autoPlane_ = false;
-    int autoPlaneMin_ = 359;
+    RigState state_;
+    std::mt19937 noiseRng_;
+    std::mt19937 garbageRng_;
     int stepsSinceInit_ = 0;
 
     struct FaultEntry {
@@ -182,6 +239,17 @@ private:
     double toRigFreeMs_ = 0.0;    // host->rig line busy until
     double rigBusyMs_ = 0.0;      // rig carrying out a command until
     double fromRigFreeMs_ = 0.0;  // rig->host line busy until
+
+    // Unplug: a countdown of replies or steps to a scheduled one, then the
+    // real time at which the adapter comes back.
+    enum class UnplugCount { None, Replies, Steps };
+    UnplugCount unplugCount_ = UnplugCount::None;
+    int unplugLeft_ = 0;
+    double unplugForMs_ = 0.0;
+    bool unplugDue_ = false;
+    bool unplugged_ = false;
+    double unplugEndMs_ = 0.0;  // real time; < 0 for until plugBackIn()
+    int unplugs_ = 0;
 
     std::vector<TrafficEntry> traffic_;
     double virtualNow_ = 0.0;

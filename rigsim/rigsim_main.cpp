@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include <unistd.h>
 
 #include "rig_model.h"
+#include "rigsim_args.h"
 
 namespace {
 
@@ -54,9 +54,17 @@ const char *kUsage =
     "                      steps since the previous C (a whole sweep) switches the\n"
     "                      cut E -> H (and H -> E), so a person sweeps E then H\n"
     "  --fault KIND        silence | short:K | garbage | garbage:HEX | late:MS |\n"
-    "                      script:HEX  (HEX: bytes such as 0384005A)\n"
+    "                      script:HEX  (K: 0 to 3 bytes of the reply get through;\n"
+    "                      HEX: bytes such as 0384005A)\n"
     "  --fault-count N     replies the fault applies to, 0 for all (default 0)\n"
     "  --seed N            seed for noise and garbage bytes\n"
+    "  --unplug N:MS       pull the line out right after the N-th reply (to H, A,\n"
+    "                      B or C) and plug it back in MS ms later, as a USB\n"
+    "                      serial adapter would be: the link and the device go\n"
+    "                      away and come back as a new device at the same link\n"
+    "                      (its path is printed as a further line on standard\n"
+    "                      output); the rig keeps its angle and state\n"
+    "  --unplug-steps N:MS the same, right after the reply to the N-th A or B\n"
     "  --verbose           log every command and reply on standard error\n"
     "  --help              this text\n"
     "\n"
@@ -66,10 +74,13 @@ const char *kUsage =
     "  a DB         set the attenuator\n"
     "  p DEG        put the positioner at DEG\n"
     "  x [N]        next N replies silent (default 1)\n"
-    "  k K          next reply short: only K bytes\n"
+    "  k K          next reply short: only K bytes (0 to 3)\n"
     "  g            next reply garbage (4 random bytes)\n"
     "  l MS         next reply late by MS milliseconds\n"
     "  n            clear every fault\n"
+    "  u [MS]       pull the line out now, back after MS ms (default 1000; -1:\n"
+    "               until r)\n"
+    "  r            plug the line back in now\n"
     "  s            show the state\n"
     "  q            quit\n"
     "\n"
@@ -79,104 +90,72 @@ const char *kUsage =
     "byte is ignored. The attenuator is a manual setting that no command changes.\n"
     "SIGINT or SIGTERM ends the program and removes the link.\n";
 
-bool ParseHex(const std::string &text, std::vector<std::uint8_t> *out)
-{
-    std::string digits;
-    for (char c : text)
-        if (c != ' ' && c != ',' && c != ':')
-            digits += c;
-    if (digits.size() % 2 != 0 || digits.empty())
-        return false;
-    out->clear();
-    for (std::size_t i = 0; i < digits.size(); i += 2) {
-        char *end = nullptr;
-        std::string pair = digits.substr(i, 2);
-        long v = std::strtol(pair.c_str(), &end, 16);
-        if (*end != '\0')
-            return false;
-        out->push_back(std::uint8_t(v));
-    }
-    return true;
-}
-
-bool ParseNumber(const char *text, double *out)
-{
-    char *end = nullptr;
-    double v = std::strtod(text, &end);
-    if (end == text || *end != '\0')
-        return false;
-    *out = v;
-    return true;
-}
-
-bool ParseFault(const std::string &text, rigsim::Fault *out)
-{
-    std::string kind = text.substr(0, text.find(':'));
-    std::string arg = text.find(':') == std::string::npos ? "" : text.substr(text.find(':') + 1);
-    double v = 0;
-    std::vector<std::uint8_t> bytes;
-    if (kind == "silence" && arg.empty()) {
-        *out = rigsim::Fault::silence();
-    } else if (kind == "short" && ParseNumber(arg.c_str(), &v) && v >= 0 && v < 4) {
-        *out = rigsim::Fault::shortReply(int(v));
-    } else if (kind == "garbage" && arg.empty()) {
-        *out = rigsim::Fault::garbage(4);
-    } else if (kind == "garbage" && ParseHex(arg, &bytes)) {
-        *out = rigsim::Fault::garbage(bytes);
-    } else if (kind == "late" && ParseNumber(arg.c_str(), &v) && v >= 0) {
-        *out = rigsim::Fault::late(v);
-    } else if (kind == "script" && ParseHex(arg, &bytes)) {
-        *out = rigsim::Fault::scripted(bytes);
-    } else {
-        return false;
-    }
-    return true;
-}
-
 void ShowState(const rigsim::RigModel &rig)
 {
+    const rigsim::RigState s = rig.state();
     std::fprintf(stderr,
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
-                 "level at receiver %.2f dB, %d fault(s) queued\n",
-                 rigsim::AntennaName(rig.antenna()), rigsim::PlaneName(rig.plane()), rig.angle(),
-                 rig.attenuation(), rig.sound() ? "on" : "off", rig.receiverLevelDb(),
-                 rig.pendingFaults());
+                 "level at receiver %.2f dB, %d fault(s) queued%s\n",
+                 rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), rig.pendingFaults(),
+                 rig.pluggedIn() ? "" : ", line unplugged");
 }
 
 // One line typed on standard input. Returns false on "q".
 bool HandleCommand(rigsim::RigModel &rig, const std::string &line)
 {
-    std::istringstream in(line);
-    std::string cmd;
-    if (!(in >> cmd))
+    using rigsim::args::Command;
+    Command c;
+    const std::string why = rigsim::args::ParseCommand(line, &c);
+    if (!why.empty()) {
+        std::fprintf(stderr, "rigsim: %s\n", why.c_str());
         return true;
-    double arg = 0;
-    bool hasArg = bool(in >> arg);
-    if (cmd == "e" || cmd == "E") {
+    }
+    switch (c.kind) {
+    case Command::Empty:
+        return true;
+    case Command::PlaneE:
         rig.setPlane(rigsim::Plane::E);
-    } else if (cmd == "h" || cmd == "H") {
+        break;
+    case Command::PlaneH:
         rig.setPlane(rigsim::Plane::H);
-    } else if (cmd == "t") {
-        rig.setPlane(rig.plane() == rigsim::Plane::E ? rigsim::Plane::H : rigsim::Plane::E);
-    } else if (cmd == "a" && hasArg) {
-        rig.setAttenuation(arg);
-    } else if (cmd == "p" && hasArg) {
-        rig.setAngle(int(arg));
-    } else if (cmd == "x") {
-        rig.injectFault(rigsim::Fault::silence(), hasArg && arg >= 1 ? int(arg) : 1);
-    } else if (cmd == "k" && hasArg) {
-        rig.injectFault(rigsim::Fault::shortReply(int(arg)));
-    } else if (cmd == "g") {
+        break;
+    case Command::TogglePlane:
+        rig.update([](rigsim::RigState &s) {
+            s.plane = s.plane == rigsim::Plane::E ? rigsim::Plane::H : rigsim::Plane::E;
+        });
+        break;
+    case Command::Attenuate:
+        rig.setAttenuation(c.value);
+        break;
+    case Command::Position:
+        rig.setAngle(c.count);
+        break;
+    case Command::Silence:
+        rig.injectFault(rigsim::Fault::silence(), c.count);
+        break;
+    case Command::ShortReply:
+        rig.injectFault(rigsim::Fault::shortReply(c.count));
+        break;
+    case Command::Garbage:
         rig.injectFault(rigsim::Fault::garbage(4));
-    } else if (cmd == "l" && hasArg) {
-        rig.injectFault(rigsim::Fault::late(arg));
-    } else if (cmd == "n") {
+        break;
+    case Command::Late:
+        rig.injectFault(rigsim::Fault::late(c.value));
+        break;
+    case Command::ClearFaults:
         rig.clearFaults();
-    } else if (cmd == "q") {
+        break;
+    case Command::Unplug:
+        rig.unplugNow(c.value);
+        break;
+    case Command::PlugIn:
+        rig.plugBackIn();
+        break;
+    case Command::Quit:
         return false;
-    } else if (cmd != "s") {
-        std::fprintf(stderr, "rigsim: unknown command \"%s\" (see --help)\n", line.c_str());
-        return true;
+    case Command::Show:
+        break;
     }
     ShowState(rig);
     return true;
@@ -221,6 +200,59 @@ void SleepMs(long ms, const sigset_t *signalsOpen)
     ppoll(nullptr, 0, &ts, signalsOpen);
 }
 
+// The line to the host: a pseudo-terminal whose slave side is the host's
+// serial device, reached through the link. Pulled out, the device and the
+// link go away; plugged in again, a new pseudo-terminal takes the same link.
+struct Line {
+    std::string link;
+    std::string device;
+    int master = -1;
+
+    bool plugIn()
+    {
+        int slave = -1;
+        char name[256] = {0};
+        struct termios tio;
+        std::memset(&tio, 0, sizeof tio);
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, B9600);
+        cfsetospeed(&tio, B9600);
+        if (openpty(&master, &slave, name, &tio, nullptr) != 0) {
+            std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
+            master = -1;
+            return false;
+        }
+        // The slave is the client's: while no client has it open the master
+        // reports a hang-up, and the loop waits for the next client. Keeping a
+        // slave descriptor here would carry stale bytes and an exclusive-open
+        // flag over from one client to the next.
+        close(slave);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        fcntl(master, F_SETFD, FD_CLOEXEC);
+        device = name;
+        if (link != "none" && !MakeLink(link, device)) {
+            close(master);
+            master = -1;
+            return false;
+        }
+        // The first line of standard output is the device; each replug adds
+        // the new one.
+        std::printf("%s\n", device.c_str());
+        std::fflush(stdout);
+        return true;
+    }
+
+    void pullOut()
+    {
+        if (master < 0)
+            return;
+        if (link != "none")
+            RemoveLink(link, device);
+        close(master);
+        master = -1;
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -238,11 +270,16 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         std::string opt = argv[i];
         auto value = [&](double *out) {
-            if (i + 1 >= argc || !ParseNumber(argv[i + 1], out)) {
-                std::fprintf(stderr, "rigsim: %s needs a number\n", opt.c_str());
+            const rigsim::args::NumberRule *rule = rigsim::args::OptionRule(opt);
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "rigsim: %s needs a value\n", opt.c_str());
                 std::exit(2);
             }
-            ++i;
+            const std::string why = rigsim::args::ParseRuled(opt, argv[++i], *rule, out);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
+                std::exit(2);
+            }
         };
         double v = 0;
         if (opt == "--help" || opt == "-h") {
@@ -291,8 +328,9 @@ int main(int argc, char **argv)
         } else if (opt == "--no-auto-plane") {
             rig.setAutoPlaneSwitch(false);
         } else if (opt == "--fault" && i + 1 < argc) {
-            if (!ParseFault(argv[++i], &fault)) {
-                std::fprintf(stderr, "rigsim: bad fault %s (see --help)\n", argv[i]);
+            const std::string why = rigsim::args::ParseFault(argv[++i], &fault);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
                 return 2;
             }
             haveFault = true;
@@ -302,6 +340,18 @@ int main(int argc, char **argv)
         } else if (opt == "--seed") {
             value(&v);
             rig.setSeed(std::uint32_t(v));
+        } else if ((opt == "--unplug" || opt == "--unplug-steps") && i + 1 < argc) {
+            int count = 0;
+            double ms = 0;
+            const std::string why = rigsim::args::ParseUnplug(opt, argv[++i], &count, &ms);
+            if (!why.empty()) {
+                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
+                return 2;
+            }
+            if (opt == "--unplug")
+                rig.unplugAfterReplies(count, ms);
+            else
+                rig.unplugAfterSteps(count, ms);
         } else if (opt == "--verbose") {
             verbose = true;
         } else {
@@ -312,35 +362,12 @@ int main(int argc, char **argv)
     if (haveFault)
         rig.injectFault(fault, faultCount > 0 ? faultCount : rigsim::kPermanent);
 
-    int master = -1;
-    int slave = -1;
-    char name[256] = {0};
-    struct termios tio;
-    std::memset(&tio, 0, sizeof tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B9600);
-    cfsetospeed(&tio, B9600);
-    if (openpty(&master, &slave, name, &tio, nullptr) != 0) {
-        std::fprintf(stderr, "rigsim: openpty failed: %s\n", std::strerror(errno));
+    Line line;
+    line.link = link;
+    if (!line.plugIn())
         return 1;
-    }
-    // The slave is the client's: while no client has it open the master
-    // reports a hang-up, and the loop below waits for the next client. Keeping
-    // a slave descriptor here would carry stale bytes and an exclusive-open
-    // flag over from one client to the next.
-    close(slave);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    fcntl(master, F_SETFD, FD_CLOEXEC);
-    const std::string device = name;
-
-    if (link != "none" && !MakeLink(link, device)) {
-        close(master);
-        return 1;
-    }
-    std::printf("%s\n", device.c_str());
-    std::fflush(stdout);
     if (link != "none")
-        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", device.c_str(), link.c_str());
+        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", line.device.c_str(), link.c_str());
     ShowState(rig);
 
     // Signals stay blocked except inside ppoll, so none is lost between the
@@ -368,25 +395,47 @@ int main(int argc, char **argv)
     std::string stdinLine;
     bool running = true;
 
+    // After the reply that a scheduled unplug waits for has gone out, the
+    // line stays up until the host sends its next byte or this grace time has
+    // passed, so that the host can read that reply: bytes still in the pty
+    // when the master closes are lost.
+    constexpr double kUnplugGraceMs = 200.0;
+    double sentAllAtMs = 0.0;
+
     while (running && !stopSignal) {
         struct timespec timeout;
         struct timespec *tp = nullptr;
-        if (!outgoing.empty()) {
-            double wait = std::max(0.0, outgoing.front().atMs - rig.realNowMs());
+        double wait = -1.0;
+        if (line.master < 0) {
+            wait = rig.unplugLeftMs();  // -1: until a command plugs it back in
+        } else if (!outgoing.empty()) {
+            wait = std::max(0.0, outgoing.front().atMs - rig.realNowMs());
+        } else if (rig.unplugDue()) {
+            wait = std::max(0.0, sentAllAtMs + kUnplugGraceMs - rig.realNowMs());
+        }
+        if (wait >= 0.0) {
             timeout.tv_sec = time_t(wait / 1000.0);
             timeout.tv_nsec = long((wait - double(timeout.tv_sec) * 1000.0) * 1e6);
             tp = &timeout;
         }
-        struct pollfd fds[2] = {{master, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        int n = ppoll(fds, stdinOpen ? 2 : 1, tp, &waitMask);
+        // A negative descriptor is left out of the poll.
+        struct pollfd fds[2] = {{stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}, {line.master, POLLIN, 0}};
+        int n = ppoll(fds, 2, tp, &waitMask);
         if (n < 0 && errno != EINTR) {
             std::fprintf(stderr, "rigsim: poll failed: %s\n", std::strerror(errno));
             break;
         }
-        if (n > 0 && (fds[0].revents & POLLIN)) {
+        if (n > 0 && line.master >= 0 && (fds[1].revents & POLLIN)) {
             unsigned char buf[256];
-            ssize_t got = read(master, buf, sizeof buf);
+            ssize_t got = read(line.master, buf, sizeof buf);
             for (ssize_t i = 0; i < got; ++i) {
+                if (rig.unplugDue()) {
+                    // The host goes on while the line is about to go: this
+                    // byte is lost with the adapter.
+                    if (outgoing.empty())
+                        rig.lineUp();
+                    break;
+                }
                 rigsim::Plane before = rig.plane();
                 auto reply = rig.receive(buf[i], rig.realNowMs());
                 outgoing.insert(outgoing.end(), reply.begin(), reply.end());
@@ -405,10 +454,10 @@ int main(int argc, char **argv)
             }
             if (got < 0 && errno != EAGAIN && errno != EINTR)
                 SleepMs(50, &waitMask);  // no client on the line; wait for the next one
-        } else if (n > 0 && (fds[0].revents & (POLLHUP | POLLERR))) {
+        } else if (n > 0 && line.master >= 0 && (fds[1].revents & (POLLHUP | POLLERR))) {
             SleepMs(50, &waitMask);
         }
-        if (n > 0 && stdinOpen && (fds[1].revents & (POLLIN | POLLHUP))) {
+        if (n > 0 && stdinOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
             char buf[256];
             ssize_t got = read(STDIN_FILENO, buf, sizeof buf);
             if (got <= 0) {
@@ -425,19 +474,39 @@ int main(int argc, char **argv)
         // Send whatever is due. A full line (no client reading) drops bytes,
         // as a real line would.
         double now = rig.realNowMs();
-        unsigned char due[512];
-        std::size_t count = 0;
-        while (!outgoing.empty() && outgoing.front().atMs <= now && count < sizeof due) {
-            due[count++] = outgoing.front().value;
-            outgoing.pop_front();
+        if (line.master >= 0) {
+            unsigned char due[512];
+            std::size_t count = 0;
+            while (!outgoing.empty() && outgoing.front().atMs <= now && count < sizeof due) {
+                due[count++] = outgoing.front().value;
+                outgoing.pop_front();
+            }
+            if (count > 0) {
+                sentAllAtMs = now;
+                if (write(line.master, due, count) < 0 && verbose)
+                    std::fprintf(stderr, "rigsim: reply dropped: %s\n", std::strerror(errno));
+            }
+            if (outgoing.empty() && rig.unplugDue() && now >= sentAllAtMs + kUnplugGraceMs)
+                rig.lineUp();
         }
-        if (count > 0 && write(master, due, count) < 0 && verbose)
-            std::fprintf(stderr, "rigsim: reply dropped: %s\n", std::strerror(errno));
+        // Unplug and plug back in.
+        if (line.master >= 0 && !rig.pluggedIn()) {
+            outgoing.clear();
+            line.pullOut();
+            double left = rig.unplugLeftMs();
+            if (left < 0)
+                std::fprintf(stderr, "rigsim: line unplugged until the command r\n");
+            else
+                std::fprintf(stderr, "rigsim: line unplugged for %.0f ms\n", left);
+        }
+        if (line.master < 0 && rig.lineUp()) {
+            if (!line.plugIn())
+                break;
+            std::fprintf(stderr, "rigsim: line plugged in again on %s\n", line.device.c_str());
+        }
     }
 
-    if (link != "none")
-        RemoveLink(link, device);
-    close(master);
+    line.pullOut();
     std::fprintf(stderr, "rigsim: stopped\n");
     return 0;
 }

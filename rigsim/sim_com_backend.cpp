@@ -13,10 +13,20 @@ SimComBackend::SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing)
 
 int SimComBackend::open(const rt::ComSettings &settings)
 {
-    settings_ = settings;
     incoming_.clear();
+    if (!rig_->lineUp()) {
+        open_ = false;
+        return rt::kComCannotOpenPort;
+    }
+    settings_ = settings;
+    unplugsAtOpen_ = rig_->unplugs();
     open_ = true;
     return 0;
+}
+
+bool SimComBackend::dead() const
+{
+    return rig_->unplugs() != unplugsAtOpen_;
 }
 
 void SimComBackend::close()
@@ -52,6 +62,10 @@ int SimComBackend::write(const unsigned char *data, int count)
         return rt::kComPortNotOpen;
     if (count < 0 || (count > 0 && !data))
         return rt::kComWriteFailed;
+    if (!rig_->lineUp() || dead()) {
+        incoming_.clear();  // the bytes on the way went with the adapter
+        return rt::kComWriteFailed;
+    }
     double now = nowMs();
     for (int i = 0; i < count; ++i) {
         for (const TimedByte &b : rig_->receive(data[i], now))
@@ -70,6 +84,10 @@ int SimComBackend::read(unsigned char *buffer, int count, int timeoutMs)
         return rt::kComPortNotOpen;
     if (count <= 0)
         return 0;
+    if (dead()) {
+        incoming_.clear();
+        return 0;
+    }
     const double deadline = nowMs() + std::max(0, timeoutMs);
     int available = 0;
     while (available < int(incoming_.size()) && available < count
@@ -88,6 +106,8 @@ int SimComBackend::read(unsigned char *buffer, int count, int timeoutMs)
 
 void SimComBackend::flushInput()
 {
+    if (dead())
+        incoming_.clear();
     const double now = nowMs();
     while (!incoming_.empty() && incoming_.front().atMs <= now)
         incoming_.pop_front();

@@ -2,6 +2,10 @@
 // tests of the programs. In virtual mode nothing sleeps: reads move the
 // model's virtual clock, so time-outs and late replies cost no real time. In
 // real-time mode reads sleep until the wire, step and fault times have passed.
+// When the rig's adapter is unplugged (RigModel::unplugNow and friends) the
+// line behaves as a vanished device: writes fail, reads return nothing at
+// once, an open fails until the adapter is back, and a line opened before the
+// unplug stays dead until it is opened again.
 #pragma once
 
 #include <deque>
@@ -32,10 +36,12 @@ public:
 
 private:
     void sleepUntil(double ms) const;
+    bool dead() const;
 
     std::shared_ptr<RigModel> rig_;
     SimTiming timing_;
     bool open_ = false;
+    int unplugsAtOpen_ = 0;
     rt::ComSettings settings_;
     std::deque<TimedByte> incoming_;  // in arrival order
 };

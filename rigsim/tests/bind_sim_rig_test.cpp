@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "bind_sim_rig.h"
 #include "rig_process.h"
@@ -99,6 +100,78 @@ TEST(RigsimDevice, RunTimePortTalksToTheProgram)
     ASSERT_EQ(rt::OpenComConfig(4, proc.device.c_str(), 9600, 0, 8, 1, 512, 512), 0);
     rt::ComWrt(4, "B", 1);
     EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x01\x67", 4));
+    rt::CloseCom(4);
+    EXPECT_EQ(proc.stop(), 0);
+}
+
+namespace {
+
+// Opens `port` again and again until it opens or `timeoutMs` has passed, as a
+// program retrying after a replug would. The time it took, or -1.
+double ReopenWithin(int port, const char *device, int timeoutMs)
+{
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (rt::OpenComConfig(port, device, 9600, 0, 8, 1, 512, 512) == 0)
+            return ms;
+        if (ms > timeoutMs)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace
+
+// The in-process rig unplugged after its second reply for 150 ms: the program's
+// exchanges fail, a reopen fails until the adapter is back, then works, and
+// the rig has kept its angle.
+TEST(BindSimulatedRig, UnplugAndReplug)
+{
+    auto rig = std::make_shared<RigModel>();
+    rig->setAntenna(Antenna::Isotropic);
+    rig->setAngle(90);
+    rig->unplugAfterReplies(2, 150);
+    BindSimulatedRig(1, rig);
+    ASSERT_EQ(rt::OpenComConfig(1, "", 9600, 0, 8, 1, 512, 512), 0);
+    int n = 0;
+    rt::ComWrt(1, "H", 1);
+    Read4(1, &n);
+    rt::ComWrt(1, "A", 1);
+    EXPECT_EQ(Read4(1, &n), std::string("\x03\x84\x00\x5B", 4));
+    EXPECT_LT(rt::ComWrt(1, "A", 1), 0);
+    Read4(1, &n);
+    EXPECT_EQ(n, 0);
+    EXPECT_NE(rt::ReturnRS232Err(), 0);
+    EXPECT_LT(rt::OpenComConfig(1, "", 9600, 0, 8, 1, 512, 512), 0);
+    EXPECT_GE(ReopenWithin(1, "", 3000), 100.0);
+    rt::ComWrt(1, "H", 1);
+    EXPECT_EQ(Read4(1, &n), std::string("\x03\x84\x00\x5B", 4));
+    rt::CloseCom(1);
+}
+
+// The same through the real serial device on the rigsim program's link.
+TEST(RigsimDevice, RunTimePortSurvivesAReplugOfTheProgramsLine)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string link = dir.path + "/rig";
+    rigsim_test::RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", link, "--antenna", "iso", "--angle", "90", "--step-ms", "0",
+                            "--unplug", "2:400"}));
+    ASSERT_EQ(rt::OpenComConfig(4, link.c_str(), 9600, 0, 8, 1, 512, 512), 0);
+    int n = 0;
+    rt::ComWrt(4, "H", 1);
+    Read4(4, &n);
+    rt::ComWrt(4, "A", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x5B", 4));
+    rt::ComWrt(4, "A", 1);
+    Read4(4, &n);
+    EXPECT_EQ(n, 0);
+    EXPECT_NE(rt::ReturnRS232Err(), 0);
+    EXPECT_LT(rt::OpenComConfig(4, link.c_str(), 9600, 0, 8, 1, 512, 512), 0);
+    EXPECT_GE(ReopenWithin(4, link.c_str(), 3000), 300.0);
+    rt::ComWrt(4, "H", 1);
+    EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x5B", 4));
     rt::CloseCom(4);
     EXPECT_EQ(proc.stop(), 0);
 }

@@ -2,7 +2,9 @@
 // the traffic record and the timing of replies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "rig_model.h"
@@ -318,4 +320,53 @@ TEST(RigTiming, WireStepAndLateTimes)
     EXPECT_EQ(rig.received(), (Bytes{'A', 'H', 'C', 'H'}));
     rig.clearTraffic();
     EXPECT_TRUE(rig.traffic().empty());
+}
+
+// A report is made from one state: with the positioner stepping on another
+// thread, each report's level is the pattern's level at that report's angle.
+TEST(RigState, ReportReadsLevelAndAngleTogether)
+{
+    RigModel rig;
+    rig.setAntenna(Antenna::Horn);  // a level that changes with every degree
+    rig.setLineSpeed(0);
+    std::atomic<bool> done{false};
+    std::thread stepper([&] {
+        for (int i = 0; i < 200000 && !done; ++i)
+            rig.receive(kCmdForward, 0.0);
+        done = true;
+    });
+    RigState fixed = rig.state();
+    int mismatches = 0, reports = 0;
+    while (!done) {
+        auto r = rig.report();
+        fixed.angle = int(DecodeAngle(Bytes(r.begin(), r.end())));
+        if (r[0] * 256 + r[1] != RawLevel(ReceiverLevelDb(fixed)))
+            ++mismatches;
+        ++reports;
+    }
+    stepper.join();
+    EXPECT_GT(reports, 0);
+    EXPECT_EQ(mismatches, 0) << "of " << reports;
+}
+
+TEST(RigState, UpdateKeepsTheStateInRange)
+{
+    RigModel rig;
+    rig.update([](RigState &s) {
+        s.angle = -1;
+        s.noiseDb = -2.0;
+        s.stepMs = -5.0;
+        s.baud = -9600;
+        s.autoPlaneMinSteps = 0;
+        s.attenuation = 12.5;
+    });
+    const RigState s = rig.state();
+    EXPECT_EQ(s.angle, 359);
+    EXPECT_EQ(s.noiseDb, 0.0);
+    EXPECT_EQ(s.stepMs, 0.0);
+    EXPECT_EQ(s.baud, 0);
+    EXPECT_EQ(s.autoPlaneMinSteps, 1);
+    EXPECT_EQ(s.attenuation, 12.5);
+    rig.setNoise(std::nan(""));
+    EXPECT_EQ(rig.noise(), 0.0);
 }

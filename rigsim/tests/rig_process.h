@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +17,34 @@
 extern char **environ;
 
 namespace rigsim_test {
+
+// A scratch folder under $TMPDIR (or /tmp), removed with what is in it.
+struct ScratchDir {
+    std::string path;
+    ScratchDir()
+    {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/rigsim-test-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            path = pattern;
+    }
+    ~ScratchDir()
+    {
+        if (!path.empty())
+            std::filesystem::remove_all(path);
+    }
+};
+
+// Reads one line of `fd`, waiting up to `timeoutMs` for it.
+inline std::string ReadLine(int fd, int timeoutMs)
+{
+    std::string line;
+    char c;
+    pollfd pfd{fd, POLLIN, 0};
+    while (poll(&pfd, 1, timeoutMs) > 0 && read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    return line;
+}
 
 struct RigProcess {
     pid_t pid = -1;
@@ -49,10 +79,7 @@ struct RigProcess {
         if (rc != 0)
             return false;
         // First line of its output: the device path.
-        char c;
-        pollfd pfd{out, POLLIN, 0};
-        while (poll(&pfd, 1, 5000) > 0 && read(out, &c, 1) == 1 && c != '\n')
-            device += c;
+        device = ReadLine(out, 5000);
         return !device.empty();
     }
 

@@ -3,10 +3,12 @@
 // input, stop it with SIGTERM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -138,4 +140,134 @@ TEST(RigsimProgram, RejectsBadOptions)
     std::string cmd = std::string(RIGSIM_EXE) + " --antenna bowtie --link none >/dev/null 2>&1";
     int status = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
+namespace {
+
+bool WaitFor(const std::function<bool()> &cond, int timeoutMs)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+} // namespace
+
+// A USB adapter pulled out after the second step and plugged back 600 ms
+// later: the host's line dies, the link goes away, and a new device comes back
+// at the same link with the rig where it was.
+TEST(RigsimProgram, UnplugsAndComesBackOnTheSameLink)
+{
+    rigsim_test::ScratchDir dir;
+    ASSERT_FALSE(dir.path.empty());
+    const std::string link = dir.path + "/rig";
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--step-ms", "0", "--unplug-steps",
+                           "2:600"}));
+    int fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H').size(), 4u);
+    EXPECT_EQ(Exchange(fd, 'A'), (Bytes{0x03, 0x84, 0x00, 0x01}));
+    EXPECT_EQ(Exchange(fd, 'A'), (Bytes{0x03, 0x84, 0x00, 0x02}));  // the step it waits for
+    auto pulled = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Exchange(fd, 'A', 4, 300).empty());
+    EXPECT_FALSE(IsSymlink(link));
+    EXPECT_NE(access(rig.device.c_str(), F_OK), 0) << "the old device node is gone";
+    // The old descriptor stays dead.
+    unsigned char h = 'H';
+    EXPECT_LT(write(fd, &h, 1), 0);
+    close(fd);
+
+    ASSERT_TRUE(WaitFor([&] { return IsSymlink(link); }, 3000));
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    EXPECT_GE(ms, 590.0);
+    char target[256] = {0};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(rigsim_test::ReadLine(rig.out, 1000), target);  // the new device, announced
+
+    fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x02}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+    EXPECT_FALSE(IsSymlink(link));
+}
+
+TEST(RigsimProgram, UnplugAndReplugFromStandardInput)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string link = dir.path + "/rig";
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--angle", "7"}));
+    const char out[] = "u -1\n";
+    ASSERT_EQ(write(rig.in, out, sizeof out - 1), ssize_t(sizeof out - 1));
+    ASSERT_TRUE(WaitFor([&] { return !IsSymlink(link); }, 2000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(IsSymlink(link)) << "-1 keeps it out until r";
+    const char in[] = "p 9\nr\n";
+    ASSERT_EQ(write(rig.in, in, sizeof in - 1), ssize_t(sizeof in - 1));
+    ASSERT_TRUE(WaitFor([&] { return IsSymlink(link); }, 2000));
+    int fd = OpenSerial(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x09}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
+}
+
+// Numbers out of range are refused at start with a message and status 2,
+// instead of being converted with undefined results.
+TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string err = dir.path + "/err";
+    struct Case {
+        const char *args;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"--fault late:1e300", "--fault late:MS takes a number of ms from 0 to 3600000"},
+        {"--angle 1e20", "--angle takes a whole number of degrees"},
+        {"--baud 1e30", "--baud takes a whole number of baud from 0 to 4000000"},
+        {"--seed -1", "--seed takes a whole number from 0 to 4294967295"},
+        {"--fault short:4", "from 0 to 3"},
+        {"--fault-count 1e20", "--fault-count takes"},
+        {"--noise -1", "--noise takes a number of dB from 0 to 100"},
+        {"--unplug 0:100", "--unplug N takes"},
+    };
+    for (const Case &c : cases) {
+        // `timeout` turns the old behaviour, a rig that starts serving, into a
+        // failure instead of a hang.
+        const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + c.args
+                                + " --link none </dev/null >/dev/null 2>" + err;
+        const int status = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << c.args;
+        std::string text;
+        if (FILE *f = std::fopen(err.c_str(), "r")) {
+            char buf[512];
+            while (std::fgets(buf, sizeof buf, f))
+                text += buf;
+            std::fclose(f);
+        }
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << ": " << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one line: " << text;
+    }
+}
+
+TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
+{
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", "none", "--antenna", "iso", "--angle", "7", "--step-ms", "0"}));
+    const char cmds[] = "p 1e20\nx 1e20\nk 9\nl 1e300\n";
+    ASSERT_EQ(write(rig.in, cmds, sizeof cmds - 1), ssize_t(sizeof cmds - 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));  // not moved, no fault queued
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
 }

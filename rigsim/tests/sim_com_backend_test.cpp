@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "sim_com_backend.h"
@@ -215,4 +216,88 @@ TEST(SimCom, RealTimePacing)
     EXPECT_EQ(p.exchange('H', &r, 30), 0);
     ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 29.0);
+}
+
+// Pulling the adapter out: the reply that the unplug waits for still arrives,
+// then the open line is dead for good, a new open fails until the adapter is
+// back, and the rig keeps its angle throughout.
+TEST(SimCom, UnplugAfterRepliesAndReplug)
+{
+    Port p;
+    p.rig->unplugAfterReplies(2, 60);
+    Bytes r;
+    EXPECT_EQ(p.exchange('H', &r), 4);
+    EXPECT_EQ(p.exchange('A', &r), 4);  // the second reply: still delivered
+    EXPECT_EQ(r, kAt91);
+    EXPECT_TRUE(p.rig->unplugDue());
+    EXPECT_TRUE(p.rig->pluggedIn());  // not yet: the host has not moved on
+
+    unsigned char a = 'A';
+    EXPECT_EQ(p.com.write(&a, 1), rt::kComWriteFailed);
+    unsigned char buf[4];
+    double v0 = p.com.nowMs();
+    EXPECT_EQ(p.com.read(buf, 4, 1000), 0);
+    EXPECT_EQ(p.com.nowMs(), v0);  // a vanished device answers at once
+    EXPECT_FALSE(p.rig->pluggedIn());
+    EXPECT_EQ(p.rig->unplugs(), 1);
+
+    SimComBackend other(p.rig);
+    EXPECT_EQ(other.open(rt::ComSettings{}), rt::kComCannotOpenPort);
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_TRUE(p.rig->pluggedIn());
+    // The line opened before the unplug stays dead; a new open works.
+    EXPECT_EQ(p.com.write(&a, 1), rt::kComWriteFailed);
+    EXPECT_EQ(p.com.read(buf, 4, 100), 0);
+    ASSERT_EQ(p.com.open(rt::ComSettings{}), 0);
+    EXPECT_EQ(p.exchange('H', &r), 4);
+    EXPECT_EQ(r, kAt91);  // the A sent into the dead line never reached the rig
+    EXPECT_EQ(p.rig->received(), (Bytes{'H', 'A', 'H'}));
+}
+
+TEST(SimCom, UnplugCountsStepsOrRepliesAsAsked)
+{
+    struct Case {
+        bool steps;
+        int n;
+        const char *cmds;
+        std::size_t answered;  // exchanges that got their reply
+    };
+    // H and C count as replies but not as steps; I gives no reply at all.
+    for (const Case &c : {Case{false, 3, "HIHAAA", 3}, Case{true, 2, "HHAHCAH", 6},
+                          Case{false, 1, "CAA", 1}, Case{true, 1, "HBA", 2}}) {
+        Port p;
+        if (c.steps)
+            p.rig->unplugAfterSteps(c.n, -1);
+        else
+            p.rig->unplugAfterReplies(c.n, -1);
+        std::size_t answered = 0;
+        for (const char *q = c.cmds; *q; ++q) {
+            unsigned char cmd = std::uint8_t(*q);
+            if (p.com.write(&cmd, 1) != 1)
+                break;
+            unsigned char buf[4];
+            if (cmd != 'I' && p.com.read(buf, 4, 100) == 4)
+                ++answered;
+        }
+        EXPECT_EQ(answered, c.answered) << c.cmds;
+        EXPECT_FALSE(p.rig->pluggedIn()) << c.cmds;
+        EXPECT_EQ(p.rig->unplugLeftMs(), -1.0);
+        p.rig->plugBackIn();
+        EXPECT_EQ(p.com.open(rt::ComSettings{}), 0) << c.cmds;
+    }
+}
+
+TEST(SimCom, UnplugNowDropsBytesOnTheWay)
+{
+    Port p;
+    unsigned char h = 'H';
+    p.com.write(&h, 1);
+    p.rig->unplugNow(0);  // out and back in at once: the line is still new
+    EXPECT_TRUE(p.rig->pluggedIn());
+    unsigned char buf[4];
+    EXPECT_EQ(p.com.read(buf, 4, 100), 0);
+    EXPECT_EQ(p.com.bytesWaiting(), 0);
+    EXPECT_EQ(p.com.open(rt::ComSettings{}), 0);
+    Bytes r;
+    EXPECT_EQ(p.exchange('H', &r), 4);
 }
