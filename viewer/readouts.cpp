@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "analysis.h"
+#include "lobe.h"
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "rt.h"
@@ -35,22 +36,17 @@ void Differences(int angle1, int angle2, int level1, int level2, int angleDiff, 
 void HalfPowerReadout(const double *levels, int peak, double *left, double *right, int widthCtrl,
                       int levelCtrl)
 {
-    const HalfPowerResult r = HalfPowerSearch(levels, peak);
-    if (r.leftFound)
-        *left = r.left;
-    if (r.rightFound)
-        *right = r.right;
-    if (!r.leftFound || !r.rightFound) {
-        SetCtrlVal(antennalab, widthCtrl, 0.0);
-        SetCtrlVal(antennalab, levelCtrl, 0.0);
-        return;
+    const DesignReadouts d = PlaneReadouts(levels, peak);
+    if (d.search.leftFound)
+        *left = d.search.left;
+    if (d.search.rightFound)
+        *right = d.search.right;
+    if (d.search.leftFound && d.search.rightFound) {
+        SetCtrlAttribute(antennalab, widthCtrl, RT_ATTR_DIMMED, 0);
+        SetCtrlAttribute(antennalab, levelCtrl, RT_ATTR_DIMMED, 0);
     }
-    SetCtrlAttribute(antennalab, widthCtrl, RT_ATTR_DIMMED, 0);
-    SetCtrlAttribute(antennalab, levelCtrl, RT_ATTR_DIMMED, 0);
-    // Both edges on one sample is no beamwidth either.
-    const bool width = r.left != r.right;
-    SetCtrlVal(antennalab, widthCtrl, width ? r.width : 0.0);
-    SetCtrlVal(antennalab, levelCtrl, width ? levels[peak] - HALF_POWER_DROP : 0.0);
+    SetCtrlVal(antennalab, widthCtrl, d.hpbWidth);
+    SetCtrlVal(antennalab, levelCtrl, d.hpbLevel);
 }
 
 int PolarLine(double patternAngle, int color)

@@ -1,0 +1,162 @@
+// Readouts and lobe metrics of one plane.
+#include "lobe.h"
+
+#include <cmath>
+#include <limits>
+
+#include "pattern_record.h"
+
+namespace {
+
+int At(int k) { return WrapAngle(k); }
+
+// Steps from P in direction dir (+1 or -1) to the first sample at or below
+// target, with the crossing interpolated linearly between it and the sample
+// before it; empty when the walk goes round without one.
+std::optional<double> CrossingOffset(const double *V, int P, int dir, double target)
+{
+    for (int s = 1; s < LEVELS; ++s) {
+        const double cur = V[At(P + dir * s)];
+        if (cur <= target) {
+            const double prev = V[At(P + dir * (s - 1))];
+            const double frac = prev == cur ? 1.0 : (prev - target) / (prev - cur);
+            return (s - 1) + frac;
+        }
+    }
+    return std::nullopt;
+}
+
+// Steps from P to the first null in direction dir: past a flat top, then on
+// while the next sample is strictly lower. Empty when the walk goes round.
+std::optional<int> NullOffset(const double *V, int P, int dir)
+{
+    int s = 0;
+    while (s < LEVELS - 1 && V[At(P + dir * (s + 1))] == V[P])
+        ++s;
+    if (s >= LEVELS - 1)
+        return std::nullopt; // flat all round
+    while (s < LEVELS - 1 && V[At(P + dir * (s + 1))] < V[At(P + dir * s)])
+        ++s;
+    if (s >= LEVELS - 1)
+        return std::nullopt;
+    return s;
+}
+
+double Wrap360(double a)
+{
+    a = std::fmod(a, 360.0);
+    return a < 0 ? a + 360.0 : a;
+}
+
+} // namespace
+
+DesignReadouts PlaneReadouts(const double V[LEVELS])
+{
+    return PlaneReadouts(V, PeakIndex(V));
+}
+
+DesignReadouts PlaneReadouts(const double V[LEVELS], int peak)
+{
+    DesignReadouts r;
+    r.peak = peak;
+    if (peak >= 0 && peak < LEVELS)
+        r.peakLevel = V[r.peak];
+    r.search = HalfPowerSearch(V, r.peak);
+    r.hasBeamwidth = r.search.leftFound && r.search.rightFound && r.search.left != r.search.right;
+    if (r.hasBeamwidth) {
+        r.hpbWidth = r.search.width;
+        r.hpbLevel = V[r.peak] - HALF_POWER_DROP;
+    }
+    return r;
+}
+
+std::optional<double> InterpolatedBeamwidth(const double V[LEVELS], int P, double drop,
+                                            double *left, double *right)
+{
+    if (P < 0 || P >= LEVELS)
+        return std::nullopt;
+    const double target = V[P] - drop;
+    const auto r = CrossingOffset(V, P, +1, target);
+    const auto l = CrossingOffset(V, P, -1, target);
+    if (!r || !l)
+        return std::nullopt;
+    if (left)
+        *left = Wrap360(P - *l);
+    if (right)
+        *right = Wrap360(P + *r);
+    return *l + *r;
+}
+
+LobeMetrics PlaneLobeMetrics(const double V[LEVELS])
+{
+    LobeMetrics m;
+    const int P = PeakIndex(V);
+    m.peak = P;
+    if (P < 0)
+        return m;
+    m.peakLevel = V[P];
+    double l = 0, r = 0;
+    if ((m.hpbw = InterpolatedBeamwidth(V, P, HALF_POWER_DROP, &l, &r))) {
+        m.hpbwLeft = l;
+        m.hpbwRight = r;
+    }
+    m.bw10 = InterpolatedBeamwidth(V, P, 10.0);
+    m.frontToBack = V[P] - V[At(P + 180)];
+
+    const auto nl = NullOffset(V, P, -1), nr = NullOffset(V, P, +1);
+    if (!nl || !nr || *nl + *nr >= LEVELS)
+        return m;
+    m.nullLeft = At(P - *nl);
+    m.nullRight = At(P + *nr);
+    m.fnbw = *nl + *nr;
+    // The side lobes lie between the right null and the left null, the
+    // long way round.
+    const double floor = std::fmax(V[*m.nullLeft], V[*m.nullRight]);
+    double best = -std::numeric_limits<double>::infinity();
+    int bestAngle = -1;
+    for (int s = *nr + 1; s < LEVELS - *nl; ++s) {
+        const int k = At(P + s);
+        if (V[k] > best) {
+            best = V[k];
+            bestAngle = k;
+        }
+    }
+    if (bestAngle >= 0 && best > floor) {
+        m.sideLobeLevel = best - V[P];
+        m.sideLobeAngle = bestAngle;
+    }
+    return m;
+}
+
+std::optional<Directivity> DirectivityEstimate(std::optional<double> thetaE,
+                                               std::optional<double> thetaH)
+{
+    if (!thetaE || !thetaH || !(*thetaE > 0) || !(*thetaH > 0))
+        return std::nullopt;
+    Directivity d;
+    d.ratio = 41253.0 / (*thetaE * *thetaH);
+    d.dBi = 10.0 * std::log10(d.ratio);
+    return d;
+}
+
+PlaneComparison ComparePlanes(const double a[LEVELS], const double b[LEVELS])
+{
+    PlaneComparison best;
+    best.rms = best.maxDiff = std::numeric_limits<double>::quiet_NaN(); // no finite match
+    double bestSum = std::numeric_limits<double>::infinity();
+    for (int r = 0; r < LEVELS; ++r) {
+        double sum = 0, mx = 0;
+        for (int k = 0; k < LEVELS; ++k) {
+            const double d = a[k] - b[At(k - r)];
+            sum += d * d;
+            mx = std::fmax(mx, std::fabs(d));
+        }
+        if (sum < bestSum) {
+            bestSum = sum;
+            best.rotation = r;
+            best.rms = std::sqrt(sum / LEVELS);
+            best.maxDiff = mx;
+        }
+    }
+    return best;
+}
