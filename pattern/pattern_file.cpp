@@ -173,6 +173,23 @@ bool ReadLineInto(Source &src, char *buf, size_t max)
     return true;
 }
 
+// The same over memory, a line at a time rather than a byte at a time.
+bool ReadLineInto(MemorySource &src, char *buf, size_t max)
+{
+    buf[0] = '\0';
+    if (src.p == src.end)
+        return false;
+    const char *nl = static_cast<const char *>(std::memchr(src.p, '\n', size_t(src.end - src.p)));
+    const char *stop = nl ? nl : src.end;
+    size_t n = std::min(size_t(stop - src.p), max);
+    if (const void *nul = std::memchr(src.p, '\0', n))
+        n = size_t(static_cast<const char *>(nul) - src.p);
+    std::memcpy(buf, src.p, n);
+    buf[n] = '\0';
+    src.p = nl ? nl + 1 : src.end;
+    return true;
+}
+
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
