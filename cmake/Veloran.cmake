@@ -1,15 +1,20 @@
 # Build helpers shared by every layer.
 
-# veloran_add_uir(<target> UIR <file.uir> HEADER <name.h> PANELS <n> <file.ui> ...)
+# veloran_add_uir(<target> UIR <file.uir> HEADER <name.h> PANELS <n> <file.ui> ... [TEST])
 # Packs the Designer forms of one program into a binary resource file beside
-# the executables and generates the header of panel, control and menu-item
-# constants from the same forms.
+# the executables (beside the test programs with TEST) and generates the
+# header of panel, control and menu-item constants from the same forms.
 function(veloran_add_uir target)
-  cmake_parse_arguments(U "" "UIR;HEADER" "PANELS" ${ARGN})
+  cmake_parse_arguments(U "TEST" "UIR;HEADER" "PANELS" ${ARGN})
   set(gen_dir ${CMAKE_CURRENT_BINARY_DIR}/uirgen)
   set(header ${gen_dir}/${U_HEADER})
   set(qrc ${gen_dir}/${U_UIR}.qrc)
-  set(uir ${VELORAN_BIN_DIR}/${U_UIR})
+  if(U_TEST)
+    set(out_dir ${VELORAN_TEST_BIN_DIR})
+  else()
+    set(out_dir ${VELORAN_BIN_DIR})
+  endif()
+  set(uir ${out_dir}/${U_UIR})
   set(args)
   set(deps)
   list(LENGTH U_PANELS n)
@@ -31,7 +36,7 @@ function(veloran_add_uir target)
     VERBATIM)
   add_custom_command(
     OUTPUT ${uir}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${VELORAN_BIN_DIR}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
     COMMAND Qt6::rcc -binary ${qrc} -o ${uir}
     DEPENDS ${qrc} ${deps}
     COMMENT "Packing ${U_UIR}"
@@ -43,13 +48,26 @@ function(veloran_add_uir target)
 endfunction()
 
 # veloran_add_test(<name> SOURCES ... LIBS ... [GL])
-# One GoogleTest executable; every case runs in its own process (the programs
-# keep program-wide state). Without GL the cases run on the offscreen platform;
-# GL cases need the X display that the test script provides through Xvfb.
+# One GoogleTest executable in the test programs' folder; every case runs in
+# its own process (the programs keep program-wide state), in that folder.
+# Without GL the cases run on the
+# offscreen platform; GL cases need the X display that the test script
+# provides through Xvfb.
 function(veloran_add_test name)
   cmake_parse_arguments(T "GL" "" "SOURCES;LIBS" ${ARGN})
+  # The files the programs load at run time (panels, pictures, help) are
+  # copied beside the tests, which load them the same way.
+  if(NOT TARGET veloran_test_files)
+    add_custom_target(veloran_test_files
+      COMMAND ${CMAKE_COMMAND} -DFROM=${VELORAN_BIN_DIR} -DTO=${VELORAN_TEST_BIN_DIR}
+              -P ${PROJECT_SOURCE_DIR}/cmake/copy_program_files.cmake
+      COMMENT "Copying the programs' run-time files beside the tests"
+      VERBATIM)
+    add_dependencies(veloran_test_files Kesto antenna)
+  endif()
   add_executable(${name} ${T_SOURCES})
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELORAN_BIN_DIR})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELORAN_TEST_BIN_DIR})
+  add_dependencies(${name} veloran_test_files)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
   if(T_GL)
     set(env "QT_QPA_PLATFORM=xcb")
@@ -57,7 +75,7 @@ function(veloran_add_test name)
     set(env "QT_QPA_PLATFORM=offscreen")
   endif()
   gtest_discover_tests(${name}
-    WORKING_DIRECTORY ${VELORAN_BIN_DIR}
+    WORKING_DIRECTORY ${VELORAN_TEST_BIN_DIR}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${env}"
                TIMEOUT 120)

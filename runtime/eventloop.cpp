@@ -14,11 +14,9 @@
 #include <cmath>
 
 #include "internal.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
-
-using detail::TS;
 
 namespace {
 
@@ -142,13 +140,10 @@ int RunUserInterface(void)
 {
     if (!QCoreApplication::instance())
         return -1;
-    if (TS().enabled) {
+    if (auto *t = detail::Hooks()) {
         gQuitPending = false;
         // Tests drive the program from a script instead of a person.
-        if (auto script = std::move(TS().runScript)) {
-            TS().runScript = nullptr;
-            script();
-        }
+        t->runScript();
         return gQuitCode;
     }
     // A quit asked for before the loop began (a start-up question answered
@@ -169,7 +164,8 @@ int QuitUserInterface(int returnCode)
 {
     gQuitCode = returnCode;
     gQuitPending = true;
-    TS().quitRequested = true;
+    if (auto *t = detail::Hooks())
+        t->quitRequested();
     if (gMainLoop)
         gMainLoop->exit(returnCode);
     return 0;
@@ -199,10 +195,8 @@ int Delay(double seconds)
     if (seconds < 0)
         seconds = 0;
     double real = seconds;
-    if (TS().enabled) {
-        TS().delays.push_back(seconds);
-        real = seconds * TS().delayScale;
-    }
+    if (auto *t = detail::Hooks())
+        real = t->delay(seconds);
     ProcessDrawEvents();
     if (real > 0) {
         QElapsedTimer clock;
@@ -219,14 +213,9 @@ int GetUserEvent(int wait, int *panelOrMenuBar, int *controlOrMenuItem)
 {
     gWait = {};
     gWait.waiting = true;
-    if (TS().enabled) {
-        if (!TS().userEventActions.empty()) {
-            auto action = std::move(TS().userEventActions.front());
-            TS().userEventActions.pop_front();
-            action();
-        } else if (wait) {
-            detail::RecordTestFailure("GetUserEvent waited with no scripted user action");
-        }
+    if (auto *t = detail::Hooks()) {
+        if (!t->nextUserAction() && wait)
+            t->failure("GetUserEvent waited with no scripted user action");
     } else if (wait) {
         while (!gWait.got && !gQuitPending) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -40,10 +40,13 @@ private:
 
 namespace detail {
 
+class WidgetKind;
+
 struct Ctrl {
     int id = 0;
     QString name;
     QPointer<QWidget> widget;
+    const WidgetKind *kind = nullptr; // set when the panel is loaded
     CtrlCallbackPtr callback = nullptr;
     double exact = 0;   // full-precision value behind a rounded numeric display
     bool hasExact = false;
@@ -68,6 +71,7 @@ struct Panel {
     int menuBar = 0;
     std::map<int, MenuItem> items;
     int closeCtrl = 0;
+    QPointer<QObject> filter; // the run-time's event filter on the panel and its controls
 };
 
 Panel *FindPanel(int handle);
@@ -87,6 +91,14 @@ struct ModalScope {
     ModalScope() { ++gModalDepth; }
     ~ModalScope() { --gModalDepth; }
 };
+
+// Copies text into a C buffer of `size` bytes with its NUL, cut before a
+// whole character, never inside one.
+void CopyText(const QString &s, char *buffer, std::size_t size);
+
+// An attribute the run-time does not know: reported (a failure in a test)
+// and answered with -1.
+int UnknownAttribute(const char *function, int attribute);
 
 bool TestMode();
 void RecordTestFailure(const std::string &what);

@@ -35,13 +35,11 @@
 #include "internal.h"
 #include "ogl3d.h"
 #include "ogl3d_testing.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
 
 namespace {
-
-using detail::TS;
 
 bool gForceNoGL = false;
 
@@ -708,10 +706,10 @@ int OGLPropertiesPopup(int panel, int graph)
     form->addRow(buttons);
 
     bool accepted = false;
-    if (TS().enabled) {
-        TS().popups.push_back({"ogl-properties", dlg.windowTitle().toStdString(), ""});
+    if (auto *t = detail::Hooks()) {
+        t->notePopup("ogl-properties", dlg.windowTitle().toStdString(), "");
         if (gPropertyAnswers.empty()) {
-            detail::RecordTestFailure("unexpected 3D properties pop-up");
+            t->failure("unexpected 3D properties pop-up");
             return 0;
         }
         auto answer = std::move(gPropertyAnswers.front());

@@ -9,31 +9,18 @@
 #include <cstring>
 
 #include "internal.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
 
-using detail::TS;
-
 namespace {
 
-// Records the pop-up and gives its scripted answer, or records a failure.
-bool ScriptedAnswer(const char *kind, const char *title, const char *text, detail::Answer *out)
+// Records the pop-up and gives its scripted answer; false (a failure is
+// reported then) when the script has none.
+bool ScriptedAnswer(detail::TestHooks *t, const char *kind, const char *title, const char *text,
+                    detail::PopupAnswer *out)
 {
-    TS().popups.push_back({kind, title ? title : "", text ? text : ""});
-    if (!TS().popupActions.empty()) {
-        auto action = std::move(TS().popupActions.front());
-        TS().popupActions.pop_front();
-        action();
-    }
-    if (TS().answers.empty() || TS().answers.front().kind != kind) {
-        detail::RecordTestFailure(std::string("unexpected ") + kind + " pop-up \"" + (title ? title : "")
-                                  + "\": " + (text ? text : ""));
-        return false;
-    }
-    *out = TS().answers.front();
-    TS().answers.pop_front();
-    return true;
+    return t->answerPopup(kind, title ? title : "", text ? text : "", out);
 }
 
 QWidget *ActiveParent() { return QApplication::activeWindow(); }
@@ -42,9 +29,9 @@ QWidget *ActiveParent() { return QApplication::activeWindow(); }
 
 int MessagePopup(const char *title, const char *message)
 {
-    if (TS().enabled) {
-        detail::Answer a;
-        ScriptedAnswer("message", title, message, &a);
+    if (auto *t = detail::Hooks()) {
+        detail::PopupAnswer a;
+        ScriptedAnswer(t, "message", title, message, &a);
         return 0;
     }
     detail::ModalScope modal;
@@ -56,9 +43,9 @@ int MessagePopup(const char *title, const char *message)
 
 int ConfirmPopup(const char *title, const char *message)
 {
-    if (TS().enabled) {
-        detail::Answer a;
-        return ScriptedAnswer("confirm", title, message, &a) ? (a.value ? 1 : 0) : 0;
+    if (auto *t = detail::Hooks()) {
+        detail::PopupAnswer a;
+        return ScriptedAnswer(t, "confirm", title, message, &a) ? (a.value ? 1 : 0) : 0;
     }
     detail::ModalScope modal;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(title), QString::fromUtf8(message),
@@ -80,9 +67,9 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     QString chosen;
     int result = RT_NO_FILE_SELECTED;
     const QString defaultPattern = QString::fromUtf8(defaultFileSpec ? defaultFileSpec : "*.*");
-    if (TS().enabled) {
-        detail::Answer a;
-        if (!ScriptedAnswer("file", title, "", &a) || a.path.empty())
+    if (auto *t = detail::Hooks()) {
+        detail::PopupAnswer a;
+        if (!ScriptedAnswer(t, "file", title, "", &a) || a.path.empty())
             return RT_NO_FILE_SELECTED;
         chosen = QString::fromStdString(a.path);
         result = a.value >= 0 ? a.value : -1;

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "internal.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
 
@@ -108,10 +108,10 @@ int CheckOpen(int port)
     return 0;
 }
 
-void Log(std::string &log, const char *data, int n)
+void Log(int port, bool written, const char *data, int n)
 {
-    if (detail::TS().enabled && n > 0)
-        log.append(data, size_t(n));
+    if (auto *t = detail::Hooks(); t && n > 0)
+        t->comTraffic(port, written, data, n);
 }
 
 } // namespace
@@ -171,7 +171,7 @@ int ComWrt(int port, const char *buffer, int count)
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
-    Log(detail::TS().comWritten[port], buffer, n);
+    Log(port, true, buffer, n);
     gLastError = n < 0 ? n : 0;
     return n;
 }
@@ -184,7 +184,7 @@ int ComRd(int port, char *buffer, int count)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->read(reinterpret_cast<unsigned char *>(buffer), count,
                                              gPorts[port].timeoutMs);
-    Log(detail::TS().comRead[port], buffer, n);
+    Log(port, false, buffer, n);
     gLastError = n < 0 ? n : (n < count ? kComTimeout : 0);
     return n;
 }

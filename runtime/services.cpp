@@ -16,11 +16,9 @@
 #include <map>
 
 #include "internal.h"
-#include "test_state.h"
+#include "test_hooks.h"
 
 namespace rt {
-
-using detail::TS;
 
 namespace {
 
@@ -34,8 +32,6 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
     printer.setPageOrientation(w->width() > w->height() ? QPageLayout::Landscape
                                                         : QPageLayout::Portrait);
     QString pdf = fileName;
-    if (pdf.isEmpty() && TS().enabled)
-        pdf = QString::fromStdString(TS().printerFile);
     if (pdf.isEmpty() && !interactive && QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer on this machine: keep the print as a PDF in the current folder.
         pdf = QDir::current().filePath(
@@ -65,6 +61,20 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
     return p.end();
 }
 
+// The file a print goes to. In test mode the print is recorded, a print to
+// the printer goes to the test's PDF file, and no dialogue shows.
+QString PrintFile(int panel, int control, const char *fileName, int *interactive)
+{
+    QString file = QString::fromLocal8Bit(fileName ? fileName : "");
+    if (auto *t = detail::Hooks()) {
+        const std::string pdf = t->printed(panel, control, fileName ? fileName : "", *interactive);
+        if (file.isEmpty())
+            file = QString::fromStdString(pdf);
+        *interactive = 0;
+    }
+    return file;
+}
+
 } // namespace
 
 int LaunchExecutable(const char *fileName)
@@ -72,8 +82,8 @@ int LaunchExecutable(const char *fileName)
     if (!fileName)
         return -1;
     const QString path = QFileInfo(QString::fromLocal8Bit(fileName)).absoluteFilePath();
-    if (TS().enabled) {
-        TS().launches.push_back(fileName);
+    if (auto *t = detail::Hooks()) {
+        t->launched(fileName);
         return QFileInfo(path).isExecutable() ? 0 : -1;
     }
     if (!QFileInfo(path).isExecutable())
@@ -85,9 +95,9 @@ int SystemHelp(const char *helpFile, int command, int contextId, const char *)
 {
     if (!helpFile)
         return -1;
-    if (TS().enabled) {
-        TS().helpCalls.push_back(std::string(helpFile) + " " + std::to_string(command) + " "
-                                 + std::to_string(contextId));
+    if (auto *t = detail::Hooks()) {
+        t->helpCalled(std::string(helpFile) + " " + std::to_string(command) + " "
+                      + std::to_string(contextId));
         return 0;
     }
     QString path = QString::fromLocal8Bit(helpFile);
@@ -104,10 +114,8 @@ int PrintPanel(int panel, const char *fileName, int scaling, int area, int inter
     auto *p = detail::FindPanel(panel);
     if (!p || !p->widget)
         return -1;
-    if (TS().enabled)
-        TS().printJobs.push_back({panel, 0, fileName ? fileName : "", interactive});
-    return PrintWidget(p->widget, QString::fromLocal8Bit(fileName ? fileName : ""), scaling,
-                       TS().enabled ? 0 : interactive) ? 0 : -1;
+    return PrintWidget(p->widget, PrintFile(panel, 0, fileName, &interactive), scaling, interactive)
+               ? 0 : -1;
 }
 
 int PrintCtrl(int panel, int control, const char *fileName, int scaling, int interactive)
@@ -115,10 +123,8 @@ int PrintCtrl(int panel, int control, const char *fileName, int scaling, int int
     auto *c = detail::FindCtrl(panel, control);
     if (!c)
         return -1;
-    if (TS().enabled)
-        TS().printJobs.push_back({panel, control, fileName ? fileName : "", interactive});
-    return PrintWidget(c->widget, QString::fromLocal8Bit(fileName ? fileName : ""), scaling,
-                       TS().enabled ? 0 : interactive) ? 0 : -1;
+    return PrintWidget(c->widget, PrintFile(panel, control, fileName, &interactive), scaling,
+                       interactive) ? 0 : -1;
 }
 
 int SetPrintAttributeEx(int attribute, int value)

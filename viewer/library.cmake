@@ -24,10 +24,10 @@ add_dependencies(antenna antenna_library_files)
 
 veloran_add_test(antenna_library_tests
   SOURCES tests/library_test.cpp tests/info_print_test.cpp tests/threed_test.cpp
-  LIBS antenna_core runtime_test_main)
+  LIBS antenna_core runtime_test_main pattern_test_support)
 add_dependencies(antenna_library_tests antenna_library_files)
 # Rendering, screenshots and printing of the 3D view need OpenGL.
 veloran_add_test(antenna_3d_gl_tests
   SOURCES tests/threed_gl_test.cpp
-  LIBS antenna_core runtime_test_main
+  LIBS antenna_core runtime_test_main pattern_test_support
   GL)

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "pattern_builder.h"
 #include "test_files.h"
 
 namespace {
@@ -112,50 +113,34 @@ TEST(PatternFile, WritesExactBytes)
     for (int i = 0; i < PATTERN_LEVELS; ++i)
         zeros += "0.000000\n";
 
-    PatternFileData d;
-    d.Antype = 3;
-    d.Eattn = 10;
-    d.Hattn = 0;
-    d.lines = 2;
-    d.text = "Kim\none\ntwo\n";
-    d.Edate = "01-02-2024";
-    d.Etime = "10:11:12";
-    d.Hdate = "03-04-2024";
-    d.Htime = "13:14:15";
-    d.e_data = e;  // h_data null: a hidden plane
+    PatternBuilder d;
+    d.type(3).attn(10, 0).text("Kim\none\ntwo\n", 2);
+    d.eTaken("01-02-2024", "10:11:12").hTaken("03-04-2024", "13:14:15");
+    d.e(e); // no H levels: a hidden plane
     std::string want = "3 10.000000 0.000000 2\nKim\none\ntwo\n01-02-2024\n10:11:12\n" + elines +
                        "03-04-2024\n13:14:15\n" + zeros;
-    EXPECT_EQ(FormatPatternFile(d), want);
+    EXPECT_EQ(d.format(), want);
 
     std::string path = ScratchDir() + "/small.atn";
-    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    ASSERT_TRUE(d.write(path).ok);
     EXPECT_EQ(GetFile(path), want);
     EXPECT_EQ(std::count(want.begin(), want.end(), '\n'), 726 + 2);
 
-    d.Antype = -1;
-    d.Eattn = -2.25;
-    d.lines = 0;
-    EXPECT_EQ(FormatPatternFile(d).substr(0, 24), "-1 -2.250000 0.000000 0\n");
+    d.type(-1).attn(-2.25, 0).text("Kim\none\ntwo\n", 0);
+    EXPECT_EQ(d.format().substr(0, 24), "-1 -2.250000 0.000000 0\n");
 }
 
 TEST(PatternFile, MeasurementProgramRoundTrip)
 {
     auto e = SweepLevels(0.1234567), h = SweepLevels(-0.0000004);
-    PatternFileData d;
-    d.Antype = 15;
-    d.Eattn = 20;
-    d.Hattn = 10.5;
-    d.Edate = d.Hdate = "12-31-2023";
-    d.Etime = "23:59:58";
-    d.Htime = "00:00:01";
-    d.e_data = e.data();
-    d.h_data = h.data();
+    PatternBuilder d;
+    d.type(15).attn(20, 10.5).eTaken("12-31-2023", "23:59:58").hTaken("12-31-2023", "00:00:01");
+    d.e(e.data()).h(h.data());
     std::string dir = ScratchDir();
 
     // Straight after a sweep: the two start-up texts run together on line 2.
-    std::string text = KestoTextBlock("It is not specified.", "There are no description.");
-    d.text = text;
-    ASSERT_TRUE(WritePatternFile(dir + "/a.atn", d).ok);
+    d.text(KestoTextBlock("It is not specified.", "There are no description."), 0);
+    ASSERT_TRUE(d.write(dir + "/a.atn").ok);
     Loaded l = Load(dir + "/a.atn");
     ASSERT_TRUE(l.result.ok);
     EXPECT_STREQ(l.rec.person, "It is not specified.");
@@ -165,10 +150,8 @@ TEST(PatternFile, MeasurementProgramRoundTrip)
     EXPECT_EQ(l.rec.Antype, 15);
 
     // After the information panel: person ends with LF, three box lines.
-    text = KestoTextBlock("Lee Min\n", "dipole\nroof mast\n");
-    d.text = text;
-    d.lines = 3;
-    ASSERT_TRUE(WritePatternFile(dir + "/a.atn", d).ok);
+    d.text(KestoTextBlock("Lee Min\n", "dipole\nroof mast\n"), 3);
+    ASSERT_TRUE(d.write(dir + "/a.atn").ok);
     l = Load(dir + "/a.atn");
     ASSERT_TRUE(l.result.ok);
     ExpectSound(l);
@@ -186,21 +169,12 @@ TEST(PatternFile, MeasurementProgramRoundTrip)
 TEST(PatternFile, ViewerRoundTripWithHiddenPlane)
 {
     auto e = SweepLevels(0.0), h = SweepLevels(0.5);
-    std::string text = ViewerTextBlock("Park", "line one\nline two\nline three\n");
-    PatternFileData d;
-    d.Antype = 7;
-    d.Eattn = 0;
-    d.Hattn = 30;
-    d.lines = 3;
-    d.text = text;
-    d.Edate = "05-06-2024";
-    d.Etime = "07:08:09";
-    d.Hdate = "05-07-2024";
-    d.Htime = "09:08:07";
-    d.e_data = e.data();
-    d.h_data = h.data();
+    PatternBuilder d;
+    d.type(7).attn(0, 30).viewerText("Park", "line one\nline two\nline three\n");
+    d.eTaken("05-06-2024", "07:08:09").hTaken("05-07-2024", "09:08:07");
+    d.e(e.data()).h(h.data());
     std::string path = ScratchDir() + "/v.atn";
-    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    ASSERT_TRUE(d.write(path).ok);
     Loaded l = Load(path);
     ASSERT_TRUE(l.result.ok);
     EXPECT_STREQ(l.rec.person, "Park");
@@ -212,12 +186,9 @@ TEST(PatternFile, ViewerRoundTripWithHiddenPlane)
     ExpectLevels(l.rec.h_data, h);
 
     // Saving the loaded record again gives the same bytes.
-    std::string again = ViewerTextBlock(l.rec.person, l.rec.descript);
-    d.text = again;
-    d.lines = l.desNO;
-    d.e_data = l.rec.e_data;
-    d.h_data = nullptr;  // H deleted from view
-    ASSERT_TRUE(WritePatternFile(path, d).ok);
+    d.text(ViewerTextBlock(l.rec.person, l.rec.descript), l.desNO);
+    d.e(l.rec.e_data).h(nullptr); // H deleted from view
+    ASSERT_TRUE(d.write(path).ok);
     l = Load(path);
     EXPECT_STREQ(l.rec.descript, "line one\nline two\nline three\n");
     ExpectLevels(l.rec.e_data, e);
@@ -240,14 +211,8 @@ TEST(PatternFile, NumbersIgnoreTheLocale)
     if (std::string(probe) != "1,5")
         GTEST_SKIP() << "no comma-decimal locale available";
 
-    PatternFileData d;
-    d.Antype = 3;
-    d.Eattn = 10;
-    d.lines = 0;
-    d.text = "Kim\n";
     double e[PATTERN_LEVELS] = {-12.5, 4.25};
-    d.e_data = e;
-    std::string bytes = FormatPatternFile(d);
+    std::string bytes = PatternBuilder().type(3).attn(10, 0).text("Kim\n", 0).e(e).format();
     EXPECT_EQ(bytes.substr(0, 23), "3 10.000000 0.000000 0\n");
     EXPECT_NE(bytes.find("\n-12.500000\n4.250000\n"), std::string::npos);
 
@@ -549,11 +514,8 @@ namespace {
 PatternFileData SmallData()
 {
     static const double e[PATTERN_LEVELS] = {-1.0};
-    PatternFileData d;
-    d.text = "New\n";
-    d.Edate = "01-01-2025";
-    d.e_data = e;
-    return d;
+    static PatternBuilder d = PatternBuilder().text("New\n", 0).eTaken("01-01-2025", "").e(e);
+    return d.data();
 }
 
 size_t EntryCount(const std::string &dir)

@@ -10,16 +10,19 @@
 #include <QLocale>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "rt.h"
 #include "rt_fixture.h"
 #include "rtdemo_uir.h"
-#include "test_state.h"
 
 namespace {
 
@@ -111,6 +114,110 @@ TEST(Panels, ButtonClickRunsItsNamedCallbackWithCommit)
     EXPECT_EQ(gLastPanel, p);
     EXPECT_EQ(gLastControl, DEMOPNL_BUTTON);
     EXPECT_EQ(gLastEvent, RT_EVENT_COMMIT);
+}
+
+// Another object that watches the panel's events, as Qt's own widgets and a
+// program's helpers do. Made first among the panel's children, where a lookup
+// of the run-time's own filter by type would land on it.
+class EventCounter : public QWidget {
+public:
+    int seen = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *ev) override
+    {
+        if (ev->type() == QEvent::User)
+            ++seen;
+        return false;
+    }
+};
+
+TEST(Panels, DiscardTakesOffOnlyItsOwnEventFilter)
+{
+    const int p = LoadDemo();
+    QPointer<QWidget> w = rt::test::PanelWidget(p);
+    ASSERT_TRUE(w);
+    auto *other = new EventCounter;
+    other->setParent(w);
+    other->hide();
+    other->lower(); // first among the panel's children
+    ASSERT_EQ(w->children().first(), other);
+    w->installEventFilter(other);
+    const auto children = w->children().size();
+
+    EXPECT_EQ(DiscardPanel(p), 0);
+    ASSERT_TRUE(w); // deleted later, when control returns to the event loop
+    QEvent ev(QEvent::User);
+    QApplication::sendEvent(w, &ev);
+    EXPECT_EQ(other->seen, 1);
+    // The run-time's own filter went with the panel at once.
+    EXPECT_EQ(w->children().size(), children - 1);
+}
+
+// Every attribute call refuses an attribute it does not know with a negative
+// code, and a test hears of it; a known one asked of the wrong control (or
+// with the wrong sort of value) is only refused.
+TEST(Panels, UnknownAttributesAreErrorsThatFailATest)
+{
+    const int p = LoadDemo();
+    const int mb = GetPanelMenuBar(p);
+    std::vector<std::string> reported;
+    rt::test::SetFailureHook([&](const std::string &what) { reported.push_back(what); });
+    constexpr int kNone = 4242;
+    int i = 0;
+    double d = 0;
+    char text[32];
+    struct Case {
+        const char *call;
+        int attribute;
+        bool reported;
+        std::function<int()> run;
+    };
+    const Case cases[] = {
+        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1); }},
+        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1.5); }},
+        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, "x"); }},
+        {"GetCtrlAttribute", kNone, true, [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &i); }},
+        {"GetCtrlAttribute", kNone, true, [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &d); }},
+        // A panel's or a menu item's attribute is not a control's.
+        {"SetCtrlAttribute", RT_ATTR_TITLE, true,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_TITLE, "x"); }},
+        {"SetCtrlAttribute", RT_ATTR_CHECKED, true,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_TOGGLE, RT_ATTR_CHECKED, 1); }},
+        {"SetPanelAttribute", kNone, true, [&] { return SetPanelAttribute(p, kNone, 1); }},
+        {"SetPanelAttribute", kNone, true, [&] { return SetPanelAttribute(p, kNone, "x"); }},
+        {"GetPanelAttribute", kNone, true, [&] { return GetPanelAttribute(p, kNone, &i); }},
+        {"SetPanelAttribute", RT_ATTR_CTRL_INDEX, true,
+         [&] { return SetPanelAttribute(p, RT_ATTR_CTRL_INDEX, 1); }},
+        {"SetMenuBarAttribute", kNone, true, [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, 1); }},
+        {"SetMenuBarAttribute", kNone, true, [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, "x"); }},
+        {"GetMenuBarAttribute", kNone, true, [&] { return GetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, &i); }},
+        {"GetMenuBarAttributeText", kNone, true,
+         [&] { return GetMenuBarAttributeText(mb, DEMOMENU_ASK, kNone, text, sizeof text); }},
+        // Known attributes where they do not apply.
+        {"SetCtrlAttribute", RT_ATTR_CTRL_INDEX, false,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_CTRL_INDEX, 1); }},
+        {"SetCtrlAttribute", RT_ATTR_ENABLED, false,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_ENABLED, 1); }},
+        {"SetCtrlAttribute", RT_ATTR_DIMMED, false,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, "x"); }},
+        {"GetPanelAttribute", RT_ATTR_TITLE, false, [&] { return GetPanelAttribute(p, RT_ATTR_TITLE, &i); }},
+        {"SetMenuBarAttribute", RT_ATTR_CHECKED, false,
+         [&] { return SetMenuBarAttribute(mb, DEMOMENU_FILE, RT_ATTR_CHECKED, 1); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.call) + " " + std::to_string(c.attribute));
+        reported.clear();
+        EXPECT_LT(c.run(), 0);
+        if (c.reported) {
+            ASSERT_EQ(reported.size(), 1u);
+            EXPECT_NE(reported[0].find(c.call), std::string::npos) << reported[0];
+            EXPECT_NE(reported[0].find(std::to_string(c.attribute)), std::string::npos) << reported[0];
+        } else {
+            EXPECT_TRUE(reported.empty());
+        }
+    }
+    rt::test::SetFailureHook([](const std::string &what) { ADD_FAILURE() << what; });
 }
 
 TEST(Panels, DimmedAndHiddenAttributesReadBack)
@@ -300,8 +407,8 @@ TEST(Panels, GetUserEventReturnsTheCommittedControl)
 
 // The real event loop, as a program runs it outside the tests.
 struct RealLoop {
-    RealLoop() { rt::detail::TS().enabled = false; }
-    ~RealLoop() { rt::detail::TS().enabled = true; }
+    RealLoop() { rt::test::Disable(); }
+    ~RealLoop() { rt::test::Enable(); }
 };
 
 TEST(Panels, QuitAskedBeforeTheLoopStartsEndsItAtOnce)

@@ -27,20 +27,10 @@ std::string Write(const std::string &name, int type)
     const auto planes = vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.3); },
                                        [](int a) { return vt::Lobe(a, 90, -2, 0.2); });
     const std::string path = (vt::TempDir() / name).string();
-    const std::string text = ViewerTextBlock("Park", "first line\nsecond line\n");
-    PatternFileData d;
-    d.Antype = type;
-    d.Eattn = 10;
-    d.Hattn = 20.5;
-    d.lines = 2;
-    d.text = text;
-    d.Edate = "03-15-2004";
-    d.Etime = "10:20:30";
-    d.Hdate = "03-16-2004";
-    d.Htime = "11:00:05";
-    d.e_data = planes.e;
-    d.h_data = planes.h;
-    EXPECT_TRUE(WritePatternFile(path, d).ok);
+    PatternBuilder d;
+    d.type(type).attn(10, 20.5).viewerText("Park", "first line\nsecond line\n");
+    d.eTaken("03-15-2004", "10:20:30").hTaken("03-16-2004", "11:00:05").e(planes.e).h(planes.h);
+    EXPECT_TRUE(d.write(path).ok);
     return path;
 }
 

@@ -20,16 +20,10 @@ std::string AtnOfType(const std::string &name, int type)
 {
     const auto planes = vt::MakePlanes([](int) { return -3.0; }, [](int) { return -6.0; });
     const std::string path = (vt::TempDir() / name).string();
-    const std::string text = ViewerTextBlock("Lee", "bench test\n");
-    PatternFileData d;
-    d.Antype = type;
-    d.lines = 1;
-    d.text = text;
-    d.Edate = d.Hdate = "03-15-2004";
-    d.Etime = d.Htime = "10:20:30";
-    d.e_data = planes.e;
-    d.h_data = planes.h;
-    EXPECT_TRUE(WritePatternFile(path, d).ok);
+    PatternBuilder d;
+    d.type(type).viewerText("Lee", "bench test\n");
+    d.eTaken("03-15-2004", "10:20:30").hTaken("03-15-2004", "10:20:30").e(planes.e).h(planes.h);
+    EXPECT_TRUE(d.write(path).ok);
     return path;
 }
 

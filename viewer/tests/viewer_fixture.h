@@ -14,6 +14,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "pattern_builder.h"
 #include "pattern_file.h"
 #include "rt.h"
 #include "rt_fixture.h"
@@ -57,23 +58,10 @@ inline std::string WriteAtn(const std::string &name, const Planes &p,
                             const std::string &person = "Kim", const std::string &descript = "")
 {
     const std::string path = (TempDir() / name).string();
-    int lines = 0;
-    for (char c : descript)
-        lines += c == '\n';
-    const std::string text = ViewerTextBlock(person, descript);
-    PatternFileData d;
-    d.Antype = 0;
-    d.Eattn = 10;
-    d.Hattn = 0;
-    d.lines = lines;
-    d.text = text;
-    d.Edate = "03-15-2004";
-    d.Etime = "10:20:30";
-    d.Hdate = "03-15-2004";
-    d.Htime = "10:40:00";
-    d.e_data = p.e;
-    d.h_data = p.h;
-    EXPECT_TRUE(WritePatternFile(path, d).ok);
+    PatternBuilder d;
+    d.type(0).attn(10, 0).viewerText(person, descript);
+    d.eTaken("03-15-2004", "10:20:30").hTaken("03-15-2004", "10:40:00").e(p.e).h(p.h);
+    EXPECT_TRUE(d.write(path).ok);
     return path;
 }
 

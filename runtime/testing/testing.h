@@ -15,6 +15,8 @@ namespace rt::test {
 // Test mode: pop-ups answered from a script, timers ticked by the test,
 // Delay recorded instead of slept, programs recorded instead of started.
 void Enable();
+// Back to normal operation (real pop-ups, loop, timers); what was recorded stays.
+void Disable();
 
 // ---- Pop-ups ----
 struct Popup {

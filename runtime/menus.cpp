@@ -1,0 +1,88 @@
+// Menu bars: items dimmed, checked and renamed. An attribute the run-time
+// does not know is an error: a negative code, and in a test a failure.
+#include <QAction>
+#include <QMenu>
+
+#include "internal.h"
+
+namespace rt {
+
+using namespace detail;
+
+namespace {
+
+// A menu attribute asked for with the wrong sort of value is an ordinary
+// error (for example a checked mark on a whole menu); one the run-time does
+// not know is reported as well.
+int WrongType(const char *function, int attribute)
+{
+    const bool known = attribute == RT_ATTR_DIMMED || attribute == RT_ATTR_CHECKED
+                       || attribute == RT_ATTR_ITEM_NAME;
+    return known ? -1 : UnknownAttribute(function, attribute);
+}
+
+} // namespace
+
+int SetMenuBarAttribute(int menuBar, int item, int attribute, int value)
+{
+    MenuItem *m = FindMenuItem(menuBar, item);
+    if (!m)
+        return -1;
+    if (attribute == RT_ATTR_DIMMED) {
+        if (m->action)
+            m->action->setEnabled(!value);
+        else if (m->menu)
+            m->menu->setEnabled(!value);
+        return 0;
+    }
+    if (attribute == RT_ATTR_CHECKED && m->action) {
+        m->action->setCheckable(true);
+        m->action->setChecked(value != 0);
+        return 0;
+    }
+    return WrongType("SetMenuBarAttribute", attribute);
+}
+
+int SetMenuBarAttribute(int menuBar, int item, int attribute, const char *value)
+{
+    MenuItem *m = FindMenuItem(menuBar, item);
+    if (!m || !value)
+        return -1;
+    if (attribute != RT_ATTR_ITEM_NAME)
+        return WrongType("SetMenuBarAttribute", attribute);
+    if (m->action)
+        m->action->setText(QString::fromUtf8(value));
+    else if (auto menu = qobject_cast<QMenu *>(m->menu))
+        menu->setTitle(QString::fromUtf8(value));
+    return 0;
+}
+
+int GetMenuBarAttribute(int menuBar, int item, int attribute, int *value)
+{
+    MenuItem *m = FindMenuItem(menuBar, item);
+    if (!m || !value)
+        return -1;
+    if (attribute == RT_ATTR_DIMMED) {
+        *value = m->action ? !m->action->isEnabled() : (m->menu ? !m->menu->isEnabled() : 0);
+        return 0;
+    }
+    if (attribute == RT_ATTR_CHECKED) {
+        *value = m->action && m->action->isChecked();
+        return 0;
+    }
+    return WrongType("GetMenuBarAttribute", attribute);
+}
+
+int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, std::size_t size)
+{
+    MenuItem *m = FindMenuItem(menuBar, item);
+    if (!m || !buffer || size == 0)
+        return -1;
+    if (attribute != RT_ATTR_ITEM_NAME)
+        return WrongType("GetMenuBarAttributeText", attribute);
+    QString s = m->action ? m->action->text() : (qobject_cast<QMenu *>(m->menu) ? qobject_cast<QMenu *>(m->menu)->title() : QString());
+    CopyText(s, buffer, size);
+    return 0;
+}
+
+} // namespace rt
