@@ -131,7 +131,7 @@ void Resample(Points pts, double out[PATTERN_LEVELS])
 
 void AppendFixed(std::string &out, double v, int decimals)
 {
-    char buf[64];
+    char buf[400];  // a finite double in fixed point needs at most 309 digits and a sign
     if (!std::isfinite(v))
         v = 0.0;
     if (v == 0.0)

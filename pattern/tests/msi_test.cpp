@@ -143,3 +143,20 @@ TEST(Csv, HeaderAnd360RowsWithAPointWhateverTheLocale)
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 361);
     EXPECT_NE(csv.find("\n359,-29.916667,-30.000000\n"), std::string::npos);
 }
+
+TEST(Msi, AnyFiniteFrequencyReadIsWrittenInFull)
+{
+    // A frequency too long for the writer's number buffer was written as
+    // whatever the buffer held, and the file read back broken.
+    const std::string text = "NAME x\nFREQUENCY 1e300\n" + Cut("HORIZONTAL", 4, 90, Cosine) +
+                             Cut("VERTICAL", 4, 90, Cosine);
+    MsiPattern p, q;
+    ASSERT_TRUE(ReadMsiText(text, p).ok);
+    MsiWriteData d;
+    d.frequencyMHz = p.frequencyMHz;
+    d.eLevels = p.vertical;
+    d.hLevels = p.horizontal;
+    const MsiReadResult r = ReadMsiText(FormatMsi(d), q);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(q.frequencyMHz, 1e300);
+}
