@@ -63,7 +63,7 @@ function(veloran_add_test name)
               -P ${PROJECT_SOURCE_DIR}/cmake/copy_program_files.cmake
       COMMENT "Copying the programs' run-time files beside the tests"
       VERBATIM)
-    add_dependencies(veloran_test_files Kesto antenna)
+    add_dependencies(veloran_test_files kesto_uir_files antenna_uir_files antenna_library_files)
   endif()
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELORAN_TEST_BIN_DIR})

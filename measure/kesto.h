@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // ---- Panels (shell.cpp) --------------------------------------------------
 extern int kestopnl;     // main panel
@@ -56,6 +57,32 @@ extern int QuestionCompleteE, QuestionCompleteH;
 extern int QuestionSave;
 int SweepRunning(void);
 int PlaneColor(int plane);
+// Moves the end of the last step's segment on the live graph to another
+// level at that angle (the level filed for the step).
+void MoveStepEnd(double levelDb, unsigned angle);
+
+// ---- Readings per step and settle time (readings.cpp) ----------------------
+// 1 reading and 0 ms file each step's own reply, as the sweep always has.
+extern int ReadPerStep;     // levels read at each angle, 1..64
+extern int SettleTime;      // ms to wait after a step before reading, 0..10000
+extern int readpnl;         // the readings panel
+// Loads the two values kept from the last run.
+void LoadReadingSettings(void);
+// Called by the sweep after each step with the step's number: settles,
+// reads, and leaves in Level the level to file (the step's reply when
+// nothing more is asked). Returns 0, or 1 when Stop came during the settle.
+int ReadStepLevel(int step);
+void SweepReadingsStart(void);
+void SweepReadingsEnd(void);
+// The power mean of n levels in dB.
+double PowerMeanDb(const double *levels, int n);
+
+// ---- Sweep progress and time (progress.cpp) ---------------------------------
+void SweepProgressStart(int panel);
+void SweepProgressStep(int panel, int done);
+void SweepProgressEnd(int panel, int done);
+// "m:ss", or "h:mm:ss" from an hour on, of a time in seconds.
+std::string DurationText(double seconds);
 
 // ---- Measurement record (record.cpp) --------------------------------------
 constexpr int KESTO_PERSON_SIZE = 50;
@@ -99,6 +126,9 @@ int ExitBttnCallback(int panel, int control, int event, void *cbd, int d1, int d
 void COMportCallback(int menuBar, int menuItem, void *cbd, int panel);
 void ANTinitCallback(int menuBar, int menuItem, void *cbd, int panel);
 void MoveStepCallback(int menuBar, int menuItem, void *cbd, int panel);
+void ReadingsCallback(int menuBar, int menuItem, void *cbd, int panel);
+int ApplyReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int CloseReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 void SoundCallback(int menuBar, int menuItem, void *cbd, int panel);
 void DelScrnCallback(int menuBar, int menuItem, void *cbd, int panel);
 void InfoEditCallback(int menuBar, int menuItem, void *cbd, int panel);

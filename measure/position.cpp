@@ -14,6 +14,9 @@ namespace {
 
 constexpr double kPi = 3.141593;
 double lastX = 0.0, lastY = 0.0;  // end of the last plotted segment
+double lastX0 = 0.0, lastY0 = 0.0;  // its start
+int lastSegment = -1;               // its plot, or -1
+int lastSegmentPanel = 0;
 
 void PolarPoint(double levelDb, double degrees, double *x, double *y)
 {
@@ -39,7 +42,10 @@ void OneStep(int panel, char command, bool large)
     const int color = PlaneColor(PlaneType);
     if (!first)
         PlotLine(panel, KESTOPNL_GRAPH, lastX, lastY, x0, y0, color);
-    PlotLine(panel, KESTOPNL_GRAPH, x0, y0, x1, y1, color);
+    lastSegment = PlotLine(panel, KESTOPNL_GRAPH, x0, y0, x1, y1, color);
+    lastSegmentPanel = panel;
+    lastX0 = x0;
+    lastY0 = y0;
     lastX = x1;
     lastY = y1;
     first = 0;
@@ -55,6 +61,16 @@ int Steps(int panel, int event, char command, unsigned count, bool large)
 }
 
 } // namespace
+
+void MoveStepEnd(double levelDb, unsigned angle)
+{
+    if (first || lastSegment < 0)
+        return;
+    DeleteGraphPlot(lastSegmentPanel, KESTOPNL_GRAPH, lastSegment, RT_DELAYED_DRAW);
+    PolarPoint(levelDb, angle, &lastX, &lastY);
+    lastSegment = PlotLine(lastSegmentPanel, KESTOPNL_GRAPH, lastX0, lastY0, lastX, lastY,
+                           PlaneColor(PlaneType));
+}
 
 int PlaneColor(int plane)
 {

@@ -118,6 +118,9 @@ void RegisterKestoCallbacks(void)
     RT_MENU_CALLBACK(COMportCallback);
     RT_MENU_CALLBACK(ANTinitCallback);
     RT_MENU_CALLBACK(MoveStepCallback);
+    RT_MENU_CALLBACK(ReadingsCallback);
+    RT_CTRL_CALLBACK(ApplyReadingsCallback);
+    RT_CTRL_CALLBACK(CloseReadingsCallback);
     RT_MENU_CALLBACK(SoundCallback);
     RT_MENU_CALLBACK(DelScrnCallback);
     RT_MENU_CALLBACK(InfoEditCallback);
@@ -143,6 +146,7 @@ int KestoMain(int, char **argv)
         return 0;
     }
     Init_Imsi_Data();
+    LoadReadingSettings();
     Init_Polar();
     soundcheck = 1;
     first = 1;

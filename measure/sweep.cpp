@@ -64,6 +64,9 @@ void Sweep(int panel)
     CopyStamp(Hdate, Edate);
     FileNextSample();
     SetCtrlVal(panel, KESTOPNL_PROGRESS, 0);
+    SweepProgressStart(panel);
+    SweepReadingsStart();
+    int done = 0;
     for (int i = 0; i < kSweepSteps; ++i) {
         ProcessSystemEvents();
         if (StopFlag == 1)
@@ -74,8 +77,10 @@ void Sweep(int panel)
         if (sound == 1 && i == kSweepSteps - 1)
             RigSend('J');
         AngInc1Callback(panel, KESTOPNL_INC1, RT_EVENT_COMMIT, nullptr, 0, 0);
+        ReadStepLevel(i + 1);
         FileNextSample();
         SetCtrlVal(panel, KESTOPNL_PROGRESS, i + 1);
+        SweepProgressStep(panel, ++done);
     }
     if (PlaneType == 0) {
         QuestionCompleteE = 1;
@@ -91,7 +96,9 @@ void Sweep(int panel)
     CalVal(outBuffers, inBuffers);
     if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
         QuestionSave = 1;
+    SweepProgressEnd(panel, done);
     sweeping = 0;
+    SweepReadingsEnd();
 }
 
 } // namespace

@@ -20,8 +20,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include "rig_model.h"
 #include "rigsim_args.h"
+
+#ifndef VELORAN_VERSION
+#define VELORAN_VERSION ""
+#endif
 
 namespace {
 
@@ -32,41 +39,12 @@ void OnSignal(int sig)
     stopSignal = sig;
 }
 
-const char *kUsage =
-    "Usage: rigsim [options]\n"
+const char *kDescription =
     "Simulated antenna rig on a pseudo-terminal. Prints the slave device path on\n"
-    "the first line of standard output and links it at --link.\n"
-    "\n"
-    "Options:\n"
-    "  --link PATH         symlink to the slave device (default /tmp/veloran-rig;\n"
-    "                      an existing symlink is replaced; \"none\" for no link)\n"
-    "  --antenna NAME      dipole | horn | yagi | iso (default horn)\n"
-    "  --plane E|H         cut measured at start (default E)\n"
-    "  --angle DEG         positioner angle at start (default 0)\n"
-    "  --attn DB           attenuator setting in dB (default 0)\n"
-    "  --peak DB           antenna level at the peak of the pattern (default -5)\n"
-    "  --boresight DEG     positioner angle of the main lobe (default 0)\n"
-    "  --noise DB          receiver noise, standard deviation in dB (default 0)\n"
-    "  --baud N            line speed for byte pacing, 0 for none (default 9600)\n"
-    "  --step-ms MS        time of one A or B step (default 10)\n"
-    "  --init-ms MS        time of the C initialisation (default 500)\n"
-    "  --no-auto-plane     keep the cut; by default a C that follows at least 359\n"
-    "                      steps since the previous C (a whole sweep) switches the\n"
-    "                      cut E -> H (and H -> E), so a person sweeps E then H\n"
-    "  --fault KIND        silence | short:K | garbage | garbage:HEX | late:MS |\n"
-    "                      script:HEX  (K: 0 to 3 bytes of the reply get through;\n"
-    "                      HEX: bytes such as 0384005A)\n"
-    "  --fault-count N     replies the fault applies to, 0 for all (default 0)\n"
-    "  --seed N            seed for noise and garbage bytes\n"
-    "  --unplug N:MS       pull the line out right after the N-th reply (to H, A,\n"
-    "                      B or C) and plug it back in MS ms later, as a USB\n"
-    "                      serial adapter would be: the link and the device go\n"
-    "                      away and come back as a new device at the same link\n"
-    "                      (its path is printed as a further line on standard\n"
-    "                      output); the rig keeps its angle and state\n"
-    "  --unplug-steps N:MS the same, right after the reply to the N-th A or B\n"
-    "  --verbose           log every command and reply on standard error\n"
-    "  --help              this text\n"
+    "the first line of standard output and links it at --link.";
+
+// After the options in --help: what the program takes while it runs.
+const char *kCommandsHelp =
     "\n"
     "Commands on standard input, one per line:\n"
     "  e | h        measure the E | H cut from now on\n"
@@ -93,11 +71,16 @@ const char *kUsage =
 void ShowState(const rigsim::RigModel &rig)
 {
     const rigsim::RigState s = rig.state();
+    char noise[64] = "";
+    if (s.noiseDb > 0)
+        std::snprintf(noise, sizeof noise, " (noise %.2f dB)", s.noiseDb);
     std::fprintf(stderr,
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
-                 "level at receiver %.2f dB, %d fault(s) queued%s\n",
+                 "level at receiver %.2f dB%s, %d fault(s) queued%s\n",
                  rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
-                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), rig.pendingFaults(),
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s),
+                 noise,
+                 rig.pendingFaults(),
                  rig.pluggedIn() ? "" : ", line unplugged");
 }
 
@@ -253,6 +236,172 @@ struct Line {
     }
 };
 
+struct Settings {
+    std::string link = "/tmp/veloran-rig";
+    bool verbose = false;
+};
+
+// A refusal of the command line: one line on standard error, status 2.
+int Refuse(const std::string &why)
+{
+    std::fprintf(stderr, "rigsim: %s\n", why.c_str());
+    return 2;
+}
+
+// Reads the command line into `rig` and `settings`. Returns -1 to go on, or
+// the exit status: 0 after --help or --version, 2 for a refused command line.
+int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *settings)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    const QCommandLineOption help({"h", "help"}, "Show this text.");
+    const QCommandLineOption version("version", "Show the program's version.");
+    const QCommandLineOption noAutoPlane(
+        "no-auto-plane", "Keep the cut. By default a C that follows at least 359 steps since the "
+                         "previous C (a whole sweep) switches the cut E -> H (and H -> E), so a "
+                         "person sweeps E then H.");
+    const QCommandLineOption verbose("verbose", "Log every command and reply on standard error.");
+    struct Valued {
+        const char *name;
+        const char *valueName;
+        const char *text;
+    };
+    static constexpr Valued kValued[] = {
+        {"link", "PATH",
+         "Symlink to the slave device (default /tmp/veloran-rig; an existing symlink is "
+         "replaced; \"none\" for no link)."},
+        {"antenna", "NAME", "dipole | horn | yagi | iso (default horn)."},
+        {"plane", "E|H", "Cut measured at start (default E)."},
+        {"angle", "DEG", "Positioner angle at start (default 0)."},
+        {"attn", "DB", "Attenuator setting in dB (default 0)."},
+        {"peak", "DB", "Antenna level at the peak of the pattern (default -5)."},
+        {"boresight", "DEG", "Positioner angle of the main lobe (default 0)."},
+        {"noise", "DB",
+         "Receiver noise: each reply's level jitters at random, normally distributed with this "
+         "standard deviation in dB (0 to 100, default 0); the same --seed gives the same "
+         "jitter."},
+        {"baud", "N", "Line speed for byte pacing, 0 for none (default 9600)."},
+        {"step-ms", "MS", "Time of one A or B step (default 10)."},
+        {"init-ms", "MS", "Time of the C initialisation (default 500)."},
+        {"fault", "KIND",
+         "silence | short:K | garbage | garbage:HEX | late:MS | script:HEX (K: 0 to 3 bytes of "
+         "the reply get through; HEX: bytes such as 0384005A)."},
+        {"fault-count", "N", "Replies the fault applies to, 0 for all (default 0)."},
+        {"seed", "N", "Seed for noise and garbage bytes."},
+        {"unplug", "N:MS",
+         "Pull the line out right after the N-th reply (to H, A, B or C) and plug it back in "
+         "MS ms later, as a USB serial adapter would be: the link and the device go away and "
+         "come back as a new device at the same link (its path is printed as a further line "
+         "on standard output); the rig keeps its angle and state."},
+        {"unplug-steps", "N:MS", "The same, right after the reply to the N-th A or B."},
+    };
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const Valued &v : kValued)
+        parser.addOption(QCommandLineOption(v.name, QString::fromUtf8(v.text), v.valueName));
+    parser.addOption(noAutoPlane);
+    parser.addOption(verbose);
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments))
+        return Refuse(parser.errorText().toStdString() + " See rigsim --help.");
+    if (parser.isSet(help)) {
+        // Without an application object Qt cannot know the program's name.
+        std::fputs(parser.helpText().replace("<executable_name>", "rigsim").toUtf8().constData(), stdout);
+        std::fputs(kCommandsHelp, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("rigsim %s\n", *VELORAN_VERSION ? VELORAN_VERSION : "(development build)");
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return Refuse("unexpected argument \"" + parser.positionalArguments().first().toStdString()
+                      + "\": rigsim takes options only. See rigsim --help.");
+
+    auto text = [&](const char *name) { return parser.value(name).toStdString(); };
+    // The numbers first, each within its range.
+    for (const char *name : {"angle", "attn", "peak", "boresight", "noise", "baud", "step-ms",
+                             "init-ms", "seed"}) {
+        if (!parser.isSet(name))
+            continue;
+        const std::string option = std::string("--") + name;
+        double v = 0;
+        const std::string why =
+            rigsim::args::ParseRuled(option, text(name), *rigsim::args::OptionRule(option), &v);
+        if (!why.empty())
+            return Refuse(why);
+        rig.update([&](rigsim::RigState &s) {
+            if (option == "--angle")
+                s.angle = int(v);
+            else if (option == "--attn")
+                s.attenuation = v;
+            else if (option == "--peak")
+                s.peakDb = v;
+            else if (option == "--boresight")
+                s.boresight = v;
+            else if (option == "--noise")
+                s.noiseDb = v;
+            else if (option == "--baud")
+                s.baud = long(v);
+            else if (option == "--step-ms")
+                s.stepMs = v;
+            else if (option == "--init-ms")
+                s.initMs = v;
+        });
+        if (option == "--seed")
+            rig.setSeed(std::uint32_t(v));
+    }
+    if (parser.isSet("antenna")) {
+        rigsim::Antenna a;
+        if (!rigsim::ParseAntenna(text("antenna"), &a))
+            return Refuse("--antenna takes dipole, horn, yagi or iso, not \"" + text("antenna") + "\"");
+        rig.setAntenna(a);
+    }
+    if (parser.isSet("plane")) {
+        rigsim::Plane p;
+        if (!rigsim::ParsePlane(text("plane"), &p))
+            return Refuse("--plane takes E or H, not \"" + text("plane") + "\"");
+        rig.setPlane(p);
+    }
+    if (parser.isSet(noAutoPlane))
+        rig.setAutoPlaneSwitch(false);
+    double faultCount = 0;
+    if (parser.isSet("fault-count")) {
+        std::string why = rigsim::args::ParseRuled("--fault-count", text("fault-count"),
+                                                   *rigsim::args::OptionRule("--fault-count"), &faultCount);
+        if (!why.empty())
+            return Refuse(why);
+    }
+    if (parser.isSet("fault")) {
+        rigsim::Fault fault;
+        if (std::string why = rigsim::args::ParseFault(text("fault"), &fault); !why.empty())
+            return Refuse(why);
+        rig.injectFault(fault, faultCount > 0 ? int(faultCount) : rigsim::kPermanent);
+    }
+    if (parser.isSet("unplug") && parser.isSet("unplug-steps"))
+        return Refuse("--unplug and --unplug-steps cannot be used together");
+    for (const char *name : {"unplug", "unplug-steps"}) {
+        if (!parser.isSet(name))
+            continue;
+        const std::string option = std::string("--") + name;
+        int count = 0;
+        double ms = 0;
+        if (std::string why = rigsim::args::ParseUnplug(option, text(name), &count, &ms); !why.empty())
+            return Refuse(why);
+        if (option == "--unplug")
+            rig.unplugAfterReplies(count, ms);
+        else
+            rig.unplugAfterSteps(count, ms);
+    }
+    if (parser.isSet("link"))
+        settings->link = text("link");
+    settings->verbose = parser.isSet(verbose);
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -261,106 +410,11 @@ int main(int argc, char **argv)
     rig.setStepTimeMs(10);
     rig.setInitTimeMs(500);
     rig.setAutoPlaneSwitch(true);
-    std::string link = "/tmp/veloran-rig";
-    bool verbose = false;
-    bool haveFault = false;
-    rigsim::Fault fault;
-    int faultCount = 0;
-
-    for (int i = 1; i < argc; ++i) {
-        std::string opt = argv[i];
-        auto value = [&](double *out) {
-            const rigsim::args::NumberRule *rule = rigsim::args::OptionRule(opt);
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "rigsim: %s needs a value\n", opt.c_str());
-                std::exit(2);
-            }
-            const std::string why = rigsim::args::ParseRuled(opt, argv[++i], *rule, out);
-            if (!why.empty()) {
-                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
-                std::exit(2);
-            }
-        };
-        double v = 0;
-        if (opt == "--help" || opt == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (opt == "--link" && i + 1 < argc) {
-            link = argv[++i];
-        } else if (opt == "--antenna" && i + 1 < argc) {
-            rigsim::Antenna a;
-            if (!rigsim::ParseAntenna(argv[++i], &a)) {
-                std::fprintf(stderr, "rigsim: unknown antenna %s\n", argv[i]);
-                return 2;
-            }
-            rig.setAntenna(a);
-        } else if (opt == "--plane" && i + 1 < argc) {
-            rigsim::Plane p;
-            if (!rigsim::ParsePlane(argv[++i], &p)) {
-                std::fprintf(stderr, "rigsim: plane must be E or H\n");
-                return 2;
-            }
-            rig.setPlane(p);
-        } else if (opt == "--angle") {
-            value(&v);
-            rig.setAngle(int(v));
-        } else if (opt == "--attn") {
-            value(&v);
-            rig.setAttenuation(v);
-        } else if (opt == "--peak") {
-            value(&v);
-            rig.setPeakLevel(v);
-        } else if (opt == "--boresight") {
-            value(&v);
-            rig.setBoresight(v);
-        } else if (opt == "--noise") {
-            value(&v);
-            rig.setNoise(v);
-        } else if (opt == "--baud") {
-            value(&v);
-            rig.setLineSpeed(long(v));
-        } else if (opt == "--step-ms") {
-            value(&v);
-            rig.setStepTimeMs(v);
-        } else if (opt == "--init-ms") {
-            value(&v);
-            rig.setInitTimeMs(v);
-        } else if (opt == "--no-auto-plane") {
-            rig.setAutoPlaneSwitch(false);
-        } else if (opt == "--fault" && i + 1 < argc) {
-            const std::string why = rigsim::args::ParseFault(argv[++i], &fault);
-            if (!why.empty()) {
-                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
-                return 2;
-            }
-            haveFault = true;
-        } else if (opt == "--fault-count") {
-            value(&v);
-            faultCount = int(v);
-        } else if (opt == "--seed") {
-            value(&v);
-            rig.setSeed(std::uint32_t(v));
-        } else if ((opt == "--unplug" || opt == "--unplug-steps") && i + 1 < argc) {
-            int count = 0;
-            double ms = 0;
-            const std::string why = rigsim::args::ParseUnplug(opt, argv[++i], &count, &ms);
-            if (!why.empty()) {
-                std::fprintf(stderr, "rigsim: %s\n", why.c_str());
-                return 2;
-            }
-            if (opt == "--unplug")
-                rig.unplugAfterReplies(count, ms);
-            else
-                rig.unplugAfterSteps(count, ms);
-        } else if (opt == "--verbose") {
-            verbose = true;
-        } else {
-            std::fprintf(stderr, "rigsim: unknown or incomplete option %s\n%s", opt.c_str(), kUsage);
-            return 2;
-        }
-    }
-    if (haveFault)
-        rig.injectFault(fault, faultCount > 0 ? faultCount : rigsim::kPermanent);
+    Settings settings;
+    if (int status = ParseOptions(argc, argv, rig, &settings); status >= 0)
+        return status;
+    const std::string link = settings.link;
+    const bool verbose = settings.verbose;
 
     Line line;
     line.link = link;
@@ -397,9 +451,9 @@ int main(int argc, char **argv)
 
     // After the reply that a scheduled unplug waits for has gone out, the
     // line stays up until the host sends its next byte or this grace time has
-    // passed, so that the host can read that reply: bytes still in the pty
-    // when the master closes are lost.
-    constexpr double kUnplugGraceMs = 200.0;
+    // passed, so that the host can read that reply (bytes still in the pty
+    // when the master closes are lost), even on a loaded machine.
+    constexpr double kUnplugGraceMs = 500.0;
     double sentAllAtMs = 0.0;
 
     while (running && !stopSignal) {

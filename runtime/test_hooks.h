@@ -46,6 +46,14 @@ public:
     // file that a print to the printer writes instead (empty: none).
     virtual std::string printed(int panel, int control, const std::string &fileName,
                                 int interactive) = 0;
+
+    // Settings kept between runs: in test mode they go to the INI file a
+    // test named, or with none (empty) to the hooks' own memory.
+    virtual std::string settingsFile() = 0;
+    virtual bool readSetting(const std::string &key, std::string *value) = 0;
+    virtual void writeSetting(const std::string &key, const std::string &value) = 0;
+    // The time Timer() gives; false: the real clock.
+    virtual bool clock(double *seconds) = 0;
 };
 
 // The installed hooks; null outside test mode.

@@ -38,6 +38,23 @@ std::function<void()> Commit(int panel, int id)
 
 template <typename W> W *As(const Ctrl &c) { return static_cast<W *>(c.widget.data()); }
 
+// The read-only switch of the kinds a user types into.
+template <typename W> bool SetReadOnly(Ctrl &c, int attribute, double value)
+{
+    if (attribute != RT_ATTR_NO_EDIT_TEXT)
+        return false;
+    As<W>(c)->setReadOnly(value != 0);
+    return true;
+}
+
+template <typename W> bool ReadOnly(const Ctrl &c, int attribute, double *value)
+{
+    if (attribute != RT_ATTR_NO_EDIT_TEXT)
+        return false;
+    *value = As<W>(c)->isReadOnly();
+    return true;
+}
+
 class Plain : public WidgetKind {};
 
 class GraphKind : public WidgetKind {
@@ -240,20 +257,14 @@ public:
     }
     bool setAttribute(Ctrl &c, int attribute, double value) const override
     {
-        if (attribute == RT_ATTR_MAX_ENTRY_LENGTH)
-            As<QLineEdit>(c)->setMaxLength(Round(value));
-        else if (attribute == RT_ATTR_NO_EDIT_TEXT)
-            As<QLineEdit>(c)->setReadOnly(value != 0);
-        else
-            return false;
+        if (attribute != RT_ATTR_MAX_ENTRY_LENGTH)
+            return SetReadOnly<QLineEdit>(c, attribute, value);
+        As<QLineEdit>(c)->setMaxLength(Round(value));
         return true;
     }
     bool attribute(const Ctrl &c, int attribute, double *value) const override
     {
-        if (attribute != RT_ATTR_NO_EDIT_TEXT)
-            return false;
-        *value = As<QLineEdit>(c)->isReadOnly();
-        return true;
+        return ReadOnly<QLineEdit>(c, attribute, value);
     }
 };
 
@@ -301,17 +312,11 @@ public:
     }
     bool setAttribute(Ctrl &c, int attribute, double value) const override
     {
-        if (attribute != RT_ATTR_NO_EDIT_TEXT)
-            return false;
-        As<QPlainTextEdit>(c)->setReadOnly(value != 0);
-        return true;
+        return SetReadOnly<QPlainTextEdit>(c, attribute, value);
     }
     bool attribute(const Ctrl &c, int attribute, double *value) const override
     {
-        if (attribute != RT_ATTR_NO_EDIT_TEXT)
-            return false;
-        *value = As<QPlainTextEdit>(c)->isReadOnly();
-        return true;
+        return ReadOnly<QPlainTextEdit>(c, attribute, value);
     }
 };
 
@@ -359,6 +364,9 @@ public:
         *v = As<QProgressBar>(c)->value();
         return true;
     }
+    // The label of a bar is the text on it: %v stands for the value, %m for
+    // the maximum.
+    void setCaption(Ctrl &c, const QString &s) const override { As<QProgressBar>(c)->setFormat(s); }
 };
 
 // Spin boxes of both sorts can be made read-only too.
@@ -366,17 +374,11 @@ template <typename Base> class ReadOnlySpin : public Base {
 public:
     bool setAttribute(Ctrl &c, int attribute, double value) const override
     {
-        if (attribute != RT_ATTR_NO_EDIT_TEXT)
-            return false;
-        As<QAbstractSpinBox>(c)->setReadOnly(value != 0);
-        return true;
+        return SetReadOnly<QAbstractSpinBox>(c, attribute, value);
     }
     bool attribute(const Ctrl &c, int attribute, double *value) const override
     {
-        if (attribute != RT_ATTR_NO_EDIT_TEXT)
-            return false;
-        *value = As<QAbstractSpinBox>(c)->isReadOnly();
-        return true;
+        return ReadOnly<QAbstractSpinBox>(c, attribute, value);
     }
 };
 

@@ -1,6 +1,7 @@
 // Every callback name that "antenna.uir" binds, registered before any panel
 // is loaded.
 #include "antenna.h"
+#include "codepage.h"
 #include "info.h"
 #include "launch.h"
 #include "library.h"
@@ -63,4 +64,8 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(InfoCallback);
     RT_MENU_CALLBACK(FullPrintCallback);
     RT_MENU_CALLBACK(GraphicPrintCallback);
+    // Text of older files
+    RT_MENU_CALLBACK(CodePageCallback);
+    RT_CTRL_CALLBACK(ApplyCodePageCallback);
+    RT_CTRL_CALLBACK(CloseCodePageCallback);
 }

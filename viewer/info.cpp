@@ -5,6 +5,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "codepage.h"
 #include "library.h"
 #include "ogl3d.h"
 #include "rt.h"
@@ -32,8 +33,10 @@ void InfoCallback(int, int, void *, int)
         SetCtrlVal(infopnl, INFOPNL_HDATE, r.Htime);
         SetCtrlVal(infopnl, INFOPNL_EATTN, r.Eattn);
         SetCtrlVal(infopnl, INFOPNL_HATTN, r.Hattn);
-        SetCtrlVal(infopnl, INFOPNL_PERSON, r.person);
-        SetCtrlVal(infopnl, INFOPNL_DESCRIPT, r.descript);
+        // The texts as the user's code page shows them; the record keeps
+        // the bytes of the file.
+        SetCtrlVal(infopnl, INFOPNL_PERSON, ShownPerson(r.person).c_str());
+        SetCtrlVal(infopnl, INFOPNL_DESCRIPT, ShownDescript(r.descript).c_str());
         // A type outside the library shows like no type: the description
         // field keeps what the panel was loaded with.
         SetCtrlVal(infopnl, INFOPNL_ANTNAME, AntNameText(r.Antype));

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "pattern_file.h"
+#include "pattern_text.h"
 
 using kt::RunKesto;
 
@@ -143,6 +144,29 @@ TEST_F(RecordTest, AcceptedInformationRoundTripsThroughTheFile)
         ASSERT_NEAR(rec.h_data[i], imsi_Hdata[i], 1e-6);
         ASSERT_DOUBLE_EQ(rec.e_data[i], 0.0);
     }
+}
+
+TEST_F(RecordTest, TypedTextIsWrittenAsUtf8AndReadsBackTheSame)
+{
+    auto rig = kt::MakeRig(1);
+    RunKesto(PORTPNL_COM1, [&] {
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        rt::test::ChooseMenuItem(menu_handle, KESTOMENU_INFO);
+        TypeInto(infopnl, KESTOINFO_PERSON, "M\u00fcller");
+        TypeInto(infopnl, KESTOINFO_DESCRIPT, "Gr\u00fc\u00dfe, \u00e9t\u00e9 \u20ac");
+        rt::test::PressButton(infopnl, KESTOINFO_ACCEPT);
+        Save("u.atn");
+    });
+    const auto lines = Lines("u.atn");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "M\xc3\xbcller");
+    EXPECT_EQ(lines[2], "Gr\xc3\xbc\xc3\x9f" "e, \xc3\xa9t\xc3\xa9 \xe2\x82\xac");
+    PatternRecord rec;
+    int desNO = -1, emax = 0, hmax = 0;
+    ASSERT_TRUE(ReadPatternFile("u.atn", rec, desNO, emax, hmax).ok);
+    // Whatever legacy code page a reader has chosen, UTF-8 shows as it is.
+    EXPECT_EQ(DecodePerson(rec.person, "WINDOWS-1251", PATTERN_PERSON_MAX), lines[1]);
+    EXPECT_EQ(DecodeDescript(rec.descript, "WINDOWS-1251", PATTERN_DESCRIPT_MAX), lines[2] + "\n");
 }
 
 TEST_F(RecordTest, TextBoxesNeverHoldMoreThanTheBuffers)

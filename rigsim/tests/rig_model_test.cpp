@@ -370,3 +370,91 @@ TEST(RigState, UpdateKeepsTheStateInRange)
     rig.setNoise(std::nan(""));
     EXPECT_EQ(rig.noise(), 0.0);
 }
+
+namespace {
+
+// Levels decoded from `n` replies to H at the rig's present angle.
+std::vector<double> NoisyReadings(RigModel &rig, int n)
+{
+    std::vector<double> v;
+    for (int i = 0; i < n; ++i)
+        v.push_back(DecodeLevel(Send(rig, kCmdReport), 0.0));
+    return v;
+}
+
+double Mean(const std::vector<double> &v)
+{
+    double s = 0;
+    for (double x : v)
+        s += x;
+    return s / double(v.size());
+}
+
+double StdDev(const std::vector<double> &v)
+{
+    const double m = Mean(v);
+    double s = 0;
+    for (double x : v)
+        s += (x - m) * (x - m);
+    return std::sqrt(s / double(v.size() - 1));
+}
+
+} // namespace
+
+// Receiver noise: each reply draws anew around the pattern's level, with the
+// asked spread, so that averaging N readings narrows it by sqrt(N).
+TEST(RigNoise, SpreadMeanAndAveraging)
+{
+    for (double sigma : {0.2, 0.5, 1.0}) {
+        RigModel rig;
+        MakeIso(rig, -10.0);
+        rig.setNoise(sigma);
+        rig.setSeed(2024);
+        const std::vector<double> v = NoisyReadings(rig, 4000);
+        EXPECT_NEAR(Mean(v), -10.0, 0.05) << sigma;
+        // The reply's 0.05 dB steps add a little spread of their own.
+        const double expected = std::sqrt(sigma * sigma + 0.05 * 0.05 / 12.0);
+        EXPECT_NEAR(StdDev(v), expected, 0.06 * expected) << sigma;
+        std::vector<double> means;
+        for (std::size_t i = 0; i + 4 <= v.size(); i += 4)
+            means.push_back(Mean({v[i], v[i + 1], v[i + 2], v[i + 3]}));
+        EXPECT_NEAR(StdDev(means) / StdDev(v), 0.5, 0.06) << sigma;
+    }
+}
+
+TEST(RigNoise, SeededSequenceRepeatsAndFaultsDoNotShiftIt)
+{
+    auto readings = [](std::uint32_t seed, bool garbageBetween) {
+        RigModel rig;
+        MakeIso(rig, -10.0);
+        rig.setNoise(0.5);
+        rig.setSeed(seed);
+        std::vector<double> v;
+        for (int i = 0; i < 50; ++i) {
+            if (garbageBetween && i % 10 == 0) {
+                rig.injectFault(Fault::garbage(4));
+                Send(rig, kCmdReport);  // random bytes instead of a reading
+            }
+            v.push_back(DecodeLevel(Send(rig, kCmdReport), 0.0));
+        }
+        return v;
+    };
+    EXPECT_EQ(readings(7, false), readings(7, false));
+    EXPECT_NE(readings(7, false), readings(8, false));
+    // A garbage reply takes the place of a reading (which draws noise), so
+    // compare the readings after it: the same as without the garbage, one
+    // draw further on.
+    RigModel ref;
+    MakeIso(ref, -10.0);
+    ref.setNoise(0.5);
+    ref.setSeed(7);
+    const std::vector<double> plain = NoisyReadings(ref, 60);
+    const std::vector<double> withGarbage = readings(7, true);
+    EXPECT_EQ(withGarbage[0], plain[1]);
+    EXPECT_EQ(withGarbage[49], plain[54]);
+    // No noise: every reading exact.
+    RigModel quiet;
+    MakeIso(quiet, -10.0);
+    for (double l : NoisyReadings(quiet, 20))
+        EXPECT_EQ(l, -10.0);
+}

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "rig_model.h"
 #include "rig_process.h"
 
 using rigsim_test::RigProcess;
@@ -157,16 +159,76 @@ TEST(RigsimProgram, PacesRepliesAndInjectsFaults)
     EXPECT_FALSE(IsSymlink(link));
 }
 
-TEST(RigsimProgram, RejectsBadOptions)
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the program with `args` (shell words) and no input, under a time
+// limit so that a program that starts serving fails the test instead of
+// hanging it.
+RunResult RunRigsim(const std::string &args)
 {
-    for (const char *bad : {"--antenna=horn", "--antenna", "--plane"}) {
-        std::string cmd = std::string(RIGSIM_EXE) + " " + bad + " --link none >/dev/null 2>&1";
-        int status = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad;
+    rigsim_test::ScratchDir dir;
+    RunResult r;
+    const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + args + " </dev/null >" + dir.path
+                            + "/out 2>" + dir.path + "/err";
+    const int status = std::system(cmd.c_str());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (auto [name, text] : {std::pair{"/out", &r.out}, std::pair{"/err", &r.err}}) {
+        if (FILE *f = std::fopen((dir.path + name).c_str(), "r")) {
+            char buf[512];
+            while (std::fgets(buf, sizeof buf, f))
+                *text += buf;
+            std::fclose(f);
+        }
     }
-    std::string cmd = std::string(RIGSIM_EXE) + " --antenna bowtie --link none >/dev/null 2>&1";
-    int status = std::system(cmd.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    return r;
+}
+
+} // namespace
+
+TEST(RigsimProgram, RefusesUnknownOrIncompleteOptions)
+{
+    for (const char *bad : {"--antenna", "--plane", "--frobnicate", "-z", "extra", "--antenna=bowtie",
+                            "--plane=X", "--antenna bowtie", "--unplug 1:5 --unplug-steps 1:5"}) {
+        const RunResult r = RunRigsim(std::string(bad) + " --link none");
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << bad << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("rigsim: ", 0), 0u) << r.err;
+        EXPECT_TRUE(r.out.empty()) << "no device announced: " << r.out;
+    }
+    EXPECT_NE(RunRigsim("--frobnicate").err.find("'frobnicate'"), std::string::npos);
+}
+
+TEST(RigsimProgram, AnswersHelpAndVersion)
+{
+    for (const char *help : {"--help", "-h"}) {
+        const RunResult r = RunRigsim(help);
+        EXPECT_EQ(r.status, 0) << help;
+        EXPECT_EQ(r.out.rfind("Usage: rigsim [options]\n", 0), 0u) << r.out;
+        for (const char *item : {"--unplug <N:MS>", "--noise <DB>", "short:K", "0 to 3",
+                                 "Commands on standard input", "u [MS]", "Protocol: H report"})
+            EXPECT_NE(r.out.find(item), std::string::npos) << item;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    const RunResult v = RunRigsim("--version --link none");
+    EXPECT_EQ(v.status, 0);
+    const std::string version = VELORAN_VERSION;
+    EXPECT_EQ(v.out, "rigsim " + (version.empty() ? std::string("(development build)") : version) + "\n");
+}
+
+TEST(RigsimProgram, TakesOptionValuesAfterAnEqualsSign)
+{
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link=none", "--antenna=iso", "--angle=33", "--step-ms=0"}));
+    int fd = OpenSerial(rig.device);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x21}));
+    close(fd);
+    EXPECT_EQ(rig.stop(), 0);
 }
 
 namespace {
@@ -249,8 +311,6 @@ TEST(RigsimProgram, UnplugAndReplugFromStandardInput)
 // instead of being converted with undefined results.
 TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
 {
-    rigsim_test::ScratchDir dir;
-    const std::string err = dir.path + "/err";
     struct Case {
         const char *args;
         const char *says;
@@ -266,21 +326,12 @@ TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
         {"--unplug 0:100", "--unplug N takes"},
     };
     for (const Case &c : cases) {
-        // `timeout` turns the old behaviour, a rig that starts serving, into a
-        // failure instead of a hang.
-        const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + c.args
-                                + " --link none </dev/null >/dev/null 2>" + err;
-        const int status = std::system(cmd.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << c.args;
-        std::string text;
-        if (FILE *f = std::fopen(err.c_str(), "r")) {
-            char buf[512];
-            while (std::fgets(buf, sizeof buf, f))
-                text += buf;
-            std::fclose(f);
-        }
-        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << ": " << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << "one line: " << text;
+        // The old behaviour, a rig that starts serving, ends at the time
+        // limit and fails here.
+        const RunResult r = RunRigsim(std::string(c.args) + " --link none");
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
     }
 }
 
@@ -297,4 +348,32 @@ TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
     EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
     close(fd);
     EXPECT_EQ(rig.stop(), 0);
+}
+
+// --noise and --seed give the program the same receiver noise as the
+// in-process rig with the same seed, reply for reply.
+TEST(RigsimProgram, NoiseMatchesTheInProcessRig)
+{
+    RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--noise", "0.7", "--seed", "42",
+                            "--step-ms", "0", "--init-ms", "0"}));
+    rigsim::RigModel model;
+    model.setAntenna(rigsim::Antenna::Isotropic);
+    model.setNoise(0.7);
+    model.setSeed(42);
+    int fd = OpenSerial(proc.device);
+    ASSERT_GE(fd, 0);
+    std::set<Bytes> distinct;
+    for (unsigned char cmd : {'H', 'H', 'A', 'H', 'B', 'C', 'H', 'H', 'H', 'H'}) {
+        std::vector<rigsim::TimedByte> timed = model.receive(cmd, 0.0);
+        Bytes expected;
+        for (const auto &b : timed)
+            expected.push_back(b.value);
+        const Bytes got = Exchange(fd, cmd);
+        EXPECT_EQ(got, expected) << cmd;
+        distinct.insert(Bytes(got.begin(), got.begin() + 2));
+    }
+    EXPECT_GT(distinct.size(), 5u) << "the levels jitter";
+    close(fd);
+    EXPECT_EQ(proc.stop(), 0);
 }

@@ -207,8 +207,8 @@ TEST(SimCom, RealTimePacing)
         ASSERT_EQ(p.exchange('A', &r), 4);
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, expectedMs * 0.99);
-    // Generous above: a loaded machine may run late, never early.
-    EXPECT_LE(ms, expectedMs * 1.5);
+    // Only a gross regression above: a loaded machine may run late, never early.
+    EXPECT_LE(ms, expectedMs * 4.0);
 
     // A real time-out really waits.
     p.rig->injectFault(Fault::silence());
@@ -224,7 +224,10 @@ TEST(SimCom, RealTimePacing)
 TEST(SimCom, UnplugAfterRepliesAndReplug)
 {
     Port p;
-    p.rig->unplugAfterReplies(2, 60);
+    // Long enough that the checks of the unplugged line cannot miss it on a
+    // loaded machine.
+    const double outMs = 400;
+    p.rig->unplugAfterReplies(2, outMs);
     Bytes r;
     EXPECT_EQ(p.exchange('H', &r), 4);
     EXPECT_EQ(p.exchange('A', &r), 4);  // the second reply: still delivered
@@ -232,6 +235,7 @@ TEST(SimCom, UnplugAfterRepliesAndReplug)
     EXPECT_TRUE(p.rig->unplugDue());
     EXPECT_TRUE(p.rig->pluggedIn());  // not yet: the host has not moved on
 
+    const auto pulled = std::chrono::steady_clock::now();
     unsigned char a = 'A';
     EXPECT_EQ(p.com.write(&a, 1), rt::kComWriteFailed);
     unsigned char buf[4];
@@ -240,11 +244,13 @@ TEST(SimCom, UnplugAfterRepliesAndReplug)
     EXPECT_EQ(p.com.nowMs(), v0);  // a vanished device answers at once
     EXPECT_FALSE(p.rig->pluggedIn());
     EXPECT_EQ(p.rig->unplugs(), 1);
-
     SimComBackend other(p.rig);
     EXPECT_EQ(other.open(rt::ComSettings{}), rt::kComCannotOpenPort);
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    EXPECT_TRUE(p.rig->pluggedIn());
+
+    while (!p.rig->pluggedIn())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const double outFor = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    EXPECT_GE(outFor, outMs);
     // The line opened before the unplug stays dead; a new open works.
     EXPECT_EQ(p.com.write(&a, 1), rt::kComWriteFailed);
     EXPECT_EQ(p.com.read(buf, 4, 100), 0);

@@ -228,6 +228,16 @@ int PrintPanel(int panel, const char *fileName, int scaling, int area, int inter
 int PrintCtrl(int panel, int control, const char *fileName, int scaling, int interactive);
 int SetPrintAttributeEx(int attribute, int value);
 
+// ---- Settings kept between runs ----------------------------------------------
+// Kept per user under organisation "Veloran" and the program's name.
+int GetUserSetting(const char *program, const char *key, int defaultValue);
+std::string GetUserSettingText(const char *program, const char *key, const char *defaultValue);
+int SetUserSetting(const char *program, const char *key, int value);  // 0, or -1
+int SetUserSettingText(const char *program, const char *key, const char *value);
+
+// Seconds on a steady clock, for measuring how long something took.
+double Timer(void);
+
 } // namespace rt
 
 using namespace rt;

@@ -13,8 +13,12 @@ namespace rt::test {
 
 using Point3D = std::array<double, 3>;
 
-// Whether the graph renders with OpenGL (false: the notice is shown).
+// Whether the graph renders with OpenGL (false: the notice is shown, or the
+// graph has not been shown yet).
 bool OglRenders(int panel, int graph);
+// Whether the graph's rendering (or its notice) has been made: when the
+// canvas was first shown, or a picture of it was wanted.
+bool OglRealized(int panel, int graph);
 // Makes every later OGLConvertCtrl behave as if OpenGL were missing.
 void OglForceNoOpenGL(bool on);
 // Plot handles on the graph, oldest first, and the points of one plot.

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <deque>
+#include <map>
 
 #include "graph.h"
 #include "internal.h"
@@ -115,6 +116,34 @@ public:
     {
         printJobs.push_back({panel, control, fileName, interactive});
         return printerFile;
+    }
+
+    std::string iniFile;
+    std::map<std::string, std::string> settings;
+    std::function<double()> testClock;
+
+    std::string settingsFile() override { return iniFile; }
+
+    bool readSetting(const std::string &key, std::string *value) override
+    {
+        const auto it = settings.find(key);
+        if (it == settings.end())
+            return false;
+        *value = it->second;
+        return true;
+    }
+
+    void writeSetting(const std::string &key, const std::string &value) override
+    {
+        settings[key] = value;
+    }
+
+    bool clock(double *seconds) override
+    {
+        if (!testClock)
+            return false;
+        *seconds = testClock();
+        return true;
     }
 };
 
@@ -306,6 +335,13 @@ std::string MenuItemText(int menuBar, int item)
 
 const std::vector<double> &Delays() { return R().delays; }
 void SetDelayScale(double scale) { R().delayScale = scale; }
+void SetClock(std::function<double()> seconds) { R().testClock = std::move(seconds); }
+
+void UseSettingsFile(const std::string &iniPath)
+{
+    R().iniFile = iniPath;
+    R().settings.clear();
+}
 
 std::string ComWritten(int port) { return port >= 1 && port <= 4 ? R().comWritten[std::size_t(port)] : std::string(); }
 std::string ComRead(int port) { return port >= 1 && port <= 4 ? R().comRead[std::size_t(port)] : std::string(); }

@@ -77,6 +77,13 @@ std::string MenuItemText(int menuBar, int item);
 // ---- Time ----
 const std::vector<double> &Delays();          // every Delay asked for, in seconds
 void SetDelayScale(double scale);             // 0 by default: no real sleeping
+// Timer() reads this clock (seconds) instead of the real one.
+void SetClock(std::function<double()> seconds);
+
+// ---- Settings ----
+// In test mode settings live in memory; with a file named here they go to
+// that INI file through the same store a program uses.
+void UseSettingsFile(const std::string &iniPath);
 
 // ---- Serial ----
 // Bytes the program wrote to and read from port n since the last clear.

@@ -5,9 +5,6 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${PROGRAM}")
 endif()
 string(REGEX MATCHALL "[^\n]*rt::test::[^\n]*" seams "${symbols}")
-# The 3D graph's seams are still defined in ogl3d.cpp until they move to
-# runtime_testing; every other seam symbol fails the check.
-list(FILTER seams EXCLUDE REGEX "rt::test::(Ogl[A-Za-z]+|AnswerOglProperties)\\(")
 list(LENGTH seams n)
 if(n GREATER 0)
   list(JOIN seams "\n" text)

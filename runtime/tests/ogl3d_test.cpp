@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "ogl3d.h"
 #include "ogl3d_testing.h"
@@ -242,6 +244,90 @@ TEST_F(Ogl3DTest, CopiedPictureIsWhatTheCanvasPrints)
     }
     EXPECT_TRUE(rt::test::OglViewWidget(panel, graph)->isVisible());
     EXPECT_TRUE(rt::test::OglSnapshot(panel, graph).isNull());
+}
+
+// A graph whose canvas is hidden when it is made: nothing of OpenGL exists
+// until the canvas shows or a picture of it is wanted.
+struct Ogl3DLateTest : Ogl3DTest {
+    void SetUp() override
+    {
+        panel = LoadPanel(0, "rtogl.uir", OGLPNL);
+        ASSERT_GT(panel, 0);
+        SetCtrlAttribute(panel, OGLPNL_CANVAS, RT_ATTR_VISIBLE, 0);
+        DisplayPanel(panel);
+        graph = OGLConvertCtrl(panel, OGLPNL_CANVAS);
+        ASSERT_EQ(graph, OGLPNL_CANVAS);
+        ProcessDrawEvents();
+        ASSERT_FALSE(rt::test::OglRealized(panel, graph));
+        EXPECT_EQ(rt::test::OglViewWidget(panel, graph), nullptr);
+    }
+    void SetUpScene()
+    {
+        for (int k = 0; k < 3; ++k) {
+            OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_MIN + 100 * k, -10);
+            OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_MAX + 100 * k, 10);
+        }
+        OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_VIEW_LONGITUDE, 45.0);
+        OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_VIEW_DISTANCE, 6.0);
+        OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_BACKGROUND_COLOR, 0xFFFFFF);
+        OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_VISIBLE, 1);
+        const int plot = PlotSphere(8);
+        OGLSetPlotAttribute(panel, graph, plot, RT_OGL_ATTR_POINT_COLOR, 0xFF00FF);
+    }
+};
+
+TEST_F(Ogl3DLateTest, ShowingTheCanvasMakesTheRenderingWithTheAttributesSetBefore)
+{
+    SetUpScene();
+    // The dialogue works on the stored state, without a rendering.
+    rt::test::AnswerOglProperties([](QDialog &d) {
+        EXPECT_NEAR(d.findChild<QDoubleSpinBox *>("distance")->value(), 6, 1e-3);
+        d.findChild<QDoubleSpinBox *>("latitude")->setValue(20);
+    });
+    EXPECT_EQ(OGLPropertiesPopup(panel, graph), 1);
+    EXPECT_FALSE(rt::test::OglRealized(panel, graph));
+    EXPECT_NEAR(Attr(RT_OGL_ATTR_VIEW_DISTANCE), 6, 1e-3);
+
+    SetCtrlAttribute(panel, OGLPNL_CANVAS, RT_ATTR_VISIBLE, 1);
+    ASSERT_TRUE(rt::test::OglRenders(panel, graph));
+    EXPECT_TRUE(rt::test::OglViewWidget(panel, graph)->isVisible());
+    // Read back from the camera now: the values given before it existed.
+    EXPECT_NEAR(Attr(RT_OGL_ATTR_VIEW_LONGITUDE), 45, 1e-3);
+    EXPECT_NEAR(Attr(RT_OGL_ATTR_VIEW_LATITUDE), 20, 1e-3);
+    EXPECT_NEAR(Attr(RT_OGL_ATTR_VIEW_DISTANCE), 6, 1e-3);
+    const QImage img = rt::test::OglRender(panel, graph, 300, 300);
+    EXPECT_GT(rt::test::CountColour(img, qRgb(255, 0, 255), 90), 50) << "the plot made before";
+    EXPECT_GT(rt::test::CountColour(img, qRgb(255, 255, 255), 40), 1000) << "white background";
+}
+
+TEST_F(Ogl3DLateTest, APictureOfAGraphNeverShownMakesTheRendering)
+{
+    SetUpScene();
+    ASSERT_EQ(OGLCopyScaledCtrlBitmap(panel, graph, 0, 300, 300, -1, OGLPNL_COPY), 0);
+    EXPECT_TRUE(rt::test::OglRealized(panel, graph));
+    EXPECT_GT(rt::test::CountColour(rt::test::OglSnapshot(panel, graph), qRgb(255, 0, 255), 90), 50);
+}
+
+// Attribute numbers the graph does not know are errors, and in test mode a
+// failure of the test that used them.
+TEST_F(Ogl3DLateTest, UnknownAttributesAreErrors)
+{
+    std::vector<std::string> failures;
+    rt::test::SetFailureHook([&](const std::string &what) { failures.push_back(what); });
+    const int plot = PlotSphere(1);
+    double v = 0;
+    int i = 0;
+    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, 10004, 1), 0);
+    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_MIN + 300, 1.0), 0) << "no 4th axis";
+    EXPECT_LT(OGLGetCtrlAttribute(panel, graph, 10452, &v), 0);
+    EXPECT_LT(OGLGetCtrlAttribute(panel, graph, 10410, &i), 0);
+    EXPECT_LT(OGLSetPlotAttribute(panel, graph, plot, 10494, 1), 0);
+    EXPECT_LT(OGLGetPlotAttribute(panel, graph, plot, RT_OGL_ATTR_VISIBLE, &v), 0);
+    rt::test::SetFailureHook([](const std::string &what) { ADD_FAILURE() << what; });
+    EXPECT_EQ(failures.size(), 6u);
+    // Known ones still work, read-only ones refuse a value without failing.
+    EXPECT_EQ(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_ZAXIS_NAME_VISIBLE, 1), 0);
+    EXPECT_EQ(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_FIRST_PLOT, 1), -2);
 }
 
 TEST(Ogl3DNoGL, GraphWithoutOpenGLDrawsNothingAndSaysSo)

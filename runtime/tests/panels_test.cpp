@@ -20,6 +20,7 @@
 #include <vector>
 #include <unistd.h>
 
+#include "ogl3d.h"
 #include "rt.h"
 #include "rt_fixture.h"
 #include "rtdemo_uir.h"
@@ -261,6 +262,40 @@ TEST(Panels, ValuesOfEveryKindRoundTrip)
     GetCtrlVal(p, DEMOPNL_TOGGLE, &i);
     EXPECT_EQ(i, 1);
     EXPECT_EQ(gCommits, 0) << "setting values from the program commits nothing";
+}
+
+// The attributes that only some kinds of control have reach the widget of
+// each kind that has them, and read back.
+TEST(Panels, KindAttributesReachTheirWidgets)
+{
+    const int p = LoadDemo();
+    for (int ctrl : {DEMOPNL_NAME, DEMOPNL_TEXT, DEMOPNL_NUMBER, DEMOPNL_LEVEL}) {
+        SCOPED_TRACE(ctrl);
+        const QVariant before = rt::test::CtrlWidget(p, ctrl)->property("readOnly");
+        ASSERT_TRUE(before.isValid());
+        EXPECT_FALSE(before.toBool());
+        EXPECT_EQ(SetCtrlAttribute(p, ctrl, RT_ATTR_NO_EDIT_TEXT, 1), 0);
+        EXPECT_TRUE(rt::test::CtrlWidget(p, ctrl)->property("readOnly").toBool());
+        int v = 0;
+        EXPECT_EQ(GetCtrlAttribute(p, ctrl, RT_ATTR_NO_EDIT_TEXT, &v), 0);
+        EXPECT_EQ(v, 1);
+    }
+    EXPECT_EQ(SetCtrlAttribute(p, DEMOPNL_NAME, RT_ATTR_MAX_ENTRY_LENGTH, 4), 0);
+    EXPECT_EQ(qobject_cast<QLineEdit *>(rt::test::CtrlWidget(p, DEMOPNL_NAME))->maxLength(), 4);
+    EXPECT_EQ(SetCtrlAttribute(p, DEMOPNL_TIMER, RT_ATTR_INTERVAL, 0.25), 0);
+    double interval = 0;
+    EXPECT_EQ(GetCtrlAttribute(p, DEMOPNL_TIMER, RT_ATTR_INTERVAL, &interval), 0);
+    EXPECT_DOUBLE_EQ(interval, 0.25);
+    EXPECT_EQ(SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_LABEL_TEXT, "Go on"), 0);
+    char text[16];
+    EXPECT_EQ(GetCtrlVal(p, DEMOPNL_BUTTON, text), 0);
+    EXPECT_STREQ(text, "Go on");
+    EXPECT_EQ(rt::test::CtrlWidget(p, DEMOPNL_BUTTON)->accessibleName(), QString("Go on"));
+    // Kept for the 3D canvas, with no effect of its own.
+    EXPECT_EQ(SetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_CANVAS_OGL_FLAGS, 3), 0);
+    int flags = 0;
+    EXPECT_EQ(GetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_CANVAS_OGL_FLAGS, &flags), 0);
+    EXPECT_EQ(flags, 3);
 }
 
 TEST(Panels, NumericControlsShowAndTakeAPointWhateverTheLocale)

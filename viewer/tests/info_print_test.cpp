@@ -152,3 +152,119 @@ TEST_F(Printing, FullPrintPrintsTheWholePanel)
 }
 
 } // namespace
+
+// ---- Text of older files ----------------------------------------------------------
+
+#include <QComboBox>
+
+#include "codepage.h"
+#include "pattern_text.h"
+
+namespace {
+
+// A file as an older PC wrote it: person and description in a legacy code
+// page, byte for byte.
+std::string WriteLegacy(const std::string &name, const std::string &person,
+                        const std::string &descript)
+{
+    const auto planes = vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.3); },
+                                       [](int a) { return vt::Lobe(a, 90, -2, 0.2); });
+    return vt::WriteAtn(name, planes, person, descript);
+}
+
+struct OldText : ::testing::Test {
+    void SetUp() override { vt::Start(); }
+};
+
+struct TextCase {
+    std::string person, descript;
+    int pageIndex;  // -1: the default
+    std::string shownPerson, shownDescript;
+    const char *name;
+};
+
+class OldTextShown : public OldText, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(OldTextShown, InTheInformationPanelAndSavedBackUnchanged)
+{
+    const TextCase &c = GetParam();
+    const std::string path = WriteLegacy("old.atn", c.person, c.descript);
+    const std::string before = vt::ReadBytes(path);
+    if (c.pageIndex >= 0) {
+        vt::Menu(MENUBAR_CODEPAGE);
+        ASSERT_GT(codepnl, 0);
+        SetCtrlAttribute(codepnl, CODEPNL_PAGE, RT_ATTR_CTRL_INDEX, c.pageIndex);
+        rt::test::PressButton(codepnl, CODEPNL_APPLY);
+        EXPECT_EQ(codepnl, 0);
+    }
+    vt::Open(path);
+    vt::Menu(MENUBAR_INFO);
+    ASSERT_GT(infopnl, 0);
+    EXPECT_EQ(Text(infopnl, INFOPNL_PERSON), c.shownPerson);
+    EXPECT_EQ(Text(infopnl, INFOPNL_DESCRIPT), c.shownDescript);
+    // The record keeps the file's bytes: an untouched save writes them back
+    // (of a person line the first 20 bytes, all the viewer keeps of it).
+    vt::Menu(MENUBAR_SAVE);
+    std::string expected = before;
+    if (c.person.size() > PATTERN_PERSON_MAX)
+        expected.erase(expected.find('\n') + 1 + PATTERN_PERSON_MAX,
+                       c.person.size() - PATTERN_PERSON_MAX);
+    EXPECT_EQ(vt::ReadBytes(path), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OldTextShown,
+    ::testing::Values(
+        TextCase{"M\xfcller", "Gr\xfc\xdf" "e aus K\xf6ln\n", -1, "M\xc3\xbcller",
+                 "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln\n", "Windows1252ByDefault"},
+        TextCase{"M\xc3\xbcller", "\xc3\xa9t\xc3\xa9\n", -1, "M\xc3\xbcller", "\xc3\xa9t\xc3\xa9\n",
+                 "Utf8AsItIs"},
+        TextCase{"\xc8\xe2\xe0\xed\xee\xe2", "\xd0\xe0\xe4\xe8\xee\n", 2,
+                 "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2", "\xd0\xa0\xd0\xb0\xd0\xb4\xd0\xb8\xd0\xbe\n",
+                 "Cyrillic"},
+        // A UTF-8 name longer than the 20 bytes kept, cut inside "ö".
+        TextCase{"Hans-Peter Gr\xc3\xbcn, J\xc3\xb6rg", "", -1, "Hans-Peter Gr\xc3\xbcn, J", "",
+                 "Utf8CutInsideACharacter"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(OldText, EditedPlanesKeepTheTextBytes)
+{
+    const std::string path = WriteLegacy("rot.atn", "M\xfcller", "Stra\xdf" "e\n");
+    vt::Open(path);
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    vt::Menu(MENUBAR_SAVE);
+    const std::string after = vt::ReadBytes(path);
+    EXPECT_EQ(after.find("0 10.000000 0.000000 1\nM\xfcller\nStra\xdf" "e\n03-15-2004\n"), 0u);
+}
+
+TEST_F(OldText, TheCodePageChoiceIsKeptAndOffered)
+{
+    EXPECT_EQ(ViewerCodePage(), "WINDOWS-1252");
+    vt::Menu(MENUBAR_CODEPAGE);
+    ASSERT_GT(codepnl, 0);
+    // The ring lists the code pages the decoder offers, in its order.
+    auto *ring = qobject_cast<QComboBox *>(rt::test::CtrlWidget(codepnl, CODEPNL_PAGE));
+    ASSERT_NE(ring, nullptr);
+    const auto &pages = LegacyCodePages();
+    ASSERT_EQ(ring->count(), int(pages.size()));
+    for (int i = 0; i < ring->count(); ++i)
+        EXPECT_EQ(ring->itemText(i).toStdString(), pages[std::size_t(i)].label);
+    EXPECT_EQ(ring->currentIndex(), 0);
+    SetCtrlAttribute(codepnl, CODEPNL_PAGE, RT_ATTR_CTRL_INDEX, 1);
+    rt::test::PressButton(codepnl, CODEPNL_APPLY);
+    EXPECT_EQ(ViewerCodePage(), "WINDOWS-1250");
+    EXPECT_EQ(GetUserSettingText("antenna", "text/codePage", ""), "WINDOWS-1250");
+    // Close leaves the choice; the panel opens on the choice in force.
+    vt::Menu(MENUBAR_CODEPAGE);
+    ring = qobject_cast<QComboBox *>(rt::test::CtrlWidget(codepnl, CODEPNL_PAGE));
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->currentIndex(), 1);
+    SetCtrlAttribute(codepnl, CODEPNL_PAGE, RT_ATTR_CTRL_INDEX, 3);
+    rt::test::PressButton(codepnl, CODEPNL_CLOSE);
+    EXPECT_EQ(ViewerCodePage(), "WINDOWS-1250");
+    // A kept name that is no longer offered falls back on the default.
+    SetUserSettingText("antenna", "text/codePage", "EBCDIC-US");
+    EXPECT_EQ(ViewerCodePage(), "WINDOWS-1252");
+}
+
+} // namespace

@@ -13,11 +13,16 @@ namespace {
 TEST(ThreeDGL, SolidIsRenderedTurnedAndPrinted)
 {
     vt::Start();
-    ASSERT_TRUE(rt::test::OglRenders(antennalab, Ctrl3D)) << "no OpenGL on this display";
+    EXPECT_FALSE(rt::test::OglRealized(antennalab, Ctrl3D)) << "no OpenGL until the 3D view shows";
     vt::Open(vt::WriteAtn("gl.atn", vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.2); },
                                                     [](int a) { return vt::Lobe(a, 90, 0, 0.15); })));
     vt::Menu(MENUBAR_3D);
     ProcessDrawEvents();
+    ASSERT_TRUE(rt::test::OglRenders(antennalab, Ctrl3D)) << "no OpenGL on this display";
+    // The view set before the rendering existed is the one it shows.
+    double distance = 0;
+    OGLGetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_VIEW_DISTANCE, &distance);
+    EXPECT_NEAR(distance, 3.0, 1e-3);
     const QImage shot = rt::test::OglRender(antennalab, Ctrl3D, 450, 450);
     EXPECT_GT(rt::test::CountColour(shot, qRgb(0, 255, 255), 100), 300) << "cyan points drawn";
 

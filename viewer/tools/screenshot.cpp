@@ -1,6 +1,6 @@
 // Saves pictures of the main panel with a pattern open, in the polar, the
-// Cartesian and the 3D view, and of the information and picture panels, for
-// looking at the layout without a person at the screen.
+// Cartesian and the 3D view, and of the information, picture and code page
+// panels, for looking at the layout without a person at the screen.
 //   antenna_screenshot <pattern.atn> <folder> [analysis]
 #include <QApplication>
 #include <QGuiApplication>
@@ -12,6 +12,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "codepage.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -72,5 +73,8 @@ int main(int argc, char **argv)
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
     Settle();
     save(rt::test::PanelWidget(pichandle)->grab(), "picture.png");
+    rt::test::ChooseMenuItem(bar, MENUBAR_CODEPAGE);
+    Settle();
+    save(rt::test::PanelWidget(codepnl)->grab(), "codepage.png");
     return 0;
 }

@@ -1,0 +1,291 @@
+// Times the viewer's heavy operations and its start-up, so that a change can
+// be compared before and after on the same machine.
+//
+//   viewer_bench [--runs N] [file.atn other.atn]
+//
+// Start-up is measured in fresh processes of this program (N with OpenGL,
+// N with OpenGL switched off): time from entry to the main window painted,
+// and peak memory then. The operations run in this process on the two
+// pattern files (default: the samples beside the program): open with both
+// graphs drawn, one rotation step, the first showing of the 3D view up to
+// its first frame, an open while the 3D view shows up to its next frame, and
+// turning the solid with the mouse.
+//
+// Run it on an X display (xvfb-run -a); the 3D view needs OpenGL.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QWidget>
+#include <QWindow>
+
+#include <sys/resource.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "antenna.h"
+#include "antenna_uir.h"
+#include "ogl3d_testing.h"
+#include "rt.h"
+#include "testing.h"
+
+namespace {
+
+QElapsedTimer gClock;
+
+// A field of /proc/self/status in kB (VmRSS, VmHWM).
+long StatusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// Processor time of the whole process (every thread, the renderer's too), ms:
+// steadier than the wall clock on a machine shared with other work.
+double CpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3
+            + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3);
+}
+double gCpuMark = 0;
+void MarkCpu() { gCpuMark = CpuMs(); }
+
+// The 3D graph's window, once the run-time has made one.
+QWindow *GraphWindow()
+{
+    for (QWindow *w : QGuiApplication::allWindows())
+        if (w->inherits("QAbstract3DGraph") || w->inherits("QtDataVisualization::QAbstract3DGraph"))
+            return w;
+    return nullptr;
+}
+
+// Counts the frames a window renders: the graph renders on each update
+// request it gets while exposed.
+class FrameCounter : public QObject {
+public:
+    int frames = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::UpdateRequest)
+            ++frames;
+        return false;
+    }
+};
+
+// Runs events until the graph has rendered a frame after `before`; false
+// after 20 s without one.
+bool WaitFrame(const FrameCounter &fc, int before)
+{
+    QElapsedTimer t;
+    t.start();
+    while (fc.frames <= before && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return fc.frames > before;
+}
+
+void WaitExposed(QWidget *w)
+{
+    QElapsedTimer t;
+    t.start();
+    while ((!w->windowHandle() || !w->windowHandle()->isExposed()) && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+}
+
+int Menu(int item)
+{
+    rt::test::ChooseMenuItem(GetPanelMenuBar(antennalab), item);
+    return 0;
+}
+
+// One start-up in this process: entry to main window painted.
+int StartupChild(bool noGL)
+{
+    if (noGL)
+        rt::test::OglForceNoOpenGL(true);
+    rt::test::Enable();
+    if (AntennaStartup(0, nullptr) != 0)
+        return 1;
+    WaitExposed(rt::test::PanelWidget(antennalab));
+    std::printf("%.1f %ld\n", Ms(gClock), StatusKb("VmHWM"));
+    return 0;
+}
+
+struct StartupFigures {
+    std::vector<double> ms, kb;
+};
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void RunStartups(int runs)
+{
+    StartupFigures gl, nogl;
+    for (int i = 0; i < runs; ++i) {
+        for (bool off : {false, true}) {
+            QProcess p;
+            QStringList args{QStringLiteral("--startup-child")};
+            if (off)
+                args << QStringLiteral("--no-gl");
+            p.start(QCoreApplication::applicationFilePath(), args);
+            p.waitForFinished(60000);
+            const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+            if (f.size() != 2) {
+                std::printf("start-up run failed: %s\n", p.readAllStandardError().constData());
+                continue;
+            }
+            (off ? nogl : gl).ms.push_back(f[0].toDouble());
+            (off ? nogl : gl).kb.push_back(f[1].toDouble());
+        }
+    }
+    const double g = Median(gl.ms), n = Median(nogl.ms);
+    std::printf("start-up to main window, OpenGL on   %8.1f ms  peak %6.1f MB  (median of %d)\n", g,
+                Median(gl.kb) / 1024, int(gl.ms.size()));
+    std::printf("start-up to main window, OpenGL off  %8.1f ms  peak %6.1f MB  (median of %d)\n", n,
+                Median(nogl.kb) / 1024, int(nogl.ms.size()));
+    if (n > 0)
+        std::printf("start-up ratio on/off                %8.3f\n", g / n);
+}
+
+void Row(const char *what, double ms)
+{
+    std::printf("%-36s %8.1f ms  (processor %.1f ms)\n", what, ms, CpuMs() - gCpuMark);
+}
+
+int RunOperations(const std::string &fileA, const std::string &fileB)
+{
+    rt::test::Enable();
+    if (AntennaStartup(0, nullptr) != 0) {
+        std::printf("start-up failed (antenna.uir beside the program?)\n");
+        return 1;
+    }
+    QWidget *panel = rt::test::PanelWidget(antennalab);
+    WaitExposed(panel);
+    QElapsedTimer t;
+
+    // Open: read, analyse, plot on both graphs, and paint them.
+    t.start();
+    MarkCpu();
+    rt::test::ChooseFile(fileA);
+    Menu(MENUBAR_OPEN);
+    ProcessDrawEvents();
+    QWidget *cart = rt::test::CtrlWidget(antennalab, ANTENNALAB_CARTESIAN);
+    if (cart)
+        cart->grab();
+    Row("open, both graphs drawn", Ms(t));
+
+    t.start();
+    MarkCpu();
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT);
+    ProcessDrawEvents();
+    if (cart)
+        cart->grab();
+    Row("one rotation step, graphs drawn", Ms(t));
+
+    // The 3D view: build, graph creation where it is late, first frame.
+    const long rssBefore = StatusKb("VmRSS"), anonBefore = StatusKb("RssAnon"),
+               fileBefore = StatusKb("RssFile");
+    FrameCounter fc;
+    QWindow *win = GraphWindow();
+    if (win)
+        win->installEventFilter(&fc);
+    t.start();
+    MarkCpu();
+    Menu(MENUBAR_3D);
+    if (!win && (win = GraphWindow()))
+        win->installEventFilter(&fc);
+    const bool first = win && WaitFrame(fc, 0);
+    Row(first ? "3D view, build and first frame" : "3D view shown (no frame: OpenGL?)", Ms(t));
+    QCoreApplication::processEvents();
+    std::printf("%-36s %8.1f MB (anonymous %.1f, mapped files %.1f; peak so far %.1f MB)\n",
+                "memory added by the 3D view", double(StatusKb("VmRSS") - rssBefore) / 1024,
+                double(StatusKb("RssAnon") - anonBefore) / 1024,
+                double(StatusKb("RssFile") - fileBefore) / 1024, double(StatusKb("VmHWM")) / 1024);
+
+    for (const std::string &f : {fileB, fileA}) {
+        const int before = fc.frames;
+        t.start();
+        MarkCpu();
+        rt::test::ChooseFile(f);
+        Menu(MENUBAR_OPEN);
+        if (win)
+            WaitFrame(fc, before);
+        Row("open while the 3D view shows", Ms(t));
+    }
+
+    if (win) {
+        // Turning: each mouse move turns the camera; wait for its frame.
+        const QPointF c(win->width() / 2.0, win->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, c, c, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(win, &press);
+        const int moves = 40;
+        int got = 0;
+        t.start();
+        MarkCpu();
+        for (int i = 1; i <= moves; ++i) {
+            const QPointF p = c + QPointF(4.0 * i, 1.0 * (i % 7));
+            QMouseEvent move(QEvent::MouseMove, p, p, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            const int before = fc.frames;
+            QCoreApplication::sendEvent(win, &move);
+            got += WaitFrame(fc, before) ? 1 : 0;
+        }
+        const double ms = Ms(t);
+        QMouseEvent release(QEvent::MouseButtonRelease, c, c, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(win, &release);
+        std::printf("%-36s %8.1f fps (%d frames in %.0f ms)\n", "turning with the mouse",
+                    ms > 0 ? got * 1000.0 / ms : 0.0, got, ms);
+    }
+    std::printf("%-36s %8.1f MB\n", "peak memory of this run", double(StatusKb("VmHWM")) / 1024);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    gClock.start();
+    bool child = false, noGL = false;
+    int runs = 5;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--startup-child"))
+            child = true;
+        else if (!std::strcmp(argv[i], "--no-gl"))
+            noGL = true;
+        else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else
+            files.emplace_back(argv[i]);
+    }
+    QApplication app(argc, argv);
+    if (child)
+        return StartupChild(noGL);
+
+    const std::string dir = QCoreApplication::applicationDirPath().toStdString() + "/samples/";
+    if (files.size() < 2)
+        files = {dir + "dipole.atn", dir + "horn.atn"};
+    RunStartups(runs);
+    return RunOperations(files[0], files[1]);
+}
