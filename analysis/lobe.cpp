@@ -26,20 +26,25 @@ std::optional<double> CrossingOffset(const double *V, int P, int dir, double tar
     return std::nullopt;
 }
 
-// Steps from P to the first null in direction dir: past a flat top, then on
-// while the next sample is strictly lower. Empty when the walk goes round.
+// Steps from P to the first null in direction dir. Measured levels ripple
+// by a fraction of a decibel from sample to sample, so the null is the
+// lowest level passed when the level first rises again by more than
+// NULL_RISE, once it is more than 3 dB below the peak (ripple on the lobe's
+// top is no null). Empty when the walk goes round without one.
 std::optional<int> NullOffset(const double *V, int P, int dir)
 {
-    int s = 0;
-    while (s < LEVELS - 1 && V[At(P + dir * (s + 1))] == V[P])
-        ++s;
-    if (s >= LEVELS - 1)
-        return std::nullopt; // flat all round
-    while (s < LEVELS - 1 && V[At(P + dir * (s + 1))] < V[At(P + dir * s)])
-        ++s;
-    if (s >= LEVELS - 1)
-        return std::nullopt;
-    return s;
+    double low = V[P];
+    int at = 0;
+    for (int s = 1; s < LEVELS; ++s) {
+        const double v = V[At(P + dir * s)];
+        if (v < low) {
+            low = v;
+            at = s;
+        } else if (v - low > NULL_RISE && low <= V[P] - HALF_POWER_DROP) {
+            return at;
+        }
+    }
+    return std::nullopt;
 }
 
 double Wrap360(double a)
@@ -50,14 +55,14 @@ double Wrap360(double a)
 
 } // namespace
 
-DesignReadouts PlaneReadouts(const double V[LEVELS])
+ViewerReadouts PlaneReadouts(const double V[LEVELS])
 {
     return PlaneReadouts(V, PeakIndex(V));
 }
 
-DesignReadouts PlaneReadouts(const double V[LEVELS], int peak)
+ViewerReadouts PlaneReadouts(const double V[LEVELS], int peak)
 {
-    DesignReadouts r;
+    ViewerReadouts r;
     r.peak = peak;
     if (peak >= 0 && peak < LEVELS)
         r.peakLevel = V[r.peak];

@@ -17,7 +17,7 @@
 // (-1 without a peak) and its level, and the half-power width and level of
 // the viewer's search. Without a beamwidth (search skipped or an edge not
 // found, or both edges on one sample) the width and level readouts show 0.
-struct DesignReadouts {
+struct ViewerReadouts {
     int peak = -1;
     std::optional<double> peakLevel; // empty without a peak
     HalfPowerResult search;
@@ -25,11 +25,12 @@ struct DesignReadouts {
     double hpbWidth = 0.0; // degrees, 0 without a beamwidth
     double hpbLevel = 0.0; // peak level - 3 dB, 0 without a beamwidth
 };
-DesignReadouts PlaneReadouts(const double levels[LEVELS], int peak);
+ViewerReadouts PlaneReadouts(const double levels[LEVELS], int peak);
 // The same with the peak found by the peak search.
-DesignReadouts PlaneReadouts(const double levels[LEVELS]);
+ViewerReadouts PlaneReadouts(const double levels[LEVELS]);
 
 // ---- Lobe metrics -----------------------------------------------------------
+constexpr double NULL_RISE = 1.0; // dB a level must rise again past a null
 struct LobeMetrics {
     int peak = -1;                       // as the readouts: -1 without a peak
     std::optional<double> peakLevel;
@@ -37,8 +38,9 @@ struct LobeMetrics {
     // peak - 10 dB, found walking out from the peak on each side (circular).
     std::optional<double> hpbw, hpbwLeft, hpbwRight;  // width; edges 0..360
     std::optional<double> bw10;
-    // First nulls: walking out from the peak (past a flat top) while the
-    // level keeps falling; the width between the two samples where it stops.
+    // First nulls: walking out from the peak on each side, the lowest level
+    // passed before the level rises again by more than NULL_RISE (measured
+    // ripple is no null), once it is more than 3 dB below the peak.
     std::optional<int> nullLeft, nullRight;
     std::optional<int> fnbw;
     // Peak level minus the level 180 degrees away.

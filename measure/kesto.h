@@ -36,7 +36,22 @@ double RawToLevel(unsigned raw, double attn);
 // The floor of every decoded level.
 constexpr double KESTO_LEVEL_FLOOR = -30.0;
 
+// Seconds between two polls of the rig (the poll timer's interval).
+constexpr double KESTO_POLL_INTERVAL = 0.5;
+
 void CalVal(char *command, char *reply);
+// 1 while the rig has not answered since the user confirmed the connection
+// (a reopen of the port or the exchange after it failed); 0 otherwise.
+int RigLinkDown(void);
+// Seconds left before the connection question may be asked again.
+double RigLinkRest(void);
+// "Port n — device (presence or reason)", as the chooser and the
+// port-setting panel show it.
+std::string PortText(int port);
+// The port-setting panel's device list and the status of its port number.
+void ShowPortDevices(int panel);
+// Saves the device chosen in the panel for `port` when it differs.
+void BindChosenDevice(int panel, int port);
 void PortSel(void);
 void OpenRigPort(void);
 void DisplayRS232Error(void);
@@ -118,6 +133,8 @@ int SstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int LstepCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AttnValCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int CloseComCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int PortNumberCallback(int panel, int control, int event, void *cbd, int d1, int d2);
+int RefreshPortsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AntTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int PlaneTypeCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int AcceptCallback(int panel, int control, int event, void *cbd, int d1, int d2);

@@ -110,6 +110,8 @@ void RegisterKestoCallbacks(void)
     RT_CTRL_CALLBACK(LstepCallback);
     RT_CTRL_CALLBACK(AttnValCallback);
     RT_CTRL_CALLBACK(CloseComCallback);
+    RT_CTRL_CALLBACK(PortNumberCallback);
+    RT_CTRL_CALLBACK(RefreshPortsCallback);
     RT_CTRL_CALLBACK(AntTypeCallback);
     RT_CTRL_CALLBACK(PlaneTypeCallback);
     RT_CTRL_CALLBACK(AcceptCallback);
@@ -136,6 +138,7 @@ int KestoMain(int, char **argv)
     kestopnl = LoadPanel(0, "kesto.uir", KESTOPNL);
     if (kestopnl < 0)
         return -1;
+    SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_INTERVAL, KESTO_POLL_INTERVAL);
     RS232Error = -100;
     PortSel();
     if (GoOut != 0) {

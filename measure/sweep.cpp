@@ -37,6 +37,16 @@ void FileLevel(unsigned index)
         imsi_Hdata[index] = Level;
 }
 
+// Lets the event loop run (Stop, Save and the menus stay within reach) until
+// the connection question may be asked again.
+void RestWhileLinkDown(void)
+{
+    while (RigLinkRest() > 0 && StopFlag == 0) {
+        ProcessSystemEvents();
+        Delay(0.02);
+    }
+}
+
 void FileNextSample(void)
 {
     if ((PlaneType == 0 || PlaneType == 1) && DataIndex < KESTO_SAMPLES) {
@@ -77,6 +87,13 @@ void Sweep(int panel)
         if (sound == 1 && i == kSweepSteps - 1)
             RigSend('J');
         AngInc1Callback(panel, KESTOPNL_INC1, RT_EVENT_COMMIT, nullptr, 0, 0);
+        if (RigLinkDown()) {
+            // The link is still down after the user confirmed it: the step is
+            // made again once it is back, so no sample is filed out of step.
+            RestWhileLinkDown();
+            --i;
+            continue;
+        }
         ReadStepLevel(i + 1);
         FileNextSample();
         SetCtrlVal(panel, KESTOPNL_PROGRESS, i + 1);

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QSet>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -25,52 +24,77 @@ int gQuitCode = 0;
 bool gQuitPending = false;
 int gWaitCursor = 0;
 
-// While a long operation pumps events between its steps, windows repaint at
-// most every kFrameMs: a sweep step then costs the exchange, not a repaint of
-// the panel. A held-back repaint is delivered when its frame comes.
+// While a long operation pumps events between its steps (a sweep), windows
+// are not painted there but while the next serial read waits for its reply,
+// at most every kFrameMs: a repaint then overlaps the reply's time on the
+// wire instead of adding to every step. A repaint held back is delivered at
+// the latest kFallbackMs later, should no read come.
 constexpr qint64 kFrameMs = 30;
+constexpr int kFallbackMs = 2 * kFrameMs;
 bool gThrottlePaint = false;
 
 class PaintThrottle : public QObject {
 public:
     PaintThrottle() { clock_.start(); }
 
+    // Paints the held windows whose frame has come.
+    void paintDue()
+    {
+        if (held_.isEmpty())
+            return;
+        const qint64 now = clock_.elapsed();
+        const QList<QPointer<QObject>> due = held_.values();
+        for (const QPointer<QObject> &target : due)
+            if (target && now - lastPaint_.value(target.data()) >= kFrameMs)
+                deliver(target.data());
+    }
+
 protected:
     bool eventFilter(QObject *obj, QEvent *ev) override
     {
-        if (ev->type() != QEvent::UpdateRequest || !gThrottlePaint || !obj->isWidgetType())
+        if (ev->type() != QEvent::UpdateRequest || delivering_ || !gThrottlePaint ||
+            !obj->isWidgetType())
             return false;
-        const qint64 now = clock_.elapsed();
-        qint64 &last = lastPaint_[obj];
-        if (now - last >= kFrameMs) {
-            last = now;
-            return false;
-        }
-        if (!held_.contains(obj)) {
-            held_.insert(obj);
+        if (!held_.contains(obj) || held_.value(obj).isNull()) {
+            held_.insert(obj, QPointer<QObject>(obj));
             QPointer<QObject> target(obj);
-            QTimer::singleShot(kFrameMs - (now - last), this, [this, target, obj] {
-                held_.remove(obj);
-                if (target)
-                    QCoreApplication::postEvent(target, new QEvent(QEvent::UpdateRequest));
+            QTimer::singleShot(kFallbackMs, this, [this, target, obj] {
+                if (!held_.contains(obj))
+                    return;
+                if (target && held_.value(obj) == target)
+                    deliver(obj);
+                else if (held_.value(obj).isNull())
+                    held_.remove(obj);
             });
         }
         return true;
     }
 
 private:
+    void deliver(QObject *obj)
+    {
+        held_.remove(obj);
+        lastPaint_[obj] = clock_.elapsed();
+        delivering_ = true;
+        QEvent update(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(obj, &update);
+        delivering_ = false;
+    }
+
     QElapsedTimer clock_;
     QHash<QObject *, qint64> lastPaint_;
-    QSet<QObject *> held_;
+    QHash<QObject *, QPointer<QObject>> held_;
+    bool delivering_ = false;
 };
+
+PaintThrottle *gThrottle = nullptr;
 
 void InstallPaintThrottle()
 {
-    static PaintThrottle *throttle = nullptr;
-    if (!throttle && QCoreApplication::instance()) {
-        throttle = new PaintThrottle;
-        throttle->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(throttle);
+    if (!gThrottle && QCoreApplication::instance()) {
+        gThrottle = new PaintThrottle;
+        gThrottle->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(gThrottle);
     }
 }
 
@@ -111,6 +135,12 @@ void PutNewWindowsOnScreen()
 } // namespace
 
 namespace detail {
+
+void PaintDueWindows()
+{
+    if (gThrottle)
+        gThrottle->paintDue();
+}
 
 void RecordUserEvent(int panelOrMenuBar, int controlOrItem)
 {

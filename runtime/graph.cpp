@@ -38,7 +38,8 @@ Graph::Graph(QWidget *parent) : QWidget(parent)
 
 QPointF Graph::toPixel(double x, double y) const
 {
-    const double w = width() - 1, h = height() - 1;
+    const QSizeF size = renderSize_.isValid() ? renderSize_ : QSizeF(this->size());
+    const double w = size.width() - 1, h = size.height() - 1;
     double sx = w / (xMax_ - xMin_), sy = h / (yMax_ - yMin_);
     double ox = 0, oy = 0;
     if (equalScale_) {
@@ -131,7 +132,7 @@ void Graph::resizeEvent(QResizeEvent *)
 void Graph::drawItem(QPainter &p, const PlotItem &it) const
 {
     QPen pen(toColor(it.color));
-    pen.setWidthF(it.thickness);
+    pen.setWidthF(it.thickness * lineScale_);
     if (it.lineStyle == RT_DASH)
         pen.setStyle(Qt::DashLine);
     else if (it.lineStyle == RT_DOT)
@@ -168,9 +169,9 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
     case PlotKind::Text: {
         // The point is the lower-left corner of the text.
         QFont f = font();
-        f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1));
+        f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1) * fontScale_);
         p.setFont(f);
-        const QFontMetricsF fm(f);
+        const QFontMetricsF fm(f, p.device());
         const QString s = QString::fromUtf8(it.text.c_str());
         const QPointF at = toPixel(it.xs[0], it.ys[0]);
         QRectF box(at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height());
@@ -205,6 +206,24 @@ QRect Graph::itemBounds(const PlotItem &it) const
                               QPointF(std::clamp(x1, visible.left(), visible.right()),
                                       std::clamp(y1, visible.top(), visible.bottom())));
     return box.toAlignedRect().adjusted(-pad, -pad, pad, pad);
+}
+
+void Graph::renderTo(QPainter &p, const QRectF &target, double lineScale, double fontScale)
+{
+    renderSize_ = target.size();
+    lineScale_ = lineScale;
+    fontScale_ = fontScale;
+    p.save();
+    p.translate(target.topLeft());
+    const QRectF area(QPointF(0, 0), target.size());
+    p.setClipRect(area);
+    p.fillRect(area, background_);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const auto &it : items_)
+        drawItem(p, it);
+    p.restore();
+    renderSize_ = QSizeF();
+    lineScale_ = fontScale_ = 1;
 }
 
 void Graph::paintEvent(QPaintEvent *e)

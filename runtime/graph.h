@@ -43,6 +43,10 @@ public:
     void snapCursor(double x, double y);
 
     QPointF toPixel(double x, double y) const;
+    // Paints every plot item into painter within target (device units), as
+    // the graph would look at that size, without the cursor: vector output
+    // on a vector device. Line widths and text grow by the given factors.
+    void renderTo(QPainter &painter, const QRectF &target, double lineScale, double fontScale);
     QPointF toGraph(QPointF pixel) const;
 
     // Called on a left click (after the cursor moved) and, when the graph
@@ -67,6 +71,8 @@ private:
     int cursorCount_ = 0;
     QColor cursorColor_ = Qt::yellow;
     bool commitOnClick_ = false;
+    QSizeF renderSize_;                 // set while renderTo paints
+    double lineScale_ = 1, fontScale_ = 1;
 
     std::vector<PlotItem> items_;
     int nextHandle_ = 1;

@@ -92,6 +92,10 @@ struct ModalScope {
     ~ModalScope() { --gModalDepth; }
 };
 
+// Paints the windows whose repaint is due, and nothing else: no input, no
+// timers, no callbacks. Called while a serial read waits for its reply.
+void PaintDueWindows();
+
 // Copies text into a C buffer of `size` bytes with its NUL, cut before a
 // whole character, never inside one.
 void CopyText(const QString &s, char *buffer, std::size_t size);

@@ -1,16 +1,27 @@
 // Serial ports over QSerialPort, or over a backend bound by a test or the
 // demo (a simulated rig). An exchange blocks in the port's own wait, never in
 // an event loop, so no callback can run in the middle of it.
+//
+// Traffic trace: QT_LOGGING_RULES="veloran.serial.debug=true" logs every byte
+// written and read, time-outs, opens and reopens, with millisecond times.
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QSerialPort>
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "com_internal.h"
 #include "internal.h"
 #include "test_hooks.h"
+
+Q_LOGGING_CATEGORY(lcSerial, "veloran.serial", QtWarningMsg)
 
 namespace rt {
 
@@ -21,6 +32,38 @@ constexpr int kPorts = 4;
 // user with a dead cable learns about it at once.
 constexpr int kDefaultTimeoutMs = 2000;
 
+// Why `device` could not be opened, from the port's error and the device
+// node itself (the port reports a permission error for a device that another
+// program holds or has locked as well as for one the user may not open).
+int Classify(const QString &device, QSerialPort::SerialPortError error)
+{
+    const QByteArray path = device.toLocal8Bit();
+    struct stat st {};
+    if (error == QSerialPort::DeviceNotFoundError || stat(path.constData(), &st) != 0)
+        return RT_COM_MISSING;
+    if (!S_ISCHR(st.st_mode))
+        return RT_COM_NOT_SERIAL;
+    if (access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return RT_COM_PERMISSION;
+    if (error == QSerialPort::PermissionError)
+        return RT_COM_BUSY;
+    if (error == QSerialPort::UnsupportedOperationError)
+        return RT_COM_NOT_SERIAL;
+    return RT_COM_OTHER;
+}
+
+// Each reason has its own code, so that a permission error and a missing
+// device are told apart by the code as well.
+int CodeOf(int reason)
+{
+    switch (reason) {
+    case RT_COM_PERMISSION: return kComAccessDenied;
+    case RT_COM_BUSY: return kComPortBusy;
+    case RT_COM_NOT_SERIAL: return kComNotSerial;
+    default: return kComCannotOpenPort;
+    }
+}
+
 class DeviceBackend : public ComBackend {
 public:
     explicit DeviceBackend(QString device) : device_(std::move(device)) {}
@@ -28,9 +71,11 @@ public:
     int open(const ComSettings &s) override
     {
         port_.setPortName(device_);
-        if (!port_.open(QIODevice::ReadWrite))
-            return port_.error() == QSerialPort::DeviceNotFoundError ? kComCannotOpenPort
-                                                                    : kComCannotOpenPort;
+        if (!port_.open(QIODevice::ReadWrite)) {
+            failure_.reason = Classify(device_, port_.error());
+            failure_.detail = port_.errorString().toStdString();
+            return CodeOf(failure_.reason);
+        }
         port_.setBaudRate(qint32(s.baud));
         port_.setDataBits(QSerialPort::DataBits(s.dataBits));
         port_.setParity(s.parity == 1 ? QSerialPort::OddParity
@@ -82,14 +127,22 @@ public:
         port_.clearError();
     }
 
+    const ComOpenFailure &failure() const { return failure_; }
+
 private:
     QString device_;
     QSerialPort port_;
+    ComOpenFailure failure_;
 };
 
 struct Port {
     std::unique_ptr<ComBackend> backend;
     int timeoutMs = kDefaultTimeoutMs;
+    // What the last open asked for, so that a reopen gets the same again.
+    bool opened = false;
+    std::string device;
+    ComSettings settings;
+    ComOpenFailure failure;
 };
 
 std::array<Port, kPorts + 1> gPorts;
@@ -114,7 +167,67 @@ void Log(int port, bool written, const char *data, int n)
         t->comTraffic(port, written, data, n);
 }
 
+QString Stamp() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
+
+// "48 'H'": the bytes in hex, then as text where printable.
+QString Bytes(const char *data, int n)
+{
+    QString hex, text;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = (unsigned char)data[i];
+        hex += QStringLiteral("%1 ").arg(c, 2, 16, QLatin1Char('0')).toUpper();
+        text += c >= 0x20 && c < 0x7F ? QChar(c) : QChar('.');
+    }
+    return hex + QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+int OpenBackend(int port)
+{
+    Port &p = gPorts[port];
+    std::unique_ptr<ComBackend> b;
+    if (gBound[port])
+        b = gBound[port](port);
+    else
+        b = std::make_unique<DeviceBackend>(QString::fromStdString(p.device));
+    p.failure = {};
+    p.failure.device = p.device;
+    if (!b) {
+        p.failure.reason = RT_COM_OTHER;
+        return gLastError = kComCannotOpenPort;
+    }
+    const int r = b->open(p.settings);
+    if (r != 0) {
+        if (auto *d = dynamic_cast<DeviceBackend *>(b.get())) {
+            p.failure.reason = d->failure().reason;
+            p.failure.detail = d->failure().detail;
+        } else {
+            p.failure.reason = RT_COM_OTHER;
+        }
+        qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "open" << p.device.c_str()
+                                    << "failed:" << r << ComFailureText(p.failure.reason).c_str()
+                                    << p.failure.detail.c_str();
+        return gLastError = r;
+    }
+    p.backend = std::move(b);
+    qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "open" << p.device.c_str();
+    return gLastError = 0;
+}
+
 } // namespace
+
+namespace detail {
+
+ComOpenFailure &LastOpenFailure(int port)
+{
+    return gPorts[Valid(port) ? port : 0].failure;
+}
+
+} // namespace detail
+
+ComOpenFailure ComLastOpenFailure(int port)
+{
+    return Valid(port) ? gPorts[port].failure : ComOpenFailure{};
+}
 
 void BindComPort(int port, ComBackendFactory factory)
 {
@@ -122,37 +235,36 @@ void BindComPort(int port, ComBackendFactory factory)
         gBound[port] = std::move(factory);
 }
 
-std::string ComDeviceName(int port)
-{
-    const std::string var = "VELORAN_COM" + std::to_string(port);
-    if (const char *dev = std::getenv(var.c_str()); dev && *dev)
-        return dev;
-    return "/dev/ttyS" + std::to_string(port - 1);
-}
-
 int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize)
 {
     if (!Valid(port))
         return gLastError = kComInvalidPort;
-    if (gPorts[port].backend)
-        gPorts[port].backend->close();
-    gPorts[port].backend.reset();
-    std::unique_ptr<ComBackend> b;
-    if (gBound[port])
-        b = gBound[port](port);
-    else {
-        const std::string dev = deviceName && *deviceName ? deviceName : ComDeviceName(port);
-        b = std::make_unique<DeviceBackend>(QString::fromStdString(dev));
-    }
-    if (!b)
-        return gLastError = kComCannotOpenPort;
-    ComSettings s{port, baudRate, parity, dataBits, stopBits, inputQueueSize, outputQueueSize};
-    const int r = b->open(s);
-    if (r != 0)
-        return gLastError = r;
-    gPorts[port].backend = std::move(b);
-    return gLastError = 0;
+    Port &p = gPorts[port];
+    if (p.backend)
+        p.backend->close();
+    p.backend.reset();
+    p.opened = true;
+    // A port bound to a simulated rig has no device to look for.
+    p.device = deviceName && *deviceName ? deviceName
+               : gBound[port]            ? std::string()
+                                         : ComDeviceName(port);
+    p.settings = {port, baudRate, parity, dataBits, stopBits, inputQueueSize, outputQueueSize};
+    return OpenBackend(port);
+}
+
+int ReopenCom(int port)
+{
+    if (!Valid(port))
+        return gLastError = kComInvalidPort;
+    Port &p = gPorts[port];
+    if (!p.opened)
+        return gLastError = kComPortNotOpen;
+    if (p.backend)
+        p.backend->close();
+    p.backend.reset();
+    qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "reopen" << p.device.c_str();
+    return OpenBackend(port);
 }
 
 int CloseCom(int port)
@@ -161,6 +273,8 @@ int CloseCom(int port)
         return err;
     gPorts[port].backend->close();
     gPorts[port].backend.reset();
+    gPorts[port].opened = false;
+    qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "closed";
     return gLastError = 0;
 }
 
@@ -172,6 +286,10 @@ int ComWrt(int port, const char *buffer, int count)
         return gLastError = kComUnknownSystemError;
     const int n = gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
     Log(port, true, buffer, n);
+    if (n >= 0)
+        qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "write" << Bytes(buffer, n);
+    else
+        qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "write failed:" << n;
     gLastError = n < 0 ? n : 0;
     return n;
 }
@@ -182,9 +300,19 @@ int ComRd(int port, char *buffer, int count)
         return err;
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
+    // The reply is on its way: windows that are due are painted meanwhile.
+    detail::PaintDueWindows();
     const int n = gPorts[port].backend->read(reinterpret_cast<unsigned char *>(buffer), count,
                                              gPorts[port].timeoutMs);
     Log(port, false, buffer, n);
+    if (lcSerial().isDebugEnabled()) {
+        if (n > 0)
+            qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "read" << Bytes(buffer, n);
+        if (n < count)
+            qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "read time-out after"
+                                        << gPorts[port].timeoutMs << "ms:" << (n < 0 ? 0 : n)
+                                        << "of" << count << "bytes";
+    }
     gLastError = n < 0 ? n : (n < count ? kComTimeout : 0);
     return n;
 }

@@ -4,6 +4,7 @@
 #include "codepage.h"
 #include "info.h"
 #include "launch.h"
+#include "lobes.h"
 #include "library.h"
 #include "threed.h"
 #include "rt.h"
@@ -68,4 +69,8 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(CodePageCallback);
     RT_CTRL_CALLBACK(ApplyCodePageCallback);
     RT_CTRL_CALLBACK(CloseCodePageCallback);
+    // Export and lobe metrics
+    RT_MENU_CALLBACK(antExportCallback);
+    RT_MENU_CALLBACK(antLobeCallback);
+    RT_CTRL_CALLBACK(LobeCloseCallback);
 }

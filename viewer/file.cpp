@@ -6,6 +6,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "lobes.h"
 #include "pattern_file.h"
 #include "rt.h"
 
@@ -172,6 +173,7 @@ void OpenCallback(int, int, void *, int panel)
     if (Third == 1)
         Viewer3DRedraw();
     SetRotationDisplay(RT_RED, REDvalue);
+    RefreshLobePanel();
 }
 
 void CloseCallback(int, int, void *, int panel)
@@ -182,6 +184,7 @@ void CloseCallback(int, int, void *, int panel)
     if (!PatternOpen())
         return;
     ClosePattern(panel);
+    RefreshLobePanel();
 }
 
 void SaveCallback(int, int, void *, int)

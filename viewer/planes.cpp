@@ -2,6 +2,7 @@
 // memory; a save writes it as zeros.
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "lobes.h"
 #include "rt.h"
 
 namespace {
@@ -45,10 +46,12 @@ void antDeleteECallback(int, int, void *, int)
 {
     TogglePlane({&Eflag, MENUBAR_EDATA, " E Data delete", " E Data view", &polarPlot1, &polarPlot3,
                  &carPlot1, 0, RT_RED});
+    RefreshLobePanel();
 }
 
 void antDeleteHCallback(int, int, void *, int)
 {
     TogglePlane({&Hflag, MENUBAR_HDATA, " H data delete", " H data view", &polarPlot2, &polarPlot4,
                  &carPlot2, 1, RT_BLUE});
+    RefreshLobePanel();
 }

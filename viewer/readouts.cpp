@@ -36,7 +36,7 @@ void Differences(int angle1, int angle2, int level1, int level2, int angleDiff, 
 void HalfPowerReadout(const double *levels, int peak, double *left, double *right, int widthCtrl,
                       int levelCtrl)
 {
-    const DesignReadouts d = PlaneReadouts(levels, peak);
+    const ViewerReadouts d = PlaneReadouts(levels, peak);
     if (d.search.leftFound)
         *left = d.search.left;
     if (d.search.rightFound)

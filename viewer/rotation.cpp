@@ -3,6 +3,7 @@
 #include "analysis.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "lobes.h"
 #include "rt.h"
 
 namespace {
@@ -47,6 +48,7 @@ int RotateStep(int step)
     if (Hflag == 1)
         HidePlane(1);
     ViewData();
+    RefreshLobePanel();
     return 0;
 }
 

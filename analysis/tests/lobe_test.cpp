@@ -81,20 +81,34 @@ TEST(LobeMetrics, MainLobeAcrossZeroIsMeasuredRoundTheCircle)
     EXPECT_EQ(*m.nullRight, 31);
     // The viewer's own search skips a peak at 0 or 1 degree: its readouts
     // show no beamwidth while the lobe metrics have one.
-    const DesignReadouts d = PlaneReadouts(t.v);
+    const ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_FALSE(d.hasBeamwidth);
     EXPECT_EQ(d.hpbWidth, 0.0);
 }
 
-TEST(LobeMetrics, FlatTopIsPassedBeforeLookingForTheNulls)
+TEST(LobeMetrics, RippleIsNoNullButARiseOfMoreThanADecibelIs)
 {
     Plane t = Plane::Triangle(200);
-    t.v[201] = t.v[202] = 0.0; // peak at 200 (lowest angle), flat to 202
-    t.v[203] = -1, t.v[204] = -2;
+    t.v[201] = t.v[202] = 0.0;          // peak at 200 (lowest angle), flat to 202
+    t.v[203] = -1.5, t.v[204] = -1.0;   // a dip within 3 dB of the peak
+    t.v[205] = -2.5;
+    t.v[190] = -9.5, t.v[189] = -8.0;   // a rise of 1.5 dB 10 dB down: the left null
+    t.v[180] = -19.5;                   // a rise of 0.5 dB is ripple
     const LobeMetrics m = PlaneLobeMetrics(t.v);
     EXPECT_EQ(m.peak, 200);
-    EXPECT_EQ(*m.nullLeft, 170);
+    EXPECT_EQ(*m.nullLeft, 190);
     EXPECT_EQ(*m.nullRight, 230);
+    EXPECT_EQ(*m.fnbw, 40);
+}
+
+TEST(LobeMetrics, AllRoundPlaneWithRippleHasNoNulls)
+{
+    Plane t(-6.0);
+    for (int k = 0; k < LEVELS; ++k)
+        t.v[k] += (k % 7) * 0.3; // never 3 dB below the peak
+    const LobeMetrics m = PlaneLobeMetrics(t.v);
+    EXPECT_FALSE(m.fnbw);
+    EXPECT_FALSE(m.hpbw);
 }
 
 // All-round, floor and hidden planes: what each metric gives.
@@ -103,6 +117,7 @@ struct SpecialPlane {
     double level;
     int peak;
 };
+void PrintTo(const SpecialPlane &p, std::ostream *os) { *os << p.name; }
 class SpecialPlanes : public testing::TestWithParam<SpecialPlane> {};
 
 TEST_P(SpecialPlanes, HaveNoLobeButAFrontToBackWhenThereIsAPeak)
@@ -116,7 +131,7 @@ TEST_P(SpecialPlanes, HaveNoLobeButAFrontToBackWhenThereIsAPeak)
     EXPECT_FALSE(m.fnbw);
     EXPECT_FALSE(m.nullLeft);
     EXPECT_FALSE(m.sideLobeLevel);
-    const DesignReadouts d = PlaneReadouts(t.v);
+    const ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_EQ(d.peak, p.peak);
     EXPECT_FALSE(d.hasBeamwidth);
     EXPECT_EQ(d.hpbWidth, 0.0);
@@ -141,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Planes, SpecialPlanes,
 TEST(Readouts, FollowTheViewersSearchAndShowZeroWithoutABeamwidth)
 {
     const Plane t = Plane::Triangle(100, -2.0);
-    DesignReadouts d = PlaneReadouts(t.v);
+    ViewerReadouts d = PlaneReadouts(t.v);
     EXPECT_EQ(d.peak, 100);
     EXPECT_EQ(*d.peakLevel, -2.0);
     ASSERT_TRUE(d.hasBeamwidth);

@@ -100,6 +100,7 @@ struct Broken {
     int line;
     const char *words;
 };
+void PrintTo(const Broken &b, std::ostream *os) { *os << b.name; }
 class MsiBroken : public testing::TestWithParam<Broken> {};
 
 TEST_P(MsiBroken, IsRefusedNamingTheLine)

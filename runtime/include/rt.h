@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "com_backend.h"
 
@@ -124,6 +125,11 @@ int SetCtrlVal(int panel, int control, unsigned int value);
 int SetCtrlVal(int panel, int control, double value);
 int SetCtrlVal(int panel, int control, const char *value);
 int GetCtrlVal(int panel, int control, int *value);
+// Rings filled at run time: items with a label and an integer value.
+int ClearListCtrl(int panel, int control);
+// Inserts at `index` (-1: at the end); returns 0, or -1 for no such ring.
+int InsertListItem(int panel, int control, int index, const char *label, int value);
+int GetNumListItems(int panel, int control, int *count);
 int GetCtrlVal(int panel, int control, unsigned int *value);
 int GetCtrlVal(int panel, int control, unsigned short *value);
 int GetCtrlVal(int panel, int control, short *value);
@@ -216,8 +222,53 @@ int SetComTime(int port, double seconds);
 int ReturnRS232Err(void);
 int DisableBreakOnLibraryErrors(void);
 int EnableBreakOnLibraryErrors(void);
-// The device that port n opens on this machine.
+// The device that port n opens on this machine: $VELORAN_COMn, else the
+// device the user chose for it (kept per user), else the automatic rule: the
+// USB serial adapters present take ports 1, 2, ... (ordered by serial number,
+// then device name), then the built-in /dev/ttyS0, /dev/ttyS1, ... follow.
 std::string ComDeviceName(int port);
+
+// ---- Serial devices and why an open failed -----------------------------------
+struct ComDeviceInfo {
+    std::string device;        // "/dev/ttyUSB0"
+    std::string description;   // "FT232R USB UART"
+    std::string manufacturer;  // "FTDI"
+    std::string serialNumber;
+    bool usb = false;
+};
+// Every serial device found on the machine now, in the automatic order.
+std::vector<ComDeviceInfo> ListComDevices(void);
+// One line for a device list: device, kind, description, maker, serial number.
+std::string ComDeviceText(const ComDeviceInfo &info);
+enum { RT_COM_FROM_ENVIRONMENT = 1, RT_COM_FROM_CHOICE, RT_COM_AUTOMATIC };
+int ComDeviceSource(int port);
+// The device saved for port n ("" when none); saving "" goes back to the
+// automatic rule.
+std::string ComDeviceChoice(int port);
+void SetComDeviceChoice(int port, const std::string &device);
+enum {
+    RT_COM_OK = 0,
+    RT_COM_MISSING,     // no such device
+    RT_COM_PERMISSION,  // the user may not open it
+    RT_COM_BUSY,        // held or locked by another program
+    RT_COM_NOT_SERIAL,  // there, but not a serial device
+    RT_COM_OTHER,
+};
+struct ComOpenFailure {
+    int reason = RT_COM_OK;
+    std::string device;
+    std::string detail;  // the system's own words
+};
+// The last failed open of port n (reason RT_COM_OK after a successful open).
+ComOpenFailure ComLastOpenFailure(int port);
+// Words for a failure reason, for the user ("" for RT_COM_OK).
+std::string ComFailureText(int reason);
+// "/dev/ttyUSB0 (USB serial, FTDI FT232R USB UART)", "/dev/ttyS2 (not
+// present)", or the device with the reason its last open failed.
+std::string ComDeviceSummary(int port);
+// Closes port n and opens it again on the same device with the same
+// settings (a replugged adapter comes back as a new device node).
+int ReopenCom(int port);
 
 // ---- Other services -----------------------------------------------------------
 int LaunchExecutable(const char *fileName); // 0 on success

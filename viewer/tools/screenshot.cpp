@@ -1,6 +1,6 @@
 // Saves pictures of the main panel with a pattern open, in the polar, the
-// Cartesian and the 3D view, and of the information, picture and code page
-// panels, for looking at the layout without a person at the screen.
+// Cartesian and the 3D view, and of the information, picture, code page and
+// lobe metrics panels, for looking at the layout without a person at the screen.
 //   antenna_screenshot <pattern.atn> <folder> [analysis]
 #include <QApplication>
 #include <QGuiApplication>
@@ -13,6 +13,7 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "codepage.h"
+#include "lobes.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -76,5 +77,9 @@ int main(int argc, char **argv)
     rt::test::ChooseMenuItem(bar, MENUBAR_CODEPAGE);
     Settle();
     save(rt::test::PanelWidget(codepnl)->grab(), "codepage.png");
+    rt::test::ChooseMenuItem(bar, MENUBAR_POLAR);
+    rt::test::ChooseMenuItem(bar, MENUBAR_LOBES);
+    Settle();
+    save(rt::test::PanelWidget(lobepnl)->grab(), "lobes.png");
     return 0;
 }

@@ -39,8 +39,11 @@ enum ComError {
     kComUnknownSystemError = -1,
     kComInvalidPort = -2,
     kComPortNotOpen = -3,
-    kComCannotOpenPort = -6,
+    kComCannotOpenPort = -6,   // also: no such device
     kComWriteFailed = -7,
+    kComAccessDenied = -10,    // the user may not open the device
+    kComPortBusy = -11,        // held or locked by another program
+    kComNotSerial = -12,       // not a serial device
     kComTimeout = -99,
 };
 

@@ -1,0 +1,59 @@
+// The atn command-line tool: information, pictures, exports, imports,
+// comparisons and reports of pattern files, with the viewer's own analysis
+// and drawing.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+#include "lobe.h"
+#include "pattern_record.h"
+
+// One pattern file as the tool holds it.
+struct AtnPattern {
+    std::string path;
+    std::string format; // "atn" or "msi"
+    PatternRecord rec{};
+    int desNO = 0;
+};
+
+// Reads an atn file (checked line by line first, then read by the viewer's
+// own reader) or an MSI file (by its extension, or by its content when it is
+// plainly not an atn file). false with a one-line reason naming the line.
+bool LoadPatternFile(const std::string &path, AtnPattern &out, std::string &error);
+// Reads a file as an MSI antenna file whatever its name.
+bool LoadMsiFile(const std::string &path, AtnPattern &out, std::string &error);
+// Only the check of atn text: empty when it is a well-formed pattern file.
+std::string CheckAtnText(const std::string &text);
+
+// Writes bytes to path atomically; false with the reason.
+bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error);
+
+// Everything shown about one plane.
+struct PlaneFigures {
+    ViewerReadouts readouts;
+    LobeMetrics lobe;
+};
+PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS]);
+
+// Drawing through the viewer's own panel, hidden: false with the reason when
+// its resource file cannot be loaded.
+bool PrepareDrawing(std::string &error);
+// Draws a pattern on both of the viewer's graphs; planes not wanted are left
+// out as the viewer's hide command leaves them out.
+void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
+int PolarGraph();      // the panel and control ids of the two graphs
+int CartesianGraph();
+int DrawingPanel();
+
+// The sub-commands; each returns the process status.
+int RunInfo(const QStringList &args);
+int RunPlot(const QStringList &args);
+int RunExport(const QStringList &args);
+int RunImport(const QStringList &args);
+int RunCompare(const QStringList &args);
+int RunReport(const QStringList &args);
+
+// One line on stderr: "atn: " and the text.
+void Complain(const std::string &text);

@@ -1,0 +1,14 @@
+// Command-line parsing shared by the sub-commands.
+#pragma once
+
+#include <QCommandLineParser>
+
+#include <string>
+
+// Sets up a parser for one sub-command with --help; Parse returns false with
+// the status to exit with (0 after --help, 2 after a usage error).
+void SetUpParser(QCommandLineParser &p, const char *command, const char *description,
+                 const char *files);
+bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, int *status);
+// A required option's value or a usage error.
+bool Required(QCommandLineParser &p, const QString &name, QString *value, int *status);

@@ -1,0 +1,214 @@
+// atn export, atn import and atn plot.
+#include <QFileInfo>
+
+#include <cstring>
+
+#include "atn.h"
+#include "cli.h"
+#include "msi.h"
+#include "pattern_file.h"
+#include "render.h"
+
+namespace {
+
+const char kMsiConvention[] =
+    "MSI files: the H plane is the HORIZONTAL cut and the E plane the VERTICAL cut.\n"
+    "Losses are dB below the highest level of both planes, written without a minus\n"
+    "sign; GAIN is written as 0 dBi with a COMMENT saying the levels are relative.";
+
+bool Load(const QString &f, AtnPattern &pat)
+{
+    std::string error;
+    const std::string path = f.toLocal8Bit().toStdString();
+    if (!LoadPatternFile(path, pat, error)) {
+        Complain(path + ": " + error);
+        return false;
+    }
+    return true;
+}
+
+bool OneFile(QCommandLineParser &p, const char *command, QString *file, int *status)
+{
+    const QStringList files = p.positionalArguments();
+    if (files.size() != 1) {
+        Complain(std::string(command) + ": give exactly one input file; see --help");
+        *status = 2;
+        return false;
+    }
+    *file = files[0];
+    return true;
+}
+
+bool Write(const QString &out, const std::string &bytes)
+{
+    std::string error;
+    if (!SaveBytes(out, QByteArray(bytes.data(), qsizetype(bytes.size())), error)) {
+        Complain(out.toLocal8Bit().toStdString() + ": not written: " + error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunExport(const QStringList &args)
+{
+    QCommandLineParser p;
+    const std::string help = std::string(
+        "Writes the levels of a pattern file as CSV (a header line angle_deg,e_db,h_db and\n"
+        "360 rows) or as an MSI antenna file for planning tools.\n") + kMsiConvention;
+    SetUpParser(p, "export", help.c_str(), "atn or MSI file");
+    p.addOption({{QStringLiteral("f"), QStringLiteral("format")},
+                 QStringLiteral("csv or msi (default: from the output's extension)."),
+                 QStringLiteral("FORMAT")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Output file."),
+                 QStringLiteral("OUT")});
+    p.addOption({QStringLiteral("frequency"), QStringLiteral("MSI: FREQUENCY in MHz."),
+                 QStringLiteral("MHZ")});
+    p.addOption({QStringLiteral("name"), QStringLiteral("MSI: NAME (default: the file name)."),
+                 QStringLiteral("NAME")});
+    int status = 0;
+    QString in, out;
+    if (!Parse(p, args, "export", &status) || !OneFile(p, "export", &in, &status) ||
+        !Required(p, QStringLiteral("output"), &out, &status))
+        return status;
+    QString format = p.value(QStringLiteral("format")).toLower();
+    if (format.isEmpty())
+        format = QFileInfo(out).suffix().toLower();
+    if (format != QLatin1String("csv") && format != QLatin1String("msi")) {
+        Complain("export: --format must be csv or msi");
+        return 2;
+    }
+    AtnPattern pat;
+    if (!Load(in, pat))
+        return 1;
+    std::string bytes;
+    if (format == QLatin1String("csv")) {
+        bytes = FormatCsv(pat.rec.e_data, pat.rec.h_data);
+    } else {
+        MsiWriteData d;
+        d.name = p.isSet(QStringLiteral("name")) ? p.value(QStringLiteral("name")).toStdString()
+                                                 : QFileInfo(in).completeBaseName().toStdString();
+        if (p.isSet(QStringLiteral("frequency"))) {
+            bool ok = false;
+            const double f = p.value(QStringLiteral("frequency")).toDouble(&ok);
+            if (!ok || !(f > 0)) {
+                Complain("export: --frequency must be a positive number of MHz");
+                return 2;
+            }
+            d.frequencyMHz = f;
+        }
+        const LobeMetrics e = PlaneLobeMetrics(pat.rec.e_data), h = PlaneLobeMetrics(pat.rec.h_data);
+        d.hWidth = h.hpbw;
+        d.vWidth = e.hpbw;
+        d.frontToBack = h.frontToBack;
+        d.comment = std::string("Measured by ") + pat.rec.person;
+        d.eLevels = pat.rec.e_data;
+        d.hLevels = pat.rec.h_data;
+        bytes = FormatMsi(d);
+    }
+    return Write(out, bytes) ? 0 : 1;
+}
+
+int RunImport(const QStringList &args)
+{
+    QCommandLineParser p;
+    const std::string help =
+        std::string("Reads an MSI antenna file and writes it as an atn pattern file: levels 0 dB at\n"
+                    "the maximum and floored at -30 dB, any number of points per cut interpolated\n"
+                    "to whole degrees, the NAME, MAKE, FREQUENCY and COMMENT as the description.\n") +
+        kMsiConvention;
+    SetUpParser(p, "import", help.c_str(), "MSI file");
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("The atn file to write."), QStringLiteral("OUT")});
+    int status = 0;
+    QString in, out;
+    if (!Parse(p, args, "import", &status) || !OneFile(p, "import", &in, &status) ||
+        !Required(p, QStringLiteral("output"), &out, &status))
+        return status;
+    AtnPattern pat;
+    std::string error;
+    const std::string path = in.toLocal8Bit().toStdString();
+    if (!LoadMsiFile(path, pat, error)) { // as MSI whatever the file is called
+        Complain(path + ": " + error);
+        return 1;
+    }
+    const std::string text = ViewerTextBlock(pat.rec.person, pat.rec.descript);
+    PatternFileData d;
+    d.Antype = pat.rec.Antype;
+    d.lines = pat.desNO;
+    d.text = text;
+    d.Edate = pat.rec.Edate;
+    d.Etime = pat.rec.Etime;
+    d.Hdate = pat.rec.Hdate;
+    d.Htime = pat.rec.Htime;
+    d.e_data = pat.rec.e_data;
+    d.h_data = pat.rec.h_data;
+    const PatternFileResult w = WritePatternFile(out.toLocal8Bit().toStdString(), d);
+    if (!w.ok) {
+        Complain(out.toLocal8Bit().toStdString() + ": not written: " + w.error);
+        return 1;
+    }
+    return 0;
+}
+
+int RunPlot(const QStringList &args)
+{
+    QCommandLineParser p;
+    SetUpParser(p, "plot",
+                "Draws a pattern as the viewer shows it (same frame, labels and colours: E red,\n"
+                "H blue) into a PNG, SVG or PDF file, chosen by the output's extension.",
+                "atn or MSI file");
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("OUT.png, OUT.svg or OUT.pdf."), QStringLiteral("OUT")});
+    p.addOption({QStringLiteral("view"), QStringLiteral("polar (default) or cartesian."),
+                 QStringLiteral("VIEW"), QStringLiteral("polar")});
+    p.addOption({QStringLiteral("planes"), QStringLiteral("E, H or E,H (default)."),
+                 QStringLiteral("PLANES"), QStringLiteral("E,H")});
+    p.addOption({QStringLiteral("size"), QStringLiteral("Width and height in pixels, 16 to 8000 (default 900)."),
+                 QStringLiteral("PIXELS"), QStringLiteral("900")});
+    int status = 0;
+    QString in, out;
+    if (!Parse(p, args, "plot", &status) || !OneFile(p, "plot", &in, &status) ||
+        !Required(p, QStringLiteral("output"), &out, &status))
+        return status;
+    const QString view = p.value(QStringLiteral("view")).toLower();
+    if (view != QLatin1String("polar") && view != QLatin1String("cartesian")) {
+        Complain("plot: --view must be polar or cartesian");
+        return 2;
+    }
+    bool showE = false, showH = false;
+    for (const QString &s : p.value(QStringLiteral("planes")).split(QLatin1Char(','))) {
+        const QString t = s.trimmed().toUpper();
+        if (t == QLatin1String("E"))
+            showE = true;
+        else if (t == QLatin1String("H"))
+            showH = true;
+        else {
+            Complain("plot: --planes takes E, H or E,H");
+            return 2;
+        }
+    }
+    bool ok = false;
+    const int size = p.value(QStringLiteral("size")).toInt(&ok);
+    if (!ok || size < 16 || size > 8000) {
+        Complain("plot: --size must be 16 to 8000 pixels");
+        return 2;
+    }
+    AtnPattern pat;
+    if (!Load(in, pat))
+        return 1;
+    std::string error;
+    if (!PrepareDrawing(error)) {
+        Complain(error);
+        return 1;
+    }
+    DrawPattern(pat.rec, showE, showH);
+    const int ctrl = view == QLatin1String("polar") ? PolarGraph() : CartesianGraph();
+    if (rt::SaveGraphPicture(DrawingPanel(), ctrl, out.toLocal8Bit().constData(), size, size,
+                             &error) != 0) {
+        Complain(out.toLocal8Bit().toStdString() + ": not written: " + error);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,296 @@
+// atn report: an A4 PDF with a summary page and one page for each file.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include "atn.h"
+#include "cli.h"
+#include "library.h"
+#include "render.h"
+
+namespace {
+
+struct Entry {
+    std::string path;
+    bool ok = false;
+    std::string error;
+    AtnPattern pat;
+    PlaneFigures e, h;
+};
+
+QString Q(const std::string &s) { return QString::fromLocal8Bit(s.c_str()); }
+QString U(const char *s) { return QString::fromUtf8(s); }
+
+QString Fmt(const std::optional<double> &v, int decimals = 1)
+{
+    return v ? QString::number(*v, 'f', decimals) : QStringLiteral("–");
+}
+QString Fmt(const std::optional<int> &v) { return v ? QString::number(*v) : QStringLiteral("–"); }
+
+QString TitleOf(const Entry &e)
+{
+    const QString name = QFileInfo(Q(e.path)).fileName();
+    return e.ok && e.pat.rec.person[0] ? name + QStringLiteral(" — ") + U(e.pat.rec.person) : name;
+}
+
+// A table drawn row by row; returns the y below it.
+double Table(QPainter &p, double x, double y, const std::vector<double> &widths,
+             const std::vector<QStringList> &rows, double rowH, bool header = true)
+{
+    QFont normal = p.font(), bold = p.font();
+    bold.setBold(true);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        p.setFont(header && r == 0 ? bold : normal);
+        double cx = x;
+        for (size_t c = 0; c < size_t(rows[r].size()) && c < widths.size(); ++c) {
+            const QRectF cell(cx + 8, y, widths[c] - 16, rowH);
+            p.drawText(cell, Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight),
+                       p.fontMetrics().elidedText(rows[r][c], Qt::ElideRight, int(cell.width())));
+            cx += widths[c];
+        }
+        y += rowH;
+        if (header && r == 0) {
+            p.drawLine(QPointF(x, y), QPointF(cx, y));
+        }
+    }
+    p.setFont(normal);
+    return y;
+}
+
+void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entries)
+{
+    QFont f(QStringLiteral("DejaVu Sans"), 16, QFont::Bold);
+    p.setFont(f);
+    p.drawText(QPointF(page.left(), page.top() + 70), QStringLiteral("Antenna pattern report"));
+    f.setPointSize(9);
+    f.setBold(false);
+    p.setFont(f);
+    int bad = 0;
+    for (const Entry &e : entries)
+        bad += !e.ok;
+    p.drawText(QPointF(page.left(), page.top() + 140),
+               QStringLiteral("%1 files, %2 read, %3 not readable — %4")
+                   .arg(entries.size())
+                   .arg(entries.size() - bad)
+                   .arg(bad)
+                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    p.drawText(QPointF(page.left(), page.top() + 190),
+               QStringLiteral("Widths in degrees (-3 dB interpolated), levels in dB, "
+                              "D = directivity estimate from both half-power widths."));
+    const double w = page.width();
+    const std::vector<double> widths{w * 0.30, w * 0.08, w * 0.10, w * 0.08, w * 0.10, w * 0.10,
+                                     w * 0.10, w * 0.14};
+    std::vector<QStringList> rows{{QStringLiteral("File / person"), QStringLiteral("E peak"),
+                                   QStringLiteral("E width"), QStringLiteral("H peak"),
+                                   QStringLiteral("H width"), QStringLiteral("E F/B"),
+                                   QStringLiteral("H F/B"), QStringLiteral("D (dBi)")}};
+    for (const Entry &e : entries) {
+        if (!e.ok)
+            continue;
+        const auto d = DirectivityEstimate(e.e.lobe.hpbw, e.h.lobe.hpbw);
+        rows.push_back({TitleOf(e), Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
+                        Fmt(e.e.lobe.hpbw), Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
+                        Fmt(e.h.lobe.hpbw), Fmt(e.e.lobe.frontToBack), Fmt(e.h.lobe.frontToBack),
+                        d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
+    }
+    const double rowH = 62;
+    double y = Table(p, page.left(), page.top() + 240, widths, rows, rowH);
+    if (bad) {
+        y += 60;
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QPointF(page.left(), y), QStringLiteral("Not readable"));
+        f.setBold(false);
+        p.setFont(f);
+        y += 20;
+        for (const Entry &e : entries) {
+            if (e.ok)
+                continue;
+            if (y > page.bottom() - rowH) {
+                p.drawText(QPointF(page.left(), y + 40), QStringLiteral("… and more (see stderr)"));
+                break;
+            }
+            p.drawText(QRectF(page.left(), y, page.width(), rowH), Qt::AlignVCenter,
+                       p.fontMetrics().elidedText(Q(e.path) + QStringLiteral(": ") + Q(e.error),
+                                                  Qt::ElideMiddle, int(page.width())));
+            y += rowH;
+        }
+    }
+}
+
+void FilePage(QPainter &p, const QRectF &page, const Entry &e)
+{
+    const PatternRecord &r = e.pat.rec;
+    QFont f(QStringLiteral("DejaVu Sans"), 14, QFont::Bold);
+    p.setFont(f);
+    p.drawText(QRectF(page.left(), page.top(), page.width(), 90), Qt::AlignLeft | Qt::AlignVCenter,
+               p.fontMetrics().elidedText(TitleOf(e), Qt::ElideMiddle, int(page.width())));
+    f.setPointSize(9);
+    f.setBold(false);
+    p.setFont(f);
+    const char *name = AntNameOf(r.Antype);
+    p.drawText(QPointF(page.left(), page.top() + 140),
+               QStringLiteral("Antenna: %1    E: %2 %3, %4 dB    H: %5 %6, %7 dB")
+                   .arg(name ? U(name) : QStringLiteral("It is not specified."))
+                   .arg(U(r.Edate), U(r.Etime))
+                   .arg(r.Eattn, 0, 'f', 1)
+                   .arg(U(r.Hdate), U(r.Htime))
+                   .arg(r.Hattn, 0, 'f', 1));
+
+    DrawPattern(r, true, true);
+    const double side = (page.width() - 60) / 2;
+    const double top = page.top() + 180;
+    rt::RenderGraphCtrl(DrawingPanel(), PolarGraph(), p, QRectF(page.left(), top, side, side));
+    rt::RenderGraphCtrl(DrawingPanel(), CartesianGraph(), p,
+                    QRectF(page.left() + side + 60, top, side, side));
+    p.drawText(QPointF(page.left(), top + side + 50),
+               QStringLiteral("Polar view (left) and Cartesian view (right): E plane red, H plane blue."));
+
+    auto row = [](const char *label, const QString &ev, const QString &hv) {
+        return QStringList{U(label), ev, hv};
+    };
+    const LobeMetrics &me = e.e.lobe, &mh = e.h.lobe;
+    const ViewerReadouts &re = e.e.readouts, &rh = e.h.readouts;
+    auto peak = [](const ViewerReadouts &d) {
+        return d.peak < 0 ? QStringLiteral("none")
+                          : QStringLiteral("%1° at %2 dB").arg(d.peak).arg(*d.peakLevel, 0, 'f', 2);
+    };
+    auto hpb = [](const ViewerReadouts &d) {
+        return d.hasBeamwidth ? QStringLiteral("%1° (%2 … %3), %4 dB")
+                                    .arg(d.hpbWidth, 0, 'f', 1)
+                                    .arg(d.search.left, 0, 'f', 1)
+                                    .arg(d.search.right, 0, 'f', 1)
+                                    .arg(d.hpbLevel, 0, 'f', 2)
+                              : QStringLiteral("0 (none)");
+    };
+    auto nulls = [](const LobeMetrics &m) {
+        return m.fnbw ? QStringLiteral("%1° (%2° … %3°)").arg(*m.fnbw).arg(*m.nullLeft).arg(*m.nullRight)
+                      : QStringLiteral("–");
+    };
+    auto side_ = [](const LobeMetrics &m) {
+        return m.sideLobeLevel
+                   ? QStringLiteral("%1 dB at %2°").arg(*m.sideLobeLevel, 0, 'f', 2).arg(*m.sideLobeAngle)
+                   : QStringLiteral("none");
+    };
+    const auto d = DirectivityEstimate(me.hpbw, mh.hpbw);
+    std::vector<QStringList> rows{
+        row("", QStringLiteral("E plane"), QStringLiteral("H plane")),
+        row("Peak", peak(re), peak(rh)),
+        row("Half-power (viewer)", hpb(re), hpb(rh)),
+        row("-3 dB width, interpolated", Fmt(me.hpbw, 2) + QStringLiteral("°"),
+            Fmt(mh.hpbw, 2) + QStringLiteral("°")),
+        row("-10 dB width", Fmt(me.bw10, 2) + QStringLiteral("°"), Fmt(mh.bw10, 2) + QStringLiteral("°")),
+        row("First-null width", nulls(me), nulls(mh)),
+        row("Front-to-back", Fmt(me.frontToBack, 2) + QStringLiteral(" dB"),
+            Fmt(mh.frontToBack, 2) + QStringLiteral(" dB")),
+        row("Side lobe", side_(me), side_(mh)),
+    };
+    const double w = page.width();
+    double y = Table(p, page.left(), top + side + 100, {w * 0.34, w * 0.33, w * 0.33}, rows, 62);
+    y += 30;
+    p.drawText(QPointF(page.left(), y + 30),
+               d ? QStringLiteral("Directivity estimate (41253 / (E width × H width)): %1 = %2 dBi")
+                       .arg(d->ratio, 0, 'f', 1)
+                       .arg(d->dBi, 0, 'f', 1)
+                 : QStringLiteral("Directivity estimate: none (a plane has no half-power width)"));
+    y += 100;
+    QFont b = f;
+    b.setBold(true);
+    p.setFont(b);
+    p.drawText(QPointF(page.left(), y), QStringLiteral("Description"));
+    p.setFont(f);
+    const QString desc = U(r.descript).trimmed();
+    p.drawText(QRectF(page.left(), y + 20, page.width(), page.bottom() - y - 20),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               desc.isEmpty() ? QStringLiteral("(none)") : desc);
+}
+
+} // namespace
+
+int RunReport(const QStringList &args)
+{
+    QCommandLineParser p;
+    SetUpParser(p, "report",
+                "Writes an A4 PDF: a first page summarising all files in a table, then one page\n"
+                "for each file with its polar and Cartesian plots, readouts, lobe metrics and\n"
+                "description. Files that cannot be read are listed on the summary page and on\n"
+                "stderr; the others still go in, and the status is then 1.",
+                "atn or MSI files");
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The PDF to write."),
+                 QStringLiteral("OUT")});
+    int status = 0;
+    QString out;
+    if (!Parse(p, args, "report", &status) || !Required(p, QStringLiteral("output"), &out, &status))
+        return status;
+    const QStringList files = p.positionalArguments();
+    if (files.isEmpty()) {
+        Complain("report: no file given; see --help");
+        return 2;
+    }
+    std::string error;
+    if (!PrepareDrawing(error)) {
+        Complain(error);
+        return 1;
+    }
+    const bool progress = files.size() > 3 && isatty(STDERR_FILENO);
+    std::vector<Entry> entries(size_t(files.size()));
+    int failed = 0;
+    for (int i = 0; i < files.size(); ++i) {
+        Entry &e = entries[size_t(i)];
+        e.path = files[i].toLocal8Bit().toStdString();
+        e.ok = LoadPatternFile(e.path, e.pat, e.error);
+        if (e.ok) {
+            e.e = FiguresOf(e.pat.rec.e_data);
+            e.h = FiguresOf(e.pat.rec.h_data);
+        } else {
+            ++failed;
+            if (progress)
+                std::fputs("\r\033[K", stderr);
+            Complain(e.path + ": " + e.error);
+        }
+    }
+
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Complain(out.toLocal8Bit().toStdString() + ": not written: " + file.errorString().toStdString());
+        return 1;
+    }
+    QPdfWriter pdf(&file);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(300);
+    pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    pdf.setTitle(QStringLiteral("Antenna pattern report"));
+    pdf.setCreator(QStringLiteral("Veloran atn"));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+        file.cancelWriting();
+        Complain(out.toLocal8Bit().toStdString() + ": not written: the PDF could not be started");
+        return 1;
+    }
+    const QRectF page(0, 0, pdf.width(), pdf.height());
+    SummaryPage(painter, page, entries);
+    int done = 0;
+    for (const Entry &e : entries) {
+        ++done;
+        if (progress)
+            std::fprintf(stderr, "\ratn report: page %d of %d", done, int(entries.size()));
+        if (!e.ok)
+            continue;
+        pdf.newPage();
+        FilePage(painter, page, e);
+    }
+    if (progress)
+        std::fputs("\r\033[K", stderr);
+    painter.end();
+    if (!file.commit()) {
+        Complain(out.toLocal8Bit().toStdString() + ": not written: " + file.errorString().toStdString());
+        return 1;
+    }
+    return failed ? 1 : 0;
+}
