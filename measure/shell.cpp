@@ -1,6 +1,8 @@
 // Shell of the measurement program: start-up, the two exit commands, and the
 // polar frame of the live graph.
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "handoff.h"
 #include "kesto.h"
@@ -130,12 +132,25 @@ void RegisterKestoCallbacks(void)
     RT_MENU_CALLBACK(ExitKestoCXallback);
 }
 
-int KestoMain(int, char **argv)
+int KestoMain(int argc, char **argv)
 {
+    static const ProgramInfo program = {
+        "Kesto", "org.veloran.kesto",
+        "Measures antenna patterns with the Veloran rig over a serial port.", nullptr, nullptr};
+    const CommandLine cl = ReadCommandLine(argc, argv, program);
+    if (cl.exitStatus >= 0)
+        return cl.exitStatus;
     if (!InitCVIRTE(nullptr, argv, nullptr))
         return -1;
     RegisterKestoCallbacks();
     kestopnl = LoadPanel(0, "kesto.uir", KESTOPNL);
+    if (cl.selfCheck) {
+        // Where the panels were found, so that an installation can be
+        // checked from a script; nothing else runs.
+        const std::string path = FindRunTimeFile("kesto.uir");
+        std::printf("panels kesto.uir %s\n", path.empty() ? "(missing)" : path.c_str());
+        return kestopnl < 0 ? 1 : 0;
+    }
     if (kestopnl < 0)
         return -1;
     SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_INTERVAL, KESTO_POLL_INTERVAL);

@@ -1,5 +1,7 @@
 // Attributes of controls and panels. An attribute the run-time does not know
 // is an error: a negative code, and in a test a failure of the test.
+#include <QLabel>
+#include <QLayout>
 #include <QPalette>
 #include <QProgressBar>
 #include <QWidget>
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <string>
 
+#include "appearance.h"
 #include "internal.h"
 #include "ogl3d.h"
 #include "widget_kinds.h"
@@ -102,6 +105,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     case RT_ATTR_VISIBLE: w->setVisible(value != 0); return 0;
     case RT_ATTR_TEXT_COLOR:
         w->setProperty("rtTextColor", value);
+        if (qobject_cast<QLabel *>(w)) {
+            // A label's text lies on the window: shown in the colour asked
+            // for, lightened or darkened just enough to stay readable.
+            KeepReadable(w, QColor::fromRgb(QRgb(value & 0xFFFFFF)));
+            return 0;
+        }
         SetColorRole(w, QPalette::Text, value);
         SetColorRole(w, QPalette::WindowText, value);
         SetColorRole(w, QPalette::ButtonText, value);
@@ -233,9 +242,13 @@ int SetPanelAttribute(int panel, int attribute, int value)
     case RT_ATTR_CAN_MINIMIZE: flag(Qt::WindowMinimizeButtonHint, value); break;
     case RT_ATTR_CAN_MAXIMIZE: flag(Qt::WindowMaximizeButtonHint, value); break;
     case RT_ATTR_SIZABLE:
-        if (!value)
+        // A panel with a layout keeps the size its content needs, and follows
+        // it when the user's font changes; one without keeps the size it has.
+        if (QLayout *l = w->layout())
+            l->setSizeConstraint(value ? QLayout::SetDefaultConstraint : QLayout::SetFixedSize);
+        if (!value && !w->layout())
             w->setFixedSize(w->size());
-        else
+        else if (value)
             w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
         break;
     case RT_ATTR_MOVABLE: w->setProperty("rtMovable", value); break;

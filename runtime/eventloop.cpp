@@ -12,6 +12,7 @@
 
 #include <cmath>
 
+#include "appearance.h"
 #include "internal.h"
 #include "test_hooks.h"
 
@@ -162,7 +163,11 @@ int InitCVIRTE(void *, char *argv[], void *)
     char **args = argv && argv[0] ? argv : none;
     while (args[argc])
         ++argc;
+    // Installed ahead of the widgets' own accessibility, which would
+    // otherwise answer for the value displays first.
+    detail::InstallDisplayAccessibility();
     new QApplication(argc, args);
+    detail::ApplyProgramIdentity();
     return QCoreApplication::instance() ? 1 : 0;
 }
 

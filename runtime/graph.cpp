@@ -228,8 +228,13 @@ void Graph::renderTo(QPainter &p, const QRectF &target, double lineScale, double
 
 void Graph::paintEvent(QPaintEvent *e)
 {
-    if (!cacheValid_ || cache_.size() != size()) {
-        cache_ = QPixmap(size());
+    // The picture is kept at the screen's pixel density, so that lines and
+    // text are as sharp as the rest of the window on a scaled display.
+    const qreal dpr = devicePixelRatioF();
+    if (!cacheValid_ || cache_.deviceIndependentSize() != QSizeF(size())
+        || cache_.devicePixelRatio() != dpr) {
+        cache_ = QPixmap(size() * dpr);
+        cache_.setDevicePixelRatio(dpr);
         cache_.fill(background_);
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
@@ -239,7 +244,9 @@ void Graph::paintEvent(QPaintEvent *e)
     }
     // Only the part that changed is copied: a growing trace dirties a few pixels.
     QPainter p(this);
-    p.drawPixmap(e->rect(), cache_, e->rect());
+    const QRect r = e->rect();
+    p.drawPixmap(QPointF(r.topLeft()), cache_,
+                 QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr));
     if (cursorCount_ > 0 && cursorPlaced_) {
         const QPointF c = toPixel(cursorX_, cursorY_);
         p.setPen(QPen(cursorColor_, 1));

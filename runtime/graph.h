@@ -43,6 +43,8 @@ public:
     void snapCursor(double x, double y);
 
     QPointF toPixel(double x, double y) const;
+    // The cached picture the graph paints from (empty until first shown).
+    const QPixmap &cachedPicture() const { return cache_; }
     // Paints every plot item into painter within target (device units), as
     // the graph would look at that size, without the cursor: vector output
     // on a vector device. Line widths and text grow by the given factors.

@@ -18,6 +18,12 @@ namespace rt {
 
 class Graph;
 
+namespace detail {
+// Names the application and sets its window icon from ReadCommandLine's
+// program; called by InitCVIRTE once the application object exists.
+void ApplyProgramIdentity();
+} // namespace detail
+
 // The timer control: invisible, ticks its callback while enabled.
 class TimerCtrl : public QWidget {
     Q_OBJECT
@@ -58,6 +64,7 @@ struct MenuItem {
     QPointer<QAction> action;
     QPointer<QWidget> menu; // for a whole menu
     MenuCallbackPtr callback = nullptr;
+    QChar mnemonic; // the letter the form marks, kept when the program renames it
 };
 
 struct Panel {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "appearance.h"
 #include "internal.h"
 
 namespace rt {
@@ -50,10 +51,12 @@ int SetMenuBarAttribute(int menuBar, int item, int attribute, const char *value)
         return -1;
     if (attribute != RT_ATTR_ITEM_NAME)
         return WrongType("SetMenuBarAttribute", attribute);
+    // A new name keeps the mnemonic letter the form gave the item.
+    const QString plain = QString::fromUtf8(value);
     if (m->action)
-        m->action->setText(QString::fromUtf8(value));
+        m->action->setText(WithMnemonic(plain, m->mnemonic));
     else if (auto menu = qobject_cast<QMenu *>(m->menu))
-        menu->setTitle(QString::fromUtf8(value));
+        menu->setTitle(WithMnemonic(plain, m->mnemonic));
     return 0;
 }
 
@@ -81,7 +84,7 @@ int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, 
     if (attribute != RT_ATTR_ITEM_NAME)
         return WrongType("GetMenuBarAttributeText", attribute);
     QString s = m->action ? m->action->text() : (qobject_cast<QMenu *>(m->menu) ? qobject_cast<QMenu *>(m->menu)->title() : QString());
-    CopyText(s, buffer, size);
+    CopyText(PlainText(s), buffer, size);
     return 0;
 }
 

@@ -7,12 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QResource>
 #include <QUiLoader>
 
 #include <cmath>
 
+#include "appearance.h"
 #include "graph.h"
 #include "internal.h"
 #include "uiform.h"
@@ -76,6 +80,8 @@ public:
             w = new Graph(parent);
         else if (className == QLatin1String("rt::TimerCtrl") || className == QLatin1String("TimerCtrl"))
             w = new TimerCtrl(parent);
+        else if (className == QLatin1String("QLabel"))
+            w = new DisplayLabel(parent);
         else
             return QUiLoader::createWidget(className, parent, name);
         w->setObjectName(name);
@@ -85,25 +91,51 @@ public:
 
 QString ResolveResource(const char *fileName)
 {
-    const QString name = QString::fromLocal8Bit(fileName);
-    if (QFileInfo(name).isAbsolute())
-        return name;
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(beside))
-        return beside;
-    return QFileInfo(name).absoluteFilePath();
+    const std::string found = FindRunTimeFile(fileName);
+    if (found.empty())
+        qWarning("LoadPanel: %s", RunTimeFileMissing(fileName).c_str());
+    return QString::fromLocal8Bit(found.c_str());
 }
 
-// Gives every control and menu item a name that screen readers and UI
-// automation can find: its own text, or its id where it shows none.
-void FillAccessibleName(Ctrl &c, const QString &fallback)
+// The visible label of each field, from the labels' buddies.
+QHash<QWidget *, QString> BuddyTexts(QWidget *panel)
+{
+    QHash<QWidget *, QString> texts;
+    for (QLabel *l : panel->findChildren<QLabel *>())
+        if (l->buddy())
+            texts.insert(l->buddy(), PlainText(l->text()).simplified());
+    return texts;
+}
+
+// Gives every control a name that screen readers and UI automation can find:
+// the one the form gives it, else the label that names it, else its own text,
+// else its id. A label that shows values keeps no fixed name: it is read as
+// what it shows.
+void FillAccessibleName(Ctrl &c, const QString &fallback, const QHash<QWidget *, QString> &buddies)
 {
     QWidget *w = c.widget;
     if (!w->accessibleName().isEmpty())
         return;
-    QString text = c.kind->caption(c);
-    text.remove(QLatin1Char('&'));
+    if (const auto it = buddies.find(w); it != buddies.end() && !it->isEmpty()) {
+        w->setAccessibleName(*it);
+        return;
+    }
+    if (qobject_cast<QLabel *>(w))
+        return;
+    const QString text = PlainText(c.kind->caption(c));
     w->setAccessibleName(text.isEmpty() ? fallback : text);
+}
+
+// Texts the form colours (the planes' own colours) stay readable on the
+// window's background in light and dark themes.
+void KeepColouredTextsReadable(QWidget *panel)
+{
+    for (QWidget *child : panel->findChildren<QWidget *>()) {
+        const QVariant v = child->property("planeColor");
+        if (v.isValid())
+            KeepReadable(child, v.value<QColor>());
+        FitLines(child);
+    }
 }
 
 class PanelFilter : public QObject {
@@ -240,6 +272,8 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     if (!fileName || !QCoreApplication::instance())
         return -1;
     const QString path = ResolveResource(fileName);
+    if (path.isEmpty())
+        return -1;
     QString root = gResourceRoots[path];
     if (root.isEmpty()) {
         root = QStringLiteral("/rtuir%1").arg(gResourceRoots.size());
@@ -293,6 +327,8 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
         return it->second;
     };
     int id = kFirstUiId;
+    const QHash<QWidget *, QString> buddies = BuddyTexts(w);
+    KeepColouredTextsReadable(w);
     for (const auto &name : form.controls) {
         Ctrl c;
         c.id = id++;
@@ -304,7 +340,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
         }
         c.callback = bindCtrl(c.widget->property("callback").toString(), c.widget);
         c.kind = &KindOf(c.widget); // found once: every later call on the control uses it
-        FillAccessibleName(c, name);
+        FillAccessibleName(c, name, buddies);
         p.ctrls[c.id] = c;
     }
     const QString panelCb = w->property("callback").toString();
@@ -327,6 +363,10 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
             m.action = w->findChild<QAction *>(name);
             if (!m.action)
                 m.menu = w->findChild<QMenu *>(name);
+            if (m.action)
+                m.mnemonic = MnemonicOf(m.action->text());
+            else if (auto *menu = qobject_cast<QMenu *>(m.menu))
+                m.mnemonic = MnemonicOf(menu->title());
             if (m.action) {
                 const QString cbName = m.action->property("callback").toString();
                 if (!cbName.isEmpty()) {
@@ -381,6 +421,16 @@ int DisplayPanel(int panel)
     Panel *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
+    // A laid-out panel opens at least as large as its content needs, wrapped
+    // texts included, whatever the size the form was drawn at.
+    if (QLayout *l = p->widget->layout()) {
+        l->activate();
+        QSize s = p->widget->size().expandedTo(p->widget->minimumSizeHint());
+        if (l->hasHeightForWidth())
+            s.setHeight(std::max(s.height(), l->totalHeightForWidth(s.width())));
+        if (s != p->widget->size() && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
+            p->widget->resize(s);
+    }
     p->widget->show();
     p->widget->raise();
     p->widget->activateWindow();

@@ -100,11 +100,11 @@ int SystemHelp(const char *helpFile, int command, int contextId, const char *)
                       + std::to_string(contextId));
         return 0;
     }
-    QString path = QString::fromLocal8Bit(helpFile);
-    if (!QFileInfo::exists(path))
-        path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
-    if (!QFileInfo::exists(path))
+    const QString path = QString::fromLocal8Bit(FindRunTimeFile(helpFile).c_str());
+    if (path.isEmpty()) {
+        qWarning("SystemHelp: %s", RunTimeFileMissing(helpFile).c_str());
         return -1;
+    }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())) ? 0 : -1;
 }
 

@@ -41,6 +41,9 @@ public:
     // Bytes written to (written) or read from serial port `port`.
     virtual void comTraffic(int port, bool written, const char *data, int count) = 0;
     virtual void launched(const std::string &fileName) = 0;
+    // The folder that run-time files are looked up from instead of the
+    // executable's; empty: the executable's.
+    virtual std::string programDir() = 0;
     virtual void helpCalled(const std::string &call) = 0;
     // A print of a panel (control 0) or a control: recorded; returns the PDF
     // file that a print to the printer writes instead (empty: none).

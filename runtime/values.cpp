@@ -160,9 +160,9 @@ int DisplayImageFile(int panel, int control, const char *fileName)
     auto l = c ? qobject_cast<QLabel *>(c->widget) : nullptr;
     if (!l || !fileName)
         return -1;
-    QString path = QString::fromLocal8Bit(fileName);
-    if (!QFileInfo::exists(path))
-        path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
+    const QString path = QString::fromLocal8Bit(FindRunTimeFile(fileName).c_str());
+    if (path.isEmpty())
+        qWarning("DisplayImageFile: %s", RunTimeFileMissing(fileName).c_str());
     QPixmap pm(path);
     if (pm.isNull())
         return -1;

@@ -16,6 +16,7 @@
 
 #include <cmath>
 
+#include "appearance.h"
 #include "graph.h"
 #include "internal.h"
 
@@ -105,14 +106,26 @@ public:
     void wire(Ctrl &c, int panel) const override
     {
         auto *b = As<QAbstractButton>(c);
-        QObject::connect(b, &QAbstractButton::clicked, b, Commit(panel, c.id));
+        // A toggle button commits on every change of state, so that one
+        // switched by a screen reader or switch access (which toggles without
+        // a click) runs its callback like a click and never drifts from it.
+        if (b->isCheckable())
+            QObject::connect(b, &QAbstractButton::toggled, b, Commit(panel, c.id));
+        else
+            QObject::connect(b, &QAbstractButton::clicked, b, Commit(panel, c.id));
+        b->setProperty("rtMnemonic", QVariant::fromValue(MnemonicOf(b->text())));
     }
-    QString caption(const Ctrl &c) const override { return As<QAbstractButton>(c)->text(); }
-    void setCaption(Ctrl &c, const QString &s) const override { As<QAbstractButton>(c)->setText(s); }
+    // The program reads and writes plain texts; the mnemonic the form gave
+    // the button stays on its letter.
+    QString caption(const Ctrl &c) const override { return PlainText(As<QAbstractButton>(c)->text()); }
+    void setCaption(Ctrl &c, const QString &s) const override { Show(c, s); }
     bool setNumber(Ctrl &c, double v, bool) const override
     {
-        if (As<QAbstractButton>(c)->isCheckable())
-            As<QAbstractButton>(c)->setChecked(v != 0);
+        auto *b = As<QAbstractButton>(c);
+        if (b->isCheckable()) {
+            const QSignalBlocker quiet(b); // a value set by the program is no user event
+            b->setChecked(v != 0);
+        }
         return true;
     }
     bool number(const Ctrl &c, double *v) const override
@@ -122,13 +135,20 @@ public:
     }
     bool setText(Ctrl &c, const QString &s) const override
     {
-        As<QAbstractButton>(c)->setText(s);
+        Show(c, s);
         return true;
     }
     bool text(const Ctrl &c, QString *s) const override
     {
-        *s = As<QAbstractButton>(c)->text();
+        *s = PlainText(As<QAbstractButton>(c)->text());
         return true;
+    }
+
+private:
+    static void Show(Ctrl &c, const QString &s)
+    {
+        auto *b = As<QAbstractButton>(c);
+        b->setText(WithMnemonic(s, b->property("rtMnemonic").value<QChar>()));
     }
 };
 
@@ -323,11 +343,10 @@ public:
 class LabelKind : public WidgetKind {
 public:
     QString caption(const Ctrl &c) const override { return As<QLabel>(c)->text(); }
-    void setCaption(Ctrl &c, const QString &s) const override { As<QLabel>(c)->setText(s); }
+    void setCaption(Ctrl &c, const QString &s) const override { setText(c, s); }
     bool setNumber(Ctrl &c, double v, bool integral) const override
     {
-        As<QLabel>(c)->setText(NumberText(v, integral));
-        return true;
+        return setText(c, NumberText(v, integral));
     }
     bool number(const Ctrl &c, double *v) const override
     {
@@ -337,6 +356,7 @@ public:
     bool setText(Ctrl &c, const QString &s) const override
     {
         As<QLabel>(c)->setText(s);
+        AnnounceValue(c.widget);
         return true;
     }
     bool text(const Ctrl &c, QString *s) const override

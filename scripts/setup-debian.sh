@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project builds, tests and runs with.
+# Installs the Debian 12 packages the project builds, tests and runs with,
+# and the tools that check its desktop files and build and check its package.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config
       qt6-base-dev qt6-serialport-dev qt6-datavisualization-dev qt6-declarative-dev
       qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libqt6opengl6-dev qt6-svg-dev
       libgtest-dev xvfb xauth libgl1-mesa-dri librsvg2-bin poppler-utils
-      fonts-dejavu-core clang)
+      fonts-dejavu-core clang
+      desktop-file-utils appstream shared-mime-info dpkg-dev lintian)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

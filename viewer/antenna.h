@@ -45,7 +45,8 @@ extern int imsiPlote, imsiTexte, imsiPloth, imsiTexth;
 extern int REDvalue, BLUEvalue; // accumulated rotation of E and H
 
 // ---- Shell -----------------------------------------------------------------
-// Start-up and the event loop; returns the process status.
+// Start-up and the event loop; returns the process status. A file named on
+// the command line is opened once the logo has gone.
 int AntennaMain(int argc, char **argv);
 // Start-up up to the event loop: 0 when the main panel is showing, -1 when
 // the run-time or a panel could not be brought up.
@@ -64,6 +65,10 @@ void CursorUnDimCtrl();
 
 // ---- File commands -----------------------------------------------------------
 void OpenCallback(int menuBar, int menuItem, void *callbackData, int panel);
+// The open command from the point where a file has been chosen: reads it,
+// shows it, or says why it cannot and keeps what was loaded. Also used for
+// a file named on the command line.
+void OpenPatternFile(const char *path, int panel);
 void CloseCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void SaveCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void SaveAsCallback(int menuBar, int menuItem, void *callbackData, int panel);

@@ -127,6 +127,11 @@ void OpenCallback(int, int, void *, int panel)
     RemoveOverlays();
     if (chosen != RT_EXISTING_FILE_SELECTED)
         return;
+    OpenPatternFile(path, panel);
+}
+
+void OpenPatternFile(const char *path, int panel)
+{
     if (PatternOpen() && SameFile(path, filepathname)) {
         MessagePopup("Veloran", "This is the current file.");
         return;

@@ -1,40 +1,27 @@
 // Launching the measurement program: the marker first, made atomically, so
-// that of two viewers only one starts it; then the program beside the viewer.
+// that of two viewers only one starts it; then the program from beside the
+// viewer or from the installation, never from the current folder (a program
+// of that name in a downloaded folder is not ours).
 #include "launch.h"
 
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "handoff.h"
 #include "rt.h"
 
-namespace fs = std::filesystem;
-
-std::string ProgramDir()
-{
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : self.parent_path().string();
-}
-
-KestoLaunch LaunchKesto(const std::string &markerDir, const std::vector<std::string> &searchDirs)
+KestoLaunch LaunchKesto(const std::string &markerDir)
 {
     if (CreateHandoffMarker(markerDir) != HandoffCreate::Created)
         return KestoLaunch::Blocked;
-    for (const auto &dir : searchDirs) {
-        const fs::path exe = fs::path(dir.empty() ? "." : dir) / KESTO_PROGRAM;
-        std::error_code ec;
-        if (!fs::is_regular_file(exe, ec) || access(exe.c_str(), X_OK) != 0)
-            continue;
-        return LaunchExecutable(exe.c_str()) == 0 ? KestoLaunch::Started : KestoLaunch::Failed;
-    }
-    return KestoLaunch::Missing;
+    const std::string exe = FindRunTimeFile(KESTO_PROGRAM);
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0)
+        return KestoLaunch::Missing;
+    return LaunchExecutable(exe.c_str()) == 0 ? KestoLaunch::Started : KestoLaunch::Failed;
 }
 
 void antKestoCallback(int, int, void *, int)
 {
     // The marker lives in the current directory, which the measurement
-    // program inherits; the program is looked for beside the viewer first.
-    LaunchKesto({}, {ProgramDir(), "."});
+    // program inherits.
+    LaunchKesto({});
 }

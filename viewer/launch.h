@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // The measurement program's file name on this system.
 constexpr const char *KESTO_PROGRAM = "Kesto";
@@ -15,11 +14,8 @@ enum class KestoLaunch {
     Failed,  // marker made, the program would not start
 };
 
-// Makes the marker in markerDir (empty: the current directory) and starts the
-// first executable KESTO_PROGRAM found in searchDirs.
-KestoLaunch LaunchKesto(const std::string &markerDir, const std::vector<std::string> &searchDirs);
-
-// The folder of the running program.
-std::string ProgramDir();
+// Makes the marker in markerDir (empty: the current directory) and starts
+// KESTO_PROGRAM where FindRunTimeFile finds it, if it is executable there.
+KestoLaunch LaunchKesto(const std::string &markerDir);
 
 void antKestoCallback(int menuBar, int menuItem, void *callbackData, int panel);

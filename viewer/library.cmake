@@ -22,6 +22,7 @@ add_custom_command(OUTPUT ${VELORAN_BIN_DIR}/antenna-help.html
 add_custom_target(antenna_library_files DEPENDS ${picture_outputs} ${VELORAN_BIN_DIR}/antenna-help.html)
 add_dependencies(antenna antenna_library_files)
 
+if(BUILD_TESTING)
 veloran_add_test(antenna_library_tests
   SOURCES tests/library_test.cpp tests/info_print_test.cpp tests/threed_test.cpp
   LIBS antenna_core runtime_test_main pattern_test_support)
@@ -31,3 +32,4 @@ veloran_add_test(antenna_3d_gl_tests
   SOURCES tests/threed_gl_test.cpp
   LIBS antenna_core runtime_test_main pattern_test_support
   GL)
+endif()

@@ -1,9 +1,13 @@
 // Start-up of the viewer, its program-wide state and the dimming operations
 // that decide which commands are usable when.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "launch.h"
+#include "library.h"
 #include "rt.h"
 
 int antennalab = 0;
@@ -137,10 +141,55 @@ int AntennaStartup(int /*argc*/, char **argv)
     return 0;
 }
 
+namespace {
+
+const ProgramInfo kAntennaProgram = {
+    "antenna", "org.veloran.antenna",
+    "Views and analyses antenna patterns measured with the Veloran kit.", "FILE.atn",
+    "Pattern file to open once the program has started."};
+
+// --self-check: where each run-time file was found and what the peak
+// readouts show, so that an installation can be checked from a script.
+// Status 1 when a file is missing.
+int SelfCheckReport()
+{
+    int missing = 0;
+    auto report = [&](const char *kind, const char *name) {
+        const std::string path = FindRunTimeFile(name);
+        std::printf("%s %s %s\n", kind, name, path.empty() ? "(missing)" : path.c_str());
+        missing += path.empty();
+    };
+    report("panels", "antenna.uir");
+    for (int t = 0; t < ANT_TYPES; ++t)
+        report("picture", AntPicture[t]);
+    report("help", ANTENNA_HELP_FILE);
+    report("program", KESTO_PROGRAM);
+    std::printf("file %s\n", filepathname);
+    int angle = 0;
+    double level = 0.0;
+    GetCtrlVal(antennalab, ANTENNALAB_EPEAKANGLE, &angle);
+    GetCtrlVal(antennalab, ANTENNALAB_EPEAKLEVEL, &level);
+    std::printf("E-peak %d %.6f\n", angle, level);
+    GetCtrlVal(antennalab, ANTENNALAB_HPEAKANGLE, &angle);
+    GetCtrlVal(antennalab, ANTENNALAB_HPEAKLEVEL, &level);
+    std::printf("H-peak %d %.6f\n", angle, level);
+    std::fflush(stdout);
+    return missing ? 1 : 0;
+}
+
+} // namespace
+
 int AntennaMain(int argc, char **argv)
 {
+    const CommandLine cl = ReadCommandLine(argc, argv, kAntennaProgram);
+    if (cl.exitStatus >= 0)
+        return cl.exitStatus;
     if (AntennaStartup(argc, argv) < 0)
         return -1;
+    if (!cl.file.empty())
+        OpenPatternFile(cl.file.c_str(), antennalab);
+    if (cl.selfCheck)
+        return SelfCheckReport();
     RunUserInterface();
     return 0;
 }

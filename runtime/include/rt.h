@@ -89,6 +89,25 @@ void RegisterPanelCallback(const char *name, PanelCallbackPtr fn);
 #define RT_MENU_CALLBACK(fn) RegisterMenuCallback(#fn, fn)
 #define RT_PANEL_CALLBACK(fn) RegisterPanelCallback(#fn, fn)
 
+// ---- Program identity and command line ------------------------------------
+struct ProgramInfo {
+    const char *name;         // program name: --version, settings, messages
+    const char *desktopId;    // its desktop entry and icon name
+    const char *summary;      // what it does, one line for --help
+    const char *fileArgument; // name of the optional file argument; null: takes none
+    const char *fileHelp;
+};
+struct CommandLine {
+    int exitStatus = -1;    // 0 or more: end now with this status
+    std::string file;       // the file named on the command line, or empty
+    bool selfCheck = false; // --self-check: report the run-time files found, then end
+};
+// Read before InitCVIRTE: answers --help and --version on standard output
+// (status 0) and refuses an unknown option or a surplus argument with one
+// line on standard error (status 2). InitCVIRTE then names the application
+// after `info` and sets its window icon.
+CommandLine ReadCommandLine(int argc, char **argv, const ProgramInfo &info);
+
 // ---- Start and event loop -----------------------------------------------
 // Initialises the run-time (creates the application object). 0 on failure.
 int InitCVIRTE(void *hInstance, char *argv[], void *reserved);
@@ -103,9 +122,21 @@ int GetUserEvent(int wait, int *panelOrMenuBar, int *controlOrMenuItem);
 int SetWaitCursor(int on);
 int GetWaitCursorState(void);
 
+// ---- Run-time files ------------------------------------------------------
+// The places where a program finds the files it loads at run time (panel
+// resource files, pictures, help) and the programs it starts, in the order
+// searched: the folder of the executable (the build tree), then
+// ../share/veloran from it (an installation).
+std::vector<std::string> RunTimeFilePlaces();
+// The full path of `name` in the first of those places that holds it as a
+// file; an absolute name is taken as it is. Empty when it is nowhere.
+std::string FindRunTimeFile(const char *name);
+// "Cannot find NAME; looked in PLACE and PLACE."
+std::string RunTimeFileMissing(const char *name);
+
 // ---- Panels ---------------------------------------------------------------
-// Loads panel `resourceId` from the resource file `fileName` (looked up beside
-// the executable, then as given). Returns a handle > 0, or a negative error:
+// Loads panel `resourceId` from the resource file `fileName` (found with
+// FindRunTimeFile). Returns a handle > 0, or a negative error:
 // -1 file missing or unreadable, -2 no such panel, -3 a callback name unknown.
 int LoadPanel(int parentPanel, const char *fileName, int resourceId);
 int DisplayPanel(int panel);

@@ -8,6 +8,8 @@
 
 #include "plot_item.h"
 
+class QColor;
+
 class QWidget;
 
 namespace rt::test {
@@ -93,6 +95,8 @@ void ClearComLog();
 
 // ---- Other services ----
 const std::vector<std::string> &Launches();   // LaunchExecutable calls
+// The folder FindRunTimeFile takes for the executable's; empty: the real one.
+void SetProgramDir(const std::string &dir);
 const std::vector<std::string> &HelpCalls();  // SystemHelp calls
 struct PrintJob {
     int panel = 0, control = 0;
@@ -102,5 +106,39 @@ struct PrintJob {
 const std::vector<PrintJob> &PrintJobs();
 // Where printing to the printer goes in test mode: a PDF file of this name.
 void SetPrinterFile(const std::string &pdfPath);
+
+// Desktop settings a user may have: the application font's point size, and a
+// dark or light palette (on the Fusion style, which follows the palette).
+void UseFontSize(int pointSize);
+void UseDarkPalette(bool dark);
+// WCAG contrast ratio of two colours (1 to 21).
+double Contrast(const QColor &a, const QColor &b);
+
+// Checks of a panel as a user meets it; each returns one line per fault
+// found, naming the widget, and nothing when all is well. The panel is shown
+// and laid out first.
+// Labels and buttons whose text needs more room than they got.
+std::vector<std::string> CutTexts(int panel);
+// Texts on the window's background (labels, group titles) below 4.5:1.
+std::vector<std::string> PoorContrast(int panel);
+// Controls whose accessible name is empty, is their control id or is shared
+// with another control of the panel.
+std::vector<std::string> AccessibleNameFaults(int panel);
+// Menus and menu items without a mnemonic, and letters used twice in one
+// menu or among the menu bar's titles.
+std::vector<std::string> MenuMnemonicFaults(int panel);
+// Buttons with a letter in their text but no mnemonic, and mnemonic letters
+// used twice on the panel (buttons, labels and menu bar titles together).
+std::vector<std::string> ButtonMnemonicFaults(int panel);
+// The shortcut of a menu item as text ("Ctrl+O"), empty when it has none.
+std::string MenuItemShortcut(int menuBar, int item);
+// The text a menu item shows, mnemonic marks included.
+std::string MenuItemShownText(int menuBar, int item);
+// The accessible name and value of a control, as a screen reader gets them.
+std::string AccessibleName(int panel, int control);
+std::string AccessibleValue(int panel, int control);
+// Switches a toggle button through its accessibility action, as a screen
+// reader or switch access does.
+void AccessibleToggle(int panel, int control);
 
 } // namespace rt::test

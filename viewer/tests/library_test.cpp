@@ -170,67 +170,95 @@ TEST_F(Panels, HelpOpensOurHelpDocument)
 
 // ---- Launching the measurement program ----------------------------------------
 
+// The viewer's folder is a scratch "bin" folder here, with an installation
+// layout beside it: bin/ and share/veloran/.
 struct Launch : ::testing::Test {
-    std::string dir, progDir, noProgDir;
+    std::string dir, progDir, shareDir;
     void SetUp() override
     {
         const auto base = vt::TempDir() / "launch";
         vt::fs::remove_all(base);
         dir = (base / "work").string();
         progDir = (base / "bin").string();
-        noProgDir = (base / "empty").string();
-        for (const auto &d : {dir, progDir, noProgDir})
+        shareDir = (base / "share" / "veloran").string();
+        for (const auto &d : {dir, progDir, shareDir})
             vt::fs::create_directories(d);
-        const std::string exe = progDir + "/" + KESTO_PROGRAM;
+        rt::test::SetProgramDir(progDir);
+    }
+    void TearDown() override { rt::test::SetProgramDir({}); }
+    static std::string Program(const std::string &folder, int mode = 0755)
+    {
+        const std::string exe = folder + "/" + KESTO_PROGRAM;
         std::ofstream(exe) << "#!/bin/sh\n";
-        chmod(exe.c_str(), 0755);
+        chmod(exe.c_str(), mode);
+        return exe;
     }
 };
 
 TEST_F(Launch, TwiceWhileRunningStartsOnce)
 {
-    EXPECT_EQ(LaunchKesto(dir, {noProgDir, progDir}), KestoLaunch::Started);
+    const std::string exe = Program(progDir);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Started);
     EXPECT_EQ(HandoffMarkerExists(dir), 1);
-    EXPECT_EQ(LaunchKesto(dir, {progDir}), KestoLaunch::Blocked);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Blocked);
     ASSERT_EQ(rt::test::Launches().size(), 1u);
-    EXPECT_EQ(rt::test::Launches()[0], progDir + "/Kesto");
+    EXPECT_EQ(rt::test::Launches()[0], exe);
     // Once the measurement program has deleted the marker, it starts again.
     DeleteHandoffMarker(dir);
-    EXPECT_EQ(LaunchKesto(dir, {progDir}), KestoLaunch::Started);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Started);
     EXPECT_EQ(rt::test::Launches().size(), 2u);
 }
 
 TEST_F(Launch, MissingProgramLeavesTheMarkerAndStartsNothing)
 {
-    EXPECT_EQ(LaunchKesto(dir, {noProgDir}), KestoLaunch::Missing);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Missing);
     EXPECT_EQ(HandoffMarkerExists(dir), 1);
     EXPECT_EQ(vt::ReadBytes(dir + "/kesto.inf"), std::string("kesto\0", 6));
-    EXPECT_EQ(LaunchKesto(dir, {progDir}), KestoLaunch::Blocked) << "the stale marker blocks";
+    Program(progDir);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Blocked) << "the stale marker blocks";
     EXPECT_TRUE(rt::test::Launches().empty());
+}
+
+TEST_F(Launch, FoundBesideTheViewerFirstThenInTheInstallation)
+{
+    const std::string installed = Program(shareDir);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Started);
+    EXPECT_EQ(rt::test::Launches().at(0), installed);
+    DeleteHandoffMarker(dir);
+    const std::string beside = Program(progDir);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Started);
+    EXPECT_EQ(rt::test::Launches().at(1), beside);
 }
 
 TEST_F(Launch, NonExecutableFileIsNotTheProgram)
 {
-    std::ofstream(noProgDir + "/" + KESTO_PROGRAM) << "data";
-    chmod((noProgDir + "/" + KESTO_PROGRAM).c_str(), 0644);
-    EXPECT_EQ(LaunchKesto(dir, {noProgDir, progDir}), KestoLaunch::Started);
-    EXPECT_EQ(rt::test::Launches().at(0), progDir + "/Kesto");
+    Program(progDir, 0644);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Missing);
+    EXPECT_TRUE(rt::test::Launches().empty());
 }
 
-TEST_F(Launch, MenuCommandUsesTheCurrentDirectory)
+TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
 {
+    rt::test::SetProgramDir({}); // the panels come from the build tree
     vt::Start();
+    rt::test::SetProgramDir(progDir);
     const auto old = vt::fs::current_path();
     vt::fs::current_path(dir);
     std::ofstream("kesto.inf") << "kesto";
     vt::Menu(MENUBAR_KESTO);
     EXPECT_TRUE(rt::test::Launches().empty()) << "a marker in the current directory blocks";
     vt::fs::remove("kesto.inf");
+    // A program of that name in the current folder (a downloaded folder,
+    // say) is never started.
+    Program(dir);
     vt::Menu(MENUBAR_KESTO);
     EXPECT_EQ(HandoffMarkerExists(""), 1);
-    // Started from beside the viewer when the build made it, else nothing.
-    const bool beside = vt::fs::exists(ProgramDir() + "/Kesto");
-    EXPECT_EQ(rt::test::Launches().size(), beside ? 1u : 0u);
+    EXPECT_TRUE(rt::test::Launches().empty());
+    vt::fs::remove("kesto.inf");
+    const std::string exe = Program(progDir);
+    vt::Menu(MENUBAR_KESTO);
+    ASSERT_EQ(rt::test::Launches().size(), 1u);
+    EXPECT_EQ(rt::test::Launches()[0], exe);
     vt::fs::current_path(old);
 }
 

@@ -2,6 +2,8 @@
 // Cartesian and the 3D view, and of the information, picture, code page and
 // lobe metrics panels, for looking at the layout without a person at the screen.
 //   antenna_screenshot <pattern.atn> <folder> [analysis]
+// VELORAN_SHOT_FONT_PT=14 sets the application font's size and
+// VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -43,6 +45,10 @@ int main(int argc, char **argv)
     if (AntennaStartup(argc, argv) < 0)
         return 1;
     const std::string dir = argv[2];
+    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
+        rt::test::UseFontSize(pt);
+    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
+        rt::test::UseDarkPalette(true);
     const int bar = GetPanelMenuBar(antennalab);
     QWidget *panel = rt::test::PanelWidget(antennalab);
     auto save = [&](const QPixmap &pix, const char *name) {

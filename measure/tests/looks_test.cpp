@@ -1,0 +1,92 @@
+// Kesto's panels as users with other desktop settings meet them: large
+// fonts, dark themes, the keyboard and screen readers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kesto.h"
+#include "kesto_uir.h"
+#include "rt.h"
+#include "testing.h"
+
+namespace {
+
+std::string Lines(const std::vector<std::string> &faults)
+{
+    std::string s;
+    for (const auto &f : faults)
+        s += f + "\n";
+    return s;
+}
+
+// The panels as the program loads them; the main panel and the port
+// chooser are made fixed-size as the program makes them.
+std::vector<int> LoadAll()
+{
+    RegisterKestoCallbacks();
+    std::vector<int> panels;
+    for (int id : {KESTOPNL, COMPNL, KESTOINFO, PORTPNL, STEPPNL, READPNL}) {
+        const int p = LoadPanel(0, "kesto.uir", id);
+        EXPECT_GT(p, 0) << id;
+        panels.push_back(p);
+    }
+    SetPanelAttribute(panels[0], RT_ATTR_SIZABLE, 0);
+    SetPanelAttribute(panels[3], RT_ATTR_SIZABLE, 0);
+    return panels;
+}
+
+class AtFontSize : public testing::TestWithParam<int> {};
+
+} // namespace
+
+TEST_P(AtFontSize, EveryPanelFitsItsTexts)
+{
+    rt::test::UseFontSize(GetParam());
+    const std::vector<int> panels = LoadAll();
+    // The longest texts the program puts in: a port with a long device path
+    // and the longest antenna name.
+    SetCtrlAttribute(panels[3], PORTPNL_COM2, RT_ATTR_LABEL_TEXT,
+                     "Port 2   (/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0)");
+    SetCtrlAttribute(panels[0], KESTOPNL_ANTTYPE, RT_ATTR_CTRL_INDEX, 14);
+    for (int p : panels)
+        EXPECT_EQ(Lines(rt::test::CutTexts(p)), "") << "panel " << p;
+    int w = 0, h = 0;
+    GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_WIDTH, &w);
+    GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_HEIGHT, &h);
+    EXPECT_EQ(w, h);
+    EXPECT_GE(w, 640);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, AtFontSize, testing::Values(9, 12, 16));
+
+TEST(Looks, ReadableInDarkAndLightPalettes)
+{
+    const std::vector<int> panels = LoadAll();
+    for (bool dark : {true, false}) {
+        rt::test::UseDarkPalette(dark);
+        for (int p : panels)
+            EXPECT_EQ(Lines(rt::test::PoorContrast(p)), "") << "panel " << p << (dark ? " dark" : " light");
+    }
+}
+
+TEST(Looks, ScreenReadersAndKeyboard)
+{
+    const std::vector<int> panels = LoadAll();
+    for (int p : panels) {
+        EXPECT_EQ(Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
+        EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(p)), "") << "panel " << p;
+    }
+    EXPECT_EQ(Lines(rt::test::MenuMnemonicFaults(panels[0])), "");
+    EXPECT_EQ(rt::test::AccessibleName(panels[0], KESTOPNL_ATTN), "Attenuation (dB)");
+    EXPECT_EQ(rt::test::AccessibleName(panels[4], STEPPNL_LSTEP), "Large step (degrees)");
+    const int bar = GetPanelMenuBar(panels[0]);
+    EXPECT_EQ(rt::test::MenuItemShortcut(bar, KESTOMENU_SAVE), "Ctrl+S");
+    EXPECT_EQ(rt::test::MenuItemShortcut(bar, KESTOMENU_EXIT), "Ctrl+Q");
+    // A renamed port button keeps its mnemonic; the program reads it plain.
+    SetCtrlAttribute(panels[3], PORTPNL_COM3, RT_ATTR_LABEL_TEXT, "Port 3   (/dev/ttyUSB0)");
+    char text[100] = "";
+    GetCtrlVal(panels[3], PORTPNL_COM3, text);
+    EXPECT_STREQ(text, "Port 3   (/dev/ttyUSB0)");
+    EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(panels[3])), "");
+}

@@ -1,0 +1,68 @@
+// Saves pictures of Kesto's panels (the port chooser, the main panel after a
+// short sweep against the simulated rig, the information and step panels),
+// for looking at the layout without a person at the screen.
+//   kesto_looks_screenshot <folder>
+// VELORAN_SHOT_FONT_PT=14 sets the application font's size and
+// VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "kesto.h"
+#include "kesto_uir.h"
+#include "bind_sim_rig.h"
+#include "rt.h"
+#include "testing.h"
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        ProcessSystemEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return 2;
+    const std::string dir = argv[1];
+    auto save = [&](int panel, const char *name) {
+        Settle();
+        rt::test::PanelWidget(panel)->grab().save(QString::fromStdString(dir + "/" + name));
+    };
+    rt::test::Enable();
+    auto rig = std::make_shared<rigsim::RigModel>();
+    rig->setAntenna(rigsim::Antenna::Dipole);
+    rigsim::BindSimulatedRig(1, rig);
+    rt::test::OnUserEventWait([&] {
+        if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
+            rt::test::UseFontSize(pt);
+        if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
+            rt::test::UseDarkPalette(true);
+        save(portpnl, "chooser.png");
+        rt::test::PressButton(portpnl, PORTPNL_COM1);
+    });
+    rt::test::SetRunScript([&] {
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        for (int i = 0; i < 200; ++i)
+            ProcessSystemEvents();
+        rt::test::PressButton(kestopnl, KESTOPNL_STOP);
+        save(kestopnl, "main.png");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_INFO);
+        save(infopnl, "info.png");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_STEP);
+        save(steppnl, "step.png");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_PORT);
+        save(compnl, "port.png");
+        QuitUserInterface(0);
+    });
+    static char arg0[] = "Kesto";
+    static char *args[] = {arg0, nullptr};
+    return KestoMain(1, args);
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix with cmake --install and starts the
+# installed programs from a folder of their own: they must find their panels,
+# pictures, help and each other through the installed layout, and the viewer
+# must show the peaks of a sample given on its command line.
+# Usage: install_test.sh CMAKE BUILD_DIR VERSION
+set -euo pipefail
+cmake=$1
+build=$2
+version=$3
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/veloran-install.XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+data=$prefix/share/veloran
+
+for f in bin/antenna bin/Kesto bin/rigsim share/veloran/antenna.uir share/veloran/kesto.uir \
+         share/veloran/antenna-help.html share/veloran/Horn.bmp share/veloran/Spirla.bmp \
+         share/veloran/samples/horn.atn share/applications/org.veloran.antenna.desktop \
+         share/applications/org.veloran.kesto.desktop share/mime/packages/veloran.xml \
+         share/icons/hicolor/scalable/apps/org.veloran.antenna.svg \
+         share/icons/hicolor/scalable/apps/org.veloran.kesto.svg \
+         share/metainfo/org.veloran.antenna.metainfo.xml \
+         share/metainfo/org.veloran.kesto.metainfo.xml; do
+  [ -e "$prefix/$f" ] || fail "$f is not installed"
+done
+# Nothing of the tests or the build tools.
+extra=$(cd "$prefix" && find . -type f \( -name '*test*' -o -name 'rtdemo.uir' -o -name 'rtogl.uir' \
+          -o -name uirgen -o -name antpics -o -name '*.a' -o -name 'sweep_bench' \) | sort)
+[ -z "$extra" ] || fail "installed but not wanted: $extra"
+
+# Started from an unrelated folder, so nothing is found by accident.
+cd "$prefix"
+sample=$data/samples/horn.atn
+out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/antenna" --self-check "$sample" 2>/dev/null) \
+  || fail "antenna --self-check ended with $?: $out"
+echo "$out"
+while read -r kind name path; do
+  case $kind in
+    panels|picture|help) [ "$path" = "$data/$name" ] || fail "$name found at $path, not in $data" ;;
+    program) [ "$path" = "$prefix/bin/Kesto" ] || fail "Kesto found at $path" ;;
+  esac
+done <<<"$out"
+grep -qx "file $sample" <<<"$out" || fail "the sample was not opened"
+
+# The peaks of the file itself: the lowest angle of the greatest level above
+# -30 dB in each plane (header, person, n description lines, date, time, 360
+# levels per plane).
+expect=$(awk 'NR == 1 { n = $4 }
+  NR > 1 {
+    i = NR - (n + 5)            # E levels start after date and time
+    if (i >= 0 && i < 360) e[i] = $1
+    j = NR - (n + 367)
+    if (j >= 0 && j < 360) h[j] = $1
+  }
+  function peak(a, name,   k, best, at) {
+    best = -30; at = -1
+    for (k = 0; k < 360; k++) if (a[k] + 0 > best) { best = a[k] + 0; at = k }
+    printf "%s %d %.6f\n", name, at, best
+  }
+  END { peak(e, "E-peak"); peak(h, "H-peak") }' "$sample")
+while read -r name angle level; do
+  got=$(grep "^$name " <<<"$out") || fail "no $name readout"
+  [ "$got" = "$name $angle $level" ] || fail "$got, the file says $name $angle $level"
+done <<<"$expect"
+
+out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/Kesto" --self-check 2>/dev/null) \
+  || fail "Kesto --self-check ended with $?: $out"
+[ "$out" = "panels kesto.uir $data/kesto.uir" ] || fail "Kesto: $out"
+[ "$("$prefix/bin/antenna" --version)" = "antenna $version" ] || fail "installed antenna's version"
+echo "installed layout works"

@@ -1,0 +1,85 @@
+// A pattern file named on the command line: opened once the logo has gone,
+// exactly as File > Open opens it, with the same messages when it cannot be.
+#include "viewer_fixture.h"
+
+using namespace vt;
+
+namespace {
+
+// Runs the program with `file` as its argument; `whileRunning` sees the
+// state once the event loop runs, then the program is ended.
+int RunWithFile(const std::string &file, const std::function<void()> &whileRunning)
+{
+    std::string arg0 = "antenna", arg1 = file;
+    char *argv[] = {arg0.data(), arg1.data(), nullptr};
+    rt::test::SetRunScript([&] {
+        whileRunning();
+        rt::test::AnswerConfirm(1);
+        rt::test::PressButton(antennalab, ANTENNALAB_EXIT);
+    });
+    return AntennaMain(2, argv);
+}
+
+} // namespace
+
+TEST(CommandLine, FileIsOpenedAfterTheLogo)
+{
+    const Planes p = MakePlanes([](int a) { return Lobe(a, 40, -1.5, 0.3); },
+                                [](int a) { return Lobe(a, 300, -4.25, 0.2); });
+    const std::string path = WriteAtn("given.atn", p);
+    bool checked = false;
+    EXPECT_EQ(RunWithFile(path, [&] {
+                  checked = true;
+                  EXPECT_STREQ(filepathname, path.c_str());
+                  EXPECT_EQ(logo, 0) << "the logo is gone";
+                  EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 40);
+                  EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), -1.5);
+                  EXPECT_EQ(Int(ANTENNALAB_HPEAKANGLE), 300);
+                  EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HPEAKLEVEL), -4.25);
+                  EXPECT_EQ(CountDimmed(kAnalysis), 0) << "the pattern commands are usable";
+                  EXPECT_EQ(RotationColor(), RT_RED);
+              }),
+              0);
+    EXPECT_TRUE(checked);
+    // Only the quit question: opening asked and told nothing.
+    EXPECT_EQ(rt::test::PopupLog(), "confirm:Confirm|Are you want to quit?\n");
+}
+
+// A file that cannot be opened is reported as File > Open reports it, and
+// the program starts empty.
+class CommandLineBadFile : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(CommandLineBadFile, SaysSoAndStartsEmpty)
+{
+    const std::string kind = GetParam();
+    const std::string path = (TempDir() / (kind + ".atn")).string();
+    if (kind == "folder")
+        fs::create_directories(path);
+    rt::test::AcknowledgeMessage();
+    EXPECT_EQ(RunWithFile(path, [&] {
+                  EXPECT_STREQ(filepathname, "nothing");
+                  EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
+                  EXPECT_EQ(CountItemsDimmed(kFileItems), 5);
+              }),
+              0);
+    const auto popups = rt::test::Popups();
+    ASSERT_EQ(popups.size(), 2u);
+    EXPECT_EQ(popups[0].kind, "message");
+    EXPECT_NE(popups[0].text.find(path), std::string::npos) << popups[0].text;
+    if (kind == "missing") {
+        EXPECT_NE(popups[0].text.find("No such file"), std::string::npos) << popups[0].text;
+    }
+    if (kind == "folder") {
+        // The same message as File > Open gives for that path.
+        rt::test::ClearPopups();
+        Start();
+        rt::test::ChooseFile(path, RT_EXISTING_FILE_SELECTED);
+        rt::test::AcknowledgeMessage();
+        Menu(MENUBAR_OPEN);
+        ASSERT_EQ(rt::test::Popups().size(), 2u);
+        EXPECT_EQ(rt::test::Popups()[1].title, popups[0].title);
+        EXPECT_EQ(rt::test::Popups()[1].text, popups[0].text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadFile, ::testing::Values("missing", "folder"));
