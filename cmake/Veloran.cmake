@@ -80,3 +80,22 @@ function(veloran_add_test name)
     PROPERTIES ENVIRONMENT "${env}"
                TIMEOUT 120)
 endfunction()
+
+# veloran_add_fuzzer(<name> SOURCES ... LIBS ... CORPUS <seed folder>)
+# A libFuzzer target, built only with VELORAN_FUZZ (clang). Every target and
+# its seed folder are listed in fuzz-targets.txt in the build folder, which
+# scripts/fuzz.sh runs.
+function(veloran_add_fuzzer name)
+  if(NOT VELORAN_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  get_filename_component(corpus ${F_CORPUS} ABSOLUTE)
+  set_property(GLOBAL APPEND PROPERTY VELORAN_FUZZERS "${name} ${corpus}")
+  add_dependencies(fuzz ${name})
+endfunction()

@@ -8,7 +8,9 @@
 #include <cstring>
 #include <type_traits>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,40 +84,98 @@ bool WriteAll(int fd, const char *p, size_t n)
     return true;
 }
 
-// Flushes the directory entry of a rename; not every file system can.
-void SyncDirectoryOf(const std::string &path)
+// The file a save writes to: symbolic links are followed to their target,
+// which need not exist yet (a save through a dangling link creates it).
+bool FollowLinks(const std::string &path, std::string &target, int &err)
 {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        std::string link(size_t(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
+        const ssize_t n = readlink(target.c_str(), link.data(), link.size());
+        if (n < 0 || size_t(n) >= link.size()) {
+            err = n < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        link.resize(size_t(n));
+        const size_t slash = target.rfind('/');
+        if (link.empty() || link[0] == '/' || slash == std::string::npos)
+            target = link;
+        else
+            target = target.substr(0, slash + 1) + link;
     }
+    err = ELOOP;
+    return false;
 }
 
-// Puts bytes at path through a temporary file in the same directory: the
-// rename is the only step that touches the old file, and it is atomic.
-PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
+std::string DirectoryOf(const std::string &path)
 {
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Temporary names of a save of base: ".<start of base>~<pid>-<n>". The start
+// is cut (before a whole UTF-8 character) so that the name fits the 255
+// bytes of any file system whatever the length of base; the pid tells a
+// temporary of a live save from one a crash left behind.
+std::string TempPrefix(const std::string &base)
+{
+    size_t n = std::min<size_t>(base.size(), 200);
+    while (n > 0 && n < base.size() && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80)
+        --n;
+    return "." + base.substr(0, n) + "~";
+}
+
+// Removes the temporaries of earlier saves of this file whose process is gone.
+void RemoveLeftovers(int dirfd, const std::string &prefix)
+{
+    const int fd = dup(dirfd);
+    DIR *dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return;
     }
+    while (const dirent *e = readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+            continue;
+        long pid = 0;
+        const char *p = e->d_name + prefix.size(), *end = e->d_name + name.size();
+        const auto r = std::from_chars(p, end, pid);
+        if (r.ec != std::errc{} || r.ptr == end || *r.ptr != '-' || pid <= 0)
+            continue;
+        if (pid != getpid() && kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            unlinkat(dirfd, e->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// A file with more than one name is written in place so that every name
+// keeps showing the same file. The space is reserved first, so that a full
+// disk is found before a byte of the old contents changes.
+PatternFileResult WriteInPlace(const std::string &path, const std::string &target,
+                               std::string_view bytes)
+{
+    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return {false, ErrorText("Cannot create a file beside", path, errno)};
-
-    struct stat old;
-    if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        fchmod(fd, old.st_mode & 07777);  // keep the permissions of the file replaced
-
+        return {false, ErrorText("Cannot write", path, errno)};
     const char *failed = nullptr;
     int err = 0;
-    if (!WriteAll(fd, bytes.data(), bytes.size())) {
+    const int r = fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size()));
+    if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+        failed = "Cannot write";
+        err = errno;
+    } else if (!WriteAll(fd, bytes.data(), bytes.size()) ||
+               ftruncate(fd, off_t(bytes.size())) != 0) {
         failed = "Cannot write";
         err = errno;
     } else if (fsync(fd) != 0) {
@@ -126,15 +186,112 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
         failed = "Cannot write";
         err = errno;
     }
-    if (!failed && rename(temp.c_str(), path.c_str()) != 0) {
+    if (failed)
+        return {false, ErrorText(failed, path, err)};
+    return {true, {}};
+}
+
+// Puts bytes at path so that the file is either the old one or the whole
+// new one, whatever happens meanwhile. A symbolic link is kept and its
+// target replaced; the new file keeps the mode and, where the saver may set
+// it, the owner of the old one. The new contents go to an unnamed file in
+// the target's folder (O_TMPFILE) that gets a name only just before the
+// rename, so that a crash leaves nothing behind; where the file system has
+// no unnamed files, a hidden temporary name is used, and temporaries whose
+// process has died are removed at the next save of that file.
+PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
+{
+    std::string target;
+    int err = 0;
+    if (!FollowLinks(path, target, err))
+        return {false, ErrorText("Cannot write", path, err)};
+
+    struct stat old;
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return {false, "Cannot write \"" + path + "\": it is " + NotRegularText(old.st_mode) +
+                           ", not a regular file."};
+    if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
+        return {false, "\"" + path + "\" is read-only. Save under another name, or make the "
+                                     "file writable first."};
+    if (exists && old.st_nlink > 1)
+        return WriteInPlace(path, target, bytes);
+
+    const std::string dirName = DirectoryOf(target), base = BaseOf(target);
+    const int dirfd = open(dirName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0)
+        return {false, ErrorText("Cannot write", path, errno)};
+    const std::string prefix = TempPrefix(base);
+    RemoveLeftovers(dirfd, prefix);
+
+    std::string temp;
+    bool named = false;
+    int fd = openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+        named = true;
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temp = prefix + std::to_string(getpid()) + "-" + std::to_string(counter++);
+            fd = openat(dirfd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+    }
+    if (fd < 0) {
+        err = errno;
+        close(dirfd);
+        return {false, ErrorText("Cannot create a file beside", path, err)};
+    }
+
+    if (exists) {
+        // The owner first: a change of owner clears the set-id bits of the mode.
+        if (fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)fchown(fd, (uid_t)-1, old.st_gid);
+        fchmod(fd, old.st_mode & 07777);
+    }
+
+    const char *failed = nullptr;
+    if (!WriteAll(fd, bytes.data(), bytes.size())) {
+        failed = "Cannot write";
+        err = errno;
+    } else if (fsync(fd) != 0) {
+        failed = "Cannot flush";
+        err = errno;
+    }
+    if (!failed && !named) {
+        // The unnamed file gets its temporary name just before the rename.
+        static unsigned counter = 0;
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temp = prefix + std::to_string(getpid()) + "-" + std::to_string(counter++);
+            if (linkat(AT_FDCWD, self.c_str(), dirfd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+                linkat(fd, "", dirfd, temp.c_str(), AT_EMPTY_PATH) == 0) {
+                named = true;
+                break;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        if (!named) {
+            failed = "Cannot create a file beside";
+            err = errno;
+        }
+    }
+    if (close(fd) != 0 && !failed) {
+        failed = "Cannot write";
+        err = errno;
+    }
+    if (!failed && renameat(dirfd, temp.c_str(), dirfd, base.c_str()) != 0) {
         failed = "Cannot replace";
         err = errno;
     }
-    if (failed) {
-        unlink(temp.c_str());
+    if (failed && named)
+        unlinkat(dirfd, temp.c_str(), 0);
+    if (!failed)
+        fsync(dirfd);  // the rename itself on disk; not every file system can
+    close(dirfd);
+    if (failed)
         return {false, ErrorText(failed, path, err)};
-    }
-    SyncDirectoryOf(path);
     return {true, {}};
 }
 
@@ -170,6 +327,23 @@ bool ReadLineInto(Source &src, char *buf, size_t max)
             buf[n++] = char(c);
     }
     buf[n] = '\0';
+    return true;
+}
+
+// The same over memory, a line at a time rather than a byte at a time.
+bool ReadLineInto(MemorySource &src, char *buf, size_t max)
+{
+    buf[0] = '\0';
+    if (src.p == src.end)
+        return false;
+    const char *nl = static_cast<const char *>(std::memchr(src.p, '\n', size_t(src.end - src.p)));
+    const char *stop = nl ? nl : src.end;
+    size_t n = std::min(size_t(stop - src.p), max);
+    if (const void *nul = std::memchr(src.p, '\0', n))
+        n = size_t(static_cast<const char *>(nul) - src.p);
+    std::memcpy(buf, src.p, n);
+    buf[n] = '\0';
+    src.p = nl ? nl + 1 : src.end;
     return true;
 }
 

@@ -42,7 +42,12 @@ std::string FormatPatternFile(const PatternFileData &data);
 
 // Writes the file through a temporary file beside it that replaces the old
 // one only once it is complete and on disk, so a failed save leaves the
-// previous file as it was.
+// previous file as it was, and a crash leaves no temporary behind. A
+// symbolic link stays a link and its target gets the new contents; a file
+// with several hard links is written in place so that all its names stay
+// one file; the old file's mode and, where the saver may, its owner are
+// kept. A read-only file, a folder, a FIFO or a device is refused with a
+// sentence saying so.
 PatternFileResult WritePatternFile(const std::string &path, const PatternFileData &data);
 
 // Lines of a file without description lines; a file has this many plus n.

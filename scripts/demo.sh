@@ -28,17 +28,22 @@ fi
 bin="$build/bin"
 
 pids=()
+rigdir=
 cleanup() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
+    [ -z "$rigdir" ] || rm -rf "$rigdir"
 }
 trap cleanup EXIT INT TERM
 
 start_rig() {
     local link
-    link=$(mktemp -u /tmp/veloran-rig-XXXXXX)
+    # The link lives in a folder only this user can enter, so that no other
+    # local user can put a link of their own in its place.
+    rigdir=$(mktemp -d "${XDG_RUNTIME_DIR:-${TMPDIR:-/tmp}}/veloran-rig.XXXXXX")
+    link="$rigdir/rig"
     # shellcheck disable=SC2086
     "$bin/rigsim" --link "$link" ${RIGSIM_ARGS:---antenna yagi} < /dev/null >&2 &
     pids+=($!)

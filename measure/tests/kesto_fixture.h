@@ -29,9 +29,7 @@ constexpr int kFramePlots = 31;
 // "kesto.inf" in the current directory).
 inline void EnterScratchDir()
 {
-    char tmpl[] = "/tmp/kesto-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    std::filesystem::current_path(tmpl);
+    std::filesystem::current_path(rt::test::ScratchDir());
 }
 
 inline std::shared_ptr<rigsim::RigModel> MakeRig(int port = 1)

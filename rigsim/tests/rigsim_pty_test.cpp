@@ -8,6 +8,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -30,6 +32,31 @@ using rigsim_test::RigProcess;
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+
+// A scratch folder of this test process under $TMPDIR (or /tmp), removed
+// when the process ends.
+std::string ScratchDir()
+{
+    struct Folder {
+        std::string path;
+        pid_t owner = getpid();
+        Folder()
+        {
+            const char *tmp = std::getenv("TMPDIR");
+            std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/rigsim-test-XXXXXX";
+            if (mkdtemp(templ.data()))
+                path = templ;
+        }
+        ~Folder()
+        {
+            std::error_code ec;
+            if (getpid() == owner && !path.empty())
+                std::filesystem::remove_all(path, ec);
+        }
+    };
+    static Folder folder;
+    return folder.path;
+}
 
 int OpenSerial(const std::string &path)
 {
@@ -76,7 +103,7 @@ bool IsSymlink(const std::string &path)
 
 TEST(RigsimProgram, ServesTheProtocolOnAPseudoTerminal)
 {
-    std::string link = "/tmp/rigsim-test-" + std::to_string(getpid());
+    std::string link = ScratchDir() + "/rig";
     // A stale link from an earlier run is replaced.
     unlink(link.c_str());
     ASSERT_EQ(symlink("/dev/pts/no-such-device", link.c_str()), 0);
@@ -115,7 +142,7 @@ TEST(RigsimProgram, ServesTheProtocolOnAPseudoTerminal)
 
 TEST(RigsimProgram, PacesRepliesAndInjectsFaults)
 {
-    std::string link = "/tmp/rigsim-test-f" + std::to_string(getpid());
+    std::string link = ScratchDir() + "/rig-f";
     RigProcess rig;
     ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--step-ms", "40", "--fault",
                            "short:2", "--fault-count", "1"}));

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "rt.h"
+#include "rt_fixture.h"
 
 namespace {
 
-std::string TempPath(const char *name) { return std::string("/tmp/rt-files-") + name; }
+std::string TempPath(const char *name) { return (rt::test::ScratchDir() / name).string(); }
 
 void WriteBytes(const std::string &path, const std::string &bytes)
 {
@@ -45,7 +46,7 @@ bool UseCommaLocale()
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "fr_FR.UTF-8"))
         return true;
     // Built before the first look-up: the C library remembers a failed one.
-    const std::string dir = "/tmp/rt-files-locales";
+    const std::string dir = (rt::test::ScratchDir() / "locales").string();
     const std::string cmd = "test -d " + dir + "/de_DE.UTF-8 || (mkdir -p " + dir
                             + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8) >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0)

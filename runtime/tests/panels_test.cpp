@@ -499,7 +499,7 @@ TEST(Panels, FileSelectResultIsForThePathReturned)
 {
     // The default extension is added before deciding between an existing and
     // a new file: a name typed without it can be an existing file.
-    const std::string base = "/tmp/rt-fsel-" + std::to_string(::getpid());
+    const std::string base = (rt::test::ScratchDir() / "rt-fsel").string();
     std::FILE *f = std::fopen((base + ".atn").c_str(), "w");
     ASSERT_TRUE(f);
     std::fclose(f);

@@ -24,16 +24,10 @@ namespace vt {
 
 namespace fs = std::filesystem;
 
-// A folder of its own for each test process.
+// A folder of its own for each test process, removed when it ends.
 inline fs::path TempDir()
 {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / ("antenna-test-" + std::to_string(getpid()));
-        fs::remove_all(d);
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
+    return rt::test::ScratchDir();
 }
 
 // Levels of a plane made from a function of the angle.
