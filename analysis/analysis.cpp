@@ -48,7 +48,7 @@ bool EdgeAt(const double *V, int P, int i, int next, double *edge, double half)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 HalfPowerResult HalfPowerSearch(const double V[LEVELS], int P)
 {
@@ -90,22 +90,32 @@ int WrapAngle(int angle)
 int CursorStep(int a, int step)
 {
     switch (step) {
-    case 1: return a == 359 ? 0 : a + 1;
-    case -1: return a == 0 ? 359 : a - 1;
-    case -10: return a >= 0 && a <= 9 ? a + 350 : a - 10;
-    case 10: return a + 10 >= 360 ? a + 10 - 360 : a + 10;
-    default: return a;
+    case 1:
+        return a == 359 ? 0 : a + 1;
+    case -1:
+        return a == 0 ? 359 : a - 1;
+    case -10:
+        return a >= 0 && a <= 9 ? a + 350 : a - 10;
+    case 10:
+        return a + 10 >= 360 ? a + 10 - 360 : a + 10;
+    default:
+        return a;
     }
 }
 
 int RotationCounter(int c, int step)
 {
     switch (step) {
-    case -1: return c == -359 ? 0 : c - 1;
-    case 1: return c == 359 ? 0 : c + 1;
-    case -10: return c <= -350 ? c + 350 : c - 10;
-    case 10: return c >= 350 ? c - 350 : c + 10;
-    default: return c;
+    case -1:
+        return c == -359 ? 0 : c - 1;
+    case 1:
+        return c == 359 ? 0 : c + 1;
+    case -10:
+        return c <= -350 ? c + 350 : c - 10;
+    case 10:
+        return c >= 350 ? c - 350 : c + 10;
+    default:
+        return c;
     }
 }
 

@@ -6,14 +6,13 @@
 #pragma once
 
 constexpr int LEVELS = 360;
-constexpr double PI_VIEWER = 3.141592; // the viewer's pi, kept for identical geometry
+constexpr double PI_VIEWER = 3.141592;  // the viewer's pi, kept for identical geometry
 
 // ---- Build rule ------------------------------------------------------------
 // Polar graph coordinates of one plane: level L at j degrees lies at radius
 // L + 30, angle j clockwise from the top. angle180 is the half turn used at
 // 180 degrees (360 or 0; both give the same point).
-void BuildPolarBlock(const double levels[LEVELS], int angle180, double x[LEVELS],
-                     double y[LEVELS]);
+void BuildPolarBlock(const double levels[LEVELS], int angle180, double x[LEVELS], double y[LEVELS]);
 // Cartesian trace of one plane: element 0 is the level at 180 (= -180)
 // degrees, element 180 the level at 0 degrees.
 void BuildCarBlock(const double levels[LEVELS], double car[LEVELS]);
@@ -25,8 +24,8 @@ constexpr double HALF_POWER_DROP = 3.0;
 
 struct HalfPowerResult {
     bool leftFound = false, rightFound = false;
-    double left = -1.0, right = -1.0; // edges in degrees, whole or half
-    double width = 0.0;               // valid when both edges were found
+    double left = -1.0, right = -1.0;  // edges in degrees, whole or half
+    double width = 0.0;                // valid when both edges were found
 };
 // The search around peak index P (edges within half a degree; the left
 // search may wrap across 0/360). P <= 1, including -1, finds nothing.
@@ -49,8 +48,8 @@ int CursorStep(int angle, int step);
 int RotationCounter(int counter, int step);
 
 // ---- Rotation ----------------------------------------------------------------
-constexpr int ERR_INVALID_COUNT = -20003; // n <= 0
-constexpr int ERR_SHIFT_TOO_BIG = -20102; // |shift| >= n
+constexpr int ERR_INVALID_COUNT = -20003;  // n <= 0
+constexpr int ERR_SHIFT_TOO_BIG = -20102;  // |shift| >= n
 // Copies n doubles; ERR_INVALID_COUNT when n <= 0 (nothing copied).
 int Copy1D(const double *in, int n, double *out);
 // Linear shift with zero fill: out[k] = in[k - s]; nothing written on error.

@@ -8,7 +8,10 @@
 
 namespace {
 
-int At(int k) { return WrapAngle(k); }
+int At(int k)
+{
+    return WrapAngle(k);
+}
 
 // Steps from P in direction dir (+1 or -1) to the first sample at or below
 // target, with the crossing interpolated linearly between it and the sample
@@ -53,7 +56,7 @@ double Wrap360(double a)
     return a < 0 ? a + 360.0 : a;
 }
 
-} // namespace
+}  // namespace
 
 ViewerReadouts PlaneReadouts(const double V[LEVELS])
 {
@@ -147,7 +150,7 @@ std::optional<Directivity> DirectivityEstimate(std::optional<double> thetaE,
 PlaneComparison ComparePlanes(const double a[LEVELS], const double b[LEVELS])
 {
     PlaneComparison best;
-    best.rms = best.maxDiff = std::numeric_limits<double>::quiet_NaN(); // no finite match
+    best.rms = best.maxDiff = std::numeric_limits<double>::quiet_NaN();  // no finite match
     double bestSum = std::numeric_limits<double>::infinity();
     for (int r = 0; r < LEVELS; ++r) {
         double sum = 0, mx = 0;

@@ -19,20 +19,20 @@
 // found, or both edges on one sample) the width and level readouts show 0.
 struct ViewerReadouts {
     int peak = -1;
-    std::optional<double> peakLevel; // empty without a peak
+    std::optional<double> peakLevel;  // empty without a peak
     HalfPowerResult search;
     bool hasBeamwidth = false;
-    double hpbWidth = 0.0; // degrees, 0 without a beamwidth
-    double hpbLevel = 0.0; // peak level - 3 dB, 0 without a beamwidth
+    double hpbWidth = 0.0;  // degrees, 0 without a beamwidth
+    double hpbLevel = 0.0;  // peak level - 3 dB, 0 without a beamwidth
 };
 ViewerReadouts PlaneReadouts(const double levels[LEVELS], int peak);
 // The same with the peak found by the peak search.
 ViewerReadouts PlaneReadouts(const double levels[LEVELS]);
 
 // ---- Lobe metrics -----------------------------------------------------------
-constexpr double NULL_RISE = 1.0; // dB a level must rise again past a null
+constexpr double NULL_RISE = 1.0;  // dB a level must rise again past a null
 struct LobeMetrics {
-    int peak = -1;                       // as the readouts: -1 without a peak
+    int peak = -1;  // as the readouts: -1 without a peak
     std::optional<double> peakLevel;
     // Beamwidths between the interpolated crossings of peak - 3 dB and
     // peak - 10 dB, found walking out from the peak on each side (circular).
@@ -62,7 +62,7 @@ std::optional<double> InterpolatedBeamwidth(const double levels[LEVELS], int P, 
 // degrees (41253 / (thetaE * thetaH)); an estimate for a single main lobe,
 // not a measured gain. Empty when either width is missing or not positive.
 struct Directivity {
-    double ratio = 0; // linear
+    double ratio = 0;  // linear
     double dBi = 0;
 };
 std::optional<Directivity> DirectivityEstimate(std::optional<double> thetaE,

@@ -13,7 +13,7 @@
 // One pattern file as the tool holds it.
 struct AtnPattern {
     std::string path;
-    std::string format; // "atn" or "msi"
+    std::string format;  // "atn" or "msi"
     PatternRecord rec{};
     int desNO = 0;
 };
@@ -43,7 +43,7 @@ bool PrepareDrawing(std::string &error);
 // Draws a pattern on both of the viewer's graphs; planes not wanted are left
 // out as the viewer's hide command leaves them out.
 void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
-int PolarGraph();      // the panel and control ids of the two graphs
+int PolarGraph();  // the panel and control ids of the two graphs
 int CartesianGraph();
 int DrawingPanel();
 

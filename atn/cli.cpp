@@ -24,7 +24,8 @@ bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, 
         QString text = p.helpText();
         // The usage line names the tool as it is typed, whatever path ran it.
         const qsizetype eol = text.indexOf(QLatin1Char('\n'));
-        text.replace(0, eol, QStringLiteral("Usage: atn %1 [options] FILE").arg(QString::fromUtf8(command)));
+        text.replace(
+            0, eol, QStringLiteral("Usage: atn %1 [options] FILE").arg(QString::fromUtf8(command)));
         std::fputs(text.toLocal8Bit().constData(), stdout);
         *status = 0;
         return false;

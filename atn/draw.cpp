@@ -15,7 +15,7 @@ double gPolar[4 * 360];
 double gCar[2 * 360];
 bool gDrawn = false;
 
-} // namespace
+}  // namespace
 
 bool PrepareDrawing(std::string &error)
 {
@@ -67,6 +67,15 @@ void DrawPattern(const PatternRecord &rec, bool showE, bool showH)
     }
 }
 
-int PolarGraph() { return ANTENNALAB_POLAR; }
-int CartesianGraph() { return ANTENNALAB_CARTESIAN; }
-int DrawingPanel() { return antennalab; }
+int PolarGraph()
+{
+    return ANTENNALAB_POLAR;
+}
+int CartesianGraph()
+{
+    return ANTENNALAB_CARTESIAN;
+}
+int DrawingPanel()
+{
+    return antennalab;
+}

@@ -23,7 +23,10 @@ QJsonValue Opt(const std::optional<int> &v)
     return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
 }
 
-QString Text(const char *s) { return QString::fromUtf8(s); }
+QString Text(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
 {
@@ -147,7 +150,7 @@ void PrintFile(const AtnPattern &p)
         std::printf("  directivity (estimate): none, a plane has no half-power width\n");
 }
 
-} // namespace
+}  // namespace
 
 int RunInfo(const QStringList &args)
 {

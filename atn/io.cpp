@@ -49,19 +49,22 @@ bool Write(const QString &out, const std::string &bytes)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int RunExport(const QStringList &args)
 {
     QCommandLineParser p;
-    const std::string help = std::string(
-        "Writes the levels of a pattern file as CSV (a header line angle_deg,e_db,h_db and\n"
-        "360 rows) or as an MSI antenna file for planning tools.\n") + kMsiConvention;
+    const std::string help =
+        std::string(
+            "Writes the levels of a pattern file as CSV (a header line angle_deg,e_db,h_db and\n"
+            "360 rows) or as an MSI antenna file for planning tools.\n")
+        + kMsiConvention;
     SetUpParser(p, "export", help.c_str(), "atn or MSI file");
     p.addOption({{QStringLiteral("f"), QStringLiteral("format")},
                  QStringLiteral("csv or msi (default: from the output's extension)."),
                  QStringLiteral("FORMAT")});
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("Output file."),
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("Output file."),
                  QStringLiteral("OUT")});
     p.addOption({QStringLiteral("frequency"), QStringLiteral("MSI: FREQUENCY in MHz."),
                  QStringLiteral("MHZ")});
@@ -69,8 +72,8 @@ int RunExport(const QStringList &args)
                  QStringLiteral("NAME")});
     int status = 0;
     QString in, out;
-    if (!Parse(p, args, "export", &status) || !OneFile(p, "export", &in, &status) ||
-        !Required(p, QStringLiteral("output"), &out, &status))
+    if (!Parse(p, args, "export", &status) || !OneFile(p, "export", &in, &status)
+        || !Required(p, QStringLiteral("output"), &out, &status))
         return status;
     QString format = p.value(QStringLiteral("format")).toLower();
     if (format.isEmpty())
@@ -98,7 +101,8 @@ int RunExport(const QStringList &args)
             }
             d.frequencyMHz = f;
         }
-        const LobeMetrics e = PlaneLobeMetrics(pat.rec.e_data), h = PlaneLobeMetrics(pat.rec.h_data);
+        const LobeMetrics e = PlaneLobeMetrics(pat.rec.e_data),
+                          h = PlaneLobeMetrics(pat.rec.h_data);
         d.hWidth = h.hpbw;
         d.vWidth = e.hpbw;
         d.frontToBack = h.frontToBack;
@@ -114,22 +118,24 @@ int RunImport(const QStringList &args)
 {
     QCommandLineParser p;
     const std::string help =
-        std::string("Reads an MSI antenna file and writes it as an atn pattern file: levels 0 dB at\n"
-                    "the maximum and floored at -30 dB, any number of points per cut interpolated\n"
-                    "to whole degrees, the NAME, MAKE, FREQUENCY and COMMENT as the description.\n") +
-        kMsiConvention;
+        std::string(
+            "Reads an MSI antenna file and writes it as an atn pattern file: levels 0 dB at\n"
+            "the maximum and floored at -30 dB, any number of points per cut interpolated\n"
+            "to whole degrees, the NAME, MAKE, FREQUENCY and COMMENT as the description.\n")
+        + kMsiConvention;
     SetUpParser(p, "import", help.c_str(), "MSI file");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("The atn file to write."), QStringLiteral("OUT")});
+                 QStringLiteral("The atn file to write."),
+                 QStringLiteral("OUT")});
     int status = 0;
     QString in, out;
-    if (!Parse(p, args, "import", &status) || !OneFile(p, "import", &in, &status) ||
-        !Required(p, QStringLiteral("output"), &out, &status))
+    if (!Parse(p, args, "import", &status) || !OneFile(p, "import", &in, &status)
+        || !Required(p, QStringLiteral("output"), &out, &status))
         return status;
     AtnPattern pat;
     std::string error;
     const std::string path = in.toLocal8Bit().toStdString();
-    if (!LoadMsiFile(path, pat, error)) { // as MSI whatever the file is called
+    if (!LoadMsiFile(path, pat, error)) {  // as MSI whatever the file is called
         Complain(path + ": " + error);
         return 1;
     }
@@ -160,17 +166,19 @@ int RunPlot(const QStringList &args)
                 "H blue) into a PNG, SVG or PDF file, chosen by the output's extension.",
                 "atn or MSI file");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("OUT.png, OUT.svg or OUT.pdf."), QStringLiteral("OUT")});
+                 QStringLiteral("OUT.png, OUT.svg or OUT.pdf."),
+                 QStringLiteral("OUT")});
     p.addOption({QStringLiteral("view"), QStringLiteral("polar (default) or cartesian."),
                  QStringLiteral("VIEW"), QStringLiteral("polar")});
     p.addOption({QStringLiteral("planes"), QStringLiteral("E, H or E,H (default)."),
                  QStringLiteral("PLANES"), QStringLiteral("E,H")});
-    p.addOption({QStringLiteral("size"), QStringLiteral("Width and height in pixels, 16 to 8000 (default 900)."),
+    p.addOption({QStringLiteral("size"),
+                 QStringLiteral("Width and height in pixels, 16 to 8000 (default 900)."),
                  QStringLiteral("PIXELS"), QStringLiteral("900")});
     int status = 0;
     QString in, out;
-    if (!Parse(p, args, "plot", &status) || !OneFile(p, "plot", &in, &status) ||
-        !Required(p, QStringLiteral("output"), &out, &status))
+    if (!Parse(p, args, "plot", &status) || !OneFile(p, "plot", &in, &status)
+        || !Required(p, QStringLiteral("output"), &out, &status))
         return status;
     const QString view = p.value(QStringLiteral("view")).toLower();
     if (view != QLatin1String("polar") && view != QLatin1String("cartesian")) {
@@ -206,7 +214,8 @@ int RunPlot(const QStringList &args)
     DrawPattern(pat.rec, showE, showH);
     const int ctrl = view == QLatin1String("polar") ? PolarGraph() : CartesianGraph();
     if (rt::SaveGraphPicture(DrawingPanel(), ctrl, out.toLocal8Bit().constData(), size, size,
-                             &error) != 0) {
+                             &error)
+        != 0) {
         Complain(out.toLocal8Bit().toStdString() + ": not written: " + error);
         return 1;
     }

@@ -16,10 +16,13 @@
 
 namespace {
 
-constexpr qint64 MAX_FILE = 16 * 1024 * 1024; // far above any pattern file
+constexpr qint64 MAX_FILE = 16 * 1024 * 1024;  // far above any pattern file
 constexpr int MAX_DESCRIPTION_LINES = 100000;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -94,7 +97,7 @@ bool FromMsi(const std::string &text, AtnPattern &out, std::string &error)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::string CheckAtnText(const std::string &text)
 {
@@ -124,10 +127,10 @@ std::string CheckAtnText(const std::string &text)
     }
     int type = 0, n = 0;
     double ea = 0, ha = 0;
-    if (count != 4 || !Whole(tok[0], type) || !Whole(tok[1], ea) || !Whole(tok[2], ha) ||
-        !Whole(tok[3], n) || !std::isfinite(ea) || !std::isfinite(ha))
-        return "line 1: " + Quote(lines[0]) +
-               " is not a pattern file header (type, two attenuations, line count)";
+    if (count != 4 || !Whole(tok[0], type) || !Whole(tok[1], ea) || !Whole(tok[2], ha)
+        || !Whole(tok[3], n) || !std::isfinite(ea) || !std::isfinite(ha))
+        return "line 1: " + Quote(lines[0])
+               + " is not a pattern file header (type, two attenuations, line count)";
     if (n < 0 || n > MAX_DESCRIPTION_LINES)
         return "line 1: a description of " + std::to_string(n) + " lines";
     const size_t need = 726 + size_t(n);
@@ -140,8 +143,8 @@ std::string CheckAtnText(const std::string &text)
                 return "line " + std::to_string(i + 1) + ": " + Quote(lines[i]) + " is not a level";
         }
     if (lines.size() < need)
-        return "the file ends at line " + std::to_string(lines.size()) + "; a pattern file with " +
-               std::to_string(n) + " description lines has " + std::to_string(need);
+        return "the file ends at line " + std::to_string(lines.size()) + "; a pattern file with "
+               + std::to_string(n) + " description lines has " + std::to_string(need);
     return {};
 }
 
@@ -173,7 +176,7 @@ bool ReadAll(const std::string &path, std::string &text, std::string &error)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool LoadMsiFile(const std::string &path, AtnPattern &out, std::string &error)
 {

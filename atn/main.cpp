@@ -34,7 +34,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext &, const QString &ms
     std::fprintf(stderr, "atn: %s\n", msg.toLocal8Bit().constData());
 }
 
-} // namespace
+}  // namespace
 
 int main(int, char **argv)
 {
@@ -53,8 +53,8 @@ int main(int, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("atn"));
     QCoreApplication::setOrganizationName(QStringLiteral("Veloran"));
     QStringList args = QCoreApplication::arguments();
-    if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h") ||
-        args[1] == QLatin1String("help")) {
+    if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")
+        || args[1] == QLatin1String("help")) {
         if (args.size() >= 3 && args[1] == QLatin1String("help")) {
             args = {args[0], args[2], QStringLiteral("--help")};
         } else {
@@ -63,7 +63,7 @@ int main(int, char **argv)
         }
     }
     const QString command = args[1];
-    args.removeAt(1); // the parser of each command sees "atn OPTIONS FILE..."
+    args.removeAt(1);  // the parser of each command sees "atn OPTIONS FILE..."
     if (command == QLatin1String("info"))
         return RunInfo(args);
     if (command == QLatin1String("plot"))

@@ -24,14 +24,23 @@ struct Entry {
     PlaneFigures e, h;
 };
 
-QString Q(const std::string &s) { return QString::fromLocal8Bit(s.c_str()); }
-QString U(const char *s) { return QString::fromUtf8(s); }
+QString Q(const std::string &s)
+{
+    return QString::fromLocal8Bit(s.c_str());
+}
+QString U(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 QString Fmt(const std::optional<double> &v, int decimals = 1)
 {
     return v ? QString::number(*v, 'f', decimals) : QStringLiteral("–");
 }
-QString Fmt(const std::optional<int> &v) { return v ? QString::number(*v) : QStringLiteral("–"); }
+QString Fmt(const std::optional<int> &v)
+{
+    return v ? QString::number(*v) : QStringLiteral("–");
+}
 
 QString TitleOf(const Entry &e)
 {
@@ -84,8 +93,8 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
                QStringLiteral("Widths in degrees (-3 dB interpolated), levels in dB, "
                               "D = directivity estimate from both half-power widths."));
     const double w = page.width();
-    const std::vector<double> widths{w * 0.30, w * 0.08, w * 0.10, w * 0.08, w * 0.10, w * 0.10,
-                                     w * 0.10, w * 0.14};
+    const std::vector<double> widths{w * 0.30, w * 0.08, w * 0.10, w * 0.08,
+                                     w * 0.10, w * 0.10, w * 0.10, w * 0.14};
     std::vector<QStringList> rows{{QStringLiteral("File / person"), QStringLiteral("E peak"),
                                    QStringLiteral("E width"), QStringLiteral("H peak"),
                                    QStringLiteral("H width"), QStringLiteral("E F/B"),
@@ -94,8 +103,10 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
         if (!e.ok)
             continue;
         const auto d = DirectivityEstimate(e.e.lobe.hpbw, e.h.lobe.hpbw);
-        rows.push_back({TitleOf(e), Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
-                        Fmt(e.e.lobe.hpbw), Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
+        rows.push_back({TitleOf(e),
+                        Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
+                        Fmt(e.e.lobe.hpbw),
+                        Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
                         Fmt(e.h.lobe.hpbw), Fmt(e.e.lobe.frontToBack), Fmt(e.h.lobe.frontToBack),
                         d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
     }
@@ -148,9 +159,10 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
     const double top = page.top() + 180;
     rt::RenderGraphCtrl(DrawingPanel(), PolarGraph(), p, QRectF(page.left(), top, side, side));
     rt::RenderGraphCtrl(DrawingPanel(), CartesianGraph(), p,
-                    QRectF(page.left() + side + 60, top, side, side));
-    p.drawText(QPointF(page.left(), top + side + 50),
-               QStringLiteral("Polar view (left) and Cartesian view (right): E plane red, H plane blue."));
+                        QRectF(page.left() + side + 60, top, side, side));
+    p.drawText(
+        QPointF(page.left(), top + side + 50),
+        QStringLiteral("Polar view (left) and Cartesian view (right): E plane red, H plane blue."));
 
     auto row = [](const char *label, const QString &ev, const QString &hv) {
         return QStringList{U(label), ev, hv};
@@ -170,13 +182,17 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                               : QStringLiteral("0 (none)");
     };
     auto nulls = [](const LobeMetrics &m) {
-        return m.fnbw ? QStringLiteral("%1° (%2° … %3°)").arg(*m.fnbw).arg(*m.nullLeft).arg(*m.nullRight)
+        return m.fnbw ? QStringLiteral("%1° (%2° … %3°)")
+                            .arg(*m.fnbw)
+                            .arg(*m.nullLeft)
+                            .arg(*m.nullRight)
                       : QStringLiteral("–");
     };
     auto side_ = [](const LobeMetrics &m) {
-        return m.sideLobeLevel
-                   ? QStringLiteral("%1 dB at %2°").arg(*m.sideLobeLevel, 0, 'f', 2).arg(*m.sideLobeAngle)
-                   : QStringLiteral("none");
+        return m.sideLobeLevel ? QStringLiteral("%1 dB at %2°")
+                                     .arg(*m.sideLobeLevel, 0, 'f', 2)
+                                     .arg(*m.sideLobeAngle)
+                               : QStringLiteral("none");
     };
     const auto d = DirectivityEstimate(me.hpbw, mh.hpbw);
     std::vector<QStringList> rows{
@@ -185,7 +201,8 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
         row("Half-power (viewer)", hpb(re), hpb(rh)),
         row("-3 dB width, interpolated", Fmt(me.hpbw, 2) + QStringLiteral("°"),
             Fmt(mh.hpbw, 2) + QStringLiteral("°")),
-        row("-10 dB width", Fmt(me.bw10, 2) + QStringLiteral("°"), Fmt(mh.bw10, 2) + QStringLiteral("°")),
+        row("-10 dB width", Fmt(me.bw10, 2) + QStringLiteral("°"),
+            Fmt(mh.bw10, 2) + QStringLiteral("°")),
         row("First-null width", nulls(me), nulls(mh)),
         row("Front-to-back", Fmt(me.frontToBack, 2) + QStringLiteral(" dB"),
             Fmt(mh.frontToBack, 2) + QStringLiteral(" dB")),
@@ -211,7 +228,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                desc.isEmpty() ? QStringLiteral("(none)") : desc);
 }
 
-} // namespace
+}  // namespace
 
 int RunReport(const QStringList &args)
 {
@@ -222,7 +239,8 @@ int RunReport(const QStringList &args)
                 "description. Files that cannot be read are listed on the summary page and on\n"
                 "stderr; the others still go in, and the status is then 1.",
                 "atn or MSI files");
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The PDF to write."),
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("The PDF to write."),
                  QStringLiteral("OUT")});
     int status = 0;
     QString out;
@@ -258,7 +276,8 @@ int RunReport(const QStringList &args)
 
     QSaveFile file(out);
     if (!file.open(QIODevice::WriteOnly)) {
-        Complain(out.toLocal8Bit().toStdString() + ": not written: " + file.errorString().toStdString());
+        Complain(out.toLocal8Bit().toStdString()
+                 + ": not written: " + file.errorString().toStdString());
         return 1;
     }
     QPdfWriter pdf(&file);
@@ -289,7 +308,8 @@ int RunReport(const QStringList &args)
         std::fputs("\r\033[K", stderr);
     painter.end();
     if (!file.commit()) {
-        Complain(out.toLocal8Bit().toStdString() + ": not written: " + file.errorString().toStdString());
+        Complain(out.toLocal8Bit().toStdString()
+                 + ": not written: " + file.errorString().toStdString());
         return 1;
     }
     return failed ? 1 : 0;

@@ -14,12 +14,12 @@ extern int infopnl;      // information panel
 extern int steppnl;      // step panel
 
 // ---- Rig link (riglink.cpp) ----------------------------------------------
-extern int COMnumber;    // port of every exchange, 0 until chosen
-extern int RS232Error;   // result of the last port open
-extern int GoOut;        // 1 when the chooser was left through its exit button
+extern int COMnumber;   // port of every exchange, 0 until chosen
+extern int RS232Error;  // result of the last port open
+extern int GoOut;       // 1 when the chooser was left through its exit button
 extern char outBuffers[8];
 extern char inBuffers[8];
-extern int level;        // byte count of the last four-byte read
+extern int level;                     // byte count of the last four-byte read
 extern unsigned char LH, LL, AH, AL;  // bytes of the last complete reply
 extern std::uint32_t Angle;
 extern double Level;
@@ -78,9 +78,9 @@ void MoveStepEnd(double levelDb, unsigned angle);
 
 // ---- Readings per step and settle time (readings.cpp) ----------------------
 // 1 reading and 0 ms file each step's own reply, as the sweep always has.
-extern int ReadPerStep;     // levels read at each angle, 1..64
-extern int SettleTime;      // ms to wait after a step before reading, 0..10000
-extern int readpnl;         // the readings panel
+extern int ReadPerStep;  // levels read at each angle, 1..64
+extern int SettleTime;   // ms to wait after a step before reading, 0..10000
+extern int readpnl;      // the readings panel
 // Loads the two values kept from the last run.
 void LoadReadingSettings(void);
 // Called by the sweep after each step with the step's number: settles,
@@ -104,7 +104,7 @@ constexpr int KESTO_PERSON_SIZE = 50;
 constexpr int KESTO_DESCRIPT_SIZE = 200;
 constexpr int KESTO_SAMPLES = 360;
 extern int Antype;
-extern int PlaneType;   // 0 E, 1 H, other: the third plane
+extern int PlaneType;  // 0 E, 1 H, other: the third plane
 extern char person[KESTO_PERSON_SIZE];
 extern char descript[KESTO_DESCRIPT_SIZE];
 extern int NOdescript;

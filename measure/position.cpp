@@ -13,7 +13,7 @@ int first = 1;
 namespace {
 
 constexpr double kPi = 3.141593;
-double lastX = 0.0, lastY = 0.0;  // end of the last plotted segment
+double lastX = 0.0, lastY = 0.0;    // end of the last plotted segment
 double lastX0 = 0.0, lastY0 = 0.0;  // its start
 int lastSegment = -1;               // its plot, or -1
 int lastSegmentPanel = 0;
@@ -60,7 +60,7 @@ int Steps(int panel, int event, char command, unsigned count, bool large)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 void MoveStepEnd(double levelDb, unsigned angle)
 {
@@ -99,7 +99,7 @@ int AngDec10Callback(int panel, int, int event, void *, int, int)
 
 void MoveStepCallback(int, int, void *, int)
 {
-    if (steppnl > 0) { // already open: bring it forward instead of a second copy
+    if (steppnl > 0) {  // already open: bring it forward instead of a second copy
         DisplayPanel(steppnl);
         return;
     }

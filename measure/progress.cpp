@@ -24,7 +24,7 @@ void SetText(int panel, const std::string &text)
     SetCtrlAttribute(panel, KESTOPNL_PROGRESS, RT_ATTR_LABEL_TEXT, text.c_str());
 }
 
-} // namespace
+}  // namespace
 
 std::string DurationText(double seconds)
 {
@@ -60,6 +60,6 @@ void SweepProgressStep(int panel, int done)
 void SweepProgressEnd(int panel, int done)
 {
     const std::string took = DurationText(Timer() - startedAt);
-    SetText(panel, std::string(kStepText) + (done >= kSweepSteps ? " \u2014 took " : " \u2014 stopped after ")
-                       + took);
+    SetText(panel, std::string(kStepText)
+                       + (done >= kSweepSteps ? " \u2014 took " : " \u2014 stopped after ") + took);
 }

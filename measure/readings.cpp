@@ -61,7 +61,7 @@ void ShowLevel(double levelDb)
     SetCtrlVal(kestopnl, KESTOPNL_LEVEL, Level);
 }
 
-} // namespace
+}  // namespace
 
 double PowerMeanDb(const double *levels, int n)
 {
@@ -154,7 +154,8 @@ void SweepReadingsEnd(void)
     const std::string msg =
         "While the level was read, the rig reported another angle than the step's at "
         + std::to_string(markedSteps.size()) + (markedSteps.size() == 1 ? " step" : " steps")
-        + " (samples " + list + "), also after reading again.\n"
+        + " (samples " + list
+        + "), also after reading again.\n"
           "Those samples were filed from the readings at the step's own angle only.\n"
           "Check that nothing moves the turntable during a sweep.";
     markedSteps.clear();
@@ -163,7 +164,7 @@ void SweepReadingsEnd(void)
 
 void ReadingsCallback(int, int, void *, int)
 {
-    if (readpnl > 0) { // already open: bring it forward instead of a second copy
+    if (readpnl > 0) {  // already open: bring it forward instead of a second copy
         DisplayPanel(readpnl);
         return;
     }

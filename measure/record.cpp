@@ -57,7 +57,7 @@ void TakePerson(const char *typed)
     CopyText(person, s.c_str());
 }
 
-} // namespace
+}  // namespace
 
 void Init_Imsi_Data(void)
 {
@@ -85,7 +85,7 @@ int PlaneTypeCallback(int panel, int control, int event, void *, int, int)
 
 void InfoEditCallback(int, int, void *, int)
 {
-    if (infopnl > 0) { // already open: bring it forward instead of a second copy
+    if (infopnl > 0) {  // already open: bring it forward instead of a second copy
         DisplayPanel(infopnl);
         return;
     }

@@ -63,7 +63,7 @@ void WriteCommand(char command, double replyTimeout)
     ComWrt(COMnumber, &command, 1);
 }
 
-} // namespace
+}  // namespace
 
 double RawToLevel(unsigned raw, double attn)
 {
@@ -121,7 +121,7 @@ void RecoverLink(char command, char *reply)
     answeredYes = true;
 }
 
-} // namespace
+}  // namespace
 
 int RigLinkDown(void)
 {
@@ -274,10 +274,12 @@ void ShowPortStatus(int panel)
 {
     int port = 0;
     GetCtrlVal(panel, COMPNL_PORT, &port);
-    std::string text = port >= 1 && port <= 4 ? PortText(port) : "Port " + std::to_string(port) +
-                                                                     " \u2014 no such port (1 to 4)";
+    std::string text = port >= 1 && port <= 4
+                           ? PortText(port)
+                           : "Port " + std::to_string(port) + " \u2014 no such port (1 to 4)";
     if (port >= 1 && port <= 4 && ComDeviceSource(port) == RT_COM_FROM_ENVIRONMENT)
-        text += "\nset by VELORAN_COM" + std::to_string(port) + ", which comes before the choice below";
+        text +=
+            "\nset by VELORAN_COM" + std::to_string(port) + ", which comes before the choice below";
     SetCtrlVal(panel, COMPNL_STATUS, text.c_str());
 }
 
@@ -306,7 +308,7 @@ void ListDevices(int panel)
     SetCtrlAttribute(panel, COMPNL_DEVICE, RT_ATTR_CTRL_INDEX, selected);
 }
 
-} // namespace
+}  // namespace
 
 void ShowPortDevices(int panel)
 {
@@ -342,7 +344,7 @@ int RefreshPortsCallback(int panel, int, int event, void *, int, int)
 
 void COMportCallback(int, int, void *, int)
 {
-    if (compnl > 0) { // already open: bring it forward instead of a second copy
+    if (compnl > 0) {  // already open: bring it forward instead of a second copy
         DisplayPanel(compnl);
         return;
     }

@@ -118,7 +118,7 @@ void Sweep(int panel)
     SweepReadingsEnd();
 }
 
-} // namespace
+}  // namespace
 
 int SweepRunning(void)
 {

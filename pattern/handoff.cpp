@@ -15,7 +15,7 @@ std::string MarkerPath(const std::string &dir)
     return dir.back() == '/' ? dir + HANDOFF_MARKER_NAME : dir + "/" + HANDOFF_MARKER_NAME;
 }
 
-} // namespace
+}  // namespace
 
 HandoffCreate CreateHandoffMarker(const std::string &dir)
 {

@@ -7,9 +7,12 @@
 
 namespace {
 
-constexpr int MAX_POINTS = 100000; // per cut; real files have 360 or 720
+constexpr int MAX_POINTS = 100000;  // per cut; real files have 360 or 720
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -64,16 +67,16 @@ bool IsKey(std::string_view t)
     if (t.empty() || !((t[0] >= 'A' && t[0] <= 'Z') || (t[0] >= 'a' && t[0] <= 'z')))
         return false;
     return std::all_of(t.begin(), t.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '-';
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+               || c == '_' || c == '-';
     });
 }
 
 bool IsKnownKey(const std::string &k)
 {
-    static const char *const keys[] = {"NAME", "MAKE", "FREQUENCY", "H_WIDTH", "V_WIDTH",
-                                       "FRONT_TO_BACK", "GAIN", "TILT", "POLARIZATION",
-                                       "COMMENT", "HORIZONTAL", "VERTICAL"};
+    static const char *const keys[] = {"NAME",         "MAKE",          "FREQUENCY",  "H_WIDTH",
+                                       "V_WIDTH",      "FRONT_TO_BACK", "GAIN",       "TILT",
+                                       "POLARIZATION", "COMMENT",       "HORIZONTAL", "VERTICAL"};
     return std::any_of(std::begin(keys), std::end(keys), [&](const char *x) { return k == x; });
 }
 
@@ -85,7 +88,7 @@ MsiReadResult Fail(int line, const std::string &what)
     return r;
 }
 
-using Points = std::vector<std::pair<double, double>>; // angle, loss
+using Points = std::vector<std::pair<double, double>>;  // angle, loss
 
 // Whole-degree values from points round the circle, linear between
 // neighbours (the last point wraps to the first).
@@ -107,7 +110,7 @@ void Resample(Points pts, double out[PATTERN_LEVELS])
             u.push_back(p);
     }
     const size_t n = u.size();
-    size_t j = 0; // first point at or above the angle
+    size_t j = 0;  // first point at or above the angle
     for (int d = 0; d < PATTERN_LEVELS; ++d) {
         while (j < n && u[j].first < d)
             ++j;
@@ -119,7 +122,7 @@ void Resample(Points pts, double out[PATTERN_LEVELS])
         const auto &lo = j > 0 ? u[j - 1] : u[n - 1];
         double a0 = lo.first, a1 = hi.first;
         double x = d;
-        if (a1 <= a0) { // the gap spans 0/360
+        if (a1 <= a0) {  // the gap spans 0/360
             a1 += 360.0;
             if (x < a0)
                 x += 360.0;
@@ -135,8 +138,9 @@ void AppendFixed(std::string &out, double v, int decimals)
     if (!std::isfinite(v))
         v = 0.0;
     if (v == 0.0)
-        v = 0.0; // no "-0.00"
-    out.append(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr);
+        v = 0.0;  // no "-0.00"
+    out.append(buf,
+               std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr);
 }
 
 std::string OneLine(std::string_view s)
@@ -148,7 +152,7 @@ std::string OneLine(std::string_view s)
     return t;
 }
 
-} // namespace
+}  // namespace
 
 MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
 {
@@ -176,10 +180,10 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
             const std::string_view a = NextToken(rest), l = NextToken(rest);
             const auto angle = Number(a), loss = Number(l);
             if (!angle || !loss)
-                return Fail(lineNo, "expected \"angle loss\" as point " +
-                                        std::to_string(cuts[inCut].size() + 1) + " of " +
-                                        std::to_string(expected) + " of the " + cutNames[inCut] +
-                                        " block (from line " + std::to_string(blockLine) + ")");
+                return Fail(lineNo, "expected \"angle loss\" as point "
+                                        + std::to_string(cuts[inCut].size() + 1) + " of "
+                                        + std::to_string(expected) + " of the " + cutNames[inCut]
+                                        + " block (from line " + std::to_string(blockLine) + ")");
             cuts[inCut].push_back({*angle, *loss});
             if (int(cuts[inCut].size()) == expected)
                 inCut = -1;
@@ -189,20 +193,20 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
         std::string_view first = NextToken(rest);
         std::string key = Upper(first);
         if (lineNo == 1 && key != "NAME" && !IsKnownKey(key)) {
-            out.name = OneLine(Trim(line)); // a first line without the NAME key
+            out.name = OneLine(Trim(line));  // a first line without the NAME key
             continue;
         }
         if (!IsKey(first))
-            return Fail(lineNo, "expected a key such as NAME, GAIN or HORIZONTAL, found \"" +
-                                    std::string(first.substr(0, 20)) + "\"");
+            return Fail(lineNo, "expected a key such as NAME, GAIN or HORIZONTAL, found \""
+                                    + std::string(first.substr(0, 20)) + "\"");
         if (key == "HORIZONTAL" || key == "VERTICAL") {
             const int c = key == "HORIZONTAL" ? 0 : 1;
             if (seen[c])
                 return Fail(lineNo, "a second " + key + " block");
             const auto n = Number(NextToken(rest));
             if (!n || *n != std::floor(*n) || *n < 1 || *n > MAX_POINTS)
-                return Fail(lineNo, key + " needs a point count from 1 to " +
-                                        std::to_string(MAX_POINTS));
+                return Fail(lineNo,
+                            key + " needs a point count from 1 to " + std::to_string(MAX_POINTS));
             seen[c] = true;
             inCut = c;
             expected = int(*n);
@@ -233,10 +237,10 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
         // Other keys (H_WIDTH, TILT, POLARIZATION and the like) are not needed.
     }
     if (inCut >= 0)
-        return Fail(lineNo, std::string("the file ends after ") +
-                                std::to_string(cuts[inCut].size()) + " of the " +
-                                std::to_string(expected) + " points of the " + cutNames[inCut] +
-                                " block (from line " + std::to_string(blockLine) + ")");
+        return Fail(lineNo, std::string("the file ends after ") + std::to_string(cuts[inCut].size())
+                                + " of the " + std::to_string(expected) + " points of the "
+                                + cutNames[inCut] + " block (from line " + std::to_string(blockLine)
+                                + ")");
     for (int c = 0; c < 2; ++c)
         if (!seen[c])
             return Fail(0, std::string("no ") + cutNames[c] + " block");

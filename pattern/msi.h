@@ -21,7 +21,7 @@ struct MsiPattern {
     std::string comment;
     std::optional<double> frequencyMHz;
     std::optional<double> gain;
-    std::string gainUnit;      // "dBi" or "dBd" (the default)
+    std::string gainUnit;  // "dBi" or "dBd" (the default)
     // Levels at whole degrees, 0 dB at the highest of both planes, floored
     // at PATTERN_FLOOR like every atn level.
     double horizontal[PATTERN_LEVELS];
@@ -30,8 +30,8 @@ struct MsiPattern {
 
 struct MsiReadResult {
     bool ok = false;
-    int line = 0;          // 1-based line of the problem, 0 when none applies
-    std::string error;     // sentence naming the line and the problem
+    int line = 0;       // 1-based line of the problem, 0 when none applies
+    std::string error;  // sentence naming the line and the problem
 };
 
 // Reads an MSI file held in memory. Accepts keys in any case, a first line
@@ -46,10 +46,10 @@ struct MsiWriteData {
     std::string name;
     std::string make = "Veloran";
     std::optional<double> frequencyMHz;
-    std::optional<double> hWidth, vWidth; // half-power beamwidths, degrees
-    std::optional<double> frontToBack;    // dB
-    std::string comment;                  // added after our own comment
-    const double *eLevels = nullptr;      // 360 each
+    std::optional<double> hWidth, vWidth;  // half-power beamwidths, degrees
+    std::optional<double> frontToBack;     // dB
+    std::string comment;                   // added after our own comment
+    const double *eLevels = nullptr;       // 360 each
     const double *hLevels = nullptr;
 };
 std::string FormatMsi(const MsiWriteData &data);

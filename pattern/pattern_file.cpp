@@ -174,8 +174,8 @@ PatternFileResult WriteInPlace(const std::string &path, const std::string &targe
     if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         failed = "Cannot write";
         err = errno;
-    } else if (!WriteAll(fd, bytes.data(), bytes.size()) ||
-               ftruncate(fd, off_t(bytes.size())) != 0) {
+    } else if (!WriteAll(fd, bytes.data(), bytes.size())
+               || ftruncate(fd, off_t(bytes.size())) != 0) {
         failed = "Cannot write";
         err = errno;
     } else if (fsync(fd) != 0) {
@@ -209,11 +209,12 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
     struct stat old;
     const bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return {false, "Cannot write \"" + path + "\": it is " + NotRegularText(old.st_mode) +
-                           ", not a regular file."};
+        return {false, "Cannot write \"" + path + "\": it is " + NotRegularText(old.st_mode)
+                           + ", not a regular file."};
     if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
-        return {false, "\"" + path + "\" is read-only. Save under another name, or make the "
-                                     "file writable first."};
+        return {false, "\"" + path
+                           + "\" is read-only. Save under another name, or make the "
+                             "file writable first."};
     if (exists && old.st_nlink > 1)
         return WriteInPlace(path, target, bytes);
 
@@ -264,8 +265,8 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         for (int attempt = 0; attempt < 100; ++attempt) {
             temp = prefix + std::to_string(getpid()) + "-" + std::to_string(counter++);
-            if (linkat(AT_FDCWD, self.c_str(), dirfd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
-                linkat(fd, "", dirfd, temp.c_str(), AT_EMPTY_PATH) == 0) {
+            if (linkat(AT_FDCWD, self.c_str(), dirfd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0
+                || linkat(fd, "", dirfd, temp.c_str(), AT_EMPTY_PATH) == 0) {
                 named = true;
                 break;
             }
@@ -311,8 +312,7 @@ struct MemorySource {
 // Reads one line up to its LF, which is not stored. Keeps at most max bytes
 // (buf holds max + 1) and drops the rest; a NUL byte ends the text of the
 // line. Returns false at end of file when no line was there (buf empty).
-template <typename Source>
-bool ReadLineInto(Source &src, char *buf, size_t max)
+template <typename Source> bool ReadLineInto(Source &src, char *buf, size_t max)
 {
     buf[0] = '\0';
     int c = src.get();
@@ -362,8 +362,7 @@ const char *SkipSpace(const char *p, const char *end)
 // The number at the start of [p, end) after white space, as a lenient scan
 // takes it: "-12.5abc" gives -12.5. A leading '+' is allowed; infinities,
 // NaN and out-of-range values count as no number. On success p moves past it.
-template <typename T>
-bool ScanNumber(const char *&p, const char *end, T &out)
+template <typename T> bool ScanNumber(const char *&p, const char *end, T &out)
 {
     const char *q = SkipSpace(p, end);
     if (q != end && *q == '+' && q + 1 != end && q[1] != '-')
@@ -385,8 +384,7 @@ bool ScanNumber(const char *&p, const char *end, T &out)
 }
 
 // A header field: a number that white space or the end of the line follows.
-template <typename T>
-bool ScanField(const char *&p, const char *end, T &out)
+template <typename T> bool ScanField(const char *&p, const char *end, T &out)
 {
     T value{};
     const char *q = p;
@@ -401,8 +399,7 @@ bool ScanField(const char *&p, const char *end, T &out)
 // shows the bytes are not a pattern file and says which line that is;
 // everything read up to there stays in rec, the rest stays empty or 0.
 template <typename Source>
-PatternFileResult ParsePattern(Source &src, const std::string &name, PatternRecord &rec,
-                               int &desNO)
+PatternFileResult ParsePattern(Source &src, const std::string &name, PatternRecord &rec, int &desNO)
 {
     long long lineNo = 0;
     auto next = [&](char *buf, size_t max) {
@@ -421,15 +418,15 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
         return refuse("the file is empty.");
     const char *p = header, *end = header + std::strlen(header);
     int lines = -1;
-    if (!ScanField(p, end, rec.Antype) || !ScanField(p, end, rec.Eattn) ||
-        !ScanField(p, end, rec.Hattn) || !ScanField(p, end, lines) || lines < 0)
+    if (!ScanField(p, end, rec.Antype) || !ScanField(p, end, rec.Eattn)
+        || !ScanField(p, end, rec.Hattn) || !ScanField(p, end, lines) || lines < 0)
         return refuse("line 1 does not start with the four numbers of a pattern header "
                       "(antenna type, E and H attenuation, number of description lines).");
 
     const long long total = PATTERN_FIXED_LINES + (long long)lines;
     auto shortFile = [&] {
-        return refuse("it ends after line " + std::to_string(lineNo) + ", but its header promises " +
-                      std::to_string(total) + " lines.");
+        return refuse("it ends after line " + std::to_string(lineNo) + ", but its header promises "
+                      + std::to_string(total) + " lines.");
     };
 
     if (!next(rec.person, PATTERN_PERSON_MAX))
@@ -469,16 +466,16 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
             const char *q = level;
             double v = 0.0;
             if (!ScanNumber(q, level + std::strlen(level), v))
-                return refuse("line " + std::to_string(lineNo) + " should hold the " + pl.label +
-                              "-plane level at " + std::to_string(i) +
-                              " degrees, but it does not start with a number.");
+                return refuse("line " + std::to_string(lineNo) + " should hold the " + pl.label
+                              + "-plane level at " + std::to_string(i)
+                              + " degrees, but it does not start with a number.");
             pl.levels[i] = std::clamp(v, -PATTERN_LEVEL_LIMIT, PATTERN_LEVEL_LIMIT);
         }
     }
     return {true, {}};
 }
 
-} // namespace
+}  // namespace
 
 std::string KestoTextBlock(std::string_view person, std::string_view descript)
 {
@@ -548,8 +545,8 @@ PatternFileResult ReadRegularFile(const std::string &path, PatternRecord &rec, i
     }
     if (!S_ISREG(st.st_mode)) {
         close(fd);
-        return {false, "\"" + path + "\" is " + NotRegularText(st.st_mode) +
-                           ", not a pattern file; it was not opened."};
+        return {false, "\"" + path + "\" is " + NotRegularText(st.st_mode)
+                           + ", not a pattern file; it was not opened."};
     }
     std::FILE *f = fdopen(fd, "rb");
     if (!f) {
@@ -566,7 +563,7 @@ PatternFileResult ReadRegularFile(const std::string &path, PatternRecord &rec, i
     return result;
 }
 
-} // namespace
+}  // namespace
 
 PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, int &desNO,
                                   int &EMAX, int &HMAX)

@@ -24,10 +24,10 @@ struct PatternFileData {
     int Antype = 0;
     double Eattn = 0.0;
     double Hattn = 0.0;
-    int lines = 0;            // number of description lines in text
-    std::string_view text;    // person line and description lines, as bytes
+    int lines = 0;                                // number of description lines in text
+    std::string_view text;                        // person line and description lines, as bytes
     std::string_view Edate, Etime, Hdate, Htime;  // never from a null pointer
-    const double *e_data = nullptr;  // 360 levels; null writes 360 zeros
+    const double *e_data = nullptr;               // 360 levels; null writes 360 zeros
     const double *h_data = nullptr;
 };
 

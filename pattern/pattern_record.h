@@ -6,10 +6,10 @@
 // more for the terminating NUL so they can go straight to C-style calls.
 constexpr int PATTERN_PERSON_MAX = 20;
 constexpr int PATTERN_DESCRIPT_MAX = 200;
-constexpr int PATTERN_DATE_MAX = 10;  // MM-DD-YYYY
-constexpr int PATTERN_TIME_MAX = 8;   // HH:MM:SS
-constexpr int PATTERN_LEVELS = 360;   // one level per whole degree
-constexpr double PATTERN_FLOOR = -30.0; // lowest level the rig reports, dB
+constexpr int PATTERN_DATE_MAX = 10;     // MM-DD-YYYY
+constexpr int PATTERN_TIME_MAX = 8;      // HH:MM:SS
+constexpr int PATTERN_LEVELS = 360;      // one level per whole degree
+constexpr double PATTERN_FLOOR = -30.0;  // lowest level the rig reports, dB
 
 struct PatternRecord {
     int Antype;                               // antenna type, -1 none given
@@ -17,11 +17,11 @@ struct PatternRecord {
     char descript[PATTERN_DESCRIPT_MAX + 1];  // every line followed by LF
     char Edate[PATTERN_DATE_MAX + 1];
     char Etime[PATTERN_TIME_MAX + 1];
-    double Eattn;                             // attenuator setting, dB
+    double Eattn;  // attenuator setting, dB
     char Hdate[PATTERN_DATE_MAX + 1];
     char Htime[PATTERN_TIME_MAX + 1];
     double Hattn;
-    double e_data[PATTERN_LEVELS];            // level in dB at i degrees
+    double e_data[PATTERN_LEVELS];  // level in dB at i degrees
     double h_data[PATTERN_LEVELS];
 };
 

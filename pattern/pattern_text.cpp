@@ -121,7 +121,7 @@ std::string FromCodePage(std::string_view bytes, const std::string &codePage)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 bool IsUtf8Text(std::string_view bytes, bool mayBeCut)
 {

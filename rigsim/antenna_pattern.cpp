@@ -82,7 +82,7 @@ double FieldMax(Antenna antenna, Plane plane)
     return maxima[int(antenna) * 2 + int(plane)];
 }
 
-} // namespace
+}  // namespace
 
 double PatternLevelDb(Antenna antenna, Plane plane, double angleDegrees, double peakDb)
 {
@@ -96,11 +96,13 @@ double PatternLevelDb(Antenna antenna, Plane plane, double angleDegrees, double 
 
 bool ParseAntenna(std::string_view name, Antenna *out)
 {
-    struct Entry { std::string_view name; Antenna antenna; };
+    struct Entry {
+        std::string_view name;
+        Antenna antenna;
+    };
     static constexpr Entry table[] = {
-        {"dipole", Antenna::Dipole}, {"horn", Antenna::Horn},
-        {"yagi", Antenna::Yagi},     {"iso", Antenna::Isotropic},
-        {"isotropic", Antenna::Isotropic},
+        {"dipole", Antenna::Dipole}, {"horn", Antenna::Horn},           {"yagi", Antenna::Yagi},
+        {"iso", Antenna::Isotropic}, {"isotropic", Antenna::Isotropic},
     };
     for (const Entry &e : table)
         if (e.name == name) {
@@ -113,10 +115,14 @@ bool ParseAntenna(std::string_view name, Antenna *out)
 const char *AntennaName(Antenna antenna)
 {
     switch (antenna) {
-    case Antenna::Dipole: return "dipole";
-    case Antenna::Horn: return "horn";
-    case Antenna::Yagi: return "yagi";
-    case Antenna::Isotropic: break;
+    case Antenna::Dipole:
+        return "dipole";
+    case Antenna::Horn:
+        return "horn";
+    case Antenna::Yagi:
+        return "yagi";
+    case Antenna::Isotropic:
+        break;
     }
     return "iso";
 }
@@ -139,4 +145,4 @@ const char *PlaneName(Plane plane)
     return plane == Plane::E ? "E" : "H";
 }
 
-} // namespace rigsim
+}  // namespace rigsim

@@ -23,7 +23,7 @@ double PatternLevelDb(Antenna antenna, Plane plane, double angleDegrees, double 
 
 bool ParseAntenna(std::string_view name, Antenna *out);  // dipole, horn, yagi, iso
 const char *AntennaName(Antenna antenna);
-bool ParsePlane(std::string_view name, Plane *out);      // E, H (either case)
+bool ParsePlane(std::string_view name, Plane *out);  // E, H (either case)
 const char *PlaneName(Plane plane);
 
-} // namespace rigsim
+}  // namespace rigsim

@@ -13,4 +13,4 @@ void BindSimulatedRig(int port, std::shared_ptr<RigModel> rig, SimTiming timing)
     });
 }
 
-} // namespace rigsim
+}  // namespace rigsim

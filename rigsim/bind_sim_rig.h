@@ -14,4 +14,4 @@ namespace rigsim {
 void BindSimulatedRig(int port, std::shared_ptr<RigModel> rig,
                       SimTiming timing = SimTiming::Virtual);
 
-} // namespace rigsim
+}  // namespace rigsim

@@ -17,8 +17,8 @@ std::uint16_t RawLevel(double receiverLevelDb)
 
 std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle)
 {
-    return {std::uint8_t(rawLevel >> 8), std::uint8_t(rawLevel & 0xFF),
-            std::uint8_t(angle >> 8), std::uint8_t(angle & 0xFF)};
+    return {std::uint8_t(rawLevel >> 8), std::uint8_t(rawLevel & 0xFF), std::uint8_t(angle >> 8),
+            std::uint8_t(angle & 0xFF)};
 }
 
 Fault Fault::silence()
@@ -91,12 +91,11 @@ double ByteTimeMs(long baud)
     return baud > 0 ? 10.0 * 1000.0 / double(baud) : 0.0;
 }
 
-} // namespace
+}  // namespace
 
 RigModel::RigModel()
     : noiseRng_(12345u), garbageRng_(12346u), epoch_(std::chrono::steady_clock::now())
-{
-}
+{}
 
 RigState RigModel::state() const
 {
@@ -334,7 +333,8 @@ void RigModel::setVirtualNowMs(double ms)
 
 double RigModel::realNowMs() const
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - epoch_).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - epoch_)
+        .count();
 }
 
 void RigModel::unplugAfterReplies(int replies, double forMs)
@@ -433,4 +433,4 @@ int RigModel::exchanges() const
     return exchanges_;
 }
 
-} // namespace rigsim
+}  // namespace rigsim

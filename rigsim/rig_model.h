@@ -41,7 +41,7 @@ struct TimedByte {
 enum class Direction { ToRig, FromRig };
 
 struct TrafficEntry {
-    double atMs;        // ToRig: the rig has the byte; FromRig: the host has it
+    double atMs;  // ToRig: the rig has the byte; FromRig: the host has it
     Direction dir;
     std::uint8_t value;
 };
@@ -81,17 +81,17 @@ inline constexpr int kPermanent = -1;
 // What the rig is and how it is set up: everything a person or a test sets,
 // and what the commands change (angle, sound, cut).
 struct RigState {
-    int angle = 0;               // positioner, 0..359
+    int angle = 0;  // positioner, 0..359
     bool sound = false;
     // Manual attenuator ahead of the receiver, dB. No command changes it.
     double attenuation = 0.0;
     Antenna antenna = Antenna::Horn;
     Plane plane = Plane::E;
-    double peakDb = -5.0;        // antenna level at boresight
-    double boresight = 0.0;      // positioner angle of the main lobe
-    double noiseDb = 0.0;        // receiver noise, standard deviation in dB, >= 0
-    double stepMs = 0.0;         // per A or B, >= 0
-    double initMs = 0.0;         // for C, >= 0
+    double peakDb = -5.0;    // antenna level at boresight
+    double boresight = 0.0;  // positioner angle of the main lobe
+    double noiseDb = 0.0;    // receiver noise, standard deviation in dB, >= 0
+    double stepMs = 0.0;     // per A or B, >= 0
+    double initMs = 0.0;     // for C, >= 0
     // Line speed for the wire time of each byte (10 bits: start, 8 data,
     // stop); 0 gives no wire time.
     long baud = 9600;
@@ -118,8 +118,7 @@ public:
     RigState state() const;
     // Changes the state in one step: `change` gets the present state, and
     // the result is brought into range (Normalised) before it is kept.
-    template <class F>
-    void update(F &&change)
+    template <class F> void update(F &&change)
     {
         std::lock_guard lock(mutex_);
         change(state_);
@@ -127,24 +126,57 @@ public:
     }
 
     // Shorthands for one field each.
-    void setAngle(int degrees) { update([&](RigState &s) { s.angle = degrees; }); }
+    void setAngle(int degrees)
+    {
+        update([&](RigState &s) { s.angle = degrees; });
+    }
     int angle() const { return state().angle; }
-    void setSound(bool on) { update([&](RigState &s) { s.sound = on; }); }
+    void setSound(bool on)
+    {
+        update([&](RigState &s) { s.sound = on; });
+    }
     bool sound() const { return state().sound; }
-    void setAttenuation(double dB) { update([&](RigState &s) { s.attenuation = dB; }); }
+    void setAttenuation(double dB)
+    {
+        update([&](RigState &s) { s.attenuation = dB; });
+    }
     double attenuation() const { return state().attenuation; }
-    void setAntenna(Antenna a) { update([&](RigState &s) { s.antenna = a; }); }
+    void setAntenna(Antenna a)
+    {
+        update([&](RigState &s) { s.antenna = a; });
+    }
     Antenna antenna() const { return state().antenna; }
-    void setPlane(Plane p) { update([&](RigState &s) { s.plane = p; }); }
+    void setPlane(Plane p)
+    {
+        update([&](RigState &s) { s.plane = p; });
+    }
     Plane plane() const { return state().plane; }
-    void setPeakLevel(double dB) { update([&](RigState &s) { s.peakDb = dB; }); }
+    void setPeakLevel(double dB)
+    {
+        update([&](RigState &s) { s.peakDb = dB; });
+    }
     double peakLevel() const { return state().peakDb; }
-    void setBoresight(double deg) { update([&](RigState &s) { s.boresight = deg; }); }
-    void setNoise(double sigmaDb) { update([&](RigState &s) { s.noiseDb = sigmaDb; }); }
+    void setBoresight(double deg)
+    {
+        update([&](RigState &s) { s.boresight = deg; });
+    }
+    void setNoise(double sigmaDb)
+    {
+        update([&](RigState &s) { s.noiseDb = sigmaDb; });
+    }
     double noise() const { return state().noiseDb; }
-    void setStepTimeMs(double ms) { update([&](RigState &s) { s.stepMs = ms; }); }
-    void setInitTimeMs(double ms) { update([&](RigState &s) { s.initMs = ms; }); }
-    void setLineSpeed(long baud) { update([&](RigState &s) { s.baud = baud; }); }
+    void setStepTimeMs(double ms)
+    {
+        update([&](RigState &s) { s.stepMs = ms; });
+    }
+    void setInitTimeMs(double ms)
+    {
+        update([&](RigState &s) { s.initMs = ms; });
+    }
+    void setLineSpeed(long baud)
+    {
+        update([&](RigState &s) { s.baud = baud; });
+    }
     long lineSpeed() const { return state().baud; }
     double byteTimeMs() const;
     void setAutoPlaneSwitch(bool on, int minSteps = 359)
@@ -161,8 +193,8 @@ public:
 
     // --- Levels ---
     double antennaLevelDb(double angleDegrees) const;  // at the antenna
-    double receiverLevelDb() const;                    // present angle, after the attenuator, no noise
-    std::array<std::uint8_t, 4> report() const;        // the reply for the present state, no noise
+    double receiverLevelDb() const;              // present angle, after the attenuator, no noise
+    std::array<std::uint8_t, 4> report() const;  // the reply for the present state, no noise
 
     // --- Faults ---
     // Applies `fault` to the next `exchanges` replies (kPermanent: until
@@ -211,12 +243,12 @@ public:
     bool unplugDue() const;
     // Drops the line if an unplug is due, then says whether the adapter is in.
     bool lineUp();
-    bool pluggedIn() const;  // without starting a due unplug
-    int unplugs() const;     // unplugs so far: a line opened before is dead
+    bool pluggedIn() const;       // without starting a due unplug
+    int unplugs() const;          // unplugs so far: a line opened before is dead
     double unplugLeftMs() const;  // 0 when plugged in, -1 until plugBackIn()
 
     // Counts of commands carried out since construction.
-    int steps() const;  // A and B
+    int steps() const;      // A and B
     int exchanges() const;  // H, A, B, C
 
 private:
@@ -258,4 +290,4 @@ private:
     int exchanges_ = 0;
 };
 
-} // namespace rigsim
+}  // namespace rigsim

@@ -100,7 +100,7 @@ std::string_view NextWord(std::string_view *s)
     return word;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseNumber(std::string_view text, double *out)
 {
@@ -186,9 +186,11 @@ std::string ParseFault(std::string_view text, Fault *out)
         *out = Fault::garbage(4);
     } else if ((kind == "garbage" || kind == "script") && hasArg) {
         if (!ParseHex(arg, &bytes))
-            return "--fault " + std::string(kind) + ":HEX takes 1 to " + std::to_string(kMaxFaultBytes)
-                   + " bytes in hex such as 0384005A, not " + Quoted(arg);
-        *out = kind == "garbage" ? Fault::garbage(std::move(bytes)) : Fault::scripted(std::move(bytes));
+            return "--fault " + std::string(kind) + ":HEX takes 1 to "
+                   + std::to_string(kMaxFaultBytes) + " bytes in hex such as 0384005A, not "
+                   + Quoted(arg);
+        *out = kind == "garbage" ? Fault::garbage(std::move(bytes))
+                                 : Fault::scripted(std::move(bytes));
     } else if (kind == "late" && hasArg) {
         std::string why = ParseRuled("--fault late:MS", arg, kLateMs, &v);
         if (!why.empty())
@@ -232,9 +234,9 @@ std::string ParseCommand(std::string_view line, Command *out)
         Command::Kind kind;
     };
     static constexpr Simple kSimple[] = {
-        {"e", Command::PlaneE},   {"E", Command::PlaneE},      {"h", Command::PlaneH},
-        {"H", Command::PlaneH},   {"t", Command::TogglePlane}, {"g", Command::Garbage},
-        {"n", Command::ClearFaults}, {"r", Command::PlugIn},   {"s", Command::Show},
+        {"e", Command::PlaneE},      {"E", Command::PlaneE},      {"h", Command::PlaneH},
+        {"H", Command::PlaneH},      {"t", Command::TogglePlane}, {"g", Command::Garbage},
+        {"n", Command::ClearFaults}, {"r", Command::PlugIn},      {"s", Command::Show},
         {"q", Command::Quit},
     };
     // The command, the rule of its number, and whether the number may be left out.
@@ -277,8 +279,8 @@ std::string ParseCommand(std::string_view line, Command *out)
         if (!arg.empty()) {
             std::string why = ParseRuled(word, arg, *w.rule, &v);
             if (why.empty() && w.kind == Command::Unplug && v < 0 && v != -1)
-                why = "u takes a number of ms from 0 to " + Whole(w.rule->hi) + ", or -1 for until r, not "
-                      + Quoted(arg);
+                why = "u takes a number of ms from 0 to " + Whole(w.rule->hi)
+                      + ", or -1 for until r, not " + Quoted(arg);
             if (!why.empty())
                 return why;
         }
@@ -357,4 +359,4 @@ void CheckAllParsers(std::string_view input)
     }
 }
 
-} // namespace rigsim::args
+}  // namespace rigsim::args

@@ -50,21 +50,21 @@ std::string ParseUnplug(std::string_view option, std::string_view text, int *cou
 // One command line typed on standard input.
 struct Command {
     enum Kind {
-        Empty,       // a blank line
-        PlaneE,      // e
-        PlaneH,      // h
-        TogglePlane, // t
-        Attenuate,   // a DB
-        Position,    // p DEG
-        Silence,     // x [N]
-        ShortReply,  // k K
-        Garbage,     // g
-        Late,        // l MS
-        ClearFaults, // n
-        Unplug,      // u [MS]   (-1: until r)
-        PlugIn,      // r
-        Show,        // s
-        Quit,        // q
+        Empty,        // a blank line
+        PlaneE,       // e
+        PlaneH,       // h
+        TogglePlane,  // t
+        Attenuate,    // a DB
+        Position,     // p DEG
+        Silence,      // x [N]
+        ShortReply,   // k K
+        Garbage,      // g
+        Late,         // l MS
+        ClearFaults,  // n
+        Unplug,       // u [MS]   (-1: until r)
+        PlugIn,       // r
+        Show,         // s
+        Quit,         // q
     };
     Kind kind = Empty;
     double value = 0.0;  // DB, DEG, MS
@@ -79,4 +79,4 @@ std::string ParseCommand(std::string_view line, Command *out);
 // command line.
 void CheckAllParsers(std::string_view input);
 
-} // namespace rigsim::args
+}  // namespace rigsim::args

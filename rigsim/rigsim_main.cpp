@@ -78,9 +78,7 @@ void ShowState(const rigsim::RigModel &rig)
                  "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
                  "level at receiver %.2f dB%s, %d fault(s) queued%s\n",
                  rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
-                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s),
-                 noise,
-                 rig.pendingFaults(),
+                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), noise, rig.pendingFaults(),
                  rig.pluggedIn() ? "" : ", line unplugged");
 }
 
@@ -150,7 +148,8 @@ bool MakeLink(const std::string &link, const std::string &target)
 {
     struct stat st;
     if (lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        std::fprintf(stderr, "rigsim: %s exists and is not a symlink; not replaced\n", link.c_str());
+        std::fprintf(stderr, "rigsim: %s exists and is not a symlink; not replaced\n",
+                     link.c_str());
         return false;
     }
     std::string tmp = link + ".tmp." + std::to_string(getpid());
@@ -309,7 +308,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         return Refuse(parser.errorText().toStdString() + " See rigsim --help.");
     if (parser.isSet(help)) {
         // Without an application object Qt cannot know the program's name.
-        std::fputs(parser.helpText().replace("<executable_name>", "rigsim").toUtf8().constData(), stdout);
+        std::fputs(parser.helpText().replace("<executable_name>", "rigsim").toUtf8().constData(),
+                   stdout);
         std::fputs(kCommandsHelp, stdout);
         return 0;
     }
@@ -323,8 +323,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
 
     auto text = [&](const char *name) { return parser.value(name).toStdString(); };
     // The numbers first, each within its range.
-    for (const char *name : {"angle", "attn", "peak", "boresight", "noise", "baud", "step-ms",
-                             "init-ms", "seed"}) {
+    for (const char *name :
+         {"angle", "attn", "peak", "boresight", "noise", "baud", "step-ms", "init-ms", "seed"}) {
         if (!parser.isSet(name))
             continue;
         const std::string option = std::string("--") + name;
@@ -357,7 +357,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     if (parser.isSet("antenna")) {
         rigsim::Antenna a;
         if (!rigsim::ParseAntenna(text("antenna"), &a))
-            return Refuse("--antenna takes dipole, horn, yagi or iso, not \"" + text("antenna") + "\"");
+            return Refuse("--antenna takes dipole, horn, yagi or iso, not \"" + text("antenna")
+                          + "\"");
         rig.setAntenna(a);
     }
     if (parser.isSet("plane")) {
@@ -370,8 +371,9 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         rig.setAutoPlaneSwitch(false);
     double faultCount = 0;
     if (parser.isSet("fault-count")) {
-        std::string why = rigsim::args::ParseRuled("--fault-count", text("fault-count"),
-                                                   *rigsim::args::OptionRule("--fault-count"), &faultCount);
+        std::string why =
+            rigsim::args::ParseRuled("--fault-count", text("fault-count"),
+                                     *rigsim::args::OptionRule("--fault-count"), &faultCount);
         if (!why.empty())
             return Refuse(why);
     }
@@ -389,7 +391,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         const std::string option = std::string("--") + name;
         int count = 0;
         double ms = 0;
-        if (std::string why = rigsim::args::ParseUnplug(option, text(name), &count, &ms); !why.empty())
+        if (std::string why = rigsim::args::ParseUnplug(option, text(name), &count, &ms);
+            !why.empty())
             return Refuse(why);
         if (option == "--unplug")
             rig.unplugAfterReplies(count, ms);
@@ -402,7 +405,7 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -421,7 +424,8 @@ int main(int argc, char **argv)
     if (!line.plugIn())
         return 1;
     if (link != "none")
-        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", line.device.c_str(), link.c_str());
+        std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", line.device.c_str(),
+                     link.c_str());
     ShowState(rig);
 
     // Signals stay blocked except inside ppoll, so none is lost between the
@@ -473,7 +477,8 @@ int main(int argc, char **argv)
             tp = &timeout;
         }
         // A negative descriptor is left out of the poll.
-        struct pollfd fds[2] = {{stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}, {line.master, POLLIN, 0}};
+        struct pollfd fds[2] = {{stdinOpen ? STDIN_FILENO : -1, POLLIN, 0},
+                                {line.master, POLLIN, 0}};
         int n = ppoll(fds, 2, tp, &waitMask);
         if (n < 0 && errno != EINTR) {
             std::fprintf(stderr, "rigsim: poll failed: %s\n", std::strerror(errno));
@@ -500,7 +505,8 @@ int main(int argc, char **argv)
                     std::fprintf(stderr, " ->");
                     for (const auto &b : reply)
                         std::fprintf(stderr, " %02X", b.value);
-                    std::fprintf(stderr, "  angle %d sound %s\n", rig.angle(), rig.sound() ? "on" : "off");
+                    std::fprintf(stderr, "  angle %d sound %s\n", rig.angle(),
+                                 rig.sound() ? "on" : "off");
                 }
                 if (rig.plane() != before)
                     std::fprintf(stderr, "rigsim: sweep ended, now measuring the %s cut\n",

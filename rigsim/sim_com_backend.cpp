@@ -8,8 +8,7 @@ namespace rigsim {
 
 SimComBackend::SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing)
     : rig_(std::move(rig)), timing_(timing)
-{
-}
+{}
 
 int SimComBackend::open(const rt::ComSettings &settings)
 {
@@ -123,4 +122,4 @@ int SimComBackend::bytesWaiting() const
     return n;
 }
 
-} // namespace rigsim
+}  // namespace rigsim

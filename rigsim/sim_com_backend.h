@@ -46,4 +46,4 @@ private:
     std::deque<TimedByte> incoming_;  // in arrival order
 };
 
-} // namespace rigsim
+}  // namespace rigsim

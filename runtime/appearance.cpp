@@ -47,7 +47,7 @@ QString WithMnemonic(const QString &plain, QChar letter)
         return out;
     for (qsizetype i = 0; i < out.size(); ++i) {
         if (out[i] == QLatin1Char('&')) {
-            ++i; // an escaped ampersand
+            ++i;  // an escaped ampersand
             continue;
         }
         if (out[i].toCaseFolded() == letter.toCaseFolded()) {
@@ -158,7 +158,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 void FitLines(QWidget *w)
 {
@@ -216,4 +216,4 @@ void AnnounceValue(QWidget *w)
     QAccessible::updateAccessibility(&ev);
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -49,4 +49,4 @@ void InstallDisplayAccessibility();
 // Tells screen readers that a display shows a new value.
 void AnnounceValue(QWidget *w);
 
-} // namespace rt::detail
+}  // namespace rt::detail

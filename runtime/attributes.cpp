@@ -24,7 +24,7 @@ int UnknownAttribute(const char *function, int attribute)
     return -1;
 }
 
-} // namespace detail
+}  // namespace detail
 
 using namespace detail;
 
@@ -90,7 +90,7 @@ void SetColorRole(QWidget *w, QPalette::ColorRole role, int rgb)
     w->setAutoFillBackground(true);
 }
 
-} // namespace
+}  // namespace
 
 // ---- Controls -------------------------------------------------------------------
 
@@ -101,8 +101,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         return -1;
     QWidget *w = c->widget;
     switch (attribute) {
-    case RT_ATTR_DIMMED: w->setEnabled(!value); return 0;
-    case RT_ATTR_VISIBLE: w->setVisible(value != 0); return 0;
+    case RT_ATTR_DIMMED:
+        w->setEnabled(!value);
+        return 0;
+    case RT_ATTR_VISIBLE:
+        w->setVisible(value != 0);
+        return 0;
     case RT_ATTR_TEXT_COLOR:
         w->setProperty("rtTextColor", value);
         if (qobject_cast<QLabel *>(w)) {
@@ -119,19 +123,27 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         w->setProperty("rtTextBgColor", value);
         SetColorRole(w, QPalette::Base, value);
         return 0;
-    case RT_ATTR_LEFT: w->move(value, w->y()); return 0;
-    case RT_ATTR_TOP: w->move(w->x(), value); return 0;
-    case RT_ATTR_WIDTH: w->resize(value, w->height()); return 0;
-    case RT_ATTR_HEIGHT: w->resize(w->width(), value); return 0;
+    case RT_ATTR_LEFT:
+        w->move(value, w->y());
+        return 0;
+    case RT_ATTR_TOP:
+        w->move(w->x(), value);
+        return 0;
+    case RT_ATTR_WIDTH:
+        w->resize(value, w->height());
+        return 0;
+    case RT_ATTR_HEIGHT:
+        w->resize(w->width(), value);
+        return 0;
     case RT_ATTR_MAX_ENTRY_LENGTH:
         c->kind->setAttribute(*c, attribute, value);
         w->setProperty("maxLength", value);
         return 0;
     case RT_ATTR_NO_EDIT_TEXT:
-        c->kind->setAttribute(*c, attribute, value); // nothing to do where nothing is typed
+        c->kind->setAttribute(*c, attribute, value);  // nothing to do where nothing is typed
         return 0;
     case RT_ATTR_CANVAS_OGL_FLAGS:
-        w->setProperty("rtCanvasOglFlags", value); // kept, no effect
+        w->setProperty("rtCanvasOglFlags", value);  // kept, no effect
         return 0;
     case RT_ATTR_ENABLED:
     case RT_ATTR_INTERVAL:
@@ -176,16 +188,36 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
     QWidget *w = c->widget;
     double d = 0;
     switch (attribute) {
-    case RT_ATTR_DIMMED: *value = !w->isEnabled(); return 0;
-    case RT_ATTR_VISIBLE: *value = !w->isHidden(); return 0;
-    case RT_ATTR_TEXT_COLOR: *value = w->property("rtTextColor").toInt(); return 0;
-    case RT_ATTR_TEXT_BGCOLOR: *value = w->property("rtTextBgColor").toInt(); return 0;
-    case RT_ATTR_LEFT: *value = w->x(); return 0;
-    case RT_ATTR_TOP: *value = w->y(); return 0;
-    case RT_ATTR_WIDTH: *value = w->width(); return 0;
-    case RT_ATTR_HEIGHT: *value = w->height(); return 0;
-    case RT_ATTR_MAX_ENTRY_LENGTH: *value = w->property("maxLength").toInt(); return 0;
-    case RT_ATTR_CANVAS_OGL_FLAGS: *value = w->property("rtCanvasOglFlags").toInt(); return 0;
+    case RT_ATTR_DIMMED:
+        *value = !w->isEnabled();
+        return 0;
+    case RT_ATTR_VISIBLE:
+        *value = !w->isHidden();
+        return 0;
+    case RT_ATTR_TEXT_COLOR:
+        *value = w->property("rtTextColor").toInt();
+        return 0;
+    case RT_ATTR_TEXT_BGCOLOR:
+        *value = w->property("rtTextBgColor").toInt();
+        return 0;
+    case RT_ATTR_LEFT:
+        *value = w->x();
+        return 0;
+    case RT_ATTR_TOP:
+        *value = w->y();
+        return 0;
+    case RT_ATTR_WIDTH:
+        *value = w->width();
+        return 0;
+    case RT_ATTR_HEIGHT:
+        *value = w->height();
+        return 0;
+    case RT_ATTR_MAX_ENTRY_LENGTH:
+        *value = w->property("maxLength").toInt();
+        return 0;
+    case RT_ATTR_CANVAS_OGL_FLAGS:
+        *value = w->property("rtCanvasOglFlags").toInt();
+        return 0;
     case RT_ATTR_NO_EDIT_TEXT:
         *value = c->kind->attribute(*c, attribute, &d) ? int(d) : 0;
         return 0;
@@ -229,18 +261,34 @@ int SetPanelAttribute(int panel, int attribute, int value)
             w->show();
     };
     switch (attribute) {
-    case RT_ATTR_VISIBLE: w->setVisible(value); break;
-    case RT_ATTR_DIMMED: w->setEnabled(!value); break;
-    case RT_ATTR_LEFT: w->move(value, w->y()); break;
-    case RT_ATTR_TOP: w->move(w->x(), value); break;
-    case RT_ATTR_WIDTH: w->resize(value, w->height()); break;
-    case RT_ATTR_HEIGHT: w->resize(w->width(), value); break;
+    case RT_ATTR_VISIBLE:
+        w->setVisible(value);
+        break;
+    case RT_ATTR_DIMMED:
+        w->setEnabled(!value);
+        break;
+    case RT_ATTR_LEFT:
+        w->move(value, w->y());
+        break;
+    case RT_ATTR_TOP:
+        w->move(w->x(), value);
+        break;
+    case RT_ATTR_WIDTH:
+        w->resize(value, w->height());
+        break;
+    case RT_ATTR_HEIGHT:
+        w->resize(w->width(), value);
+        break;
     case RT_ATTR_CLOSE_ITEM_VISIBLE:
         flag(Qt::WindowCloseButtonHint, value);
         w->setWindowFlag(Qt::CustomizeWindowHint, !value);
         break;
-    case RT_ATTR_CAN_MINIMIZE: flag(Qt::WindowMinimizeButtonHint, value); break;
-    case RT_ATTR_CAN_MAXIMIZE: flag(Qt::WindowMaximizeButtonHint, value); break;
+    case RT_ATTR_CAN_MINIMIZE:
+        flag(Qt::WindowMinimizeButtonHint, value);
+        break;
+    case RT_ATTR_CAN_MAXIMIZE:
+        flag(Qt::WindowMaximizeButtonHint, value);
+        break;
     case RT_ATTR_SIZABLE:
         // A panel with a layout keeps the size its content needs, and follows
         // it when the user's font changes; one without keeps the size it has.
@@ -251,8 +299,11 @@ int SetPanelAttribute(int panel, int attribute, int value)
         else if (value)
             w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
         break;
-    case RT_ATTR_MOVABLE: w->setProperty("rtMovable", value); break;
-    default: return WrongType("SetPanelAttribute", attribute, IsPanelAttribute(attribute));
+    case RT_ATTR_MOVABLE:
+        w->setProperty("rtMovable", value);
+        break;
+    default:
+        return WrongType("SetPanelAttribute", attribute, IsPanelAttribute(attribute));
     }
     w->setProperty(("rtPanelAttr" + std::to_string(attribute)).c_str(), value);
     return 0;
@@ -276,12 +327,24 @@ int GetPanelAttribute(int panel, int attribute, int *value)
         return -1;
     QWidget *w = p->widget;
     switch (attribute) {
-    case RT_ATTR_VISIBLE: *value = w->isVisible(); return 0;
-    case RT_ATTR_DIMMED: *value = !w->isEnabled(); return 0;
-    case RT_ATTR_LEFT: *value = w->x(); return 0;
-    case RT_ATTR_TOP: *value = w->y(); return 0;
-    case RT_ATTR_WIDTH: *value = w->width(); return 0;
-    case RT_ATTR_HEIGHT: *value = w->height(); return 0;
+    case RT_ATTR_VISIBLE:
+        *value = w->isVisible();
+        return 0;
+    case RT_ATTR_DIMMED:
+        *value = !w->isEnabled();
+        return 0;
+    case RT_ATTR_LEFT:
+        *value = w->x();
+        return 0;
+    case RT_ATTR_TOP:
+        *value = w->y();
+        return 0;
+    case RT_ATTR_WIDTH:
+        *value = w->width();
+        return 0;
+    case RT_ATTR_HEIGHT:
+        *value = w->height();
+        return 0;
     case RT_ATTR_CLOSE_ITEM_VISIBLE:
     case RT_ATTR_SIZABLE:
     case RT_ATTR_MOVABLE:
@@ -292,8 +355,9 @@ int GetPanelAttribute(int panel, int attribute, int *value)
         *value = v.isValid() ? v.toInt() : 1;
         return 0;
     }
-    default: return WrongType("GetPanelAttribute", attribute, IsPanelAttribute(attribute));
+    default:
+        return WrongType("GetPanelAttribute", attribute, IsPanelAttribute(attribute));
     }
 }
 
-} // namespace rt
+}  // namespace rt

@@ -14,4 +14,4 @@ ComOpenFailure &LastOpenFailure(int port);
 // The device scan's stand-in for tests (empty: the real scan).
 void SetComDeviceLister(std::function<std::vector<ComDeviceInfo>()> lister);
 
-} // namespace rt::detail
+}  // namespace rt::detail

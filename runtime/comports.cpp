@@ -19,7 +19,10 @@ namespace {
 constexpr int kPorts = 4;
 std::function<std::vector<ComDeviceInfo>()> gLister;
 
-bool Valid(int port) { return port >= 1 && port <= kPorts; }
+bool Valid(int port)
+{
+    return port >= 1 && port <= kPorts;
+}
 
 std::string FromEnvironment(int port)
 {
@@ -28,7 +31,10 @@ std::string FromEnvironment(int port)
     return dev && *dev ? dev : std::string();
 }
 
-QString ChoiceKey(int port) { return QStringLiteral("serial/port%1").arg(port); }
+QString ChoiceKey(int port)
+{
+    return QStringLiteral("serial/port%1").arg(port);
+}
 
 // Choices are kept per user under the program's own name.
 QSettings Settings()
@@ -46,8 +52,8 @@ std::vector<ComDeviceInfo> ScanDevices()
         d.description = p.description().toStdString();
         d.manufacturer = p.manufacturer().toStdString();
         d.serialNumber = p.serialNumber().toStdString();
-        d.usb = p.hasVendorIdentifier() || p.portName().startsWith(QLatin1String("ttyUSB")) ||
-                p.portName().startsWith(QLatin1String("ttyACM"));
+        d.usb = p.hasVendorIdentifier() || p.portName().startsWith(QLatin1String("ttyUSB"))
+                || p.portName().startsWith(QLatin1String("ttyACM"));
         list.push_back(std::move(d));
     }
     return list;
@@ -134,7 +140,7 @@ std::string Kind(const ComDeviceInfo &d)
     return Join({d.usb ? "USB serial" : "serial port", maker});
 }
 
-} // namespace
+}  // namespace
 
 namespace detail {
 
@@ -143,7 +149,7 @@ void SetComDeviceLister(std::function<std::vector<ComDeviceInfo>()> lister)
     gLister = std::move(lister);
 }
 
-} // namespace detail
+}  // namespace detail
 
 std::vector<ComDeviceInfo> ListComDevices(void)
 {
@@ -196,13 +202,18 @@ std::string ComDeviceName(int port)
 std::string ComFailureText(int reason)
 {
     switch (reason) {
-    case RT_COM_OK: return {};
-    case RT_COM_MISSING: return "not present";
+    case RT_COM_OK:
+        return {};
+    case RT_COM_MISSING:
+        return "not present";
     case RT_COM_PERMISSION:
         return "permission denied \u2014 add your user to the group dialout and log in again";
-    case RT_COM_BUSY: return "busy \u2014 in use or locked by another program";
-    case RT_COM_NOT_SERIAL: return "not a serial device";
-    default: return "cannot be opened";
+    case RT_COM_BUSY:
+        return "busy \u2014 in use or locked by another program";
+    case RT_COM_NOT_SERIAL:
+        return "not a serial device";
+    default:
+        return "cannot be opened";
     }
 }
 
@@ -239,4 +250,4 @@ std::string ComDeviceSummary(int port)
     return dev + " (present)";
 }
 
-} // namespace rt
+}  // namespace rt

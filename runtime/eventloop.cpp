@@ -1,8 +1,8 @@
 // Start-up, the event loop, waiting and the wait cursor.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QThread>
@@ -53,8 +53,8 @@ public:
 protected:
     bool eventFilter(QObject *obj, QEvent *ev) override
     {
-        if (ev->type() != QEvent::UpdateRequest || delivering_ || !gThrottlePaint ||
-            !obj->isWidgetType())
+        if (ev->type() != QEvent::UpdateRequest || delivering_ || !gThrottlePaint
+            || !obj->isWidgetType())
             return false;
         if (!held_.contains(obj) || held_.value(obj).target.isNull()) {
             // Each hold has its own fallback: one left over from a hold that a
@@ -143,7 +143,7 @@ void PutNewWindowsOnScreen()
             w->repaint();
 }
 
-} // namespace
+}  // namespace
 
 namespace detail {
 
@@ -162,7 +162,7 @@ void RecordUserEvent(int panelOrMenuBar, int controlOrItem)
     }
 }
 
-} // namespace detail
+}  // namespace detail
 
 int InitCVIRTE(void *, char *argv[], void *)
 {
@@ -246,7 +246,7 @@ int Delay(double seconds)
     if (real > 0) {
         QElapsedTimer clock;
         clock.start();
-        PutNewWindowsOnScreen(); // within the pause, not on top of it
+        PutNewWindowsOnScreen();  // within the pause, not on top of it
         const double left = real - clock.nsecsElapsed() / 1e9;
         if (left > 0)
             QThread::usleep((unsigned long)std::llround(left * 1e6));
@@ -288,6 +288,9 @@ int SetWaitCursor(int on)
     return 0;
 }
 
-int GetWaitCursorState(void) { return gWaitCursor; }
+int GetWaitCursorState(void)
+{
+    return gWaitCursor;
+}
 
-} // namespace rt
+}  // namespace rt

@@ -27,7 +27,7 @@ FILE *FileOf(int handle)
 // Appends the text of one directive; false for an unknown one.
 bool FormatOne(std::string &out, char conv, va_list *ap)
 {
-    char buf[352]; // the longest double in fixed notation with six decimals fits
+    char buf[352];  // the longest double in fixed notation with six decimals fits
     switch (conv) {
     case 'd':
     case 'i': {
@@ -83,11 +83,11 @@ const char *SkipSpace(const char *s)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 int OpenFile(const char *fileName, int action, int mode, int type)
 {
-    (void)type; // no line-end translation on this platform
+    (void)type;  // no line-end translation on this platform
     if (!fileName)
         return -1;
     const char *how = "rb";
@@ -101,7 +101,7 @@ int OpenFile(const char *fileName, int action, int mode, int type)
     }
     FILE *f = std::fopen(fileName, how);
     if (!f && std::strcmp(how, "r+b") == 0)
-        f = std::fopen(fileName, "w+b"); // open without truncation creates a missing file
+        f = std::fopen(fileName, "w+b");  // open without truncation creates a missing file
     if (!f)
         return -1;
     for (size_t i = 0; i < gFiles.size(); ++i)
@@ -264,4 +264,4 @@ const char *TimeStr(void)
     return buf;
 }
 
-} // namespace rt
+}  // namespace rt

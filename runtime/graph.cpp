@@ -15,8 +15,14 @@ namespace rt {
 
 namespace {
 
-QColor toColor(int rgb) { return QColor::fromRgb(QRgb(rgb & 0xFFFFFF)); }
-bool isTransparent(int rgb) { return rgb & RT_TRANSPARENT; }
+QColor toColor(int rgb)
+{
+    return QColor::fromRgb(QRgb(rgb & 0xFFFFFF));
+}
+bool isTransparent(int rgb)
+{
+    return rgb & RT_TRANSPARENT;
+}
 
 double segmentDistance(QPointF p, QPointF a, QPointF b)
 {
@@ -28,7 +34,7 @@ double segmentDistance(QPointF p, QPointF a, QPointF b)
     return std::hypot(q.x(), q.y());
 }
 
-} // namespace
+}  // namespace
 
 Graph::Graph(QWidget *parent) : QWidget(parent)
 {
@@ -163,7 +169,8 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
     case PlotKind::Oval: {
         if (!isTransparent(it.fillColor))
             p.setBrush(toColor(it.fillColor));
-        p.drawEllipse(QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized());
+        p.drawEllipse(
+            QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized());
         break;
     }
     case PlotKind::Text: {
@@ -186,7 +193,7 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
 QRect Graph::itemBounds(const PlotItem &it) const
 {
     if (it.kind == PlotKind::Text)
-        return rect(); // text extents depend on the font: repaint it all
+        return rect();  // text extents depend on the font: repaint it all
     // Min and max by hand: QRectF::united ignores the zero-size rectangle of a
     // single point, which would leave most of a long segment unrepainted.
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
@@ -277,13 +284,15 @@ double Graph::pixelDistance(const PlotItem &it, QPointF px, int *index) const
                 bestVertex = dv;
                 *index = i;
             }
-            best = std::min(best, i > 0 && it.plotStyle != RT_SCATTER ? segmentDistance(px, prev, q) : dv);
+            best = std::min(best, i > 0 && it.plotStyle != RT_SCATTER ? segmentDistance(px, prev, q)
+                                                                      : dv);
             prev = q;
         }
         return best;
     }
     case PlotKind::Oval: {
-        const QRectF r = QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized();
+        const QRectF r =
+            QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized();
         const QPointF c = r.center();
         const double rx = std::max(r.width() / 2, 0.5), ry = std::max(r.height() / 2, 0.5);
         const double dx = (px.x() - c.x()) / rx, dy = (px.y() - c.y()) / ry;
@@ -319,7 +328,8 @@ void Graph::snapCursor(double x, double y)
             best = d;
             cursorPlot_ = it->handle;
             cursorIndex_ = index;
-            const size_t k = it->kind == PlotKind::Oval || it->kind == PlotKind::Text ? 0 : size_t(index);
+            const size_t k =
+                it->kind == PlotKind::Oval || it->kind == PlotKind::Text ? 0 : size_t(index);
             cursorX_ = it->xs[k];
             cursorY_ = it->ys[k];
         }
@@ -345,4 +355,4 @@ void Graph::mouseReleaseEvent(QMouseEvent *e)
         onEvent(RT_EVENT_COMMIT);
 }
 
-} // namespace rt
+}  // namespace rt

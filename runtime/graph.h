@@ -29,7 +29,7 @@ public:
     explicit Graph(QWidget *parent = nullptr);
 
     int add(PlotItem item);
-    bool remove(int handle); // -1 removes everything
+    bool remove(int handle);  // -1 removes everything
     bool setThickness(int handle, int thickness);
     bool setColor(int handle, int color);
     const std::vector<PlotItem> &items() const { return items_; }
@@ -73,7 +73,7 @@ private:
     int cursorCount_ = 0;
     QColor cursorColor_ = Qt::yellow;
     bool commitOnClick_ = false;
-    QSizeF renderSize_;                 // set while renderTo paints
+    QSizeF renderSize_;  // set while renderTo paints
     double lineScale_ = 1, fontScale_ = 1;
 
     std::vector<PlotItem> items_;
@@ -85,4 +85,4 @@ private:
     bool cursorPlaced_ = false;
 };
 
-} // namespace rt
+}  // namespace rt

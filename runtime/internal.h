@@ -22,7 +22,7 @@ namespace detail {
 // Names the application and sets its window icon from ReadCommandLine's
 // program; called by InitCVIRTE once the application object exists.
 void ApplyProgramIdentity();
-} // namespace detail
+}  // namespace detail
 
 // The timer control: invisible, ticks its callback while enabled.
 class TimerCtrl : public QWidget {
@@ -35,7 +35,7 @@ public:
     void setInterval(double seconds);
     bool timerEnabled() const { return enabled_; }
     void setTimerEnabled(bool on);
-    void syncTimer(); // starts or stops the real timer from the state above
+    void syncTimer();  // starts or stops the real timer from the state above
     std::function<void()> onTick;
 
 private:
@@ -52,9 +52,9 @@ struct Ctrl {
     int id = 0;
     QString name;
     QPointer<QWidget> widget;
-    const WidgetKind *kind = nullptr; // set when the panel is loaded
+    const WidgetKind *kind = nullptr;  // set when the panel is loaded
     CtrlCallbackPtr callback = nullptr;
-    double exact = 0;   // full-precision value behind a rounded numeric display
+    double exact = 0;  // full-precision value behind a rounded numeric display
     bool hasExact = false;
 };
 
@@ -62,9 +62,9 @@ struct MenuItem {
     int id = 0;
     QString name;
     QPointer<QAction> action;
-    QPointer<QWidget> menu; // for a whole menu
+    QPointer<QWidget> menu;  // for a whole menu
     MenuCallbackPtr callback = nullptr;
-    QChar mnemonic; // the letter the form marks, kept when the program renames it
+    QChar mnemonic;  // the letter the form marks, kept when the program renames it
 };
 
 struct Panel {
@@ -78,7 +78,7 @@ struct Panel {
     int menuBar = 0;
     std::map<int, MenuItem> items;
     int closeCtrl = 0;
-    QPointer<QObject> filter; // the run-time's event filter on the panel and its controls
+    QPointer<QObject> filter;  // the run-time's event filter on the panel and its controls
 };
 
 Panel *FindPanel(int handle);
@@ -115,5 +115,5 @@ bool TestMode();
 void RecordTestFailure(const std::string &what);
 void RecordUserEvent(int panelOrMenuBar, int controlOrItem);
 
-} // namespace detail
-} // namespace rt
+}  // namespace detail
+}  // namespace rt

@@ -13,7 +13,7 @@ QComboBox *Ring(int panel, int control)
     return c ? qobject_cast<QComboBox *>(c->widget) : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 int ClearListCtrl(int panel, int control)
 {
@@ -44,4 +44,4 @@ int GetNumListItems(int panel, int control, int *count)
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -22,7 +22,7 @@ int WrongType(const char *function, int attribute)
     return known ? -1 : UnknownAttribute(function, attribute);
 }
 
-} // namespace
+}  // namespace
 
 int SetMenuBarAttribute(int menuBar, int item, int attribute, int value)
 {
@@ -83,9 +83,12 @@ int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, 
         return -1;
     if (attribute != RT_ATTR_ITEM_NAME)
         return WrongType("GetMenuBarAttributeText", attribute);
-    QString s = m->action ? m->action->text() : (qobject_cast<QMenu *>(m->menu) ? qobject_cast<QMenu *>(m->menu)->title() : QString());
+    QString s = m->action
+                    ? m->action->text()
+                    : (qobject_cast<QMenu *>(m->menu) ? qobject_cast<QMenu *>(m->menu)->title()
+                                                      : QString());
     CopyText(PlainText(s), buffer, size);
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

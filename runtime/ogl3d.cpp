@@ -21,7 +21,7 @@ using detail::OglPlot;
 
 std::map<std::pair<int, int>, QPointer<OglGraph>> gGraphs;
 
-} // namespace
+}  // namespace
 
 detail::OglGraph *detail::FindOglGraph(int panel, int graph)
 {
@@ -158,7 +158,7 @@ int OGLCopyScaledCtrlBitmap(int panel, int graph, int mode, int width, int heigh
     detail::Ctrl *c = detail::FindCtrl(panel, canvas);
     if (!g || !c || !c->widget)
         return -1;
-    g->realize(); // a picture is wanted: the rendering is made if it was not yet
+    g->realize();  // a picture is wanted: the rendering is made if it was not yet
     const QSize size(width > 0 ? width : g->view()->width(),
                      height > 0 ? height : g->view()->height());
     const QImage img = g->render(size, quality);
@@ -169,4 +169,4 @@ int OGLCopyScaledCtrlBitmap(int panel, int graph, int mode, int width, int heigh
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

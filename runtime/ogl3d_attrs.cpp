@@ -34,12 +34,15 @@ using SceneFn = void (*)(Q3DScatter &, double);
 struct AttrRow {
     int id;
     Apply apply;
-    bool preset;        // present from the start (the plot area is not)
+    bool preset;  // present from the start (the plot area is not)
     double initial;
     SceneFn scene = nullptr;
 };
 
-QValue3DAxis *AxisOf(Q3DScatter &s, int k) { return OglScatterAxis(&s, k); }
+QValue3DAxis *AxisOf(Q3DScatter &s, int k)
+{
+    return OglScatterAxis(&s, k);
+}
 
 void SetLighting(Q3DScatter &s, double v)
 {
@@ -47,7 +50,10 @@ void SetLighting(Q3DScatter &s, double v)
     s.activeTheme()->setAmbientLightStrength(v != 0 ? 0.35f : 1.0f);
 }
 
-void SetLongitude(Q3DScatter &s, double v) { s.scene()->activeCamera()->setXRotation(float(v)); }
+void SetLongitude(Q3DScatter &s, double v)
+{
+    s.scene()->activeCamera()->setXRotation(float(v));
+}
 
 void SetLatitude(Q3DScatter &s, double v)
 {
@@ -74,9 +80,8 @@ void SetBackground(Q3DScatter &s, double v)
     // The box's walls a shade lighter than the window, so that they show.
     const QColor c = OglRgb(v);
     s.activeTheme()->setWindowColor(c);
-    s.activeTheme()->setBackgroundColor(QColor(std::min(255, c.red() + 28),
-                                               std::min(255, c.green() + 28),
-                                               std::min(255, c.blue() + 36)));
+    s.activeTheme()->setBackgroundColor(QColor(
+        std::min(255, c.red() + 28), std::min(255, c.green() + 28), std::min(255, c.blue() + 36)));
 }
 
 const std::vector<AttrRow> &Table()
@@ -143,9 +148,12 @@ int AxisOfAttribute(int attribute)
     return (attribute - RT_OGL_ATTR_XAXIS_SUBDIVISIONS) / RT_OGL_AXIS_STRIDE;
 }
 
-} // namespace
+}  // namespace
 
-bool OglGraph::Known(int attribute) { return Row(attribute) != nullptr; }
+bool OglGraph::Known(int attribute)
+{
+    return Row(attribute) != nullptr;
+}
 
 bool OglGraph::ReadOnly(int attribute)
 {
@@ -162,19 +170,25 @@ void OglGraph::presetAttributes()
 double OglGraph::get(int attribute) const
 {
     switch (attribute) {
-    case RT_OGL_ATTR_NUM_PLOTS: return double(plots_.size());
-    case RT_OGL_ATTR_FIRST_PLOT: return plots_.empty() ? 0 : plots_.front().handle;
-    default: break;
+    case RT_OGL_ATTR_NUM_PLOTS:
+        return double(plots_.size());
+    case RT_OGL_ATTR_FIRST_PLOT:
+        return plots_.empty() ? 0 : plots_.front().handle;
+    default:
+        break;
     }
     if (scatter_) {
         // The mouse turns and zooms the camera: the view is what it shows.
         const Q3DCamera *cam = scatter_->scene()->activeCamera();
         switch (attribute) {
-        case RT_OGL_ATTR_VIEW_LONGITUDE: return cam->xRotation();
-        case RT_OGL_ATTR_VIEW_LATITUDE: return cam->yRotation();
+        case RT_OGL_ATTR_VIEW_LONGITUDE:
+            return cam->xRotation();
+        case RT_OGL_ATTR_VIEW_LATITUDE:
+            return cam->yRotation();
         case RT_OGL_ATTR_VIEW_DISTANCE:
             return kOglZoomAtUnitDistance / std::max(1.0f, cam->zoomLevel());
-        default: break;
+        default:
+            break;
         }
     }
     auto it = attrs_.find(attribute);
@@ -187,7 +201,10 @@ void OglGraph::set(int attribute, double value)
     applyToScene(attribute);
 }
 
-bool OglGraph::hasAttribute(int attribute) const { return attrs_.count(attribute) != 0; }
+bool OglGraph::hasAttribute(int attribute) const
+{
+    return attrs_.count(attribute) != 0;
+}
 
 void OglGraph::applyToScene(int attribute)
 {
@@ -198,13 +215,18 @@ void OglGraph::applyToScene(int attribute)
     auto it = attrs_.find(attribute);
     const double value = it == attrs_.end() ? 0.0 : it->second;
     switch (s->apply) {
-    case Apply::Stored: return;
+    case Apply::Stored:
+        return;
     case Apply::Visible:
         if (view_)
             view_->setVisible(value != 0 && !snapshot_);
         return;
-    case Apply::Area: placeView(); return;
-    case Apply::Axis: applyAxis(AxisOfAttribute(attribute)); return;
+    case Apply::Area:
+        placeView();
+        return;
+    case Apply::Axis:
+        applyAxis(AxisOfAttribute(attribute));
+        return;
     case Apply::Center:
         if (scatter_) {
             // The camera's target is given relative to the box, -1 to 1 per axis.
@@ -279,7 +301,7 @@ const PlotAttrRow kPlotAttrs[] = {
     {RT_OGL_ATTR_POINT_OPACITY, 100},
 };
 
-} // namespace
+}  // namespace
 
 bool OglGraph::KnownPlotAttribute(int attribute)
 {
@@ -305,7 +327,9 @@ void OglGraph::applyPlotToScene(OglPlot &p, int attribute)
         return;
     const double value = p.attrs[attribute];
     switch (attribute) {
-    case RT_OGL_ATTR_POINTS_VISIBLE: p.series->setVisible(value != 0); break;
+    case RT_OGL_ATTR_POINTS_VISIBLE:
+        p.series->setVisible(value != 0);
+        break;
     case RT_OGL_ATTR_POINT_COLOR:
     case RT_OGL_ATTR_POINT_OPACITY: {
         QColor c = OglRgb(p.attrs[RT_OGL_ATTR_POINT_COLOR]);
@@ -316,8 +340,9 @@ void OglGraph::applyPlotToScene(OglPlot &p, int attribute)
     case RT_OGL_ATTR_POINT_SIZE:
         p.series->setItemSize(float(std::clamp(kOglPointSizeUnit * value, 0.005, 1.0)));
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -32,7 +32,7 @@ QPushButton *ColourButton(const QString &name, int rgb, QWidget *parent)
         b->setText(c.name());
         b->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; }")
                              .arg(c.name(), qGray(QRgb(v)) > 128 ? QStringLiteral("black")
-                                                                : QStringLiteral("white")));
+                                                                 : QStringLiteral("white")));
     };
     paint(rgb);
     QObject::connect(b, &QPushButton::clicked, b, [b, paint] {
@@ -73,7 +73,7 @@ bool Ask(QDialog &dlg)
     return answered && accepted;
 }
 
-} // namespace
+}  // namespace
 
 void detail::OglSetPropertiesAnswerer(OglPropertiesAnswerer answerer)
 {
@@ -95,10 +95,10 @@ int OGLPropertiesPopup(int panel, int graph)
     auto *form = new QFormLayout(&dlg);
     auto *lon = Spin(QStringLiteral("longitude"), -360, 360, 5, 1,
                      g->get(RT_OGL_ATTR_VIEW_LONGITUDE), &dlg);
-    auto *lat = Spin(QStringLiteral("latitude"), -90, 90, 5, 1, g->get(RT_OGL_ATTR_VIEW_LATITUDE),
-                     &dlg);
-    auto *dist = Spin(QStringLiteral("distance"), 0.6, 30, 0.1, 2,
-                      g->get(RT_OGL_ATTR_VIEW_DISTANCE), &dlg);
+    auto *lat =
+        Spin(QStringLiteral("latitude"), -90, 90, 5, 1, g->get(RT_OGL_ATTR_VIEW_LATITUDE), &dlg);
+    auto *dist =
+        Spin(QStringLiteral("distance"), 0.6, 30, 0.1, 2, g->get(RT_OGL_ATTR_VIEW_DISTANCE), &dlg);
     auto *size = Spin(QStringLiteral("pointSize"), 0.1, 10, 0.1, 1, pointSize, &dlg);
     auto *colour = ColourButton(QStringLiteral("pointColor"), int(pointColour), &dlg);
     auto *back = ColourButton(QStringLiteral("backgroundColor"),
@@ -138,4 +138,4 @@ int OGLPropertiesPopup(int panel, int graph)
     return 1;
 }
 
-} // namespace rt
+}  // namespace rt

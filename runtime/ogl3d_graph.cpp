@@ -95,14 +95,17 @@ private:
 // point takes seconds a frame and hundreds of megabytes.
 constexpr QAbstract3DSeries::Mesh kPointMesh = QAbstract3DSeries::MeshPoint;
 
-} // namespace
+}  // namespace
 
 QValue3DAxis *OglScatterAxis(Q3DScatter *s, int axis)
 {
     return axis == 0 ? s->axisX() : axis == 1 ? s->axisZ() : s->axisY();
 }
 
-void OglSetForceNoOpenGL(bool on) { gForceNoGL = on; }
+void OglSetForceNoOpenGL(bool on)
+{
+    gForceNoGL = on;
+}
 
 OglGraph::OglGraph(int panel, int ctrl, QWidget *canvas)
     : QObject(canvas), panel_(panel), ctrl_(ctrl), canvas_(canvas)
@@ -325,4 +328,4 @@ void OglGraph::restoreLive()
         view_->setVisible(get(RT_OGL_ATTR_VISIBLE) != 0);
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

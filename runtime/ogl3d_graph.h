@@ -29,7 +29,7 @@ struct OglPlot {
     int handle = 0;
     std::vector<OglPoint> points;
     std::map<int, double> attrs;
-    QScatter3DSeries *series = nullptr; // while the graph renders
+    QScatter3DSeries *series = nullptr;  // while the graph renders
 };
 
 class OglGraph : public QObject {
@@ -42,13 +42,13 @@ public:
     static bool ReadOnly(int attribute);
     void set(int attribute, double value);
     double get(int attribute) const;
-    bool hasAttribute(int attribute) const; // set, or present from the start
+    bool hasAttribute(int attribute) const;  // set, or present from the start
 
     // Plots, oldest first.
     int addPlot(std::vector<OglPoint> points);
     OglPlot *plot(int handle);
     const std::deque<OglPlot> &plots() const { return plots_; }
-    bool deletePlot(int handle); // -1: every plot
+    bool deletePlot(int handle);  // -1: every plot
     static bool KnownPlotAttribute(int attribute);
     void setPlotAttribute(OglPlot &p, int attribute, double value);
 
@@ -95,8 +95,8 @@ private:
     bool realized_ = false;
     Q3DScatter *scatter_ = nullptr;
     QAbstract3DInputHandler *input_ = nullptr;
-    QWidget *view_ = nullptr;     // the window container, or the notice
-    QPointer<QLabel> snapshot_;   // the copied picture while it stands in
+    QWidget *view_ = nullptr;    // the window container, or the notice
+    QPointer<QLabel> snapshot_;  // the copied picture while it stands in
     QImage snapshotImage_;
     QTimer restoreTimer_;
     QScatter3DSeries *axisLine_[3] = {};
@@ -113,4 +113,4 @@ void OglSetForceNoOpenGL(bool on);
 using OglPropertiesAnswerer = std::function<bool(QDialog &dialog, bool &answered)>;
 void OglSetPropertiesAnswerer(OglPropertiesAnswerer answerer);
 
-} // namespace rt::detail
+}  // namespace rt::detail

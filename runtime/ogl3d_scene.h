@@ -20,8 +20,14 @@ constexpr double kOglZoomAtUnitDistance = 570.0;
 // close into a surface.
 constexpr double kOglPointSizeUnit = 0.045;
 
-inline QColor OglRgb(double v) { return QColor::fromRgb(QRgb(int(v) & 0xFFFFFF)); }
-inline int OglRgbInt(const QColor &c) { return int(c.rgb() & 0xFFFFFF); }
+inline QColor OglRgb(double v)
+{
+    return QColor::fromRgb(QRgb(int(v) & 0xFFFFFF));
+}
+inline int OglRgbInt(const QColor &c)
+{
+    return int(c.rgb() & 0xFFFFFF);
+}
 
 // Graph x and y lie in the horizontal plane and z points up, while the
 // scatter's y axis is the vertical one.
@@ -32,4 +38,4 @@ inline QVector3D OglToScatter(const OglPoint &p)
     return QVector3D(float(p[0]), float(p[2]), float(p[1]));
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -63,13 +63,13 @@ int gModalDepth = 0;
 namespace {
 
 std::map<int, Panel> gPanels;
-std::map<int, int> gMenuBars; // menu bar handle -> panel handle
+std::map<int, int> gMenuBars;  // menu bar handle -> panel handle
 int gNextPanel = 1;
 int gNextMenuBar = 1;
 std::map<std::string, CtrlCallbackPtr> gCtrlCallbacks;
 std::map<std::string, MenuCallbackPtr> gMenuCallbacks;
 std::map<std::string, PanelCallbackPtr> gPanelCallbacks;
-std::map<QString, QString> gResourceRoots; // resource file -> registered root
+std::map<QString, QString> gResourceRoots;  // resource file -> registered root
 
 class Loader : public QUiLoader {
 public:
@@ -78,7 +78,8 @@ public:
         QWidget *w = nullptr;
         if (className == QLatin1String("rt::Graph") || className == QLatin1String("Graph"))
             w = new Graph(parent);
-        else if (className == QLatin1String("rt::TimerCtrl") || className == QLatin1String("TimerCtrl"))
+        else if (className == QLatin1String("rt::TimerCtrl")
+                 || className == QLatin1String("TimerCtrl"))
             w = new TimerCtrl(parent);
         else if (className == QLatin1String("QLabel"))
             w = new DisplayLabel(parent);
@@ -186,7 +187,7 @@ private:
     int handle_;
 };
 
-} // namespace
+}  // namespace
 
 Panel *FindPanel(int handle)
 {
@@ -257,13 +258,22 @@ int DispatchPanel(int panel, int event, int data1, int data2)
     return p->callback(panel, event, nullptr, data1, data2);
 }
 
-} // namespace detail
+}  // namespace detail
 
 using namespace detail;
 
-void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn) { gCtrlCallbacks[name] = fn; }
-void RegisterMenuCallback(const char *name, MenuCallbackPtr fn) { gMenuCallbacks[name] = fn; }
-void RegisterPanelCallback(const char *name, PanelCallbackPtr fn) { gPanelCallbacks[name] = fn; }
+void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn)
+{
+    gCtrlCallbacks[name] = fn;
+}
+void RegisterMenuCallback(const char *name, MenuCallbackPtr fn)
+{
+    gMenuCallbacks[name] = fn;
+}
+void RegisterPanelCallback(const char *name, PanelCallbackPtr fn)
+{
+    gPanelCallbacks[name] = fn;
+}
 
 // ---- Loading ------------------------------------------------------------------
 
@@ -339,7 +349,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
             continue;
         }
         c.callback = bindCtrl(c.widget->property("callback").toString(), c.widget);
-        c.kind = &KindOf(c.widget); // found once: every later call on the control uses it
+        c.kind = &KindOf(c.widget);  // found once: every later call on the control uses it
         FillAccessibleName(c, name, buddies);
         p.ctrls[c.id] = c;
     }
@@ -428,7 +438,8 @@ int DisplayPanel(int panel)
         QSize s = p->widget->size().expandedTo(p->widget->minimumSizeHint());
         if (l->hasHeightForWidth())
             s.setHeight(std::max(s.height(), l->totalHeightForWidth(s.width())));
-        if (s != p->widget->size() && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
+        if (s != p->widget->size()
+            && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
             p->widget->resize(s);
     }
     p->widget->show();
@@ -465,14 +476,14 @@ int DiscardPanel(int panel)
         if (w)
             w->removeEventFilter(filter);
         filter->setParent(nullptr);
-        filter->deleteLater(); // its own event handling may be what discards the panel
+        filter->deleteLater();  // its own event handling may be what discards the panel
     }
     if (p->menuBar)
         gMenuBars.erase(p->menuBar);
     gPanels.erase(panel);
     if (w) {
         w->hide();
-        w->deleteLater(); // the discarding callback may still be running on it
+        w->deleteLater();  // the discarding callback may still be running on it
     }
     return 0;
 }
@@ -491,7 +502,6 @@ int GetActivePanel(void)
             return h;
     return 0;
 }
-
 
 int SetActiveCtrl(int panel, int control)
 {
@@ -514,4 +524,4 @@ int GetActiveCtrl(int panel)
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -20,7 +20,7 @@ double ValueAt(const void *data, int type, int i)
                               : static_cast<const double *>(data)[i];
 }
 
-} // namespace
+}  // namespace
 
 int MakeColor(int red, int green, int blue)
 {
@@ -150,4 +150,4 @@ int RefreshGraph(int panel, int control)
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -23,9 +23,12 @@ bool ScriptedAnswer(detail::TestHooks *t, const char *kind, const char *title, c
     return t->answerPopup(kind, title ? title : "", text ? text : "", out);
 }
 
-QWidget *ActiveParent() { return QApplication::activeWindow(); }
+QWidget *ActiveParent()
+{
+    return QApplication::activeWindow();
+}
 
-} // namespace
+}  // namespace
 
 int MessagePopup(const char *title, const char *message)
 {
@@ -84,7 +87,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         const QString types = QString::fromUtf8(fileTypeList ? fileTypeList : "");
         for (const QString &t : types.split(QLatin1Char(';'), Qt::SkipEmptyParts))
             filters << QStringLiteral("%1 (%1)").arg(t.trimmed());
-        if (!filters.contains(QStringLiteral("%1 (%1)").arg(defaultPattern)) && defaultPattern != QLatin1String("*.*"))
+        if (!filters.contains(QStringLiteral("%1 (%1)").arg(defaultPattern))
+            && defaultPattern != QLatin1String("*.*"))
             filters.prepend(QStringLiteral("%1 (%1)").arg(defaultPattern));
         filters << QStringLiteral("All files (*)");
         QFileDialog dlg(ActiveParent(), QString::fromUtf8(title), dir);
@@ -117,10 +121,10 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
     const QByteArray bytes = QFile::encodeName(chosen);
     if (std::size_t(bytes.size()) >= pathSize)
-        return RT_NO_FILE_SELECTED; // a path that does not fit is never cut short
+        return RT_NO_FILE_SELECTED;  // a path that does not fit is never cut short
     std::memcpy(path, bytes.constData(), bytes.size());
     path[bytes.size()] = '\0';
     return result;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -29,9 +29,9 @@ struct Identity {
 // -style fusion ...): accepted here and left to it.
 void AddToolkitOptions(QCommandLineParser &p)
 {
-    for (const char *withValue : {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                  "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
-                                  "geometry", "style", "stylesheet", "session"}) {
+    for (const char *withValue :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+          "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"}) {
         QCommandLineOption o(QString::fromLatin1(withValue), QString(), QStringLiteral("value"));
         o.setFlags(QCommandLineOption::HiddenFromHelp);
         p.addOption(o);
@@ -50,7 +50,7 @@ void Print(FILE *to, const QString &text)
     std::fflush(to);
 }
 
-} // namespace
+}  // namespace
 
 CommandLine ReadCommandLine(int argc, char **argv, const ProgramInfo &info)
 {
@@ -94,9 +94,11 @@ CommandLine ReadCommandLine(int argc, char **argv, const ProgramInfo &info)
         QString text = p.helpText();
         // The usage line names the program, not the path it was started by.
         const int eol = text.indexOf(QLatin1Char('\n'));
-        const QString usage = QStringLiteral("Usage: %1 [options]%2").arg(
-            name, info.fileArgument ? QStringLiteral(" [%1]").arg(QString::fromLatin1(info.fileArgument))
-                                    : QString());
+        const QString usage =
+            QStringLiteral("Usage: %1 [options]%2")
+                .arg(name, info.fileArgument
+                               ? QStringLiteral(" [%1]").arg(QString::fromLatin1(info.fileArgument))
+                               : QString());
         text = usage + (eol >= 0 ? text.mid(eol) : QStringLiteral("\n"));
         Print(stdout, text);
         result.exitStatus = 0;
@@ -140,6 +142,6 @@ void ApplyProgramIdentity()
     QApplication::setWindowIcon(QFile::exists(builtIn) ? QIcon(builtIn) : QIcon::fromTheme(id));
 }
 
-} // namespace detail
+}  // namespace detail
 
-} // namespace rt
+}  // namespace rt

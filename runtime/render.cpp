@@ -30,7 +30,7 @@ void Paint(Graph *g, QPainter &p, const QRectF &target)
     g->renderTo(p, target, std::max(1.0, scale), scale * g->logicalDpiY() / dpi);
 }
 
-} // namespace
+}  // namespace
 
 int RenderGraphCtrl(int panel, int control, QPainter &painter, const QRectF &target)
 {
@@ -108,8 +108,8 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
 int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std::string *error)
 {
     QSaveFile file(QString::fromLocal8Bit(fileName ? fileName : ""));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data, qint64(size)) != qint64(size) ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(data, qint64(size)) != qint64(size)
+        || !file.commit()) {
         if (error)
             *error = file.errorString().toStdString();
         return -1;
@@ -117,4 +117,4 @@ int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std:
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -25,13 +25,14 @@ QString ProgramFolder()
     return QDir::currentPath();
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> RunTimeFilePlaces()
 {
     const QDir program(ProgramFolder());
     return {QDir::cleanPath(program.absolutePath()).toStdString(),
-            QDir::cleanPath(program.absoluteFilePath(QStringLiteral("../share/veloran"))).toStdString()};
+            QDir::cleanPath(program.absoluteFilePath(QStringLiteral("../share/veloran")))
+                .toStdString()};
 }
 
 std::string FindRunTimeFile(const char *name)
@@ -60,4 +61,4 @@ std::string RunTimeFileMissing(const char *name)
     return text + ".";
 }
 
-} // namespace rt
+}  // namespace rt

@@ -57,10 +57,14 @@ int Classify(const QString &device, QSerialPort::SerialPortError error)
 int CodeOf(int reason)
 {
     switch (reason) {
-    case RT_COM_PERMISSION: return kComAccessDenied;
-    case RT_COM_BUSY: return kComPortBusy;
-    case RT_COM_NOT_SERIAL: return kComNotSerial;
-    default: return kComCannotOpenPort;
+    case RT_COM_PERMISSION:
+        return kComAccessDenied;
+    case RT_COM_BUSY:
+        return kComPortBusy;
+    case RT_COM_NOT_SERIAL:
+        return kComNotSerial;
+    default:
+        return kComCannotOpenPort;
     }
 }
 
@@ -78,8 +82,9 @@ public:
         }
         port_.setBaudRate(qint32(s.baud));
         port_.setDataBits(QSerialPort::DataBits(s.dataBits));
-        port_.setParity(s.parity == 1 ? QSerialPort::OddParity
-                                      : s.parity == 2 ? QSerialPort::EvenParity : QSerialPort::NoParity);
+        port_.setParity(s.parity == 1   ? QSerialPort::OddParity
+                        : s.parity == 2 ? QSerialPort::EvenParity
+                                        : QSerialPort::NoParity);
         port_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
         port_.setFlowControl(QSerialPort::NoFlowControl);
         port_.clearError();
@@ -149,7 +154,10 @@ std::array<Port, kPorts + 1> gPorts;
 std::array<ComBackendFactory, kPorts + 1> gBound;
 int gLastError = 0;
 
-bool Valid(int port) { return port >= 1 && port <= kPorts; }
+bool Valid(int port)
+{
+    return port >= 1 && port <= kPorts;
+}
 
 // 0 for a valid, open port; otherwise its error code, kept as the last error.
 int CheckOpen(int port)
@@ -167,7 +175,10 @@ void Log(int port, bool written, const char *data, int n)
         t->comTraffic(port, written, data, n);
 }
 
-QString Stamp() { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")); }
+QString Stamp()
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+}
 
 // "48 'H'": the bytes in hex, then as text where printable.
 QString Bytes(const char *data, int n)
@@ -203,9 +214,9 @@ int OpenBackend(int port)
         } else {
             p.failure.reason = RT_COM_OTHER;
         }
-        qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "open" << p.device.c_str()
-                                    << "failed:" << r << ComFailureText(p.failure.reason).c_str()
-                                    << p.failure.detail.c_str();
+        qCDebug(lcSerial).noquote()
+            << Stamp() << "port" << port << "open" << p.device.c_str() << "failed:" << r
+            << ComFailureText(p.failure.reason).c_str() << p.failure.detail.c_str();
         return gLastError = r;
     }
     p.backend = std::move(b);
@@ -213,7 +224,7 @@ int OpenBackend(int port)
     return gLastError = 0;
 }
 
-} // namespace
+}  // namespace
 
 namespace detail {
 
@@ -222,7 +233,7 @@ ComOpenFailure &LastOpenFailure(int port)
     return gPorts[Valid(port) ? port : 0].failure;
 }
 
-} // namespace detail
+}  // namespace detail
 
 ComOpenFailure ComLastOpenFailure(int port)
 {
@@ -284,7 +295,8 @@ int ComWrt(int port, const char *buffer, int count)
         return err;
     if (!buffer || count < 0)
         return gLastError = kComUnknownSystemError;
-    const int n = gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
+    const int n =
+        gPorts[port].backend->write(reinterpret_cast<const unsigned char *>(buffer), count);
     Log(port, true, buffer, n);
     if (n >= 0)
         qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "write" << Bytes(buffer, n);
@@ -309,9 +321,9 @@ int ComRd(int port, char *buffer, int count)
         if (n > 0)
             qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "read" << Bytes(buffer, n);
         if (n < count)
-            qCDebug(lcSerial).noquote() << Stamp() << "port" << port << "read time-out after"
-                                        << gPorts[port].timeoutMs << "ms:" << (n < 0 ? 0 : n)
-                                        << "of" << count << "bytes";
+            qCDebug(lcSerial).noquote()
+                << Stamp() << "port" << port << "read time-out after" << gPorts[port].timeoutMs
+                << "ms:" << (n < 0 ? 0 : n) << "of" << count << "bytes";
     }
     gLastError = n < 0 ? n : (n < count ? kComTimeout : 0);
     return n;
@@ -333,8 +345,17 @@ int SetComTime(int port, double seconds)
     return 0;
 }
 
-int ReturnRS232Err(void) { return gLastError; }
-int DisableBreakOnLibraryErrors(void) { return 0; }
-int EnableBreakOnLibraryErrors(void) { return 0; }
+int ReturnRS232Err(void)
+{
+    return gLastError;
+}
+int DisableBreakOnLibraryErrors(void)
+{
+    return 0;
+}
+int EnableBreakOnLibraryErrors(void)
+{
+    return 0;
+}
 
-} // namespace rt
+}  // namespace rt

@@ -35,7 +35,8 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
     if (pdf.isEmpty() && !interactive && QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer on this machine: keep the print as a PDF in the current folder.
         pdf = QDir::current().filePath(
-            QStringLiteral("print-%1.pdf").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+            QStringLiteral("print-%1.pdf")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
     }
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -75,7 +76,7 @@ QString PrintFile(int panel, int control, const char *fileName, int *interactive
     return file;
 }
 
-} // namespace
+}  // namespace
 
 int LaunchExecutable(const char *fileName)
 {
@@ -105,7 +106,8 @@ int SystemHelp(const char *helpFile, int command, int contextId, const char *)
         qWarning("SystemHelp: %s", RunTimeFileMissing(helpFile).c_str());
         return -1;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())) ? 0 : -1;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())) ? 0
+                                                                                              : -1;
 }
 
 int PrintPanel(int panel, const char *fileName, int scaling, int area, int interactive)
@@ -115,7 +117,8 @@ int PrintPanel(int panel, const char *fileName, int scaling, int area, int inter
     if (!p || !p->widget)
         return -1;
     return PrintWidget(p->widget, PrintFile(panel, 0, fileName, &interactive), scaling, interactive)
-               ? 0 : -1;
+               ? 0
+               : -1;
 }
 
 int PrintCtrl(int panel, int control, const char *fileName, int scaling, int interactive)
@@ -124,7 +127,9 @@ int PrintCtrl(int panel, int control, const char *fileName, int scaling, int int
     if (!c)
         return -1;
     return PrintWidget(c->widget, PrintFile(panel, control, fileName, &interactive), scaling,
-                       interactive) ? 0 : -1;
+                       interactive)
+               ? 0
+               : -1;
 }
 
 int SetPrintAttributeEx(int attribute, int value)
@@ -133,4 +138,4 @@ int SetPrintAttributeEx(int attribute, int value)
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -31,7 +31,7 @@ std::string MemoryKey(const char *program, const char *key)
     return std::string(program) + "/" + key;
 }
 
-} // namespace
+}  // namespace
 
 std::string GetUserSettingText(const char *program, const char *key, const char *defaultValue)
 {
@@ -80,4 +80,4 @@ double Timer(void)
     return clock.nsecsElapsed() / 1e9;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -9,10 +9,19 @@ namespace {
 TestHooks *gHooks = nullptr;
 }
 
-TestHooks *Hooks() { return gHooks; }
-void InstallTestHooks(TestHooks *hooks) { gHooks = hooks; }
+TestHooks *Hooks()
+{
+    return gHooks;
+}
+void InstallTestHooks(TestHooks *hooks)
+{
+    gHooks = hooks;
+}
 
-bool TestMode() { return gHooks != nullptr; }
+bool TestMode()
+{
+    return gHooks != nullptr;
+}
 
 void RecordTestFailure(const std::string &what)
 {
@@ -20,4 +29,4 @@ void RecordTestFailure(const std::string &what)
         gHooks->failure(what);
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

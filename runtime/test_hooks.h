@@ -64,4 +64,4 @@ TestHooks *Hooks();
 // nullptr goes back to normal operation.
 void InstallTestHooks(TestHooks *hooks);
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -46,4 +46,4 @@ UiForm ReadUiForm(const QByteArray &xml)
     return form;
 }
 
-} // namespace rt
+}  // namespace rt

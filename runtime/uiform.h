@@ -10,12 +10,12 @@
 namespace rt {
 
 struct UiForm {
-    QString panelName;     // object name of the top widget, e.g. KESTOPNL
-    QString widgetClass;   // its class
-    QStringList controls;  // widgets named PANEL_..., in document order
-    QString menuBarName;   // object name of the menu bar, empty without one
-    QStringList menuItems; // actions and menus named MENUBAR_..., in document order
-    QString error;         // non-empty when the form could not be read
+    QString panelName;      // object name of the top widget, e.g. KESTOPNL
+    QString widgetClass;    // its class
+    QStringList controls;   // widgets named PANEL_..., in document order
+    QString menuBarName;    // object name of the menu bar, empty without one
+    QStringList menuItems;  // actions and menus named MENUBAR_..., in document order
+    QString error;          // non-empty when the form could not be read
 };
 
 UiForm ReadUiForm(const QByteArray &xml);
@@ -23,4 +23,4 @@ UiForm ReadUiForm(const QByteArray &xml);
 // Control and menu-item ids start here and count up in document order.
 constexpr int kFirstUiId = 2;
 
-} // namespace rt
+}  // namespace rt

@@ -28,7 +28,7 @@ void CopyText(const QString &s, char *buffer, std::size_t size)
     buffer[n] = '\0';
 }
 
-} // namespace detail
+}  // namespace detail
 
 using namespace detail;
 
@@ -60,11 +60,20 @@ template <typename T> int GetIntegral(int panel, int control, T *value)
     return r;
 }
 
-} // namespace
+}  // namespace
 
-int SetCtrlVal(int panel, int control, int value) { return SetNumber(panel, control, value, true); }
-int SetCtrlVal(int panel, int control, unsigned int value) { return SetNumber(panel, control, value, true); }
-int SetCtrlVal(int panel, int control, double value) { return SetNumber(panel, control, value, false); }
+int SetCtrlVal(int panel, int control, int value)
+{
+    return SetNumber(panel, control, value, true);
+}
+int SetCtrlVal(int panel, int control, unsigned int value)
+{
+    return SetNumber(panel, control, value, true);
+}
+int SetCtrlVal(int panel, int control, double value)
+{
+    return SetNumber(panel, control, value, false);
+}
 
 int SetCtrlVal(int panel, int control, const char *value)
 {
@@ -75,10 +84,22 @@ int SetCtrlVal(int panel, int control, const char *value)
     return c->kind->setText(*c, QString::fromUtf8(value)) ? 0 : -1;
 }
 
-int GetCtrlVal(int panel, int control, int *value) { return GetIntegral(panel, control, value); }
-int GetCtrlVal(int panel, int control, unsigned int *value) { return GetIntegral(panel, control, value); }
-int GetCtrlVal(int panel, int control, short *value) { return GetIntegral(panel, control, value); }
-int GetCtrlVal(int panel, int control, double *value) { return GetNumber(panel, control, value); }
+int GetCtrlVal(int panel, int control, int *value)
+{
+    return GetIntegral(panel, control, value);
+}
+int GetCtrlVal(int panel, int control, unsigned int *value)
+{
+    return GetIntegral(panel, control, value);
+}
+int GetCtrlVal(int panel, int control, short *value)
+{
+    return GetIntegral(panel, control, value);
+}
+int GetCtrlVal(int panel, int control, double *value)
+{
+    return GetNumber(panel, control, value);
+}
 
 int GetCtrlVal(int panel, int control, unsigned short *value)
 {
@@ -117,7 +138,8 @@ int InsertTextBoxLine(int panel, int control, int lineIndex, const char *text)
     const int count = t->document()->blockCount();
     if (lineIndex < 0 || lineIndex >= count) {
         cur.movePosition(QTextCursor::End);
-        cur.insertText((t->document()->isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromUtf8(text));
+        cur.insertText((t->document()->isEmpty() ? QString() : QStringLiteral("\n"))
+                       + QString::fromUtf8(text));
     } else {
         cur.setPosition(t->document()->findBlockByNumber(lineIndex).position());
         cur.insertText(QString::fromUtf8(text) + QLatin1Char('\n'));
@@ -171,4 +193,4 @@ int DisplayImageFile(int panel, int control, const char *fileName)
     return 0;
 }
 
-} // namespace rt
+}  // namespace rt

@@ -30,14 +30,20 @@ QString NumberText(double v, bool integral)
     return integral ? QString::number(qint64(v)) : QString::number(v, 'g', 12);
 }
 
-int Round(double v) { return int(std::lround(v)); }
+int Round(double v)
+{
+    return int(std::lround(v));
+}
 
 std::function<void()> Commit(int panel, int id)
 {
     return [panel, id] { DispatchCtrl(panel, id, RT_EVENT_COMMIT); };
 }
 
-template <typename W> W *As(const Ctrl &c) { return static_cast<W *>(c.widget.data()); }
+template <typename W> W *As(const Ctrl &c)
+{
+    return static_cast<W *>(c.widget.data());
+}
 
 // The read-only switch of the kinds a user types into.
 template <typename W> bool SetReadOnly(Ctrl &c, int attribute, double value)
@@ -117,13 +123,16 @@ public:
     }
     // The program reads and writes plain texts; the mnemonic the form gave
     // the button stays on its letter.
-    QString caption(const Ctrl &c) const override { return PlainText(As<QAbstractButton>(c)->text()); }
+    QString caption(const Ctrl &c) const override
+    {
+        return PlainText(As<QAbstractButton>(c)->text());
+    }
     void setCaption(Ctrl &c, const QString &s) const override { Show(c, s); }
     bool setNumber(Ctrl &c, double v, bool) const override
     {
         auto *b = As<QAbstractButton>(c);
         if (b->isCheckable()) {
-            const QSignalBlocker quiet(b); // a value set by the program is no user event
+            const QSignalBlocker quiet(b);  // a value set by the program is no user event
             b->setChecked(v != 0);
         }
         return true;
@@ -157,7 +166,7 @@ public:
     void wire(Ctrl &c, int panel) const override
     {
         auto *s = As<QSpinBox>(c);
-        s->setLocale(QLocale::c()); // numbers shown and typed with a point, as everywhere else
+        s->setLocale(QLocale::c());  // numbers shown and typed with a point, as everywhere else
         s->setKeyboardTracking(false);
         QObject::connect(s, &QSpinBox::valueChanged, s, Commit(panel, c.id));
     }
@@ -183,7 +192,7 @@ public:
         const int id = c.id;
         QObject::connect(d, &QDoubleSpinBox::valueChanged, d, [panel, id] {
             if (Ctrl *cc = FindCtrl(panel, id))
-                cc->hasExact = false; // the user typed a new value
+                cc->hasExact = false;  // the user typed a new value
             DispatchCtrl(panel, id, RT_EVENT_COMMIT);
         });
     }
@@ -402,7 +411,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 const WidgetKind &KindOf(QWidget *w)
 {
@@ -440,4 +449,4 @@ const WidgetKind &KindOf(QWidget *w)
     return plain;
 }
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -31,10 +31,13 @@ public:
 
     // Attributes particular to the kind. False: the kind has no such attribute.
     virtual bool setAttribute(Ctrl &, int /*attribute*/, double /*value*/) const { return false; }
-    virtual bool attribute(const Ctrl &, int /*attribute*/, double * /*value*/) const { return false; }
+    virtual bool attribute(const Ctrl &, int /*attribute*/, double * /*value*/) const
+    {
+        return false;
+    }
 };
 
 // The adapter for a widget (a plain one, with no values, for an unknown kind).
 const WidgetKind &KindOf(QWidget *w);
 
-} // namespace rt::detail
+}  // namespace rt::detail

@@ -7,42 +7,42 @@
 #include "pattern_record.h"
 
 // ---- Panels --------------------------------------------------------------
-extern int antennalab; // main panel
-extern int logo;       // logo panel while it is shown (splash or About box)
-extern int infopnl;    // newest information panel
-extern int pichandle;  // antenna picture panel while it is shown
-extern int LOGOflag;   // 1 while the About box is shown
-extern int Ctrl3D;     // the 3D graph made from ANTENNALAB_CANVAS3D
-extern int Third;      // 1 once the 3D view has been shown
+extern int antennalab;  // main panel
+extern int logo;        // logo panel while it is shown (splash or About box)
+extern int infopnl;     // newest information panel
+extern int pichandle;   // antenna picture panel while it is shown
+extern int LOGOflag;    // 1 while the About box is shown
+extern int Ctrl3D;      // the 3D graph made from ANTENNALAB_CANVAS3D
+extern int Third;       // 1 once the 3D view has been shown
 
 // ---- The open pattern ------------------------------------------------------
 constexpr int FILEPATH_SIZE = 1024;
-extern char filepathname[FILEPATH_SIZE]; // path, or "nothing" when none is open
-extern const char NO_FILE[];             // "nothing"
-extern int Changed;                      // 1 when altered since it was opened
-extern PatternRecord *ptsPtr;            // the record, only while a file is open
-extern int desNO;                        // description lines of the record
-extern int EMAX, HMAX;                   // peak indices, -1 without a peak
-extern double *polarPtr;                 // 1440: E x, E y, H x, H y
-extern double *carPtr;                   // 720: E levels, H levels from -180 degrees
-extern int arrayX[360];                  // -180 .. 179
+extern char filepathname[FILEPATH_SIZE];  // path, or "nothing" when none is open
+extern const char NO_FILE[];              // "nothing"
+extern int Changed;                       // 1 when altered since it was opened
+extern PatternRecord *ptsPtr;             // the record, only while a file is open
+extern int desNO;                         // description lines of the record
+extern int EMAX, HMAX;                    // peak indices, -1 without a peak
+extern double *polarPtr;                  // 1440: E x, E y, H x, H y
+extern double *carPtr;                    // 720: E levels, H levels from -180 degrees
+extern int arrayX[360];                   // -180 .. 179
 
 // A pattern is open exactly when filepathname is not the no-file marker.
 bool PatternOpen();
 
 // ---- Display state ---------------------------------------------------------
-extern int polarPlot1, polarPlot2, polarPlot3, polarPlot4; // E, H curves; E, H closing
-extern int carPlot1, carPlot2;                             // E, H traces
-extern int Eflag, Hflag;                                   // 1 while the plane is hidden
-extern int Cursor_Flag;                                    // 1 while cursor mode is on
-extern int plot1, plot2, plot3, plot4;                     // cursor lines
+extern int polarPlot1, polarPlot2, polarPlot3, polarPlot4;  // E, H curves; E, H closing
+extern int carPlot1, carPlot2;                              // E, H traces
+extern int Eflag, Hflag;                                    // 1 while the plane is hidden
+extern int Cursor_Flag;                                     // 1 while cursor mode is on
+extern int plot1, plot2, plot3, plot4;                      // cursor lines
 
 // ---- Analysis state ----------------------------------------------------------
-extern double Emin, Emax, Hmin, Hmax; // half-power edges, degrees
+extern double Emin, Emax, Hmin, Hmax;  // half-power edges, degrees
 extern int eHPBflag, hHPBflag, eMSLflag, hMSLflag;
 extern int hpbPlote1, hpbPlote2, hpbPloth1, hpbPloth2;
 extern int imsiPlote, imsiTexte, imsiPloth, imsiTexth;
-extern int REDvalue, BLUEvalue; // accumulated rotation of E and H
+extern int REDvalue, BLUEvalue;  // accumulated rotation of E and H
 
 // ---- Shell -----------------------------------------------------------------
 // Start-up and the event loop; returns the process status. A file named on
@@ -133,10 +133,10 @@ void Plot4Func(short angle);
 void antCursorCallback(int menuBar, int menuItem, void *callbackData, int panel);
 int graphCallback(int panel, int control, int event, void *callbackData, int eventData1,
                   int eventData2);
-#define ANTENNA_STEP_CALLBACKS(N)                                                                 \
-    int Go##N##Callback(int, int, int, void *, int, int);                                         \
-    int Back##N##Callback(int, int, int, void *, int, int);                                       \
-    int BackTo##N##Callback(int, int, int, void *, int, int);                                     \
+#define ANTENNA_STEP_CALLBACKS(N)                                                                  \
+    int Go##N##Callback(int, int, int, void *, int, int);                                          \
+    int Back##N##Callback(int, int, int, void *, int, int);                                        \
+    int BackTo##N##Callback(int, int, int, void *, int, int);                                      \
     int GoTo##N##Callback(int, int, int, void *, int, int);
 ANTENNA_STEP_CALLBACKS(1)
 ANTENNA_STEP_CALLBACKS(2)

@@ -4,10 +4,10 @@
 #include "codepage.h"
 #include "info.h"
 #include "launch.h"
-#include "lobes.h"
 #include "library.h"
-#include "threed.h"
+#include "lobes.h"
 #include "rt.h"
+#include "threed.h"
 
 void RegisterAntennaCallbacks()
 {
@@ -39,10 +39,10 @@ void RegisterAntennaCallbacks()
     // Cursors
     RT_MENU_CALLBACK(antCursorCallback);
     RT_CTRL_CALLBACK(graphCallback);
-#define ANTENNA_REGISTER_STEPS(N)                                                                 \
-    RT_CTRL_CALLBACK(Go##N##Callback);                                                            \
-    RT_CTRL_CALLBACK(Back##N##Callback);                                                          \
-    RT_CTRL_CALLBACK(BackTo##N##Callback);                                                        \
+#define ANTENNA_REGISTER_STEPS(N)                                                                  \
+    RT_CTRL_CALLBACK(Go##N##Callback);                                                             \
+    RT_CTRL_CALLBACK(Back##N##Callback);                                                           \
+    RT_CTRL_CALLBACK(BackTo##N##Callback);                                                         \
     RT_CTRL_CALLBACK(GoTo##N##Callback);
     ANTENNA_REGISTER_STEPS(1)
     ANTENNA_REGISTER_STEPS(2)

@@ -23,7 +23,7 @@ int PageIndex(const std::string &name)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 std::string ViewerCodePage()
 {
@@ -43,7 +43,7 @@ std::string ShownDescript(const char *descript)
 
 void CodePageCallback(int, int, void *, int)
 {
-    if (codepnl > 0) { // already open: bring it forward instead of a second copy
+    if (codepnl > 0) {  // already open: bring it forward instead of a second copy
         DisplayPanel(codepnl);
         return;
     }

@@ -11,7 +11,7 @@ struct Cursor {
     int angleCtrl, levelCtrl;
     int *plot;
     int color;
-    int plane; // 0 E, 1 H
+    int plane;  // 0 E, 1 H
     int startAngle;
 };
 
@@ -60,18 +60,42 @@ int StepCursor(int n, int step, int event)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-void Plot1Func(short angle) { PlotCursor(0, angle); }
-void Plot2Func(short angle) { PlotCursor(1, angle); }
-void Plot3Func(short angle) { PlotCursor(2, angle); }
-void Plot4Func(short angle) { PlotCursor(3, angle); }
+void Plot1Func(short angle)
+{
+    PlotCursor(0, angle);
+}
+void Plot2Func(short angle)
+{
+    PlotCursor(1, angle);
+}
+void Plot3Func(short angle)
+{
+    PlotCursor(2, angle);
+}
+void Plot4Func(short angle)
+{
+    PlotCursor(3, angle);
+}
 
-#define ANTENNA_STEP_BODIES(N)                                                                    \
-    int Go##N##Callback(int, int, int event, void *, int, int) { return StepCursor(N - 1, 1, event); } \
-    int Back##N##Callback(int, int, int event, void *, int, int) { return StepCursor(N - 1, -1, event); } \
-    int BackTo##N##Callback(int, int, int event, void *, int, int) { return StepCursor(N - 1, -10, event); } \
-    int GoTo##N##Callback(int, int, int event, void *, int, int) { return StepCursor(N - 1, 10, event); }
+#define ANTENNA_STEP_BODIES(N)                                                                     \
+    int Go##N##Callback(int, int, int event, void *, int, int)                                     \
+    {                                                                                              \
+        return StepCursor(N - 1, 1, event);                                                        \
+    }                                                                                              \
+    int Back##N##Callback(int, int, int event, void *, int, int)                                   \
+    {                                                                                              \
+        return StepCursor(N - 1, -1, event);                                                       \
+    }                                                                                              \
+    int BackTo##N##Callback(int, int, int event, void *, int, int)                                 \
+    {                                                                                              \
+        return StepCursor(N - 1, -10, event);                                                      \
+    }                                                                                              \
+    int GoTo##N##Callback(int, int, int event, void *, int, int)                                   \
+    {                                                                                              \
+        return StepCursor(N - 1, 10, event);                                                       \
+    }
 ANTENNA_STEP_BODIES(1)
 ANTENNA_STEP_BODIES(2)
 ANTENNA_STEP_BODIES(3)

@@ -13,7 +13,10 @@ const char kFont[] = "NIAppMetaFont";
 constexpr int kGrey = 0xA0A0A0;
 constexpr int kDarkCyan = 0x008080;
 
-double Rad(double degrees) { return degrees * PI_VIEWER / 180.0; }
+double Rad(double degrees)
+{
+    return degrees * PI_VIEWER / 180.0;
+}
 
 void PolarText(double x, double y, const char *text)
 {
@@ -30,7 +33,10 @@ void CartLine(double x1, double y1, double x2, double y2)
     PlotLine(antennalab, ANTENNALAB_CARTESIAN, x1, y1, x2, y2, RT_WHITE);
 }
 
-int MenuBar() { return GetPanelMenuBar(antennalab); }
+int MenuBar()
+{
+    return GetPanelMenuBar(antennalab);
+}
 
 void SetPlotCommands(int dimmed)
 {
@@ -46,7 +52,7 @@ void ShowView(int polar, int cartesian)
     Viewer3DHide();
 }
 
-} // namespace
+}  // namespace
 
 void Init_Polar()
 {
@@ -93,9 +99,9 @@ void Init_Cartesian()
     static const struct {
         const char *text;
         double x;
-    } angles[] = {{"0", -2},      {"-30", -34},   {"30", 26},     {"-60", -64},  {"60", 56},
-                  {"-90", -94},   {"90", 86},     {"-120", -126}, {"120", 114},  {"-150", -156},
-                  {"150", 145},   {"-180", -186}, {"180", 174}};
+    } angles[] = {{"0", -2},    {"-30", -34},   {"30", 26},     {"-60", -64}, {"60", 56},
+                  {"-90", -94}, {"90", 86},     {"-120", -126}, {"120", 114}, {"-150", -156},
+                  {"150", 145}, {"-180", -186}, {"180", 174}};
     for (const auto &a : angles)
         CartText(a.x, -53.0, a.text);
     static const char *const levels[] = {"  0",  " -5",  " -10", " -15", " -20",

@@ -90,7 +90,7 @@ void ExitCommand()
     QuitUserInterface(0);
 }
 
-} // namespace
+}  // namespace
 
 bool SavePattern(const char *path)
 {
@@ -108,7 +108,7 @@ bool SavePattern(const char *path)
     d.Etime = r.Etime;
     d.Hdate = r.Hdate;
     d.Htime = r.Htime;
-    d.e_data = Eflag == 1 ? nullptr : r.e_data; // a hidden plane is saved as zeros
+    d.e_data = Eflag == 1 ? nullptr : r.e_data;  // a hidden plane is saved as zeros
     d.h_data = Hflag == 1 ? nullptr : r.h_data;
     const PatternFileResult res = WritePatternFile(path, d);
     if (!res.ok)
@@ -204,7 +204,8 @@ void SaveAsCallback(int, int, void *, int)
         return;
     char path[FILEPATH_SIZE] = "";
     if (FileSelectPopup("", "*.atn", "*.atn", "Save as", RT_SAVE_BUTTON, 0, 0, 1, 1, path,
-                        sizeof path) == RT_NO_FILE_SELECTED)
+                        sizeof path)
+        == RT_NO_FILE_SELECTED)
         return;
     // The changes are on disk now. The loaded file stays the target of Save,
     // but no later question offers to write them over it unasked.

@@ -8,10 +8,10 @@
 constexpr const char *KESTO_PROGRAM = "Kesto";
 
 enum class KestoLaunch {
-    Started, // marker made, program started
-    Blocked, // a marker was there (or could not be made): nothing done
-    Missing, // marker made, but no program found: nothing started
-    Failed,  // marker made, the program would not start
+    Started,  // marker made, program started
+    Blocked,  // a marker was there (or could not be made): nothing done
+    Missing,  // marker made, but no program found: nothing started
+    Failed,   // marker made, the program would not start
 };
 
 // Makes the marker in markerDir (empty: the current directory) and starts

@@ -25,13 +25,13 @@ const char *const AntName[ANT_TYPES] = {
     "MicroStrip Planar Array (Circular, 10 GHz)",
 };
 
-#define DIPOLE_TEXT                                                                               \
+#define DIPOLE_TEXT                                                                                \
     "It is a half-wave dipole antenna.\n(1)Bandwidth=11:1\n(2)Gain = 2\n(3)Polarization = Line"
-#define MONOPOLE_TEXT                                                                             \
-    "It is an antenna contacted an output\nterminal in transmitter or one axis\nof power feed "  \
+#define MONOPOLE_TEXT                                                                              \
+    "It is an antenna contacted an output\nterminal in transmitter or one axis\nof power feed "    \
     "lead to the earth.\n(1)Bandwidth=12:1\n(2)Gain = 2\n(3)Polarization = Line"
-#define LOOP_TEXT                                                                                 \
-    "It is smaller size than \u03bb/2or \u03bb/2 has dual\nrelation to a infinitesimal dipole "   \
+#define LOOP_TEXT                                                                                  \
+    "It is smaller size than \u03bb/2or \u03bb/2 has dual\nrelation to a infinitesimal dipole "    \
     "antenna.\n(1)Bandwidth=11:1\n(2)Gain = 2\n(3)Polarization = Line"
 #define PATCH_TEXT "It is made up of patch of conductions\nwhose shape is rectangular or circle."
 
@@ -61,23 +61,35 @@ const char *const AntDescript[ANT_TYPES] = {
 };
 
 const char *const AntPicture[ANT_TYPES] = {
-    "Dipole5.bmp",  "Dipole2.bmp", "Folded.bmp",  "Mono5.bmp",   "Mono2.bmp",   "Drooping.bmp",
-    "Loopc.bmp",    "Loopd.bmp",   "Loops.bmp",   "Yagi.bmp",    "Spirla.bmp",  "Helical.bmp",
-    "Horn.bmp",     "Patch.bmp",   "Patch.bmp",   "Drooping.bmp",
+    "Dipole5.bmp", "Dipole2.bmp", "Folded.bmp", "Mono5.bmp",    "Mono2.bmp",  "Drooping.bmp",
+    "Loopc.bmp",   "Loopd.bmp",   "Loops.bmp",  "Yagi.bmp",     "Spirla.bmp", "Helical.bmp",
+    "Horn.bmp",    "Patch.bmp",   "Patch.bmp",  "Drooping.bmp",
 };
 
 namespace {
 
-bool InLibrary(int type) { return type >= 0 && type < ANT_TYPES; }
+bool InLibrary(int type)
+{
+    return type >= 0 && type < ANT_TYPES;
+}
 
 // The information panel whose picture button opened the picture panel.
 int pictureOwner = 0;
 
-} // namespace
+}  // namespace
 
-const char *AntNameOf(int type) { return InLibrary(type) ? AntName[type] : nullptr; }
-const char *AntDescriptOf(int type) { return InLibrary(type) ? AntDescript[type] : nullptr; }
-const char *AntPictureOf(int type) { return InLibrary(type) ? AntPicture[type] : nullptr; }
+const char *AntNameOf(int type)
+{
+    return InLibrary(type) ? AntName[type] : nullptr;
+}
+const char *AntDescriptOf(int type)
+{
+    return InLibrary(type) ? AntDescript[type] : nullptr;
+}
+const char *AntPictureOf(int type)
+{
+    return InLibrary(type) ? AntPicture[type] : nullptr;
+}
 
 void antHelpCallback(int, int, void *, int)
 {

@@ -7,7 +7,7 @@ constexpr int ANT_TYPES = 16;
 
 extern const char *const AntName[ANT_TYPES];
 extern const char *const AntDescript[ANT_TYPES];
-extern const char *const AntPicture[ANT_TYPES]; // picture file beside the program
+extern const char *const AntPicture[ANT_TYPES];  // picture file beside the program
 
 // The library entry of a type, or null for a type outside 0 to 15.
 const char *AntNameOf(int type);

@@ -19,7 +19,7 @@ namespace {
 // Numbers with a point whatever the locale.
 std::string Num(double v, int decimals)
 {
-    char b[400]; // room for any finite double in fixed point
+    char b[400];  // room for any finite double in fixed point
     const auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, decimals);
     return r.ec == std::errc() ? std::string(b, r.ptr) : std::string("?");
 }
@@ -40,17 +40,21 @@ void FillPlane(const double *levels, bool hidden, int peak, int hpbw, int bw10, 
     }
     const LobeMetrics m = PlaneLobeMetrics(levels);
     SetCtrlVal(lobepnl, peak,
-               m.peak < 0 ? "none" : (std::to_string(m.peak) + " deg, " + Num(*m.peakLevel, 2) + " dB").c_str());
+               m.peak < 0
+                   ? "none"
+                   : (std::to_string(m.peak) + " deg, " + Num(*m.peakLevel, 2) + " dB").c_str());
     SetCtrlVal(lobepnl, hpbw, Deg(m.hpbw).c_str());
     SetCtrlVal(lobepnl, bw10, Deg(m.bw10).c_str());
     SetCtrlVal(lobepnl, fnbw,
-               m.fnbw ? (std::to_string(*m.fnbw) + " deg (" + std::to_string(*m.nullLeft) + " to " +
-                         std::to_string(*m.nullRight) + ")").c_str()
+               m.fnbw ? (std::to_string(*m.fnbw) + " deg (" + std::to_string(*m.nullLeft) + " to "
+                         + std::to_string(*m.nullRight) + ")")
+                            .c_str()
                       : "none");
     SetCtrlVal(lobepnl, fb, m.frontToBack ? (Num(*m.frontToBack, 2) + " dB").c_str() : "none");
     SetCtrlVal(lobepnl, sll,
-               m.sideLobeLevel ? (Num(*m.sideLobeLevel, 2) + " dB at " +
-                                  std::to_string(*m.sideLobeAngle) + " deg").c_str()
+               m.sideLobeLevel ? (Num(*m.sideLobeLevel, 2) + " dB at "
+                                  + std::to_string(*m.sideLobeAngle) + " deg")
+                                     .c_str()
                                : "none");
 }
 
@@ -73,7 +77,7 @@ std::string BaseName(const std::string &path)
     return dot == std::string::npos || dot == 0 ? b : b.substr(0, dot);
 }
 
-} // namespace
+}  // namespace
 
 void RefreshLobePanel()
 {
@@ -129,7 +133,8 @@ void antExportCallback(int, int, void *, int)
     }
     char path[FILEPATH_SIZE] = "";
     if (FileSelectPopup("", "*.png", "*.png;*.svg;*.pdf;*.csv;*.msi", "Export", RT_SAVE_BUTTON, 0,
-                        0, 1, 1, path, sizeof path) == RT_NO_FILE_SELECTED)
+                        0, 1, 1, path, sizeof path)
+        == RT_NO_FILE_SELECTED)
         return;
     const std::string ext = Extension(path);
     std::string error;

@@ -3,7 +3,7 @@
 // metrics... (a panel with the lobe metrics of both planes, kept up to date).
 #pragma once
 
-extern int lobepnl; // the lobe metrics panel while it is shown, else 0
+extern int lobepnl;  // the lobe metrics panel while it is shown, else 0
 
 void antExportCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void antLobeCallback(int menuBar, int menuItem, void *callbackData, int panel);

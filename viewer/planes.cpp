@@ -12,7 +12,7 @@ struct Plane {
     int item;
     const char *hideText, *showText;
     int *polarCurve, *polarClose, *carTrace;
-    int block; // 0 E, 1 H
+    int block;  // 0 E, 1 H
     int color;
 };
 
@@ -32,15 +32,16 @@ void TogglePlane(const Plane &p)
     }
     SetMenuBarAttribute(bar, p.item, RT_ATTR_ITEM_NAME, p.hideText);
     const double *x = polarPtr + p.block * 720, *y = x + 360;
-    *p.carTrace = PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + p.block * 360, 360,
-                         RT_INTEGER, RT_DOUBLE, RT_THIN_LINE, RT_SOLID_CIRCLE, RT_SOLID, 1, p.color);
+    *p.carTrace =
+        PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + p.block * 360, 360, RT_INTEGER,
+               RT_DOUBLE, RT_THIN_LINE, RT_SOLID_CIRCLE, RT_SOLID, 1, p.color);
     *p.polarCurve = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, 360, RT_DOUBLE, RT_DOUBLE,
                            RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, p.color);
     *p.polarClose = PlotLine(antennalab, ANTENNALAB_POLAR, x[359], y[359], x[0], y[0], p.color);
     *p.flag = 0;
 }
 
-} // namespace
+}  // namespace
 
 void antDeleteECallback(int, int, void *, int)
 {

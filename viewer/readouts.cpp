@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "analysis.h"
-#include "lobe.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "lobe.h"
 #include "rt.h"
 
 namespace {
@@ -91,7 +91,7 @@ void ToggleMsl(int panel, int *flag, int peakCtrl, int *line, int *text, int col
     }
 }
 
-} // namespace
+}  // namespace
 
 void ViewData()
 {
@@ -164,6 +164,6 @@ void RemoveOverlays()
         DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *o.plotA, RT_IMMEDIATE_DRAW);
         DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *o.plotB, RT_IMMEDIATE_DRAW);
         *o.flag = 0;
-        SetCtrlVal(antennalab, o.toggle, 0); // the toggle shows the overlay is gone
+        SetCtrlVal(antennalab, o.toggle, 0);  // the toggle shows the overlay is gone
     }
 }

@@ -52,7 +52,7 @@ int RotateStep(int step)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 void CanRotate()
 {

@@ -50,22 +50,23 @@ namespace {
 // The analysis area of the polar view: peak, half-power and rotation
 // readouts, their toggles and buttons, and the Cartesian cursor fields.
 const int kAnalysisGroup[] = {
-    ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL, ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL,
-    ANTENNALAB_EHPB,       ANTENNALAB_EHPBLEVEL,  ANTENNALAB_HHPB,       ANTENNALAB_HHPBLEVEL,
-    ANTENNALAB_ROTATION,   ANTENNALAB_CURSORINDEX, ANTENNALAB_CURSORBASE,
-    ANTENNALAB_EHPBBTN,    ANTENNALAB_HHPBBTN,    ANTENNALAB_EMSLBTN,    ANTENNALAB_HMSLBTN,
-    ANTENNALAB_GOLEFT10,   ANTENNALAB_GOLEFT,     ANTENNALAB_GORIGHT,    ANTENNALAB_GORIGHT10,
+    ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL,  ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL,
+    ANTENNALAB_EHPB,       ANTENNALAB_EHPBLEVEL,   ANTENNALAB_HHPB,       ANTENNALAB_HHPBLEVEL,
+    ANTENNALAB_ROTATION,   ANTENNALAB_CURSORINDEX, ANTENNALAB_CURSORBASE, ANTENNALAB_EHPBBTN,
+    ANTENNALAB_HHPBBTN,    ANTENNALAB_EMSLBTN,     ANTENNALAB_HMSLBTN,    ANTENNALAB_GOLEFT10,
+    ANTENNALAB_GOLEFT,     ANTENNALAB_GORIGHT,     ANTENNALAB_GORIGHT10,
 };
 
 // The four cursors' fields and step buttons.
 const int kCursorGroup[] = {
     ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR3_ANGLE,
     ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR1_LEVEL, ANTENNALAB_CURSOR2_LEVEL,
-    ANTENNALAB_CURSOR3_LEVEL, ANTENNALAB_CURSOR4_LEVEL,
-    ANTENNALAB_GO1, ANTENNALAB_BACK1, ANTENNALAB_BACKTO1, ANTENNALAB_GOTO1,
-    ANTENNALAB_GO2, ANTENNALAB_BACK2, ANTENNALAB_BACKTO2, ANTENNALAB_GOTO2,
-    ANTENNALAB_GO3, ANTENNALAB_BACK3, ANTENNALAB_BACKTO3, ANTENNALAB_GOTO3,
-    ANTENNALAB_GO4, ANTENNALAB_BACK4, ANTENNALAB_BACKTO4, ANTENNALAB_GOTO4,
+    ANTENNALAB_CURSOR3_LEVEL, ANTENNALAB_CURSOR4_LEVEL, ANTENNALAB_GO1,
+    ANTENNALAB_BACK1,         ANTENNALAB_BACKTO1,       ANTENNALAB_GOTO1,
+    ANTENNALAB_GO2,           ANTENNALAB_BACK2,         ANTENNALAB_BACKTO2,
+    ANTENNALAB_GOTO2,         ANTENNALAB_GO3,           ANTENNALAB_BACK3,
+    ANTENNALAB_BACKTO3,       ANTENNALAB_GOTO3,         ANTENNALAB_GO4,
+    ANTENNALAB_BACK4,         ANTENNALAB_BACKTO4,       ANTENNALAB_GOTO4,
 };
 
 const int kPlotCommands[] = {MENUBAR_EDATA, MENUBAR_HDATA, MENUBAR_CURSOR};
@@ -88,12 +89,24 @@ template <int N> void DimItems(const int (&ids)[N], int dimmed)
         SetMenuBarAttribute(bar, id, RT_ATTR_DIMMED, dimmed);
 }
 
-} // namespace
+}  // namespace
 
-void DimCtrl() { DimCtrls(kAnalysisGroup, 1); }
-void UnDimCtrl() { DimCtrls(kAnalysisGroup, 0); }
-void CursorDimCtrl() { DimCtrls(kCursorGroup, 1); }
-void CursorUnDimCtrl() { DimCtrls(kCursorGroup, 0); }
+void DimCtrl()
+{
+    DimCtrls(kAnalysisGroup, 1);
+}
+void UnDimCtrl()
+{
+    DimCtrls(kAnalysisGroup, 0);
+}
+void CursorDimCtrl()
+{
+    DimCtrls(kCursorGroup, 1);
+}
+void CursorUnDimCtrl()
+{
+    DimCtrls(kCursorGroup, 0);
+}
 
 void DimMenu()
 {
@@ -107,7 +120,10 @@ void UnDimMenu()
     DimItems(kFileCommands, 0);
 }
 
-void ExtUnDimMenu() { DimItems(kFileCommands, 0); }
+void ExtUnDimMenu()
+{
+    DimItems(kFileCommands, 0);
+}
 
 int AntennaStartup(int /*argc*/, char **argv)
 {
@@ -177,7 +193,7 @@ int SelfCheckReport()
     return missing ? 1 : 0;
 }
 
-} // namespace
+}  // namespace
 
 int AntennaMain(int argc, char **argv)
 {

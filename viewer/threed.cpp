@@ -15,10 +15,10 @@ namespace {
 
 constexpr double PI_3D = 3.141592;
 
-int Plot3D = 0;                         // the scatter plot on Ctrl3D
-double latitude = 0.0, longitude = 0.0; // view angles
-double distance = 3.0;                  // view distance
-double center[3] = {0.0, 0.0, 0.0};     // point looked at
+int Plot3D = 0;                          // the scatter plot on Ctrl3D
+double latitude = 0.0, longitude = 0.0;  // view angles
+double distance = 3.0;                   // view distance
+double center[3] = {0.0, 0.0, 0.0};      // point looked at
 SphereConfig sphereConfig = DefaultSphereConfig();
 
 // Whole degrees of an angle as an index of a level array.
@@ -38,9 +38,12 @@ void ApplyView()
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_VIEW_CENTER_Z, center[2]);
 }
 
-} // namespace
+}  // namespace
 
-SphereConfig DefaultSphereConfig() { return {10.0, 0.0, 359.0, 50, 0.0, 359.0, 50}; }
+SphereConfig DefaultSphereConfig()
+{
+    return {10.0, 0.0, 359.0, 50, 0.0, 359.0, 50};
+}
 
 int BuildSpherePoints(const SphereConfig &cfg, const double e_data[360], const double h_data[360],
                       double *points)
@@ -131,11 +134,13 @@ int SPlot(int, int, int event, void *, int, int)
     ApplyView();
     SetCtrlAttribute(antennalab, ANTENNALAB_CANVAS3D, RT_ATTR_CANVAS_OGL_FLAGS, 0);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_LIGHTING, 1);
-    OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_XAXIS_SUBDIVISIONS + 2 * RT_OGL_AXIS_STRIDE, 5);
+    OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_XAXIS_SUBDIVISIONS + 2 * RT_OGL_AXIS_STRIDE,
+                        5);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_LABEL_OFFSET, -0.5);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_LABEL_SCALE, 1.0);
     for (int k = 0; k < 3; ++k)
-        OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_XAXIS_DIVISIONS + RT_OGL_AXIS_STRIDE * k, -4);
+        OGLSetCtrlAttribute(antennalab, Ctrl3D,
+                            RT_OGL_ATTR_XAXIS_DIVISIONS + RT_OGL_AXIS_STRIDE * k, -4);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_FRAME_VISIBLE, 1);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_GRID_VISIBLE, 1);
     OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_GRID_COLOR, RT_CYAN);

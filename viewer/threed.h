@@ -5,11 +5,11 @@
 
 // The sampling grid of the solid.
 struct SphereConfig {
-    double radius;      // radius for a factor of 1, and half-length of each axis
-    double azimuthFrom; // degrees in the x-y plane, from the x axis
+    double radius;       // radius for a factor of 1, and half-length of each axis
+    double azimuthFrom;  // degrees in the x-y plane, from the x axis
     double azimuthTo;
-    int azimuthSteps;   // intervals: azimuthSteps + 1 samples
-    double polarFrom;   // degrees from the z axis
+    int azimuthSteps;  // intervals: azimuthSteps + 1 samples
+    double polarFrom;  // degrees from the z axis
     double polarTo;
     int polarSteps;
 };

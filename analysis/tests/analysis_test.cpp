@@ -12,7 +12,7 @@ TEST(BuildRule, PolarBlockIsRadiusLevelPlus30ClockwiseFromTheTop)
 {
     double L[LEVELS], x[LEVELS], y[LEVELS];
     for (int j = 0; j < LEVELS; ++j)
-        L[j] = -30.0 + (j % 31); // radius j % 31
+        L[j] = -30.0 + (j % 31);  // radius j % 31
     for (int angle180 : {360, 0}) {
         BuildPolarBlock(L, angle180, x, y);
         for (int j = 0; j < LEVELS; ++j) {
@@ -66,7 +66,7 @@ struct Levels {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(HalfPower, EdgesAtHalfDegreesOrExactly3dB)
 {
@@ -78,20 +78,33 @@ TEST(HalfPower, EdgesAtHalfDegreesOrExactly3dB)
         double leftEdge, rightEdge, width;
     } cases[] = {
         {"crossings between samples",
-         Levels(-20).set(90, 90, -2).set(81, 89, -2.5).set(91, 99, -2.5).set(80, 80, -6)
-             .set(100, 100, -4).set(101, 101, -6),
+         Levels(-20)
+             .set(90, 90, -2)
+             .set(81, 89, -2.5)
+             .set(91, 99, -2.5)
+             .set(80, 80, -6)
+             .set(100, 100, -4)
+             .set(101, 101, -6),
          90, true, true, 80.5, 100.5, 20},
         {"exactly 3 dB down",
-         Levels(-20).set(90, 90, -2).set(81, 89, -2.5).set(91, 99, -2.5).set(80, 80, -6)
+         Levels(-20)
+             .set(90, 90, -2)
+             .set(81, 89, -2.5)
+             .set(91, 99, -2.5)
+             .set(80, 80, -6)
              .set(100, 100, -5),
          90, true, true, 80.5, 100, 19.5},
         {"left edge wraps past 0",
-         Levels(-20).set(0, 20, -1).set(10, 10, 0).set(21, 21, -5).set(356, 359, -1)
+         Levels(-20)
+             .set(0, 20, -1)
+             .set(10, 10, 0)
+             .set(21, 21, -5)
+             .set(356, 359, -1)
              .set(355, 355, -5),
          10, true, true, 355.5, 20.5, 25},
         {"right edge at 359 is never found",
-         Levels(-20).set(340, 358, -1).set(350, 350, 0).set(359, 359, -3).set(339, 339, -5),
-         350, true, false, 339.5, -1, 0},
+         Levels(-20).set(340, 358, -1).set(350, 350, 0).set(359, 359, -3).set(339, 339, -5), 350,
+         true, false, 339.5, -1, 0},
     };
     for (const auto &c : cases) {
         const HalfPowerResult r = HalfPowerSearch(c.levels.v, c.peak);
@@ -131,8 +144,8 @@ TEST(Angles, FoldsTruncatesAndEndsOnTheOuterRing)
         int folded;
         double x, y;
     } cases[] = {
-        {0, 90, 0.0, 35.0},          {90, 360, 35.0, 0.0},   {200, 250, -11.97, -32.89},
-        {-1, 91, -0.61, 34.99},      {12.5, 77, 7.87, 34.10}, {100.5, 349, 34.36, -6.68},
+        {0, 90, 0.0, 35.0},      {90, 360, 35.0, 0.0},    {200, 250, -11.97, -32.89},
+        {-1, 91, -0.61, 34.99},  {12.5, 77, 7.87, 34.10}, {100.5, 349, 34.36, -6.68},
         {359, 91, -0.61, 34.99},
     };
     for (const auto &c : cases) {
@@ -151,8 +164,8 @@ TEST(Angles, CursorStepsWrapAroundTheCircle)
 {
     struct {
         int from, step, to;
-    } cases[] = {{359, 1, 0}, {0, -1, 359}, {5, -10, 355}, {3, -10, 353}, {9, -10, 359},
-                 {10, -10, 0}, {355, 10, 5}, {349, 10, 359}, {350, 10, 0}, {17, 1, 18}};
+    } cases[] = {{359, 1, 0},  {0, -1, 359}, {5, -10, 355},  {3, -10, 353}, {9, -10, 359},
+                 {10, -10, 0}, {355, 10, 5}, {349, 10, 359}, {350, 10, 0},  {17, 1, 18}};
     for (const auto &c : cases)
         EXPECT_EQ(CursorStep(c.from, c.step), c.to) << c.from << " " << c.step;
 }
@@ -161,8 +174,8 @@ TEST(Rotation, CounterStaysWithinAFullTurn)
 {
     struct {
         int from, step, to;
-    } cases[] = {{355, 10, 5},   {-355, -10, -5}, {-359, -1, 0}, {359, 1, 0},
-                 {350, 10, 0},   {-350, -10, 0},  {0, -1, -1},   {12, 10, 22}};
+    } cases[] = {{355, 10, 5}, {-355, -10, -5}, {-359, -1, 0}, {359, 1, 0},
+                 {350, 10, 0}, {-350, -10, 0},  {0, -1, -1},   {12, 10, 22}};
     for (const auto &c : cases)
         EXPECT_EQ(RotationCounter(c.from, c.step), c.to) << c.from << " " << c.step;
     int counter = 0;

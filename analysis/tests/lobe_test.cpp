@@ -21,7 +21,7 @@ struct Plane {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(LobeMetrics, TriangleLobeHasItsHandComputedWidthsNullsAndRatio)
 {
@@ -38,7 +38,7 @@ TEST(LobeMetrics, TriangleLobeHasItsHandComputedWidthsNullsAndRatio)
     EXPECT_EQ(*m.nullRight, 130);
     EXPECT_EQ(*m.fnbw, 60);
     EXPECT_DOUBLE_EQ(*m.frontToBack, 30.0);
-    EXPECT_FALSE(m.sideLobeLevel); // the rest is floor, no lobe rises from it
+    EXPECT_FALSE(m.sideLobeLevel);  // the rest is floor, no lobe rises from it
 }
 
 TEST(LobeMetrics, SideLobeIsTheHighestLevelOutsideTheFirstNulls)
@@ -56,9 +56,9 @@ TEST(LobeMetrics, SideLobeIsTheHighestLevelOutsideTheFirstNulls)
 TEST(LobeMetrics, CrossingsAreInterpolatedBetweenSamples)
 {
     Plane t(-30.0);
-    t.v[90] = -2;                 // targets: -5 (3 dB), -12 (10 dB)
-    t.v[91] = -4, t.v[92] = -6;   // right: 1 + (1 / 2) = 1.5
-    t.v[89] = -3, t.v[88] = -6;   // left: 1 + (2 / 3)
+    t.v[90] = -2;                // targets: -5 (3 dB), -12 (10 dB)
+    t.v[91] = -4, t.v[92] = -6;  // right: 1 + (1 / 2) = 1.5
+    t.v[89] = -3, t.v[88] = -6;  // left: 1 + (2 / 3)
     const LobeMetrics m = PlaneLobeMetrics(t.v);
     ASSERT_TRUE(m.hpbw && m.bw10);
     EXPECT_NEAR(*m.hpbw, 1.5 + 1.0 + 2.0 / 3.0, 1e-12);
@@ -89,11 +89,11 @@ TEST(LobeMetrics, MainLobeAcrossZeroIsMeasuredRoundTheCircle)
 TEST(LobeMetrics, RippleIsNoNullButARiseOfMoreThanADecibelIs)
 {
     Plane t = Plane::Triangle(200);
-    t.v[201] = t.v[202] = 0.0;          // peak at 200 (lowest angle), flat to 202
-    t.v[203] = -1.5, t.v[204] = -1.0;   // a dip within 3 dB of the peak
+    t.v[201] = t.v[202] = 0.0;         // peak at 200 (lowest angle), flat to 202
+    t.v[203] = -1.5, t.v[204] = -1.0;  // a dip within 3 dB of the peak
     t.v[205] = -2.5;
-    t.v[190] = -9.5, t.v[189] = -8.0;   // a rise of 1.5 dB 10 dB down: the left null
-    t.v[180] = -19.5;                   // a rise of 0.5 dB is ripple
+    t.v[190] = -9.5, t.v[189] = -8.0;  // a rise of 1.5 dB 10 dB down: the left null
+    t.v[180] = -19.5;                  // a rise of 0.5 dB is ripple
     const LobeMetrics m = PlaneLobeMetrics(t.v);
     EXPECT_EQ(m.peak, 200);
     EXPECT_EQ(*m.nullLeft, 190);
@@ -105,7 +105,7 @@ TEST(LobeMetrics, AllRoundPlaneWithRippleHasNoNulls)
 {
     Plane t(-6.0);
     for (int k = 0; k < LEVELS; ++k)
-        t.v[k] += (k % 7) * 0.3; // never 3 dB below the peak
+        t.v[k] += (k % 7) * 0.3;  // never 3 dB below the peak
     const LobeMetrics m = PlaneLobeMetrics(t.v);
     EXPECT_FALSE(m.fnbw);
     EXPECT_FALSE(m.hpbw);
@@ -117,7 +117,10 @@ struct SpecialPlane {
     double level;
     int peak;
 };
-void PrintTo(const SpecialPlane &p, std::ostream *os) { *os << p.name; }
+void PrintTo(const SpecialPlane &p, std::ostream *os)
+{
+    *os << p.name;
+}
 class SpecialPlanes : public testing::TestWithParam<SpecialPlane> {};
 
 TEST_P(SpecialPlanes, HaveNoLobeButAFrontToBackWhenThereIsAPeak)
@@ -190,13 +193,13 @@ TEST(Compare, FindsTheTurnThatMatchesAndTheRemainingDifference)
     Plane a = Plane::Triangle(100);
     a.v[250] = -12;
     Plane b = a;
-    RotateLevels(b.v, -37); // b is a turned 37 degrees to the left
+    RotateLevels(b.v, -37);  // b is a turned 37 degrees to the left
     PlaneComparison c = ComparePlanes(a.v, b.v);
     EXPECT_EQ(c.rotation, 37);
     EXPECT_EQ(c.rms, 0.0);
     for (double &v : b.v)
         v -= 1.0;
-    b.v[WrapAngle(250 - 37)] -= 2.0; // one sample 3 dB off in all
+    b.v[WrapAngle(250 - 37)] -= 2.0;  // one sample 3 dB off in all
     c = ComparePlanes(a.v, b.v);
     EXPECT_EQ(c.rotation, 37);
     EXPECT_NEAR(c.maxDiff, 3.0, 1e-12);

@@ -106,7 +106,7 @@ int IntReadout(int ctrl)
     return v;
 }
 
-} // namespace
+}  // namespace
 
 // The viewer's readouts and atn info --json come from the same functions:
 // open each file in the viewer and compare what its panel shows.
@@ -117,7 +117,7 @@ TEST_F(AtnTool, InfoJsonAgreesWithTheViewersReadouts)
         allRound[k] = -5.0;
         floor[k] = -30.0;
         hidden[k] = 0.0;
-        same[k] = k == 10 ? 0.0 : k == 100 ? -3.0 : -1.0; // both edges on one sample
+        same[k] = k == 10 ? 0.0 : k == 100 ? -3.0 : -1.0;  // both edges on one sample
     }
     QStringList files;
     for (const char *s : kSamples)
@@ -150,20 +150,33 @@ TEST_F(AtnTool, InfoJsonAgreesWithTheViewersReadouts)
             const QJsonObject j = f[QString::fromUtf8(p.key)].toObject();
             EXPECT_EQ(j[QStringLiteral("peak_angle_deg")].toInt(), IntReadout(p.peak)) << p.key;
             if (IntReadout(p.peak) >= 0)
-                EXPECT_DOUBLE_EQ(j[QStringLiteral("peak_level_db")].toDouble(), Readout(p.peakLevel));
+                EXPECT_DOUBLE_EQ(j[QStringLiteral("peak_level_db")].toDouble(),
+                                 Readout(p.peakLevel));
             else
                 EXPECT_TRUE(j[QStringLiteral("peak_level_db")].isNull());
-            EXPECT_DOUBLE_EQ(j[QStringLiteral("hpb_width_deg")].toDouble(), Readout(p.width)) << p.key;
-            EXPECT_DOUBLE_EQ(j[QStringLiteral("hpb_level_db")].toDouble(), Readout(p.level)) << p.key;
+            EXPECT_DOUBLE_EQ(j[QStringLiteral("hpb_width_deg")].toDouble(), Readout(p.width))
+                << p.key;
+            EXPECT_DOUBLE_EQ(j[QStringLiteral("hpb_level_db")].toDouble(), Readout(p.level))
+                << p.key;
         }
     }
     // The special planes, as the README describes them.
     const QJsonObject round = docs[3].toObject()[QStringLiteral("e")].toObject();
-    EXPECT_EQ(round[QStringLiteral("lobe")].toObject()[QStringLiteral("front_to_back_db")].toDouble(), 0.0);
+    EXPECT_EQ(
+        round[QStringLiteral("lobe")].toObject()[QStringLiteral("front_to_back_db")].toDouble(),
+        0.0);
     EXPECT_TRUE(round[QStringLiteral("lobe")].toObject()[QStringLiteral("hpbw_deg")].isNull());
-    EXPECT_EQ(docs[3].toObject()[QStringLiteral("h")].toObject()[QStringLiteral("peak_angle_deg")].toInt(), -1);
+    EXPECT_EQ(docs[3]
+                  .toObject()[QStringLiteral("h")]
+                  .toObject()[QStringLiteral("peak_angle_deg")]
+                  .toInt(),
+              -1);
     EXPECT_TRUE(docs[3].toObject()[QStringLiteral("directivity_estimate")].isNull());
-    EXPECT_EQ(docs[4].toObject()[QStringLiteral("h")].toObject()[QStringLiteral("hpb_width_deg")].toDouble(), 0.0);
+    EXPECT_EQ(docs[4]
+                  .toObject()[QStringLiteral("h")]
+                  .toObject()[QStringLiteral("hpb_width_deg")]
+                  .toDouble(),
+              0.0);
 }
 
 TEST_F(AtnTool, MsiExportThenImportGivesBackEveryLevel)
@@ -196,7 +209,8 @@ TEST_F(AtnTool, HandWrittenMsiWithTheVariationsOfRealFilesImports)
         text += std::to_string(i * 45) + ".0\t" + std::to_string(i == 0 ? 0 : 3 + i) + "\r\n";
     text += "VERTICAL 360\r\n";
     for (int i = 0; i < 360; ++i)
-        text += std::to_string(i) + " " + std::to_string(std::min(40, std::abs(180 - i) / 4)) + "\r\n";
+        text +=
+            std::to_string(i) + " " + std::to_string(std::min(40, std::abs(180 - i) / 4)) + "\r\n";
     Write("hand.txt", text);
     Outcome r = Atn({"import", In("hand.txt"), "-o", In("hand.atn")});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -214,7 +228,8 @@ TEST_F(AtnTool, HandWrittenMsiWithTheVariationsOfRealFilesImports)
     Write("broken.msi", "NAME x\nHORIZONTAL 360\n0 0\n1 zz\n");
     r = Atn({"import", In("broken.msi"), "-o", In("x.atn")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("broken.msi: not an MSI antenna file: line 4:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("broken.msi: not an MSI antenna file: line 4:"), std::string::npos)
+        << r.err;
     EXPECT_FALSE(fs::exists(dir / "x.atn"));
 }
 
@@ -269,7 +284,7 @@ TEST_F(AtnTool, ReportHasASummaryAndAPageForEachGoodFileAndFailsForTheBrokenOne)
 {
     const std::string broken = Write("broken.atn", "not a pattern\n");
     const Outcome r = Atn({"report", kSamples[0], kSamples[1], kSamples[2],
-                       QString::fromStdString(broken), "-o", In("r.pdf")});
+                           QString::fromStdString(broken), "-o", In("r.pdf")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("broken.atn: line 1:"), std::string::npos) << r.err;
     const std::string pdf = Slurp(dir / "r.pdf");
@@ -277,7 +292,7 @@ TEST_F(AtnTool, ReportHasASummaryAndAPageForEachGoodFileAndFailsForTheBrokenOne)
     size_t pages = 0;
     for (size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at)
         ++pages;
-    if (pages == 0) // the writer may put the type on one line with other keys
+    if (pages == 0)  // the writer may put the type on one line with other keys
         for (size_t at = 0; (at = pdf.find("/Type /Page", at)) != std::string::npos; ++at)
             pages += pdf.compare(at, 12, "/Type /Pages") != 0;
     EXPECT_EQ(pages, 4u);
@@ -293,18 +308,23 @@ TEST_F(AtnTool, CompareFindsTheTurnOfARotatedCopy)
     WritePattern("turned.atn", a.e_data, a.h_data);
     const Outcome r = Atn({"compare", kSamples[2], In("turned.atn")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("E plane: B turned right by 25 deg: RMS difference 0.00 dB"), std::string::npos)
+    EXPECT_NE(r.out.find("E plane: B turned right by 25 deg: RMS difference 0.00 dB"),
+              std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("H plane: B turned right by 320 deg: RMS difference 0.00 dB"), std::string::npos)
+    EXPECT_NE(r.out.find("H plane: B turned right by 320 deg: RMS difference 0.00 dB"),
+              std::string::npos)
         << r.out;
 }
 
 struct BadInput {
     const char *name;
-    const char *bytes; // null: no such file; "" with dir: a folder
+    const char *bytes;  // null: no such file; "" with dir: a folder
     const char *words;
 };
-void PrintTo(const BadInput &b, std::ostream *os) { *os << b.name; }
+void PrintTo(const BadInput &b, std::ostream *os)
+{
+    *os << b.name;
+}
 class AtnBadInput : public AtnTool, public testing::WithParamInterface<BadInput> {};
 
 TEST_P(AtnBadInput, GetsOneLineNamingTheFileAndAFailureStatus)
@@ -336,11 +356,15 @@ TEST_P(AtnBadInput, GetsOneLineNamingTheFileAndAFailureStatus)
 INSTANTIATE_TEST_SUITE_P(
     Files, AtnBadInput,
     testing::Values(BadInput{"missing.atn", nullptr, "no such file"},
-                    BadInput{"folder.atn", "", "a folder"},
-                    BadInput{"empty.atn", "", "empty"},
-                    BadInput{"binary.atn", "\x7f" "ELF\x02\x01\x01", "line 1:"},
-                    BadInput{"short.atn", "1 0.0 0.0 0\nKim\n01-01-2000\n10:00:00\n-3.0\n", "ends at line 5"},
-                    BadInput{"letters.atn", "1 0.0 0.0 1\nKim\nd\n01-01-2000\n10:00:00\nabc\n", "line 6: \"abc\" is not a level"},
+                    BadInput{"folder.atn", "", "a folder"}, BadInput{"empty.atn", "", "empty"},
+                    BadInput{"binary.atn",
+                             "\x7f"
+                             "ELF\x02\x01\x01",
+                             "line 1:"},
+                    BadInput{"short.atn", "1 0.0 0.0 0\nKim\n01-01-2000\n10:00:00\n-3.0\n",
+                             "ends at line 5"},
+                    BadInput{"letters.atn", "1 0.0 0.0 1\nKim\nd\n01-01-2000\n10:00:00\nabc\n",
+                             "line 6: \"abc\" is not a level"},
                     BadInput{"huge.atn", "1 0 0 999999999\n", "line 1: a description of"}),
     [](const auto &info) {
         std::string n = info.param.name;
@@ -361,7 +385,7 @@ TEST_F(AtnTool, AnUnwritableOutputIsAMessageAndNoPartialFile)
     }
     Outcome r = Atn({"report", kSamples[0], "-o", bad + ".pdf"});
     EXPECT_EQ(r.status, 1);
-    r = Atn({"import", kSamples[0], "-o", In("x.atn")}); // an atn file is no MSI file
+    r = Atn({"import", kSamples[0], "-o", In("x.atn")});  // an atn file is no MSI file
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("not an MSI antenna file: line "), std::string::npos) << r.err;
     // A failed write leaves an existing file as it was.

@@ -60,7 +60,8 @@ double SweepSeconds()
 
 double Now()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 double CpuSeconds()
@@ -91,9 +92,9 @@ bool StartRig(Rig &rig, const std::string &exe, const std::string &dir)
     posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&fa, STDERR_FILENO, rig.log.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> args = {exe, "--link", rig.link, "--baud", "9600", "--step-ms", "0",
-                                      "--init-ms", "0", "--antenna", "horn", "--no-auto-plane",
-                                      "--verbose"};
+    std::vector<std::string> args = {
+        exe, "--link",    rig.link, "--baud",          "9600",     "--step-ms", "0", "--init-ms",
+        "0", "--antenna", "horn",   "--no-auto-plane", "--verbose"};
     std::vector<char *> argv;
     for (auto &a : args)
         argv.push_back(a.data());
@@ -163,7 +164,8 @@ double BareClient(const std::string &link, const std::string &cmds)
 int WireMode(int argc, char **argv)
 {
     int runs = 3;
-    std::string rigsim = QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath().toStdString() + "/rigsim";
+    std::string rigsim =
+        QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath().toStdString() + "/rigsim";
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0)
             runs = std::max(1, std::atoi(argv[i + 1]));
@@ -196,7 +198,8 @@ int WireMode(int argc, char **argv)
     });
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(500, [&] {
-            auto *autoButton = qobject_cast<QAbstractButton *>(rt::test::CtrlWidget(kestopnl, KESTOPNL_AUTO));
+            auto *autoButton =
+                qobject_cast<QAbstractButton *>(rt::test::CtrlWidget(kestopnl, KESTOPNL_AUTO));
             for (int r = 0; r < runs && autoButton; ++r) {
                 DelScrnCallback(menu_handle, 0, nullptr, kestopnl);
                 ProcessSystemEvents();
@@ -217,15 +220,18 @@ int WireMode(int argc, char **argv)
     KestoMain(1, args);
 
     std::printf("wire mode: Kesto through QSerialPort, rigsim on a pseudo-terminal at 9600 baud, "
-                "poll timer every %.2f s\n", KESTO_POLL_INTERVAL);
+                "poll timer every %.2f s\n",
+                KESTO_POLL_INTERVAL);
     int status = 0;
     double bestProgram = 1e9, bestBare = 1e9, bestWire = 0;
     std::vector<double> ratios;
     for (const Run &r : program) {
         const auto count = [&](char c) { return std::count(r.cmds.begin(), r.cmds.end(), c); };
-        const std::size_t exchanges = std::size_t(count('A') + count('B') + count('C') + count('H'));
+        const std::size_t exchanges =
+            std::size_t(count('A') + count('B') + count('C') + count('H'));
         if (count('A') != 359 || count('C') != 1) {
-            std::printf("  unexpected exchanges: %ld A, %ld C\n", long(count('A')), long(count('C')));
+            std::printf("  unexpected exchanges: %ld A, %ld C\n", long(count('A')),
+                        long(count('C')));
             status = 1;
         }
         const double bare = BareClient(rig.link, r.cmds);
@@ -247,8 +253,7 @@ int WireMode(int argc, char **argv)
                     "program/bare %.3f\n",
                     program.size(), bestProgram / bestBare, bestProgram / bestWire,
                     ratios[ratios.size() / 2]);
-    }
-    else
+    } else
         status = 1;
     kill(rig.pid, SIGTERM);
     waitpid(rig.pid, nullptr, 0);
@@ -257,7 +262,7 @@ int WireMode(int argc, char **argv)
     return status;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -296,8 +301,8 @@ int main(int argc, char **argv)
         // (a) paced by the line: 360 exchanges (359 A and one C) of 5 bytes.
         const double wire = WireSeconds(360);
         const double paced_s = SweepSeconds();
-        std::printf("9600 baud, no step time: sweep %.3f s, wire time %.3f s, %+.1f %%\n",
-                    paced_s, wire, 100.0 * (paced_s - wire) / wire);
+        std::printf("9600 baud, no step time: sweep %.3f s, wire time %.3f s, %+.1f %%\n", paced_s,
+                    wire, 100.0 * (paced_s - wire) / wire);
 
         // (b) instant rig on port 2: only our own work is left.
         SetCtrlVal(kestopnl, KESTOPNL_PLANE, 1);

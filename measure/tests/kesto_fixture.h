@@ -106,4 +106,4 @@ inline const char *kConnection =
     "Confirm the connection between power and cable.\nPress Yes after doing connection.\n"
     "Press No if you want to quit.";
 
-} // namespace kt
+}  // namespace kt

@@ -38,7 +38,7 @@ std::vector<int> LoadAll()
 
 class AtFontSize : public testing::TestWithParam<int> {};
 
-} // namespace
+}  // namespace
 
 TEST_P(AtFontSize, EveryPanelFitsItsTexts)
 {
@@ -66,7 +66,8 @@ TEST(Looks, ReadableInDarkAndLightPalettes)
     for (bool dark : {true, false}) {
         rt::test::UseDarkPalette(dark);
         for (int p : panels)
-            EXPECT_EQ(Lines(rt::test::PoorContrast(p)), "") << "panel " << p << (dark ? " dark" : " light");
+            EXPECT_EQ(Lines(rt::test::PoorContrast(p)), "")
+                << "panel " << p << (dark ? " dark" : " light");
     }
 }
 

@@ -116,11 +116,12 @@ TEST_P(Wire, FullSweepBytesDelaysAndLevels)
     EXPECT_EQ(kt::PlotCount() - kt::kFramePlots, 2 * 359 - 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, Wire,
-    testing::Values(WireCase{1, 0, "A", "Defaults"}, WireCase{4, 0, "AHHH", "FourReadings"},
-                    WireCase{1, 50, "AH", "SettleOnly"}, WireCase{4, 50, "AHHHH", "FourAfterSettle"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, Wire,
+                         testing::Values(WireCase{1, 0, "A", "Defaults"},
+                                         WireCase{4, 0, "AHHH", "FourReadings"},
+                                         WireCase{1, 50, "AH", "SettleOnly"},
+                                         WireCase{4, 50, "AHHHH", "FourAfterSettle"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ReadingsTest, DefaultsFromNoSettingsSendTodaysBytesWithSound)
 {
@@ -228,7 +229,7 @@ rigsim::Fault WrongAngle(int angle)
 }
 
 struct MismatchCase {
-    int badReplies;      // H replies at another angle, from the first after step 11
+    int badReplies;  // H replies at another angle, from the first after step 11
     int settleMs;
     const char *step11;  // bytes of step 11
     bool marked;
@@ -273,19 +274,18 @@ TEST_P(Mismatch, ReadsAgainThenFilesOnlyTheStepsAngle)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Mismatch,
-    testing::Values(
-        // One bad reading: the step's readings are taken once more.
-        MismatchCase{1, 0, "AHHHHHH", false, "OnceThenRight"},
-        MismatchCase{1, 50, "AHHHHHHHH", false, "OnceThenRightAfterSettle"},
-        // Wrong through every try: the step's own reply is the one reading
-        // at its angle, the sample is filed from it, and the user is told.
-        MismatchCase{9, 0, "AHHHHHHHHH", true, "AlwaysWrong"},
-        // After a settle the reply does not count; with no reading at the
-        // step's angle the reply is filed all the same.
-        MismatchCase{12, 50, "AHHHHHHHHHHHH", true, "AlwaysWrongAfterSettle"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Mismatch,
+                         testing::Values(
+                             // One bad reading: the step's readings are taken once more.
+                             MismatchCase{1, 0, "AHHHHHH", false, "OnceThenRight"},
+                             MismatchCase{1, 50, "AHHHHHHHH", false, "OnceThenRightAfterSettle"},
+                             // Wrong through every try: the step's own reply is the one reading
+                             // at its angle, the sample is filed from it, and the user is told.
+                             MismatchCase{9, 0, "AHHHHHHHHH", true, "AlwaysWrong"},
+                             // After a settle the reply does not count; with no reading at the
+                             // step's angle the reply is filed all the same.
+                             MismatchCase{12, 50, "AHHHHHHHHHHHH", true, "AlwaysWrongAfterSettle"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- A reading that fails ---------------------------------------------------------------
 
@@ -420,11 +420,11 @@ TEST(DurationText, MinutesAndHours)
     struct Case {
         double seconds;
         const char *text;
-    } cases[] = {{0, "0:00"},        {0.4, "0:00"},        {59.6, "1:00"},  {65, "1:05"},
-                 {599, "9:59"},      {3599.4, "59:59"},    {3599.6, "1:00:00"},
-                 {3725, "1:02:05"},  {-3, "0:00"}};
+    } cases[] = {{0, "0:00"},         {0.4, "0:00"},     {59.6, "1:00"},
+                 {65, "1:05"},        {599, "9:59"},     {3599.4, "59:59"},
+                 {3599.6, "1:00:00"}, {3725, "1:02:05"}, {-3, "0:00"}};
     for (const auto &c : cases)
         EXPECT_EQ(DurationText(c.seconds), c.text) << c.seconds;
 }
 
-} // namespace
+}  // namespace

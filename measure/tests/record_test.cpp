@@ -160,7 +160,8 @@ TEST_F(RecordTest, TypedTextIsWrittenAsUtf8AndReadsBackTheSame)
     const auto lines = Lines("u.atn");
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[1], "M\xc3\xbcller");
-    EXPECT_EQ(lines[2], "Gr\xc3\xbc\xc3\x9f" "e, \xc3\xa9t\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(lines[2], "Gr\xc3\xbc\xc3\x9f"
+                        "e, \xc3\xa9t\xc3\xa9 \xe2\x82\xac");
     PatternRecord rec;
     int desNO = -1, emax = 0, hmax = 0;
     ASSERT_TRUE(ReadPatternFile("u.atn", rec, desNO, emax, hmax).ok);
@@ -242,4 +243,4 @@ TEST_F(RecordTest, SelectorsSetTheTypeAndPlaneWithoutClearingLevels)
     EXPECT_DOUBLE_EQ(imsi_Edata[3], -4.0);
 }
 
-} // namespace
+}  // namespace

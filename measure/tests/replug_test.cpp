@@ -165,15 +165,17 @@ TEST_F(ReplugTest, ChooserNamesEachPortsDeviceAndWhetherItIsThere)
     std::fclose(std::fopen(file.c_str(), "w"));
     setenv("VELORAN_COM2", file.c_str(), 1);
     std::string labels[5];
-    kt::RunKesto(PORTPNL_EXIT, [] {}, [&] {
-        // The texts as shown, without the buttons' mnemonic marks.
-        for (int n = 1; n <= 4; ++n) {
-            char text[300] = "";
-            GetCtrlVal(portpnl, kt::kChooserButtons[n], text);
-            labels[n] = text;
-        }
-        rt::test::AnswerConfirm(1);
-    });
+    kt::RunKesto(
+        PORTPNL_EXIT, [] {},
+        [&] {
+            // The texts as shown, without the buttons' mnemonic marks.
+            for (int n = 1; n <= 4; ++n) {
+                char text[300] = "";
+                GetCtrlVal(portpnl, kt::kChooserButtons[n], text);
+                labels[n] = text;
+            }
+            rt::test::AnswerConfirm(1);
+        });
     unsetenv("VELORAN_COM2");
     EXPECT_EQ(labels[1], "Port 1 \u2014 /dev/ttyUSB0 (USB serial, FTDI FT232R USB UART)");
     EXPECT_EQ(labels[2], "Port 2 \u2014 " + file + " (not a serial device)");
@@ -222,4 +224,4 @@ TEST_F(ReplugTest, PortPanelListsTheDevicesAndKeepsTheChosenOne)
     EXPECT_EQ(PortText(2), "Port 2 \u2014 /dev/ttyACM0 (not present)");
 }
 
-} // namespace
+}  // namespace

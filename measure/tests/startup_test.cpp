@@ -103,12 +103,13 @@ TEST_P(FailedOpen, ShowsTheCodesMessageThenErrorAndLeavesTheTimerOff)
 }
 INSTANTIATE_TEST_SUITE_P(
     Codes, FailedOpen,
-    testing::Values(
-        OpenFailure{-2, "Invalid port number (must be in the range 1 to 4)."},
-        OpenFailure{-3, "No port is open.\nCheck COM Port setting in Configure."},
-        OpenFailure{-99, "Timeout error.\n\nEither increase timeout value,\n       check COM "
-                         "Port setting, or\n       check device."},
-        OpenFailure{-1, "RS232 error number -1"}, OpenFailure{-6, "RS232 error number -6"}));
+    testing::Values(OpenFailure{-2, "Invalid port number (must be in the range 1 to 4)."},
+                    OpenFailure{-3, "No port is open.\nCheck COM Port setting in Configure."},
+                    OpenFailure{
+                        -99, "Timeout error.\n\nEither increase timeout value,\n       check COM "
+                             "Port setting, or\n       check device."},
+                    OpenFailure{-1, "RS232 error number -1"},
+                    OpenFailure{-6, "RS232 error number -6"}));
 
 TEST_F(KestoTest, DisplayRS232ErrorSaysNoErrorsForZeroAndNothingForPositiveCodes)
 {
@@ -188,7 +189,8 @@ TEST_P(Decoding, StartUpExchangeShowsAngleAndLevel)
     const Reply r = GetParam();
     auto rig = kt::MakeRig(1);
     rig->injectFault(rigsim::Fault::scripted(r.bytes));
-    RunKesto(PORTPNL_COM1, [] {}, [&] { SetCtrlVal(kestopnl, KESTOPNL_ATTN, r.attn); });
+    RunKesto(
+        PORTPNL_COM1, [] {}, [&] { SetCtrlVal(kestopnl, KESTOPNL_ATTN, r.attn); });
     EXPECT_EQ(kt::Received(*rig), "H");
     EXPECT_EQ(Angle, r.angle);
     EXPECT_EQ(kt::AngleShown(), r.angle);
@@ -252,10 +254,12 @@ TEST_F(KestoTest, SilentRigAtStartUpAnsweredNoEndsTheProgramAndItsMarker)
     kt::MakeMarker();
     rt::test::AnswerConfirm(0);
     bool ran = false;
-    EXPECT_EQ(RunKesto(PORTPNL_COM1, [&] {
-        ran = true;
-        EXPECT_TRUE(rt::test::QuitRequested());
-    }), 0);
+    EXPECT_EQ(RunKesto(PORTPNL_COM1,
+                       [&] {
+                           ran = true;
+                           EXPECT_TRUE(rt::test::QuitRequested());
+                       }),
+              0);
     EXPECT_TRUE(ran) << "the loop is told to end; it does so when control returns to it";
     EXPECT_EQ(rt::test::PopupLog(), std::string("confirm:Error|") + kt::kConnection + "\n");
     EXPECT_EQ(level, 0);
@@ -273,7 +277,7 @@ TEST_F(KestoTest, LateBytesAfterATimeOutDoNotShiftLaterReplies)
         rt::test::AnswerConfirm(1);
         EXPECT_TRUE(rt::test::TickTimer(kestopnl, KESTOPNL_TIMER));
         EXPECT_EQ(level, 0);
-        rig->advanceVirtualTime(1000); // the next poll is due
+        rig->advanceVirtualTime(1000);  // the next poll is due
         for (int deg : {10, 11, 250}) {
             rig->setAngle(deg);
             EXPECT_TRUE(rt::test::TickTimer(kestopnl, KESTOPNL_TIMER));
@@ -372,11 +376,11 @@ TEST_F(KestoTest, PolarFrameRingsSpokesAndLabels)
         const char *text;
         double x, y;
     };
-    const Where expect[] = {{" -25", -2.4, 3.2}, {" 5", -1.2, 33.4},  {"90", 34.0, -1.6},
-                            {"270", -36.4, -1.6}, {"180", -1.8, -36.6}, {"30", 16.7, 29.51},
-                            {"60", 29.51, 16.7},  {"120", 29.31, -18.5}, {"150", 16.5, -31.31},
-                            {"210", -18.3, -31.11}, {"240", -31.11, -18.3},
-                            {"330", -18.5, 29.31}, {"300", -31.31, 16.5}};
+    const Where expect[] = {{" -25", -2.4, 3.2},    {" 5", -1.2, 33.4},     {"90", 34.0, -1.6},
+                            {"270", -36.4, -1.6},   {"180", -1.8, -36.6},   {"30", 16.7, 29.51},
+                            {"60", 29.51, 16.7},    {"120", 29.31, -18.5},  {"150", 16.5, -31.31},
+                            {"210", -18.3, -31.11}, {"240", -31.11, -18.3}, {"330", -18.5, 29.31},
+                            {"300", -31.31, 16.5}};
     for (const Where &w : expect) {
         bool found = false;
         for (std::size_t i = 13; i < items.size(); ++i)
@@ -458,4 +462,4 @@ INSTANTIATE_TEST_SUITE_P(Routes, ExitCommand,
                          testing::Values(ExitRoute{false, "Confirm"}, ExitRoute{true, "Confrim"}),
                          [](const auto &info) { return info.param.button ? "Button" : "Menu"; });
 
-} // namespace
+}  // namespace

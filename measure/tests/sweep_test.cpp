@@ -122,12 +122,13 @@ TEST_P(Sweep, BytesSamplesAndState)
     EXPECT_EQ(first, c.stopAfter ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Sweep,
-    testing::Values(SweepCase{false, 0, "Full"}, SweepCase{true, 0, "FullWithSound"},
-                    SweepCase{false, 5, "Stopped"}, SweepCase{true, 5, "StoppedWithSound"},
-                    SweepCase{false, 1, "StoppedAtOnce"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Sweep,
+                         testing::Values(SweepCase{false, 0, "Full"},
+                                         SweepCase{true, 0, "FullWithSound"},
+                                         SweepCase{false, 5, "Stopped"},
+                                         SweepCase{true, 5, "StoppedWithSound"},
+                                         SweepCase{false, 1, "StoppedAtOnce"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SweepTest, ThirdPlaneMovesAndDrawsWhiteButFilesNothing)
 {
@@ -144,8 +145,8 @@ TEST_F(SweepTest, ThirdPlaneMovesAndDrawsWhiteButFilesNothing)
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         EXPECT_EQ(QuestionSave, 1);
     });
-    EXPECT_EQ(kt::Received(*rig), "H" + Repeat('A', 359) + "C" + Repeat('A', 359) + "C"
-                                      + Repeat('A', 359) + "C");
+    EXPECT_EQ(kt::Received(*rig),
+              "H" + Repeat('A', 359) + "C" + Repeat('A', 359) + "C" + Repeat('A', 359) + "C");
     const auto traces = Traces();
     // Each later sweep starts with a line from where the previous one ended.
     ASSERT_EQ(traces.size(), std::size_t(3 * 717 + 2));
@@ -223,8 +224,8 @@ TEST_P(ExitInSweep, ConfirmedExitStopsTheSweepBeforeThePortCloses)
     });
     // Stopped as by Stop, and the sweep's own closing "C" still reaches the
     // rig: no exchange runs on a closed port, so no connection question.
-    EXPECT_EQ(kt::Received(*rig),
-              std::string("H") + (c.sound ? "I" : "") + Repeat('A', 10) + (c.sound ? "J" : "") + "CC");
+    EXPECT_EQ(kt::Received(*rig), std::string("H") + (c.sound ? "I" : "") + Repeat('A', 10)
+                                      + (c.sound ? "J" : "") + "CC");
     EXPECT_EQ(rt::test::PopupLog(), std::string("confirm:") + (c.button ? "Confrim" : "Confirm")
                                         + "|Are you want to quit?\n");
     EXPECT_FALSE(kt::MarkerExists());
@@ -404,4 +405,4 @@ TEST_F(SweepTest, StepFieldsPassTheFocusOnToApply)
     });
 }
 
-} // namespace
+}  // namespace

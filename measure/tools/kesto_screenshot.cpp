@@ -35,7 +35,7 @@ int Progress()
     return v;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

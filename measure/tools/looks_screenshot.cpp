@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "bind_sim_rig.h"
 #include "kesto.h"
 #include "kesto_uir.h"
-#include "bind_sim_rig.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -25,7 +25,7 @@ void Settle()
         ProcessSystemEvents();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

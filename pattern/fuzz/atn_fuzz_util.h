@@ -28,15 +28,15 @@ inline void RequireSound(const PatternRecord &r, int desNO, int EMAX, int HMAX)
         lf += r.descript[i] == '\n';
     Require(lf == desNO, "desNO is not the number of description lines");
     Require(d == 0 || r.descript[d - 1] == '\n', "description does not end with LF");
-    Require(std::strlen(r.Edate) <= size_t(PATTERN_DATE_MAX) &&
-                std::strlen(r.Hdate) <= size_t(PATTERN_DATE_MAX) &&
-                std::strlen(r.Etime) <= size_t(PATTERN_TIME_MAX) &&
-                std::strlen(r.Htime) <= size_t(PATTERN_TIME_MAX),
+    Require(std::strlen(r.Edate) <= size_t(PATTERN_DATE_MAX)
+                && std::strlen(r.Hdate) <= size_t(PATTERN_DATE_MAX)
+                && std::strlen(r.Etime) <= size_t(PATTERN_TIME_MAX)
+                && std::strlen(r.Htime) <= size_t(PATTERN_TIME_MAX),
             "date or time too long");
     Require(std::isfinite(r.Eattn) && std::isfinite(r.Hattn), "attenuation not finite");
     for (int i = 0; i < PATTERN_LEVELS; ++i)
-        Require(std::fabs(r.e_data[i]) <= PATTERN_LEVEL_LIMIT &&
-                    std::fabs(r.h_data[i]) <= PATTERN_LEVEL_LIMIT,
+        Require(std::fabs(r.e_data[i]) <= PATTERN_LEVEL_LIMIT
+                    && std::fabs(r.h_data[i]) <= PATTERN_LEVEL_LIMIT,
                 "level outside the limit");
     Require(EMAX == PeakIndex(r.e_data) && HMAX == PeakIndex(r.h_data), "wrong peak");
 }

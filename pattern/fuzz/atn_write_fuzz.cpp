@@ -22,7 +22,7 @@ std::string BoxText(FuzzedDataProvider &in, size_t max, bool oneLine)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -87,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!kesto || edited)
         Require(person.compare(0, PATTERN_PERSON_MAX, r.person) == 0, "person changed");
     for (int i = 0; i < PATTERN_LEVELS; ++i)
-        Require(std::fabs(r.e_data[i] - e[i]) < 1e-5 &&
-                    std::fabs(r.h_data[i] - (d.h_data ? h[i] : 0.0)) < 1e-5,
+        Require(std::fabs(r.e_data[i] - e[i]) < 1e-5
+                    && std::fabs(r.h_data[i] - (d.h_data ? h[i] : 0.0)) < 1e-5,
                 "a level changed");
     return 0;
 }

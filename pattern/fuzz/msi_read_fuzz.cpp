@@ -19,7 +19,7 @@ std::string Write(const MsiPattern &p)
     return FormatMsi(d);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string w1 = Write(p1);
     Require(ReadMsiText(w1, p2).ok, "the reader refuses what the writer wrote");
     for (int i = 0; i < PATTERN_LEVELS; ++i)
-        Require(std::fabs(p1.horizontal[i] - p2.horizontal[i]) <= 0.0051 &&
-                    std::fabs(p1.vertical[i] - p2.vertical[i]) <= 0.0051,
+        Require(std::fabs(p1.horizontal[i] - p2.horizontal[i]) <= 0.0051
+                    && std::fabs(p1.vertical[i] - p2.vertical[i]) <= 0.0051,
                 "a level changed on the way through a file");
     const std::string w2 = Write(p2);
     Require(ReadMsiText(w2, p3).ok, "the reader refuses what the writer wrote");

@@ -21,9 +21,12 @@ std::string Cut(const char *key, int n, double step, double (*loss)(double), con
     return s;
 }
 
-double Cosine(double a) { return 10.0 * (1.0 - std::cos(a * M_PI / 180.0)); }
+double Cosine(double a)
+{
+    return 10.0 * (1.0 - std::cos(a * M_PI / 180.0));
+}
 
-} // namespace
+}  // namespace
 
 TEST(Msi, WrittenPatternReadsBackWithinAHundredthOfADecibel)
 {
@@ -40,14 +43,14 @@ TEST(Msi, WrittenPatternReadsBackWithinAHundredthOfADecibel)
     const std::string text = FormatMsi(d);
     EXPECT_EQ(text.rfind("NAME horn second line\nMAKE Veloran\nH_WIDTH 61.2", 0), 0u) << text;
     EXPECT_NE(text.find("\nGAIN 0 dBi\n"), std::string::npos);
-    EXPECT_NE(text.find("\nHORIZONTAL 360\n0 0.00\n"), std::string::npos); // h peaks at 0
+    EXPECT_NE(text.find("\nHORIZONTAL 360\n0 0.00\n"), std::string::npos);  // h peaks at 0
 
     MsiPattern p;
     const MsiReadResult r = ReadMsiText(text, p);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(p.name, "horn second line");
     EXPECT_EQ(p.gainUnit, "dBi");
-    const double top = -5.3; // the highest level of both planes
+    const double top = -5.3;  // the highest level of both planes
     for (int k = 0; k < PATTERN_LEVELS; ++k) {
         EXPECT_NEAR(p.vertical[k], std::max(-30.0, e[k] - top), 0.01) << k;
         EXPECT_NEAR(p.horizontal[k], h[k] - top, 0.01) << k;
@@ -100,7 +103,10 @@ struct Broken {
     int line;
     const char *words;
 };
-void PrintTo(const Broken &b, std::ostream *os) { *os << b.name; }
+void PrintTo(const Broken &b, std::ostream *os)
+{
+    *os << b.name;
+}
 class MsiBroken : public testing::TestWithParam<Broken> {};
 
 TEST_P(MsiBroken, IsRefusedNamingTheLine)
@@ -122,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"NoVertical", "NAME a\nHORIZONTAL 1\n0 0\n", 0, "no VERTICAL block"},
         Broken{"ShortBlock", "NAME a\nHORIZONTAL 3\n0 0\n1 1\nVERTICAL 1\n0 0\n", 5,
                "point 3 of 3 of the HORIZONTAL block"},
-        Broken{"EndsInBlock", "NAME a\nVERTICAL 1\n0 0\nHORIZONTAL 3\n0 0\n", 5, "ends after 1 of the 3"},
+        Broken{"EndsInBlock", "NAME a\nVERTICAL 1\n0 0\nHORIZONTAL 3\n0 0\n", 5,
+               "ends after 1 of the 3"},
         Broken{"NoCount", "NAME a\nHORIZONTAL\n", 2, "point count"},
         Broken{"HugeCount", "NAME a\nHORIZONTAL 1e9\n", 2, "point count"},
         Broken{"NotANumber", "NAME a\nHORIZONTAL 1\n0 nan\n", 3, "angle loss"},
@@ -149,8 +156,8 @@ TEST(Msi, AnyFiniteFrequencyReadIsWrittenInFull)
 {
     // A frequency too long for the writer's number buffer was written as
     // whatever the buffer held, and the file read back broken.
-    const std::string text = "NAME x\nFREQUENCY 1e300\n" + Cut("HORIZONTAL", 4, 90, Cosine) +
-                             Cut("VERTICAL", 4, 90, Cosine);
+    const std::string text = "NAME x\nFREQUENCY 1e300\n" + Cut("HORIZONTAL", 4, 90, Cosine)
+                             + Cut("VERTICAL", 4, 90, Cosine);
     MsiPattern p, q;
     ASSERT_TRUE(ReadMsiText(text, p).ok);
     MsiWriteData d;

@@ -32,7 +32,8 @@ public:
     // The viewer's text block; every description line ends with LF.
     PatternBuilder &viewerText(const std::string &person, const std::string &descript)
     {
-        return text(ViewerTextBlock(person, descript), int(std::count(descript.begin(), descript.end(), '\n')));
+        return text(ViewerTextBlock(person, descript),
+                    int(std::count(descript.begin(), descript.end(), '\n')));
     }
     PatternBuilder &eTaken(std::string date, std::string time)
     {

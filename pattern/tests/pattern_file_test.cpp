@@ -93,13 +93,16 @@ void ExpectLevels(const double *got, const std::vector<double> &want)
         ASSERT_NEAR(got[i], want[i], 0.5e-6) << "angle " << i;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PatternFile, WritesExactBytes)
 {
-    struct { double value; const char *text; } cases[] = {
-        {-12.5, "-12.500000"}, {0.0, "0.000000"}, {123.4567891, "123.456789"},
-        {-30.0, "-30.000000"}, {2.5e-7, "0.000000"}, {1e6, "1000000.000000"},
+    struct {
+        double value;
+        const char *text;
+    } cases[] = {
+        {-12.5, "-12.500000"},   {0.0, "0.000000"},    {123.4567891, "123.456789"},
+        {-30.0, "-30.000000"},   {2.5e-7, "0.000000"}, {1e6, "1000000.000000"},
         {0.0000015, "0.000002"}, {-5.0, "-5.000000"},
     };
     double e[PATTERN_LEVELS] = {};
@@ -116,9 +119,9 @@ TEST(PatternFile, WritesExactBytes)
     PatternBuilder d;
     d.type(3).attn(10, 0).text("Kim\none\ntwo\n", 2);
     d.eTaken("01-02-2024", "10:11:12").hTaken("03-04-2024", "13:14:15");
-    d.e(e); // no H levels: a hidden plane
-    std::string want = "3 10.000000 0.000000 2\nKim\none\ntwo\n01-02-2024\n10:11:12\n" + elines +
-                       "03-04-2024\n13:14:15\n" + zeros;
+    d.e(e);  // no H levels: a hidden plane
+    std::string want = "3 10.000000 0.000000 2\nKim\none\ntwo\n01-02-2024\n10:11:12\n" + elines
+                       + "03-04-2024\n13:14:15\n" + zeros;
     EXPECT_EQ(d.format(), want);
 
     std::string path = ScratchDir() + "/small.atn";
@@ -187,7 +190,7 @@ TEST(PatternFile, ViewerRoundTripWithHiddenPlane)
 
     // Saving the loaded record again gives the same bytes.
     d.text(ViewerTextBlock(l.rec.person, l.rec.descript), l.desNO);
-    d.e(l.rec.e_data).h(nullptr); // H deleted from view
+    d.e(l.rec.e_data).h(nullptr);  // H deleted from view
     ASSERT_TRUE(d.write(path).ok);
     l = Load(path);
     EXPECT_STREQ(l.rec.descript, "line one\nline two\nline three\n");
@@ -262,10 +265,13 @@ TEST(PatternRead, LongLinesAreCut)
 
 TEST(PatternRead, PeakSearch)
 {
-    struct { std::vector<std::pair<int, double>> set; int want; } cases[] = {
-        {{}, -1},                                  // every level at -30
-        {{{5, -30.5}, {6, -31.0}}, -1},            // nothing above the floor
-        {{{10, -3.0}, {200, -3.0}}, 10},           // equal peaks: lower angle
+    struct {
+        std::vector<std::pair<int, double>> set;
+        int want;
+    } cases[] = {
+        {{}, -1},                         // every level at -30
+        {{{5, -30.5}, {6, -31.0}}, -1},   // nothing above the floor
+        {{{10, -3.0}, {200, -3.0}}, 10},  // equal peaks: lower angle
         {{{0, -29.999999}}, 0},
         {{{359, 5.0}, {358, 4.99}}, 359},
         {{{100, 1.0}, {50, 0.5}, {300, 1.0000001}}, 300},
@@ -311,10 +317,21 @@ TEST(PatternRead, LevelLinesScanLeniently)
 {
     // The start of a level line that holds a number is taken as the design
     // of the files has it; a level beyond the limit becomes the limit.
-    struct { const char *line; double want; } cases[] = {
-        {"-12.5abc", -12.5}, {"  +3.25", 3.25},  {"\t-7", -7.0},        {"1e2", 100.0},
-        {".5", 0.5},         {"4,5", 4.0},       {"-30.000000\r", -30.0}, {"3e30", 10000.0},
-        {"-1e10", -10000.0}, {"999999999", 10000.0}, {"9999.99999", 9999.99999},
+    struct {
+        const char *line;
+        double want;
+    } cases[] = {
+        {"-12.5abc", -12.5},
+        {"  +3.25", 3.25},
+        {"\t-7", -7.0},
+        {"1e2", 100.0},
+        {".5", 0.5},
+        {"4,5", 4.0},
+        {"-30.000000\r", -30.0},
+        {"3e30", 10000.0},
+        {"-1e10", -10000.0},
+        {"999999999", 10000.0},
+        {"9999.99999", 9999.99999},
     };
     AtnLines a;
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -330,8 +347,8 @@ TEST(PatternRead, LevelLinesScanLeniently)
 TEST(PatternRead, LevelRoundTripIsStable)
 {
     AtnLines a;
-    const char *levels[] = {"3e30", "1e10", "-5e9", "1234567890", "-123456789", "-1.2345e-3",
-                            "1.23456789", "-0.0000005", "12345678e2", "-9999.9999"};
+    const char *levels[] = {"3e30",       "1e10",       "-5e9",       "1234567890", "-123456789",
+                            "-1.2345e-3", "1.23456789", "-0.0000005", "12345678e2", "-9999.9999"};
     for (size_t i = 0; i < std::size(levels); ++i)
         a.h[i * 7] = levels[i];
     std::string bytes = a.Text();
@@ -364,34 +381,45 @@ TEST(PatternRead, RefusesWhatIsNotAPatternFile)
 {
     AtnLines good;
     const std::string full = good.Text();
-    auto withHeader = [](const char *h) { AtnLines a; a.header = h; return a.Text(); };
+    auto withHeader = [](const char *h) {
+        AtnLines a;
+        a.header = h;
+        return a.Text();
+    };
     auto withLevel = [](int index, const char *line) {
         AtnLines a;
         (index < PATTERN_LEVELS ? a.e[index] : a.h[index - PATTERN_LEVELS]) = line;
         return a.Text();
     };
-    struct { std::string bytes; const char *says; } cases[] = {
+    struct {
+        std::string bytes;
+        const char *says;
+    } cases[] = {
         {"", "the file is empty"},
         {withHeader("5 abc 1 1"), "line 1 does not start with the four numbers"},
         {withHeader("5"), "line 1 "},
         {withHeader(""), "line 1 "},
-        {withHeader("-1 1.5 2.5 -4"), "line 1 "},          // a negative line count
-        {withHeader("99999999999 1 2 0"), "line 1 "},      // type out of range
+        {withHeader("-1 1.5 2.5 -4"), "line 1 "},      // a negative line count
+        {withHeader("99999999999 1 2 0"), "line 1 "},  // type out of range
         {withHeader("5abc 1 2 0"), "line 1 "},
-        {withHeader("1 0 0 2000000000"), "it ends after line 726, but its header promises 2000000726 lines"},
+        {withHeader("1 0 0 2000000000"),
+         "it ends after line 726, but its header promises 2000000726 lines"},
         {full.substr(0, full.find("-30.000000\n", full.find("10:11:12")) + 11 * 100),
          "it ends after line 104, but its header promises 726 lines"},
         {full.substr(0, full.size() - 11), "it ends after line 725, but"},
         {withLevel(0, "abc"), "line 5 should hold the E-plane level at 0 degrees"},
         {withLevel(7, ""), "line 12 should hold the E-plane level at 7 degrees"},
-        {withLevel(PATTERN_LEVELS + 359, "nan"), "line 726 should hold the H-plane level at 359 degrees"},
+        {withLevel(PATTERN_LEVELS + 359, "nan"),
+         "line 726 should hold the H-plane level at 359 degrees"},
         {withLevel(1, "inf"), "line 6 "},
         {withLevel(1, "1e999"), "line 6 "},
         {withLevel(1, "+-5"), "line 6 "},
         {withLevel(1, "-"), "line 6 "},
         {withLevel(1, "1234567890123"), nullptr},  // cut to 10 digits: read as a number
-        {std::string(3'000'000, 'z'), "line 1 "},    // one endless line
-        {"\x7f" "ELF\x02\x01\x01", "line 1 "},
+        {std::string(3'000'000, 'z'), "line 1 "},  // one endless line
+        {"\x7f"
+         "ELF\x02\x01\x01",
+         "line 1 "},
     };
     for (const auto &c : cases) {
         Loaded l = LoadText(c.bytes);
@@ -449,8 +477,9 @@ TEST(PatternRead, AcceptsEveryFileTheWritersProduce)
         int lines = int(gen() % 6) + round % 2;
         for (int i = 0; i < lines; ++i)
             descript += std::string(gen() % 300, char('a' + i)) + (i + 1 < lines ? "\n" : "");
-        std::string text = round % 2 ? KestoTextBlock("Lee\n", descript)
-                                     : ViewerTextBlock("Lee", descript.empty() ? "" : descript + "\n");
+        std::string text = round % 2
+                               ? KestoTextBlock("Lee\n", descript)
+                               : ViewerTextBlock("Lee", descript.empty() ? "" : descript + "\n");
         if (round % 4 == 0) {
             text = KestoTextBlock("It is not specified.", "There are no description.");
             lines = 0;
@@ -494,7 +523,10 @@ TEST(PatternRead, RefusesWhatIsNotARegularFileWithoutWaiting)
     EXPECT_STREQ(l.rec.person, "");
 
     ASSERT_EQ(mkfifo((dir + "/pipe.atn").c_str(), 0600), 0);
-    struct { std::string path; const char *says; } cases[] = {
+    struct {
+        std::string path;
+        const char *says;
+    } cases[] = {
         {dir, "is a folder"},
         {dir + "/pipe.atn", "is a FIFO"},  // no writer: opening it must not wait for one
         {"/dev/zero", "is a device"},      // endless
@@ -528,7 +560,7 @@ size_t EntryCount(const std::string &dir)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PatternWrite, ReplacesTheOldFileKeepingItsMode)
 {
@@ -578,11 +610,13 @@ TEST(PatternWrite, ASymbolicLinkStaysAndItsTargetGetsTheSave)
 {
     std::string dir = ScratchDir(), other = ScratchDir();
     const std::string want = FormatPatternFile(SmallData());
-    struct { std::string link, points_to, target; } cases[] = {
-        {dir + "/rel.atn", "real.atn", dir + "/real.atn"},                   // beside it
-        {dir + "/abs.atn", other + "/far.atn", other + "/far.atn"},          // another folder
-        {dir + "/chain.atn", "rel.atn", dir + "/real.atn"},                  // link to a link
-        {dir + "/dangling.atn", other + "/new.atn", other + "/new.atn"},     // target not there yet
+    struct {
+        std::string link, points_to, target;
+    } cases[] = {
+        {dir + "/rel.atn", "real.atn", dir + "/real.atn"},                // beside it
+        {dir + "/abs.atn", other + "/far.atn", other + "/far.atn"},       // another folder
+        {dir + "/chain.atn", "rel.atn", dir + "/real.atn"},               // link to a link
+        {dir + "/dangling.atn", other + "/new.atn", other + "/new.atn"},  // target not there yet
     };
     PutFile(dir + "/real.atn", "old");
     PutFile(other + "/far.atn", "old");
@@ -628,7 +662,9 @@ TEST(PatternWrite, RefusesReadOnlyFilesAndWhatIsNotARegularFile)
     ASSERT_EQ(mkfifo((dir + "/pipe.atn").c_str(), 0600), 0);
     mkdir((dir + "/folder.atn").c_str(), 0755);
     ASSERT_EQ(symlink("locked.atn", (dir + "/via-link.atn").c_str()), 0);
-    struct { std::string path, says; } cases[] = {
+    struct {
+        std::string path, says;
+    } cases[] = {
         {dir + "/locked.atn", "\"" + dir + "/locked.atn\" is read-only."},  // even for root
         {dir + "/via-link.atn", "\"" + dir + "/via-link.atn\" is read-only."},
         {dir + "/pipe.atn", "it is a FIFO (named pipe), not a regular file"},

@@ -31,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"M\xfcller", "WINDOWS-1252", false, "M\xc3\xbcller", "Windows1252"},
         LineCase{"M\xc3\xbcller", "WINDOWS-1252", false, "M\xc3\xbcller", "Utf8StaysAsItIs"},
         // Bytes that happen to be valid UTF-8 win over the code page.
-        LineCase{"\xc3\xa9t\xc3\xa9", "WINDOWS-1251", false, "\xc3\xa9t\xc3\xa9", "Utf8BeforeCodePage"},
+        LineCase{"\xc3\xa9t\xc3\xa9", "WINDOWS-1251", false, "\xc3\xa9t\xc3\xa9",
+                 "Utf8BeforeCodePage"},
         LineCase{"\xcc\xe8\xf0", "WINDOWS-1251", false, "\xd0\x9c\xd0\xb8\xd1\x80", "Windows1251"},
         LineCase{"\xb9\xe6", "WINDOWS-1250", false, "\xc4\x85\xc4\x87", "Windows1250"},
         LineCase{"\x81\xe9", "CP437", false, "\xc3\xbc\xce\x98", "Cp437"},
@@ -62,16 +63,22 @@ TEST(DecodeText, PersonIsCutOnlyAtItsLimit)
 
 TEST(DecodeText, DescriptionLinesAreDecodedEachOnItsOwn)
 {
-    const std::string bytes = "Gr\xfc\xdf" "e\n" "\xc3\xa9t\xc3\xa9\n" "\n";
-    EXPECT_EQ(DecodeDescript(bytes, "WINDOWS-1252", 200),
-              "Gr\xc3\xbc\xc3\x9f" "e\n" "\xc3\xa9t\xc3\xa9\n" "\n");
+    const std::string bytes = "Gr\xfc\xdf"
+                              "e\n"
+                              "\xc3\xa9t\xc3\xa9\n"
+                              "\n";
+    EXPECT_EQ(DecodeDescript(bytes, "WINDOWS-1252", 200), "Gr\xc3\xbc\xc3\x9f"
+                                                          "e\n"
+                                                          "\xc3\xa9t\xc3\xa9\n"
+                                                          "\n");
     // A full description whose last line was cut inside a character.
     std::string full(197, 'x');
     full += "\xc3\n";
     ASSERT_EQ(full.size(), 199u);
     std::string fullUtf8 = "\xc3\xa9\n" + std::string(194, 'x') + "\xe2\x82\n";
     ASSERT_EQ(fullUtf8.size(), 200u);
-    EXPECT_EQ(DecodeDescript(fullUtf8, "WINDOWS-1252", 200), "\xc3\xa9\n" + std::string(194, 'x') + "\n");
+    EXPECT_EQ(DecodeDescript(fullUtf8, "WINDOWS-1252", 200),
+              "\xc3\xa9\n" + std::string(194, 'x') + "\n");
     EXPECT_EQ(DecodeDescript(full, "WINDOWS-1252", 200), std::string(197, 'x') + "\xc3\x83\n");
 }
 
@@ -87,4 +94,4 @@ TEST(DecodeText, EveryOfferedCodePageConverts)
     EXPECT_STREQ(LegacyCodePages().front().name, PATTERN_DEFAULT_CODEPAGE);
 }
 
-} // namespace
+}  // namespace

@@ -22,7 +22,7 @@ std::string Read4(int port, int *count)
     return std::string(buf, buf + (*count > 0 ? *count : 0));
 }
 
-} // namespace
+}  // namespace
 
 TEST(BindSimulatedRig, ProgramCallsReachTheModel)
 {
@@ -84,7 +84,8 @@ TEST(BindSimulatedRig, EachOpenGetsAFreshLineOnTheSameRig)
 TEST(RigsimDevice, RunTimePortTalksToTheProgram)
 {
     rigsim_test::RigProcess proc;
-    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--angle", "90", "--step-ms", "0"}));
+    ASSERT_TRUE(
+        proc.start({"--link", "none", "--antenna", "iso", "--angle", "90", "--step-ms", "0"}));
     ASSERT_EQ(rt::OpenComConfig(4, proc.device.c_str(), 9600, 0, 8, 1, 512, 512), 0);
     int n = 0;
     rt::ComWrt(4, "H", 1);
@@ -112,7 +113,9 @@ double ReopenWithin(int port, const char *device, int timeoutMs)
 {
     auto start = std::chrono::steady_clock::now();
     for (;;) {
-        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         if (rt::OpenComConfig(port, device, 9600, 0, 8, 1, 512, 512) == 0)
             return ms;
         if (ms > timeoutMs)
@@ -121,7 +124,7 @@ double ReopenWithin(int port, const char *device, int timeoutMs)
     }
 }
 
-} // namespace
+}  // namespace
 
 // The in-process rig unplugged after its second reply for 400 ms: the program's
 // exchanges fail, a reopen fails until the adapter is back, then works, and
@@ -146,7 +149,9 @@ TEST(BindSimulatedRig, UnplugAndReplug)
     EXPECT_NE(rt::ReturnRS232Err(), 0);
     EXPECT_LT(rt::OpenComConfig(1, "", 9600, 0, 8, 1, 512, 512), 0);
     EXPECT_GE(ReopenWithin(1, "", 3000), 0.0);
-    const double outFor = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    const double outFor =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled)
+            .count();
     EXPECT_GE(outFor, 400.0);
     rt::ComWrt(1, "H", 1);
     EXPECT_EQ(Read4(1, &n), std::string("\x03\x84\x00\x5B", 4));
@@ -174,7 +179,9 @@ TEST(RigsimDevice, RunTimePortSurvivesAReplugOfTheProgramsLine)
     EXPECT_NE(rt::ReturnRS232Err(), 0);
     EXPECT_LT(rt::OpenComConfig(4, link.c_str(), 9600, 0, 8, 1, 512, 512), 0);
     EXPECT_GE(ReopenWithin(4, link.c_str(), 5000), 0.0);
-    const double outFor = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    const double outFor =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled)
+            .count();
     EXPECT_GE(outFor, 690.0);
     rt::ComWrt(4, "H", 1);
     EXPECT_EQ(Read4(4, &n), std::string("\x03\x84\x00\x5B", 4));

@@ -46,7 +46,7 @@ void MakeIso(RigModel &rig, double peak, double attn = 0.0)
     rig.setLineSpeed(0);
 }
 
-} // namespace
+}  // namespace
 
 TEST(RigReply, LevelAndAngleSurviveTheDecode)
 {
@@ -57,12 +57,13 @@ TEST(RigReply, LevelAndAngleSurviveTheDecode)
             if (peak - attn < -50.0)
                 continue;  // below the receiver's range
             RigModel rig;
-    MakeIso(rig, peak, attn);
+            MakeIso(rig, peak, attn);
             for (int angle : {0, 1, 90, 255, 256, 359}) {
                 rig.setAngle(angle);
                 Bytes r = Send(rig, 'H');
                 ASSERT_EQ(r.size(), 4u);
-                EXPECT_NEAR(DecodeLevel(r, attn), peak, 0.05) << "peak " << peak << " attn " << attn;
+                EXPECT_NEAR(DecodeLevel(r, attn), peak, 0.05)
+                    << "peak " << peak << " attn " << attn;
                 EXPECT_EQ(DecodeAngle(r), unsigned(angle));
             }
         }
@@ -108,7 +109,7 @@ TEST(RigMovement, ForwardBackAndInitialise)
         ASSERT_EQ(DecodeAngle(r), unsigned(k));
     }
     EXPECT_EQ(rig.angle(), 359);
-    EXPECT_EQ(DecodeAngle(Send(rig, 'A')), 0u);  // wraps forward
+    EXPECT_EQ(DecodeAngle(Send(rig, 'A')), 0u);    // wraps forward
     EXPECT_EQ(DecodeAngle(Send(rig, 'B')), 359u);  // and back
     EXPECT_EQ(DecodeAngle(Send(rig, 'B')), 358u);
     EXPECT_EQ(rig.steps(), 362);
@@ -143,8 +144,8 @@ TEST(RigCommands, SoundAndUnknownBytesGetNoReply)
     EXPECT_TRUE(rig.sound());
     EXPECT_TRUE(Send(rig, 'J').empty());
     EXPECT_FALSE(rig.sound());
-    for (std::uint8_t b : {std::uint8_t('a'), std::uint8_t('h'), std::uint8_t(0), std::uint8_t(0xFF),
-                           std::uint8_t('\r'), std::uint8_t('Z')})
+    for (std::uint8_t b : {std::uint8_t('a'), std::uint8_t('h'), std::uint8_t(0),
+                           std::uint8_t(0xFF), std::uint8_t('\r'), std::uint8_t('Z')})
         EXPECT_TRUE(Send(rig, b).empty()) << int(b);
     EXPECT_EQ(rig.angle(), 7);
     EXPECT_EQ(rig.exchanges(), 0);
@@ -188,7 +189,8 @@ TEST(RigPatterns, ShapesOfTheCuts)
     // lobe), and the back is below the -30 dB floor.
     double diff = 0;
     for (int deg = 0; deg < 180; ++deg)
-        diff = std::max(diff, std::fabs(L(Antenna::Horn, Plane::E, deg) - L(Antenna::Horn, Plane::H, deg)));
+        diff = std::max(
+            diff, std::fabs(L(Antenna::Horn, Plane::E, deg) - L(Antenna::Horn, Plane::H, deg)));
     EXPECT_GT(diff, 6.0);
     bool sideLobe = false;
     for (int deg = 20; deg < 90; ++deg)
@@ -399,7 +401,7 @@ double StdDev(const std::vector<double> &v)
     return std::sqrt(s / double(v.size() - 1));
 }
 
-} // namespace
+}  // namespace
 
 // Receiver noise: each reply draws anew around the pattern's level, with the
 // asked spread, so that averaging N readings narrows it by sqrt(N).

@@ -112,4 +112,4 @@ struct RigProcess {
     }
 };
 
-} // namespace rigsim_test
+}  // namespace rigsim_test

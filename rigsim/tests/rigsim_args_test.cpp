@@ -19,7 +19,7 @@ struct OptionCase {
     double value;
 };
 
-} // namespace
+}  // namespace
 
 TEST(RigsimArgs, OptionNumbersInAndOutOfRange)
 {
@@ -83,7 +83,8 @@ TEST(RigsimArgs, MessagesGiveTheRange)
     EXPECT_EQ(ParseRuled("--seed", "-1", *OptionRule("--seed"), &v),
               "--seed takes a whole number from 0 to 4294967295, not \"-1\"");
     // A long or unprintable text is cut and cleaned in the message.
-    const std::string why = ParseRuled("--attn", std::string(100, '7') + "\x1b[2J", *OptionRule("--attn"), &v);
+    const std::string why =
+        ParseRuled("--attn", std::string(100, '7') + "\x1b[2J", *OptionRule("--attn"), &v);
     EXPECT_EQ(why.find('\x1b'), std::string::npos);
     EXPECT_LT(why.size(), 120u);
 }
@@ -222,9 +223,11 @@ TEST(RigsimArgs, StandardInputCommands)
 // otherwise).
 TEST(RigsimArgs, CheckAllParsersOnAwkwardInputs)
 {
-    for (const char *input : {"", "0", "-0", "1e308", "1e309", "-1e-320", "4294967295", "3:3", "short:3",
-                              "late:3600000", "u -1", "x 1000000000", "p -1000000", "script:ff",
-                              "\xff\xfe", "nan", "+", "-", ".", "1e", "0x1p3"})
+    for (const char *input :
+         {"",           "0",         "-0",       "1e308",        "1e309", "-1e-320",
+          "4294967295", "3:3",       "short:3",  "late:3600000", "u -1",  "x 1000000000",
+          "p -1000000", "script:ff", "\xff\xfe", "nan",          "+",     "-",
+          ".",          "1e",        "0x1p3"})
         CheckAllParsers(input);
     CheckAllParsers(std::string("a\0b", 3));
     SUCCEED();

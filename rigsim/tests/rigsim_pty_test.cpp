@@ -80,7 +80,8 @@ Bytes Exchange(int fd, unsigned char cmd, std::size_t want = 4, int timeoutMs = 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (got.size() < want) {
         int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                           deadline - std::chrono::steady_clock::now()).count());
+                           deadline - std::chrono::steady_clock::now())
+                           .count());
         pollfd pfd{fd, POLLIN, 0};
         if (left <= 0 || poll(&pfd, 1, left) <= 0)
             break;
@@ -99,7 +100,7 @@ bool IsSymlink(const std::string &path)
     return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-} // namespace
+}  // namespace
 
 TEST(RigsimProgram, ServesTheProtocolOnAPseudoTerminal)
 {
@@ -109,8 +110,8 @@ TEST(RigsimProgram, ServesTheProtocolOnAPseudoTerminal)
     ASSERT_EQ(symlink("/dev/pts/no-such-device", link.c_str()), 0);
 
     RigProcess rig;
-    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--angle", "90", "--step-ms", "0",
-                           "--init-ms", "0"}));
+    ASSERT_TRUE(rig.start(
+        {"--link", link, "--antenna", "iso", "--angle", "90", "--step-ms", "0", "--init-ms", "0"}));
     EXPECT_EQ(rig.device.rfind("/dev/pts/", 0), 0u) << rig.device;
     char target[256] = {0};
     ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
@@ -151,7 +152,8 @@ TEST(RigsimProgram, PacesRepliesAndInjectsFaults)
     EXPECT_EQ(Exchange(fd, 'A', 4, 300).size(), 2u);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Exchange(fd, 'A').size(), 4u);
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 40.0 + 5 * 1.04 - 0.5);
     EXPECT_LT(ms, 200.0);
     close(fd);
@@ -173,8 +175,8 @@ RunResult RunRigsim(const std::string &args)
 {
     rigsim_test::ScratchDir dir;
     RunResult r;
-    const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + args + " </dev/null >" + dir.path
-                            + "/out 2>" + dir.path + "/err";
+    const std::string cmd = std::string("timeout 10 ") + RIGSIM_EXE + " " + args + " </dev/null >"
+                            + dir.path + "/out 2>" + dir.path + "/err";
     const int status = std::system(cmd.c_str());
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     for (auto [name, text] : {std::pair{"/out", &r.out}, std::pair{"/err", &r.err}}) {
@@ -188,12 +190,13 @@ RunResult RunRigsim(const std::string &args)
     return r;
 }
 
-} // namespace
+}  // namespace
 
 TEST(RigsimProgram, RefusesUnknownOrIncompleteOptions)
 {
-    for (const char *bad : {"--antenna", "--plane", "--frobnicate", "-z", "extra", "--antenna=bowtie",
-                            "--plane=X", "--antenna bowtie", "--unplug 1:5 --unplug-steps 1:5"}) {
+    for (const char *bad :
+         {"--antenna", "--plane", "--frobnicate", "-z", "extra", "--antenna=bowtie", "--plane=X",
+          "--antenna bowtie", "--unplug 1:5 --unplug-steps 1:5"}) {
         const RunResult r = RunRigsim(std::string(bad) + " --link none");
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << bad << ": " << r.err;
@@ -217,7 +220,8 @@ TEST(RigsimProgram, AnswersHelpAndVersion)
     const RunResult v = RunRigsim("--version --link none");
     EXPECT_EQ(v.status, 0);
     const std::string version = VELORAN_VERSION;
-    EXPECT_EQ(v.out, "rigsim " + (version.empty() ? std::string("(development build)") : version) + "\n");
+    EXPECT_EQ(v.out,
+              "rigsim " + (version.empty() ? std::string("(development build)") : version) + "\n");
 }
 
 TEST(RigsimProgram, TakesOptionValuesAfterAnEqualsSign)
@@ -244,7 +248,7 @@ bool WaitFor(const std::function<bool()> &cond, int timeoutMs)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 // A USB adapter pulled out after the second step and plugged back 600 ms
 // later: the host's line dies, the link goes away, and a new device comes back
@@ -255,8 +259,8 @@ TEST(RigsimProgram, UnplugsAndComesBackOnTheSameLink)
     ASSERT_FALSE(dir.path.empty());
     const std::string link = dir.path + "/rig";
     RigProcess rig;
-    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso", "--step-ms", "0", "--unplug-steps",
-                           "2:600"}));
+    ASSERT_TRUE(rig.start(
+        {"--link", link, "--antenna", "iso", "--step-ms", "0", "--unplug-steps", "2:600"}));
     int fd = OpenSerial(link);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(Exchange(fd, 'H').size(), 4u);
@@ -272,7 +276,8 @@ TEST(RigsimProgram, UnplugsAndComesBackOnTheSameLink)
     close(fd);
 
     ASSERT_TRUE(WaitFor([&] { return IsSymlink(link); }, 3000));
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled)
+                    .count();
     EXPECT_GE(ms, 590.0);
     char target[256] = {0};
     ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
@@ -338,7 +343,8 @@ TEST(RigsimProgram, RefusesOptionNumbersOutOfRange)
 TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
 {
     RigProcess rig;
-    ASSERT_TRUE(rig.start({"--link", "none", "--antenna", "iso", "--angle", "7", "--step-ms", "0"}));
+    ASSERT_TRUE(
+        rig.start({"--link", "none", "--antenna", "iso", "--angle", "7", "--step-ms", "0"}));
     const char cmds[] = "p 1e20\nx 1e20\nk 9\nl 1e300\n";
     ASSERT_EQ(write(rig.in, cmds, sizeof cmds - 1), ssize_t(sizeof cmds - 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -41,7 +41,7 @@ struct Port {
 const Bytes kAt90{0x03, 0x84, 0x00, 0x5A};
 const Bytes kAt91{0x03, 0x84, 0x00, 0x5B};
 
-} // namespace
+}  // namespace
 
 TEST(SimCom, ExchangeAndClosedPort)
 {
@@ -205,7 +205,8 @@ TEST(SimCom, RealTimePacing)
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i)
         ASSERT_EQ(p.exchange('A', &r), 4);
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, expectedMs * 0.99);
     // Only a gross regression above: a loaded machine may run late, never early.
     EXPECT_LE(ms, expectedMs * 4.0);
@@ -214,7 +215,8 @@ TEST(SimCom, RealTimePacing)
     p.rig->injectFault(Fault::silence());
     start = std::chrono::steady_clock::now();
     EXPECT_EQ(p.exchange('H', &r, 30), 0);
-    ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(ms, 29.0);
 }
 
@@ -249,7 +251,9 @@ TEST(SimCom, UnplugAfterRepliesAndReplug)
 
     while (!p.rig->pluggedIn())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const double outFor = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled).count();
+    const double outFor =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pulled)
+            .count();
     EXPECT_GE(outFor, outMs);
     // The line opened before the unplug stays dead; a new open works.
     EXPECT_EQ(p.com.write(&a, 1), rt::kComWriteFailed);

@@ -14,11 +14,11 @@ struct PlotItem {
     PlotKind kind = PlotKind::Line;
     // Line: two points; XY: every point; Oval: the two corners; Text: one point.
     std::vector<double> xs, ys;
-    int color = 0;        // line or text colour, 0xRRGGBB
-    int fillColor = 0;    // oval fill or text background; may be transparent
+    int color = 0;      // line or text colour, 0xRRGGBB
+    int fillColor = 0;  // oval fill or text background; may be transparent
     int thickness = 1;
     int plotStyle = 0, pointStyle = 0, lineStyle = 0, pointFrequency = 1;
     std::string text, font;
 };
 
-} // namespace rt
+}  // namespace rt

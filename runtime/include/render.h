@@ -28,4 +28,4 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
 // as it was. 0, or -1 with the reason in *error.
 int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std::string *error);
 
-} // namespace rt
+}  // namespace rt

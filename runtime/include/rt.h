@@ -28,9 +28,9 @@ enum {
 enum {
     RT_ATTR_DIMMED = 1,
     RT_ATTR_VISIBLE,
-    RT_ATTR_ENABLED,          // timer control running
-    RT_ATTR_INTERVAL,         // timer control, seconds (double)
-    RT_ATTR_CTRL_INDEX,       // ring: index of the selected item
+    RT_ATTR_ENABLED,     // timer control running
+    RT_ATTR_INTERVAL,    // timer control, seconds (double)
+    RT_ATTR_CTRL_INDEX,  // ring: index of the selected item
     RT_ATTR_TEXT_COLOR,
     RT_ATTR_TEXT_BGCOLOR,
     RT_ATTR_LEFT,
@@ -38,17 +38,17 @@ enum {
     RT_ATTR_WIDTH,
     RT_ATTR_HEIGHT,
     RT_ATTR_LABEL_TEXT,
-    RT_ATTR_TITLE,            // panel title
+    RT_ATTR_TITLE,  // panel title
     RT_ATTR_CLOSE_ITEM_VISIBLE,
     RT_ATTR_SIZABLE,
     RT_ATTR_MOVABLE,
     RT_ATTR_CAN_MINIMIZE,
     RT_ATTR_CAN_MAXIMIZE,
-    RT_ATTR_MAX_ENTRY_LENGTH, // string / text box: most characters it holds
-    RT_ATTR_NO_EDIT_TEXT,     // read-only entry
-    RT_ATTR_CHECKED,          // menu item check mark
-    RT_ATTR_ITEM_NAME,        // menu item text
-    RT_ATTR_PLOT_THICKNESS,   // plot line weight
+    RT_ATTR_MAX_ENTRY_LENGTH,  // string / text box: most characters it holds
+    RT_ATTR_NO_EDIT_TEXT,      // read-only entry
+    RT_ATTR_CHECKED,           // menu item check mark
+    RT_ATTR_ITEM_NAME,         // menu item text
+    RT_ATTR_PLOT_THICKNESS,    // plot line weight
     RT_ATTR_PLOT_COLOR,
 };
 
@@ -91,16 +91,16 @@ void RegisterPanelCallback(const char *name, PanelCallbackPtr fn);
 
 // ---- Program identity and command line ------------------------------------
 struct ProgramInfo {
-    const char *name;         // program name: --version, settings, messages
-    const char *desktopId;    // its desktop entry and icon name
-    const char *summary;      // what it does, one line for --help
-    const char *fileArgument; // name of the optional file argument; null: takes none
+    const char *name;          // program name: --version, settings, messages
+    const char *desktopId;     // its desktop entry and icon name
+    const char *summary;       // what it does, one line for --help
+    const char *fileArgument;  // name of the optional file argument; null: takes none
     const char *fileHelp;
 };
 struct CommandLine {
-    int exitStatus = -1;    // 0 or more: end now with this status
-    std::string file;       // the file named on the command line, or empty
-    bool selfCheck = false; // --self-check: report the run-time files found, then end
+    int exitStatus = -1;     // 0 or more: end now with this status
+    std::string file;        // the file named on the command line, or empty
+    bool selfCheck = false;  // --self-check: report the run-time files found, then end
 };
 // Read before InitCVIRTE: answers --help and --version on standard output
 // (status 0) and refuses an unknown option or a surplus argument with one
@@ -205,7 +205,7 @@ int RefreshGraph(int panel, int control);
 
 // ---- Pop-ups ------------------------------------------------------------------
 int MessagePopup(const char *title, const char *message);
-int ConfirmPopup(const char *title, const char *message); // 1 yes, 0 no
+int ConfirmPopup(const char *title, const char *message);  // 1 yes, 0 no
 enum { RT_OK_BUTTON = 1, RT_SAVE_BUTTON = 2, RT_SELECT_BUTTON = 3, RT_LOAD_BUTTON = 4 };
 enum { RT_NO_FILE_SELECTED = 0, RT_EXISTING_FILE_SELECTED = 1, RT_NEW_FILE_SELECTED = 2 };
 // `path` receives the chosen path (at most `pathSize` bytes with its NUL).
@@ -218,7 +218,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
 enum { RT_READ = 0, RT_WRITE = 1, RT_READ_WRITE = 2 };
 enum { RT_APPEND = 1, RT_TRUNCATE = 2, RT_OPEN_ONLY = 3 };
 enum { RT_BINARY = 0, RT_ASCII = 1 };
-int OpenFile(const char *fileName, int action, int mode, int type); // handle >= 0, or -1
+int OpenFile(const char *fileName, int action, int mode, int type);  // handle >= 0, or -1
 // Reads one line without its LF; keeps at most maxChars characters and drops
 // the rest of a longer line. Returns the characters kept, -2 at end of file,
 // -1 on error.
@@ -302,7 +302,7 @@ std::string ComDeviceSummary(int port);
 int ReopenCom(int port);
 
 // ---- Other services -----------------------------------------------------------
-int LaunchExecutable(const char *fileName); // 0 on success
+int LaunchExecutable(const char *fileName);  // 0 on success
 int SystemHelp(const char *helpFile, int command, int contextId, const char *extra);
 // Prints a panel or one control: an empty file name prints on a printer
 // (after the print dialogue when interactive), a file name writes a PDF.
@@ -320,6 +320,6 @@ int SetUserSettingText(const char *program, const char *key, const char *value);
 // Seconds on a steady clock, for measuring how long something took.
 double Timer(void);
 
-} // namespace rt
+}  // namespace rt
 
 using namespace rt;

@@ -10,4 +10,4 @@ void SetComDeviceLister(std::function<std::vector<ComDeviceInfo>()> lister)
     detail::SetComDeviceLister(std::move(lister));
 }
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -13,4 +13,4 @@ namespace rt::test {
 // goes back to the real scan.
 void SetComDeviceLister(std::function<std::vector<ComDeviceInfo>()> lister);
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -33,7 +33,7 @@ bool AnswerNext(QDialog &dlg, bool &answered)
     return answer.second;
 }
 
-} // namespace
+}  // namespace
 
 bool OglRenders(int panel, int graph)
 {
@@ -47,7 +47,10 @@ bool OglRealized(int panel, int graph)
     return g && g->realized();
 }
 
-void OglForceNoOpenGL(bool on) { detail::OglSetForceNoOpenGL(on); }
+void OglForceNoOpenGL(bool on)
+{
+    detail::OglSetForceNoOpenGL(on);
+}
 
 std::vector<int> OglPlots(int panel, int graph)
 {
@@ -104,7 +107,8 @@ void OglDrag(int panel, int graph, int dx, int dy)
     if (!g || !g->input())
         return;
     const QPointF a(100, 100), b(100 + dx, 100 + dy);
-    QMouseEvent press(QEvent::MouseButtonPress, a, a, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, a, a, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QMouseEvent move(QEvent::MouseMove, b, b, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, b, b, Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
@@ -129,4 +133,4 @@ void AnswerOglProperties(std::function<void(QDialog &)> edit, bool accept)
     detail::OglSetPropertiesAnswerer(AnswerNext);
 }
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -47,4 +47,4 @@ void OglWheel(int panel, int graph, int delta);
 // colour in the property "rgb"), then the dialogue is accepted or cancelled.
 void AnswerOglProperties(std::function<void(QDialog &)> edit, bool accept = true);
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -4,23 +4,23 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLayout>
-#include <QMenu>
-#include <QMenuBar>
-#include <map>
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFocusEvent>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QSpinBox>
 #include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPalette>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleFactory>
+#include <map>
 
 #include <algorithm>
 #include <array>
@@ -78,7 +78,8 @@ public:
         return true;
     }
 
-    void notePopup(const std::string &kind, const std::string &title, const std::string &text) override
+    void notePopup(const std::string &kind, const std::string &title,
+                   const std::string &text) override
     {
         popups.push_back({kind, title, text});
     }
@@ -127,7 +128,8 @@ public:
     std::string programDir() override { return programFolder; }
     void helpCalled(const std::string &call) override { helpCalls.push_back(call); }
 
-    std::string printed(int panel, int control, const std::string &fileName, int interactive) override
+    std::string printed(int panel, int control, const std::string &fileName,
+                        int interactive) override
     {
         printJobs.push_back({panel, control, fileName, interactive});
         return printerFile;
@@ -168,19 +170,49 @@ Recorder &R()
     return r;
 }
 
-} // namespace
+}  // namespace
 
-void Enable() { detail::InstallTestHooks(&R()); }
-void Disable() { detail::InstallTestHooks(nullptr); }
-void SetProgramDir(const std::string &dir) { R().programFolder = dir; }
+void Enable()
+{
+    detail::InstallTestHooks(&R());
+}
+void Disable()
+{
+    detail::InstallTestHooks(nullptr);
+}
+void SetProgramDir(const std::string &dir)
+{
+    R().programFolder = dir;
+}
 
-void AnswerConfirm(int answer) { R().answers.push_back({"confirm", {answer, {}}}); }
-void AcknowledgeMessage() { R().answers.push_back({"message", {1, {}}}); }
-void ChooseFile(const std::string &path, int result) { R().answers.push_back({"file", {result, path}}); }
-void CancelFile() { R().answers.push_back({"file", {0, {}}}); }
-void OnNextPopup(std::function<void()> action) { R().popupActions.push_back(std::move(action)); }
-const std::vector<Popup> &Popups() { return R().popups; }
-void ClearPopups() { R().popups.clear(); }
+void AnswerConfirm(int answer)
+{
+    R().answers.push_back({"confirm", {answer, {}}});
+}
+void AcknowledgeMessage()
+{
+    R().answers.push_back({"message", {1, {}}});
+}
+void ChooseFile(const std::string &path, int result)
+{
+    R().answers.push_back({"file", {result, path}});
+}
+void CancelFile()
+{
+    R().answers.push_back({"file", {0, {}}});
+}
+void OnNextPopup(std::function<void()> action)
+{
+    R().popupActions.push_back(std::move(action));
+}
+const std::vector<Popup> &Popups()
+{
+    return R().popups;
+}
+void ClearPopups()
+{
+    R().popups.clear();
+}
 
 std::vector<std::string> TakeFailures()
 {
@@ -189,9 +221,15 @@ std::vector<std::string> TakeFailures()
     return f;
 }
 
-void SetFailureHook(std::function<void(const std::string &)> hook) { R().failureHook = std::move(hook); }
+void SetFailureHook(std::function<void(const std::string &)> hook)
+{
+    R().failureHook = std::move(hook);
+}
 
-int PendingAnswers() { return int(R().answers.size()); }
+int PendingAnswers()
+{
+    return int(R().answers.size());
+}
 
 int FireCtrlEvent(int panel, int control, int event, int data1, int data2)
 {
@@ -308,9 +346,18 @@ void ClickGraph(int panel, int control, double x, double y)
     QApplication::sendEvent(g, &release);
 }
 
-void OnUserEventWait(std::function<void()> action) { R().userEventActions.push_back(std::move(action)); }
-void SetRunScript(std::function<void()> script) { R().script = std::move(script); }
-bool QuitRequested() { return R().quit; }
+void OnUserEventWait(std::function<void()> action)
+{
+    R().userEventActions.push_back(std::move(action));
+}
+void SetRunScript(std::function<void()> script)
+{
+    R().script = std::move(script);
+}
+bool QuitRequested()
+{
+    return R().quit;
+}
 
 std::vector<PlotItem> GraphItems(int panel, int control)
 {
@@ -319,7 +366,10 @@ std::vector<PlotItem> GraphItems(int panel, int control)
     return g ? g->items() : std::vector<PlotItem>{};
 }
 
-int PlotCount(int panel, int control) { return int(GraphItems(panel, control).size()); }
+int PlotCount(int panel, int control)
+{
+    return int(GraphItems(panel, control).size());
+}
 
 QWidget *PanelWidget(int panel)
 {
@@ -333,7 +383,10 @@ QWidget *CtrlWidget(int panel, int control)
     return c ? c->widget.data() : nullptr;
 }
 
-std::vector<int> LivePanels() { return detail::PanelHandles(); }
+std::vector<int> LivePanels()
+{
+    return detail::PanelHandles();
+}
 
 bool IsDisplayed(int panel)
 {
@@ -349,9 +402,18 @@ std::string MenuItemText(int menuBar, int item)
     return buf;
 }
 
-const std::vector<double> &Delays() { return R().delays; }
-void SetDelayScale(double scale) { R().delayScale = scale; }
-void SetClock(std::function<double()> seconds) { R().testClock = std::move(seconds); }
+const std::vector<double> &Delays()
+{
+    return R().delays;
+}
+void SetDelayScale(double scale)
+{
+    R().delayScale = scale;
+}
+void SetClock(std::function<double()> seconds)
+{
+    R().testClock = std::move(seconds);
+}
 
 void UseSettingsFile(const std::string &iniPath)
 {
@@ -359,8 +421,14 @@ void UseSettingsFile(const std::string &iniPath)
     R().settings.clear();
 }
 
-std::string ComWritten(int port) { return port >= 1 && port <= 4 ? R().comWritten[std::size_t(port)] : std::string(); }
-std::string ComRead(int port) { return port >= 1 && port <= 4 ? R().comRead[std::size_t(port)] : std::string(); }
+std::string ComWritten(int port)
+{
+    return port >= 1 && port <= 4 ? R().comWritten[std::size_t(port)] : std::string();
+}
+std::string ComRead(int port)
+{
+    return port >= 1 && port <= 4 ? R().comRead[std::size_t(port)] : std::string();
+}
 void ClearComLog()
 {
     for (auto &s : R().comWritten)
@@ -369,10 +437,22 @@ void ClearComLog()
         s.clear();
 }
 
-const std::vector<std::string> &Launches() { return R().launches; }
-const std::vector<std::string> &HelpCalls() { return R().helpCalls; }
-const std::vector<PrintJob> &PrintJobs() { return R().printJobs; }
-void SetPrinterFile(const std::string &pdfPath) { R().printerFile = pdfPath; }
+const std::vector<std::string> &Launches()
+{
+    return R().launches;
+}
+const std::vector<std::string> &HelpCalls()
+{
+    return R().helpCalls;
+}
+const std::vector<PrintJob> &PrintJobs()
+{
+    return R().printJobs;
+}
+void SetPrinterFile(const std::string &pdfPath)
+{
+    R().printerFile = pdfPath;
+}
 
 void UseFontSize(int pointSize)
 {
@@ -405,7 +485,10 @@ void UseDarkPalette(bool dark)
     QApplication::setPalette(pal);
 }
 
-double Contrast(const QColor &a, const QColor &b) { return detail::ContrastRatio(a, b); }
+double Contrast(const QColor &a, const QColor &b)
+{
+    return detail::ContrastRatio(a, b);
+}
 
 namespace {
 
@@ -422,11 +505,17 @@ QWidget *ShownPanel(int panel)
     return w;
 }
 
-std::string Name(const QWidget *w) { return w->objectName().toStdString(); }
+std::string Name(const QWidget *w)
+{
+    return w->objectName().toStdString();
+}
 
-std::string Size(QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); }
+std::string Size(QSize s)
+{
+    return std::to_string(s.width()) + "x" + std::to_string(s.height());
+}
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> CutTexts(int panel)
 {
@@ -444,7 +533,7 @@ std::vector<std::string> CutTexts(int panel)
             continue;
         const auto *label = qobject_cast<QLabel *>(t);
         if (label && !label->pixmap().isNull())
-            continue; // a picture, not a text
+            continue;  // a picture, not a text
         if (label && label->wordWrap()) {
             const int need = label->heightForWidth(label->width());
             if (need > label->height())
@@ -540,11 +629,13 @@ std::vector<std::string> ButtonMnemonicFaults(int panel)
         if (m.isNull())
             return;
         if (auto [it, fresh] = used.emplace(m.toCaseFolded(), who); !fresh)
-            faults.push_back(who + " and " + it->second + " share the mnemonic " + QString(m).toStdString());
+            faults.push_back(who + " and " + it->second + " share the mnemonic "
+                             + QString(m).toStdString());
     };
     if (auto *bar = w->findChild<QMenuBar *>())
         for (QAction *a : bar->actions())
-            claim(detail::MnemonicOf(a->text()), "menu " + detail::PlainText(a->text()).toStdString());
+            claim(detail::MnemonicOf(a->text()),
+                  "menu " + detail::PlainText(a->text()).toStdString());
     for (auto *l : w->findChildren<QLabel *>())
         if (l->buddy())
             claim(detail::MnemonicOf(l->text()), Name(l));
@@ -592,4 +683,4 @@ void AccessibleToggle(int panel, int control)
         ai->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
 }
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -22,16 +22,16 @@ void Disable();
 
 // ---- Pop-ups ----
 struct Popup {
-    std::string kind; // "message", "confirm", "file"
+    std::string kind;  // "message", "confirm", "file"
     std::string title;
     std::string text;
 };
-void AnswerConfirm(int answer);                 // the next ConfirmPopup returns it
-void AcknowledgeMessage();                      // the next MessagePopup is expected
+void AnswerConfirm(int answer);  // the next ConfirmPopup returns it
+void AcknowledgeMessage();       // the next MessagePopup is expected
 // The next FileSelectPopup chooses `path` (result as FileSelectPopup returns
 // it; by default existing file when the path exists, else new file).
 void ChooseFile(const std::string &path, int result = -1);
-void CancelFile();                              // the next FileSelectPopup is cancelled
+void CancelFile();  // the next FileSelectPopup is cancelled
 // Runs `action` when the next pop-up of that kind shows, before it returns
 // (for example to check state while a question is up).
 void OnNextPopup(std::function<void()> action);
@@ -51,11 +51,11 @@ int FireCtrlEvent(int panel, int control, int event, int data1 = 0, int data2 = 
 void PressButton(int panel, int control);
 void CommitValue(int panel, int control, double value);
 void CommitText(int panel, int control, const std::string &text);
-void ChooseMenuItem(int menuBar, int item);   // triggers the menu item itself
-void FocusCtrl(int panel, int control);       // gives a control the keyboard focus
-void ActivatePanel(int panel);                // the panel's window gets the focus
+void ChooseMenuItem(int menuBar, int item);  // triggers the menu item itself
+void FocusCtrl(int panel, int control);      // gives a control the keyboard focus
+void ActivatePanel(int panel);               // the panel's window gets the focus
 void ResizePanel(int panel, int width, int height);
-void ClosePanelWindow(int panel);             // the window manager's close button
+void ClosePanelWindow(int panel);  // the window manager's close button
 // One tick of a timer control, delivered only while the timer is enabled.
 bool TickTimer(int panel, int control);
 // A left click on a graph at graph coordinates (the cursor snaps, the
@@ -77,8 +77,8 @@ bool IsDisplayed(int panel);
 std::string MenuItemText(int menuBar, int item);
 
 // ---- Time ----
-const std::vector<double> &Delays();          // every Delay asked for, in seconds
-void SetDelayScale(double scale);             // 0 by default: no real sleeping
+const std::vector<double> &Delays();  // every Delay asked for, in seconds
+void SetDelayScale(double scale);     // 0 by default: no real sleeping
 // Timer() reads this clock (seconds) instead of the real one.
 void SetClock(std::function<double()> seconds);
 
@@ -94,7 +94,7 @@ std::string ComRead(int port);
 void ClearComLog();
 
 // ---- Other services ----
-const std::vector<std::string> &Launches();   // LaunchExecutable calls
+const std::vector<std::string> &Launches();  // LaunchExecutable calls
 // The folder FindRunTimeFile takes for the executable's; empty: the real one.
 void SetProgramDir(const std::string &dir);
 const std::vector<std::string> &HelpCalls();  // SystemHelp calls
@@ -141,4 +141,4 @@ std::string AccessibleValue(int panel, int control);
 // reader or switch access does.
 void AccessibleToggle(int panel, int control);
 
-} // namespace rt::test
+}  // namespace rt::test

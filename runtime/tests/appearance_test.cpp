@@ -58,12 +58,17 @@ TEST(Contrast, ColoursBecomeReadableAndKeepTheirHue)
 {
     const QColor backgrounds[] = {QColor(0xef, 0xef, 0xef), Qt::white, QColor(0x2b, 0x2b, 0x2b),
                                   Qt::black, QColor(0x80, 0x80, 0x80)};
-    const QColor texts[] = {Qt::red, Qt::blue, QColor(0xd0, 0, 0), QColor(0, 0, 0xe0), Qt::yellow,
+    const QColor texts[] = {Qt::red,
+                            Qt::blue,
+                            QColor(0xd0, 0, 0),
+                            QColor(0, 0, 0xe0),
+                            Qt::yellow,
                             QColor(0xa0, 0xa0, 0xa0)};
     for (const QColor &bg : backgrounds)
         for (const QColor &fg : texts) {
             const QColor c = ReadableOn(fg, bg);
-            EXPECT_GE(ContrastRatio(c, bg), 4.5) << fg.name().toStdString() << " on " << bg.name().toStdString();
+            EXPECT_GE(ContrastRatio(c, bg), 4.5)
+                << fg.name().toStdString() << " on " << bg.name().toStdString();
             if (ContrastRatio(fg, bg) >= 4.5) {
                 EXPECT_EQ(c, fg) << "a readable colour stays as designed";
             } else if (fg.hsvSaturation() > 0 && c != Qt::white && c != Qt::black) {

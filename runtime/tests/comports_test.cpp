@@ -7,8 +7,8 @@
 #include <QSettings>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -79,28 +79,35 @@ TEST_P(Mapping, EnvironmentThenSavedChoiceThenUsbAdaptersThenBuiltInPorts)
 INSTANTIATE_TEST_SUITE_P(
     Cases, Mapping,
     testing::Values(
-        MappingCase{"NoAdapters", {}, {}, {}, {"", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"}},
+        MappingCase{
+            "NoAdapters", {}, {}, {}, {"", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"}},
         // Adapters with a serial number by it whatever the device names,
         // those without after them; built-in ports are not adapters.
         MappingCase{"AdaptersFirstInAStableOrder",
-                    {Usb("/dev/ttyUSB0", "ZZ9"), {"/dev/ttyS0", "16550A", "", "", false},
-                     Usb("/dev/ttyACM0", ""), Usb("/dev/ttyUSB1", "A100")},
-                    {}, {},
+                    {Usb("/dev/ttyUSB0", "ZZ9"),
+                     {"/dev/ttyS0", "16550A", "", "", false},
+                     Usb("/dev/ttyACM0", ""),
+                     Usb("/dev/ttyUSB1", "A100")},
+                    {},
+                    {},
                     {"", "/dev/ttyUSB1", "/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"}},
         MappingCase{"EnvironmentBeforeSavedChoice",
                     {Usb("/dev/ttyUSB0", "A1")},
-                    {{1, "/tmp/veloran-rig"}}, {{1, "/dev/ttyUSB7"}, {3, "/dev/ttyUSB8"}},
+                    {{1, "/tmp/veloran-rig"}},
+                    {{1, "/dev/ttyUSB7"}, {3, "/dev/ttyUSB8"}},
                     {"", "/tmp/veloran-rig", "/dev/ttyUSB0", "/dev/ttyUSB8", "/dev/ttyS0"}},
         // A device given to a port by choice is not handed out again.
         MappingCase{"ChosenDevicesAreNotReused",
                     {Usb("/dev/ttyUSB0", "A1"), Usb("/dev/ttyUSB1", "B2")},
-                    {}, {{2, "/dev/ttyUSB0"}, {4, "/dev/ttyS0"}},
+                    {},
+                    {{2, "/dev/ttyUSB0"}, {4, "/dev/ttyS0"}},
                     {"", "/dev/ttyUSB1", "/dev/ttyUSB0", "/dev/ttyS1", "/dev/ttyS0"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ComPorts, SavedChoiceIsKeptAndAnEmptyOneGoesBackToAutomatic)
 {
-    rt::test::SetComDeviceLister([] { return std::vector<rt::ComDeviceInfo>{Usb("/dev/ttyUSB0", "A")}; });
+    rt::test::SetComDeviceLister(
+        [] { return std::vector<rt::ComDeviceInfo>{Usb("/dev/ttyUSB0", "A")}; });
     rt::SetComDeviceChoice(1, "/dev/ttyUSB3");
     EXPECT_EQ(rt::ComDeviceSource(1), RT_COM_FROM_CHOICE);
     EXPECT_EQ(QSettings(QStringLiteral("Veloran"), QCoreApplication::applicationName())
@@ -116,7 +123,8 @@ TEST_F(ComPorts, SavedChoiceIsKeptAndAnEmptyOneGoesBackToAutomatic)
 TEST_F(ComPorts, SummaryNamesTheDeviceAndWhetherItIsThere)
 {
     rt::test::SetComDeviceLister([] {
-        return std::vector<rt::ComDeviceInfo>{{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A6", true}};
+        return std::vector<rt::ComDeviceInfo>{
+            {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A6", true}};
     });
     int master = -1, slave = -1;
     char name[128];
@@ -310,4 +318,4 @@ TEST_F(ComPorts, TraceIsOffByDefault)
     close(master);
 }
 
-} // namespace
+}  // namespace

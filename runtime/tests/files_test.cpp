@@ -11,7 +11,10 @@
 
 namespace {
 
-std::string TempPath(const char *name) { return (rt::test::ScratchDir() / name).string(); }
+std::string TempPath(const char *name)
+{
+    return (rt::test::ScratchDir() / name).string();
+}
 
 void WriteBytes(const std::string &path, const std::string &bytes)
 {
@@ -48,7 +51,8 @@ bool UseCommaLocale()
     // Built before the first look-up: the C library remembers a failed one.
     const std::string dir = (rt::test::ScratchDir() / "locales").string();
     const std::string cmd = "test -d " + dir + "/de_DE.UTF-8 || (mkdir -p " + dir
-                            + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8) >/dev/null 2>&1";
+                            + " && localedef -i de_DE -f UTF-8 " + dir
+                            + "/de_DE.UTF-8) >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0)
         return false;
     setenv("LOCPATH", dir.c_str(), 1);
@@ -128,4 +132,4 @@ TEST(Files, DateAndTimeStrings)
     EXPECT_EQ(t[2], ':');
 }
 
-} // namespace
+}  // namespace

@@ -6,9 +6,9 @@
 #include <QPaintEvent>
 #include <QWidget>
 
+#include "graph.h"
 #include "rt.h"
 #include "rtdemo_uir.h"
-#include "graph.h"
 #include "testing.h"
 
 namespace {
@@ -20,14 +20,22 @@ int GraphCallback(int, int, int event, void *, int, int)
         ++gClicks;
     return 0;
 }
-int Nop(int, int, int, void *, int, int) { return 0; }
-int NopPanel(int, int, void *, int, int) { return 0; }
-void NopMenu(int, int, void *, int) {}
+int Nop(int, int, int, void *, int, int)
+{
+    return 0;
+}
+int NopPanel(int, int, void *, int, int)
+{
+    return 0;
+}
+void NopMenu(int, int, void *, int)
+{}
 
 int LoadGraphPanel()
 {
     RegisterCtrlCallback("GraphCallback", GraphCallback);
-    for (const char *n : {"ButtonCallback", "ValueCallback", "TimerCallback", "FocusCallback", "CloseCallback"})
+    for (const char *n :
+         {"ButtonCallback", "ValueCallback", "TimerCallback", "FocusCallback", "CloseCallback"})
         RegisterCtrlCallback(n, Nop);
     RegisterPanelCallback("PanelCallback", NopPanel);
     RegisterMenuCallback("AskCallback", NopMenu);
@@ -45,7 +53,8 @@ TEST(Graph, HoldsAndDeletesPlotItems)
     const int xy = PlotXY(p, DEMOPNL_GRAPH, ints, ys, 3, RT_INTEGER, RT_DOUBLE, RT_THIN_LINE,
                           RT_SIMPLE_DOT, RT_SOLID, 1, RT_BLUE);
     const int oval = PlotOval(p, DEMOPNL_GRAPH, -5, -5, 5, 5, RT_GRAY, RT_TRANSPARENT);
-    const int text = PlotText(p, DEMOPNL_GRAPH, -2.4, 3.4, " -25", "NIAppMetaFont", RT_GRAY, 0x008080);
+    const int text =
+        PlotText(p, DEMOPNL_GRAPH, -2.4, 3.4, " -25", "NIAppMetaFont", RT_GRAY, 0x008080);
     EXPECT_GT(line, 0);
     EXPECT_NE(line, xy);
     auto items = rt::test::GraphItems(p, DEMOPNL_GRAPH);
@@ -77,13 +86,13 @@ TEST(Graph, LeftClickSnapsCursorToTheNearestPlottedItem)
     const int curve = PlotXY(p, DEMOPNL_GRAPH, xs, ys, 360, RT_DOUBLE, RT_DOUBLE, RT_THIN_LINE,
                              RT_SIMPLE_DOT, RT_SOLID, 1, RT_RED);
     const int ring = 1;
-    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 10.2, 0.1); // near 90 degrees on the curve
+    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 10.2, 0.1);  // near 90 degrees on the curve
     int plot = 0, index = -1;
     GetGraphCursorIndex(p, DEMOPNL_GRAPH, 1, &plot, &index);
     EXPECT_EQ(plot, curve);
     EXPECT_NEAR(index, 90, 1);
     EXPECT_EQ(gClicks, 1);
-    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 0, -29.8); // on the ring, far from the curve
+    rt::test::ClickGraph(p, DEMOPNL_GRAPH, 0, -29.8);  // on the ring, far from the curve
     GetGraphCursorIndex(p, DEMOPNL_GRAPH, 1, &plot, &index);
     EXPECT_EQ(plot, ring);
 }
@@ -106,11 +115,11 @@ TEST(Graph, AnAddedItemIsRepaintedWhole)
     DisplayPanel(p);
     auto *g = qobject_cast<rt::Graph *>(rt::test::CtrlWidget(p, DEMOPNL_GRAPH));
     ASSERT_NE(g, nullptr);
-    for (int i = 0; i < 5; ++i) // the window's first, whole paint
+    for (int i = 0; i < 5; ++i)  // the window's first, whole paint
         QApplication::processEvents();
     PaintSpy spy;
     g->installEventFilter(&spy);
-    PlotLine(p, DEMOPNL_GRAPH, -30, -30, 30, 30, RT_RED); // a long segment
+    PlotLine(p, DEMOPNL_GRAPH, -30, -30, 30, 30, RT_RED);  // a long segment
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
     g->removeEventFilter(&spy);
@@ -118,7 +127,8 @@ TEST(Graph, AnAddedItemIsRepaintedWhole)
         const QPoint px = g->toPixel(-30 + 60 * t, -30 + 60 * t).toPoint();
         EXPECT_TRUE(spy.painted.contains(px)) << "point " << t << " of the segment not repainted";
     }
-    EXPECT_FALSE(spy.painted.contains(g->toPixel(38, -38).toPoint())) << "only what changed is repainted";
+    EXPECT_FALSE(spy.painted.contains(g->toPixel(38, -38).toPoint()))
+        << "only what changed is repainted";
 }
 
 TEST(Graph, ItemsFarOutsideTheAxesRepaintTheirVisiblePart)
@@ -134,8 +144,8 @@ TEST(Graph, ItemsFarOutsideTheAxesRepaintTheirVisiblePart)
     PaintSpy spy;
     g->installEventFilter(&spy);
     const double xs[] = {0.0, 999999999.0, -1e300}, ys[] = {0.0, 0.0, -1e300};
-    PlotXY(p, DEMOPNL_GRAPH, xs, ys, 3, RT_DOUBLE, RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT,
-           RT_SOLID, 1, RT_RED);
+    PlotXY(p, DEMOPNL_GRAPH, xs, ys, 3, RT_DOUBLE, RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID,
+           1, RT_RED);
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
     g->removeEventFilter(&spy);
@@ -151,7 +161,7 @@ TEST(Graph, RedrawStaysCheapAsPlotsAccumulate)
     QWidget *g = rt::test::CtrlWidget(p, DEMOPNL_GRAPH);
     for (int i = 0; i < 4000; ++i)
         PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30 * std::sin(i), 30 * std::cos(i), RT_RED);
-    g->repaint(); // builds the cached picture once
+    g->repaint();  // builds the cached picture once
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < 200; ++i) {
@@ -162,4 +172,4 @@ TEST(Graph, RedrawStaysCheapAsPlotsAccumulate)
     EXPECT_LT(t.elapsed(), 1500);
 }
 
-} // namespace
+}  // namespace

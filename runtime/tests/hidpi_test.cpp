@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QImage>
 
-#include <cmath>
 #include <QWidget>
+#include <cmath>
 
 #include "graph.h"
 #include "rt.h"
@@ -15,11 +15,18 @@
 
 namespace {
 
-int Nop(int, int, int, void *, int, int) { return 0; }
-int NopPanel(int, int, void *, int, int) { return 0; }
-void NopMenu(int, int, void *, int) {}
+int Nop(int, int, int, void *, int, int)
+{
+    return 0;
+}
+int NopPanel(int, int, void *, int, int)
+{
+    return 0;
+}
+void NopMenu(int, int, void *, int)
+{}
 
-} // namespace
+}  // namespace
 
 TEST(HiDpi, GraphPictureAtTheDevicePixelRatio)
 {
@@ -50,7 +57,8 @@ TEST(HiDpi, GraphPictureAtTheDevicePixelRatio)
             if (QColor(shot.pixel(x, y)).red() > 200 && QColor(shot.pixel(x, y)).green() < 80)
                 ++red;
     const double length = std::hypot(g->toPixel(5, 5).x() - g->toPixel(-5, -5).x(),
-                                     g->toPixel(5, 5).y() - g->toPixel(-5, -5).y()) * 2;
+                                     g->toPixel(5, 5).y() - g->toPixel(-5, -5).y())
+                          * 2;
     EXPECT_LT(red, 3.5 * length) << "a pixel-doubled line would cover about 4x its length";
     EXPECT_GT(red, 1.0 * length);
     // A click in graph units still finds the line.

@@ -3,4 +3,7 @@
 #include PROBE_HEADER
 
 int probe();
-int probe() { return 0; }
+int probe()
+{
+    return 0;
+}

@@ -49,8 +49,8 @@ struct Ogl3DTest : ::testing::Test {
         for (int i = 0; i <= 20; ++i)
             for (int j = 0; j <= 20; ++j) {
                 const double th = M_PI * i / 20, ph = 2 * M_PI * j / 20;
-                pts.insert(pts.end(), {r * std::sin(th) * std::cos(ph), r * std::sin(th) * std::sin(ph),
-                                       r * std::cos(th)});
+                pts.insert(pts.end(), {r * std::sin(th) * std::cos(ph),
+                                       r * std::sin(th) * std::sin(ph), r * std::cos(th)});
             }
         return OGLPlot3DScatter(panel, graph, pts.data(), 21, 21, RT_DOUBLE);
     }
@@ -74,16 +74,25 @@ TEST_F(Ogl3DTest, AttributesReadBackAsSet)
         int attr;
         double value;
     } cases[] = {
-        {RT_OGL_ATTR_VIEW_LATITUDE, 20.0},    {RT_OGL_ATTR_VIEW_LONGITUDE, 45.0},
-        {RT_OGL_ATTR_VIEW_DISTANCE, 3.0},     {RT_OGL_ATTR_VIEW_DISTANCE, 6.0},
-        {RT_OGL_ATTR_VIEW_CENTER_X, 0.0},     {RT_OGL_ATTR_VIEW_CENTER_Z, 2.0},
-        {RT_OGL_ATTR_LIGHTING, 1},            {RT_OGL_ATTR_LABEL_OFFSET, -0.5},
-        {RT_OGL_ATTR_LABEL_SCALE, 1.0},       {RT_OGL_ATTR_GRID_COLOR, 0x00FFFF},
-        {RT_OGL_ATTR_XAXIS_DIVISIONS, -4},    {RT_OGL_ATTR_XAXIS_DIVISIONS + 200, -4},
+        {RT_OGL_ATTR_VIEW_LATITUDE, 20.0},
+        {RT_OGL_ATTR_VIEW_LONGITUDE, 45.0},
+        {RT_OGL_ATTR_VIEW_DISTANCE, 3.0},
+        {RT_OGL_ATTR_VIEW_DISTANCE, 6.0},
+        {RT_OGL_ATTR_VIEW_CENTER_X, 0.0},
+        {RT_OGL_ATTR_VIEW_CENTER_Z, 2.0},
+        {RT_OGL_ATTR_LIGHTING, 1},
+        {RT_OGL_ATTR_LABEL_OFFSET, -0.5},
+        {RT_OGL_ATTR_LABEL_SCALE, 1.0},
+        {RT_OGL_ATTR_GRID_COLOR, 0x00FFFF},
+        {RT_OGL_ATTR_XAXIS_DIVISIONS, -4},
+        {RT_OGL_ATTR_XAXIS_DIVISIONS + 200, -4},
         {RT_OGL_ATTR_XAXIS_SUBDIVISIONS + 200, 5},
-        {RT_OGL_ATTR_XAXIS_MIN, -10},         {RT_OGL_ATTR_XAXIS_MAX + 100, 10},
-        {RT_OGL_ATTR_XAXIS_MAX + 200, 10},    {RT_OGL_ATTR_ZAXIS_COLOR, 0x0000FA},
-        {RT_OGL_ATTR_YAXIS_NAME_VISIBLE, 1},  {RT_OGL_ATTR_VISIBLE, 0},
+        {RT_OGL_ATTR_XAXIS_MIN, -10},
+        {RT_OGL_ATTR_XAXIS_MAX + 100, 10},
+        {RT_OGL_ATTR_XAXIS_MAX + 200, 10},
+        {RT_OGL_ATTR_ZAXIS_COLOR, 0x0000FA},
+        {RT_OGL_ATTR_YAXIS_NAME_VISIBLE, 1},
+        {RT_OGL_ATTR_VISIBLE, 0},
     };
     for (const auto &c : cases) {
         if (c.value == std::floor(c.value))
@@ -93,7 +102,8 @@ TEST_F(Ogl3DTest, AttributesReadBackAsSet)
         EXPECT_NEAR(Attr(c.attr), c.value, 1e-3) << "attribute " << c.attr;
     }
     EXPECT_FALSE(rt::test::OglViewWidget(panel, graph)->isVisible()) << "10003 hides the rendering";
-    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_NUM_PLOTS, 3), 0) << "plot count is read only";
+    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_NUM_PLOTS, 3), 0)
+        << "plot count is read only";
     EXPECT_LT(OGLSetCtrlAttribute(panel + 99, graph, RT_OGL_ATTR_VISIBLE, 1), 0);
 }
 
@@ -305,7 +315,8 @@ TEST_F(Ogl3DLateTest, APictureOfAGraphNeverShownMakesTheRendering)
     SetUpScene();
     ASSERT_EQ(OGLCopyScaledCtrlBitmap(panel, graph, 0, 300, 300, -1, OGLPNL_COPY), 0);
     EXPECT_TRUE(rt::test::OglRealized(panel, graph));
-    EXPECT_GT(rt::test::CountColour(rt::test::OglSnapshot(panel, graph), qRgb(255, 0, 255), 90), 50);
+    EXPECT_GT(rt::test::CountColour(rt::test::OglSnapshot(panel, graph), qRgb(255, 0, 255), 90),
+              50);
 }
 
 // Attribute numbers the graph does not know are errors, and in test mode a
@@ -318,7 +329,8 @@ TEST_F(Ogl3DLateTest, UnknownAttributesAreErrors)
     double v = 0;
     int i = 0;
     EXPECT_LT(OGLSetCtrlAttribute(panel, graph, 10004, 1), 0);
-    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_MIN + 300, 1.0), 0) << "no 4th axis";
+    EXPECT_LT(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_MIN + 300, 1.0), 0)
+        << "no 4th axis";
     EXPECT_LT(OGLGetCtrlAttribute(panel, graph, 10452, &v), 0);
     EXPECT_LT(OGLGetCtrlAttribute(panel, graph, 10410, &i), 0);
     EXPECT_LT(OGLSetPlotAttribute(panel, graph, plot, 10494, 1), 0);
@@ -354,7 +366,7 @@ TEST(Ogl3DNoGL, GraphWithoutOpenGLDrawsNothingAndSaysSo)
     OGLGetCtrlAttribute(panel, graph, RT_OGL_ATTR_NUM_PLOTS, &n);
     EXPECT_EQ(n, 1);
     EXPECT_EQ(rt::test::OglPlotPoints(panel, graph, plot)[1][2], 6);
-    rt::test::OglDrag(panel, graph, 10, 10); // no input handling, no crash
+    rt::test::OglDrag(panel, graph, 10, 10);  // no input handling, no crash
     EXPECT_EQ(OGLCopyScaledCtrlBitmap(panel, graph, 0, -1, -1, -1, OGLPNL_CANVAS), 0);
     EXPECT_FALSE(rt::test::OglSnapshot(panel, graph).isNull()) << "the notice is what gets printed";
     rt::test::OglForceNoOpenGL(false);
@@ -372,4 +384,4 @@ TEST(Ogl3DNoGL, DiscardedPanelTakesItsGraph)
     EXPECT_LT(OGLConvertCtrl(panel, OGLPNL_CANVAS), 0);
 }
 
-} // namespace
+}  // namespace

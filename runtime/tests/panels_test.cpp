@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include "ogl3d.h"
 #include "rt.h"
@@ -39,8 +39,14 @@ int ButtonCallback(int panel, int control, int event, void *, int, int)
         ++gCommits;
     return 0;
 }
-int ValueCallback(int panel, int control, int event, void *d, int a, int b) { return ButtonCallback(panel, control, event, d, a, b); }
-int GraphCallback(int panel, int control, int event, void *d, int a, int b) { return ButtonCallback(panel, control, event, d, a, b); }
+int ValueCallback(int panel, int control, int event, void *d, int a, int b)
+{
+    return ButtonCallback(panel, control, event, d, a, b);
+}
+int GraphCallback(int panel, int control, int event, void *d, int a, int b)
+{
+    return ButtonCallback(panel, control, event, d, a, b);
+}
 int TimerCallback(int, int, int event, void *, int, int)
 {
     if (event == RT_EVENT_TIMER_TICK)
@@ -141,13 +147,13 @@ TEST(Panels, DiscardTakesOffOnlyItsOwnEventFilter)
     auto *other = new EventCounter;
     other->setParent(w);
     other->hide();
-    other->lower(); // first among the panel's children
+    other->lower();  // first among the panel's children
     ASSERT_EQ(w->children().first(), other);
     w->installEventFilter(other);
     const auto children = w->children().size();
 
     EXPECT_EQ(DiscardPanel(p), 0);
-    ASSERT_TRUE(w); // deleted later, when control returns to the event loop
+    ASSERT_TRUE(w);  // deleted later, when control returns to the event loop
     QEvent ev(QEvent::User);
     QApplication::sendEvent(w, &ev);
     EXPECT_EQ(other->seen, 1);
@@ -175,11 +181,16 @@ TEST(Panels, UnknownAttributesAreErrorsThatFailATest)
         std::function<int()> run;
     };
     const Case cases[] = {
-        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1); }},
-        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1.5); }},
-        {"SetCtrlAttribute", kNone, true, [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, "x"); }},
-        {"GetCtrlAttribute", kNone, true, [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &i); }},
-        {"GetCtrlAttribute", kNone, true, [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &d); }},
+        {"SetCtrlAttribute", kNone, true,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1); }},
+        {"SetCtrlAttribute", kNone, true,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, 1.5); }},
+        {"SetCtrlAttribute", kNone, true,
+         [&] { return SetCtrlAttribute(p, DEMOPNL_NAME, kNone, "x"); }},
+        {"GetCtrlAttribute", kNone, true,
+         [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &i); }},
+        {"GetCtrlAttribute", kNone, true,
+         [&] { return GetCtrlAttribute(p, DEMOPNL_NAME, kNone, &d); }},
         // A panel's or a menu item's attribute is not a control's.
         {"SetCtrlAttribute", RT_ATTR_TITLE, true,
          [&] { return SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_TITLE, "x"); }},
@@ -190,9 +201,12 @@ TEST(Panels, UnknownAttributesAreErrorsThatFailATest)
         {"GetPanelAttribute", kNone, true, [&] { return GetPanelAttribute(p, kNone, &i); }},
         {"SetPanelAttribute", RT_ATTR_CTRL_INDEX, true,
          [&] { return SetPanelAttribute(p, RT_ATTR_CTRL_INDEX, 1); }},
-        {"SetMenuBarAttribute", kNone, true, [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, 1); }},
-        {"SetMenuBarAttribute", kNone, true, [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, "x"); }},
-        {"GetMenuBarAttribute", kNone, true, [&] { return GetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, &i); }},
+        {"SetMenuBarAttribute", kNone, true,
+         [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, 1); }},
+        {"SetMenuBarAttribute", kNone, true,
+         [&] { return SetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, "x"); }},
+        {"GetMenuBarAttribute", kNone, true,
+         [&] { return GetMenuBarAttribute(mb, DEMOMENU_ASK, kNone, &i); }},
         {"GetMenuBarAttributeText", kNone, true,
          [&] { return GetMenuBarAttributeText(mb, DEMOMENU_ASK, kNone, text, sizeof text); }},
         // Known attributes where they do not apply.
@@ -202,7 +216,8 @@ TEST(Panels, UnknownAttributesAreErrorsThatFailATest)
          [&] { return SetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_ENABLED, 1); }},
         {"SetCtrlAttribute", RT_ATTR_DIMMED, false,
          [&] { return SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, "x"); }},
-        {"GetPanelAttribute", RT_ATTR_TITLE, false, [&] { return GetPanelAttribute(p, RT_ATTR_TITLE, &i); }},
+        {"GetPanelAttribute", RT_ATTR_TITLE, false,
+         [&] { return GetPanelAttribute(p, RT_ATTR_TITLE, &i); }},
         {"SetMenuBarAttribute", RT_ATTR_CHECKED, false,
          [&] { return SetMenuBarAttribute(mb, DEMOMENU_FILE, RT_ATTR_CHECKED, 1); }},
     };
@@ -213,7 +228,8 @@ TEST(Panels, UnknownAttributesAreErrorsThatFailATest)
         if (c.reported) {
             ASSERT_EQ(reported.size(), 1u);
             EXPECT_NE(reported[0].find(c.call), std::string::npos) << reported[0];
-            EXPECT_NE(reported[0].find(std::to_string(c.attribute)), std::string::npos) << reported[0];
+            EXPECT_NE(reported[0].find(std::to_string(c.attribute)), std::string::npos)
+                << reported[0];
         } else {
             EXPECT_TRUE(reported.empty());
         }
@@ -228,7 +244,7 @@ TEST(Panels, DimmedAndHiddenAttributesReadBack)
     SetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, 1);
     GetCtrlAttribute(p, DEMOPNL_BUTTON, RT_ATTR_DIMMED, &v);
     EXPECT_EQ(v, 1);
-    rt::test::PressButton(p, DEMOPNL_BUTTON); // a dimmed button takes no click
+    rt::test::PressButton(p, DEMOPNL_BUTTON);  // a dimmed button takes no click
     EXPECT_EQ(gCommits, 0);
     SetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_VISIBLE, 0);
     GetCtrlAttribute(p, DEMOPNL_GRAPH, RT_ATTR_VISIBLE, &v);
@@ -253,7 +269,7 @@ TEST(Panels, ValuesOfEveryKindRoundTrip)
     EXPECT_EQ(us, 7);
     SetCtrlVal(p, DEMOPNL_NAME, "Kim");
     char small[3];
-    GetCtrlVal(p, DEMOPNL_NAME, small); // cut to the buffer, never past it
+    GetCtrlVal(p, DEMOPNL_NAME, small);  // cut to the buffer, never past it
     EXPECT_STREQ(small, "Ki");
     SetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_CTRL_INDEX, 2);
     GetCtrlAttribute(p, DEMOPNL_RING, RT_ATTR_CTRL_INDEX, &i);
@@ -379,9 +395,12 @@ TEST(Panels, MenuCheckMarkAndItemName)
     SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, " H data view");
     EXPECT_EQ(rt::test::MenuItemText(mb, DEMOMENU_CHECK), " H data view");
     // Read back into a short buffer: cut before a whole character, never inside one.
-    SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, "Gr\xC3\xB6\xC3\x9F" "e");
+    SetMenuBarAttribute(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME,
+                        "Gr\xC3\xB6\xC3\x9F"
+                        "e");
     char small[4] = "xxx";
-    EXPECT_EQ(GetMenuBarAttributeText(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, small, sizeof small), 0);
+    EXPECT_EQ(GetMenuBarAttributeText(mb, DEMOMENU_CHECK, RT_ATTR_ITEM_NAME, small, sizeof small),
+              0);
     EXPECT_STREQ(small, "Gr");
     // Every menu item carries an accessible name.
     EXPECT_FALSE(rt::test::MenuItemText(mb, DEMOMENU_ASK).empty());
@@ -451,7 +470,7 @@ TEST(Panels, QuitAskedBeforeTheLoopStartsEndsItAtOnce)
     // A start-up question answered "quit" comes before the loop: the loop
     // must then end at once instead of running on with nothing to stop it.
     RealLoop real;
-    QTimer::singleShot(3000, [] { QuitUserInterface(7); }); // a hung loop fails, not hangs
+    QTimer::singleShot(3000, [] { QuitUserInterface(7); });  // a hung loop fails, not hangs
     QuitUserInterface(0);
     QElapsedTimer clock;
     clock.start();
@@ -462,7 +481,7 @@ TEST(Panels, QuitAskedBeforeTheLoopStartsEndsItAtOnce)
     clock.restart();
     EXPECT_EQ(RunUserInterface(), 3);
     EXPECT_GE(clock.elapsed(), 40);
-    QCoreApplication::processEvents(); // the safety timer may still be pending
+    QCoreApplication::processEvents();  // the safety timer may still be pending
 }
 
 TEST(Panels, UnexpectedPopupIsReportedNotBlocking)
@@ -479,7 +498,8 @@ TEST(Panels, FileSelectScriptedAndCancelled)
 {
     char path[16];
     rt::test::ChooseFile("/tmp/x.atn");
-    EXPECT_EQ(FileSelectPopup("", "*.atn", "*.atn", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+    EXPECT_EQ(FileSelectPopup("", "*.atn", "*.atn", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path,
+                              sizeof path),
               RT_NEW_FILE_SELECTED);
     EXPECT_STREQ(path, "/tmp/x.atn");
     rt::test::ChooseFile("/tmp/noext");
@@ -487,11 +507,13 @@ TEST(Panels, FileSelectScriptedAndCancelled)
     EXPECT_STREQ(path, "/tmp/noext.atn");
     // A path longer than the buffer is refused, not cut.
     rt::test::ChooseFile("/tmp/a-rather-long-name.atn");
-    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
-              RT_NO_FILE_SELECTED);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+        RT_NO_FILE_SELECTED);
     rt::test::CancelFile();
-    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "File Open", RT_OK_BUTTON, 0, 0, 1, 1, path, sizeof path),
-              RT_NO_FILE_SELECTED);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.atn", "", "File Open", RT_OK_BUTTON, 0, 0, 1, 1, path, sizeof path),
+        RT_NO_FILE_SELECTED);
     EXPECT_STREQ(path, "");
 }
 
@@ -505,13 +527,15 @@ TEST(Panels, FileSelectResultIsForThePathReturned)
     std::fclose(f);
     char path[256];
     rt::test::ChooseFile(base);
-    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
-              RT_EXISTING_FILE_SELECTED);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+        RT_EXISTING_FILE_SELECTED);
     EXPECT_EQ(std::string(path), base + ".atn");
     std::remove((base + ".atn").c_str());
     rt::test::ChooseFile(base);
-    EXPECT_EQ(FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
-              RT_NEW_FILE_SELECTED);
+    EXPECT_EQ(
+        FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
+        RT_NEW_FILE_SELECTED);
 }
 
 TEST(Panels, DelayIsRecordedNotSlept)
@@ -537,4 +561,4 @@ TEST(Panels, APanelShownBeforeAPauseIsOnTheScreenDuringIt)
     EXPECT_EQ(gTicks, 0);
 }
 
-} // namespace
+}  // namespace

@@ -22,9 +22,10 @@ inline QImage PdfFirstPage(const QString &pdf, int dpi = 40)
         return {};
     const QString base = dir.filePath(QStringLiteral("page"));
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                                         QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"),
-                                         QStringLiteral("-l"), QStringLiteral("1"), pdf, base});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), pdf, base});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
     return QImage(base + QStringLiteral(".png"));
@@ -50,11 +51,12 @@ inline int CountColour(const QImage &img, QRgb rgb, int tolerance = 60)
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
             const QRgb p = img.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(rgb)) <= tolerance && std::abs(qGreen(p) - qGreen(rgb)) <= tolerance
+            if (std::abs(qRed(p) - qRed(rgb)) <= tolerance
+                && std::abs(qGreen(p) - qGreen(rgb)) <= tolerance
                 && std::abs(qBlue(p) - qBlue(rgb)) <= tolerance)
                 ++n;
         }
     return n;
 }
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -83,8 +83,9 @@ TEST_F(Layout, MissingPanelFileNamesEveryPlaceSearched)
     EXPECT_NE(gWarnings.find("nowhere.uir"), std::string::npos) << gWarnings;
     EXPECT_NE(gWarnings.find(bin.string()), std::string::npos) << gWarnings;
     EXPECT_NE(gWarnings.find(share.string()), std::string::npos) << gWarnings;
-    EXPECT_EQ(rt::RunTimeFileMissing("nowhere.uir"),
-              "Cannot find nowhere.uir; looked in " + bin.string() + " and " + share.string() + ".");
+    EXPECT_EQ(rt::RunTimeFileMissing("nowhere.uir"), "Cannot find nowhere.uir; looked in "
+                                                         + bin.string() + " and " + share.string()
+                                                         + ".");
 }
 
-} // namespace
+}  // namespace

@@ -50,4 +50,4 @@ inline std::filesystem::path ScratchDir()
     return folder.path;
 }
 
-} // namespace rt::test
+}  // namespace rt::test

@@ -24,13 +24,13 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS(); // listing needs no display
+        return RUN_ALL_TESTS();  // listing needs no display
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     rt::test::Enable();

@@ -9,10 +9,10 @@
 #include <QWidget>
 
 #include <deque>
-#include <thread>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 #include "rt.h"
@@ -24,7 +24,10 @@ namespace {
 class Echo : public rt::ComBackend {
 public:
     std::deque<unsigned char> pending;
-    int open(const rt::ComSettings &s) override { return s.baud == 9600 ? 0 : rt::kComCannotOpenPort; }
+    int open(const rt::ComSettings &s) override
+    {
+        return s.baud == 9600 ? 0 : rt::kComCannotOpenPort;
+    }
     void close() override {}
     int write(const unsigned char *d, int n) override
     {
@@ -199,4 +202,4 @@ TEST(Serial, HeldRepaintWaitsForTheNextReadNotAnEarlierHoldsFallback)
     rt::BindComPort(1, nullptr);
 }
 
-} // namespace
+}  // namespace

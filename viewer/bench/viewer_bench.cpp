@@ -21,11 +21,11 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <sys/resource.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "antenna.h"
@@ -51,7 +51,10 @@ long StatusKb(const char *field)
     return -1;
 }
 
-double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+double Ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 // Processor time of the whole process (every thread, the renderer's too), ms:
 // steadier than the wall clock on a machine shared with other work.
@@ -63,7 +66,10 @@ double CpuMs()
             + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3);
 }
 double gCpuMark = 0;
-void MarkCpu() { gCpuMark = CpuMs(); }
+void MarkCpu()
+{
+    gCpuMark = CpuMs();
+}
 
 // The 3D graph's window, once the run-time has made one.
 QWindow *GraphWindow()
@@ -261,7 +267,7 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

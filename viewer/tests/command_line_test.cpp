@@ -20,7 +20,7 @@ int RunWithFile(const std::string &file, const std::function<void()> &whileRunni
     return AntennaMain(2, argv);
 }
 
-} // namespace
+}  // namespace
 
 TEST(CommandLine, FileIsOpenedAfterTheLogo)
 {
@@ -28,17 +28,19 @@ TEST(CommandLine, FileIsOpenedAfterTheLogo)
                                 [](int a) { return Lobe(a, 300, -4.25, 0.2); });
     const std::string path = WriteAtn("given.atn", p);
     bool checked = false;
-    EXPECT_EQ(RunWithFile(path, [&] {
-                  checked = true;
-                  EXPECT_STREQ(filepathname, path.c_str());
-                  EXPECT_EQ(logo, 0) << "the logo is gone";
-                  EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 40);
-                  EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), -1.5);
-                  EXPECT_EQ(Int(ANTENNALAB_HPEAKANGLE), 300);
-                  EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HPEAKLEVEL), -4.25);
-                  EXPECT_EQ(CountDimmed(kAnalysis), 0) << "the pattern commands are usable";
-                  EXPECT_EQ(RotationColor(), RT_RED);
-              }),
+    EXPECT_EQ(RunWithFile(path,
+                          [&] {
+                              checked = true;
+                              EXPECT_STREQ(filepathname, path.c_str());
+                              EXPECT_EQ(logo, 0) << "the logo is gone";
+                              EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), 40);
+                              EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), -1.5);
+                              EXPECT_EQ(Int(ANTENNALAB_HPEAKANGLE), 300);
+                              EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HPEAKLEVEL), -4.25);
+                              EXPECT_EQ(CountDimmed(kAnalysis), 0)
+                                  << "the pattern commands are usable";
+                              EXPECT_EQ(RotationColor(), RT_RED);
+                          }),
               0);
     EXPECT_TRUE(checked);
     // Only the quit question: opening asked and told nothing.
@@ -56,11 +58,12 @@ TEST_P(CommandLineBadFile, SaysSoAndStartsEmpty)
     if (kind == "folder")
         fs::create_directories(path);
     rt::test::AcknowledgeMessage();
-    EXPECT_EQ(RunWithFile(path, [&] {
-                  EXPECT_STREQ(filepathname, "nothing");
-                  EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
-                  EXPECT_EQ(CountItemsDimmed(kFileItems), 5);
-              }),
+    EXPECT_EQ(RunWithFile(path,
+                          [&] {
+                              EXPECT_STREQ(filepathname, "nothing");
+                              EXPECT_EQ(CountDimmed(kAnalysis), int(kAnalysis.size()));
+                              EXPECT_EQ(CountItemsDimmed(kFileItems), 5);
+                          }),
               0);
     const auto popups = rt::test::Popups();
     ASSERT_EQ(popups.size(), 2u);

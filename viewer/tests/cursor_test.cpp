@@ -12,8 +12,14 @@ Planes Ramp()
     return MakePlanes([](int a) { return -30 + a / 8.0; }, [](int a) { return -a / 8.0; });
 }
 
-double E(int a) { return -30 + a / 8.0; }
-double H(int a) { return -a / 8.0; }
+double E(int a)
+{
+    return -30 + a / 8.0;
+}
+double H(int a)
+{
+    return -a / 8.0;
+}
 
 const rt::PlotItem *Polar(int handle)
 {
@@ -29,7 +35,7 @@ void OpenWithCursors()
     Menu(MENUBAR_CURSOR);
 }
 
-} // namespace
+}  // namespace
 
 TEST(CursorMode, OnPlacesFourCursorsWithTheirDifferences)
 {
@@ -80,7 +86,7 @@ TEST(CursorMode, NothingInTheCartesianView)
     Start();
     Open(WriteAtn("ramp.atn", Ramp()));
     Menu(MENUBAR_CARTESIAN);
-    antCursorCallback(Bar(), MENUBAR_CURSOR, nullptr, antennalab); // the item is dimmed there
+    antCursorCallback(Bar(), MENUBAR_CURSOR, nullptr, antennalab);  // the item is dimmed there
     EXPECT_EQ(Cursor_Flag, 0);
     EXPECT_FALSE(ItemChecked(MENUBAR_CURSOR));
 }
@@ -106,10 +112,14 @@ TEST(CursorSteps, WrapAndReplaceOneLine)
         int button, angleCtrl, levelCtrl, to;
         double level;
     } cases[] = {
-        {Plot1Func, 359, ANTENNALAB_GO1, ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR1_LEVEL, 0, E(0)},
-        {Plot2Func, 0, ANTENNALAB_BACK2, ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR2_LEVEL, 359, E(359)},
-        {Plot3Func, 5, ANTENNALAB_BACKTO3, ANTENNALAB_CURSOR3_ANGLE, ANTENNALAB_CURSOR3_LEVEL, 355, H(355)},
-        {Plot4Func, 355, ANTENNALAB_GOTO4, ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR4_LEVEL, 5, H(5)},
+        {Plot1Func, 359, ANTENNALAB_GO1, ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR1_LEVEL, 0,
+         E(0)},
+        {Plot2Func, 0, ANTENNALAB_BACK2, ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR2_LEVEL, 359,
+         E(359)},
+        {Plot3Func, 5, ANTENNALAB_BACKTO3, ANTENNALAB_CURSOR3_ANGLE, ANTENNALAB_CURSOR3_LEVEL, 355,
+         H(355)},
+        {Plot4Func, 355, ANTENNALAB_GOTO4, ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR4_LEVEL, 5,
+         H(5)},
     };
     for (const auto &c : cases) {
         c.place(c.from);
@@ -228,7 +238,7 @@ TEST(HidePlane, HideSaveAndShowAgain)
     Menu(MENUBAR_EDATA);
     EXPECT_EQ(rt::test::MenuItemText(Bar(), MENUBAR_EDATA), " E Data view");
     Menu(MENUBAR_CARTESIAN);
-    Menu(MENUBAR_EDATA); // works in every view
+    Menu(MENUBAR_EDATA);  // works in every view
     EXPECT_EQ(Eflag, 0);
     Menu(MENUBAR_EDATA);
     rt::test::AnswerConfirm(0);

@@ -13,7 +13,7 @@ Planes Spikes()
                       [](int a) { return a == 270 ? 0.0 : -30.0; });
 }
 
-} // namespace
+}  // namespace
 
 TEST(Plot, BuildRulePlacesLevelsOnBothGraphs)
 {
@@ -60,15 +60,15 @@ TEST(Plot, BuildRulePlacesLevelsOnBothGraphs)
 TEST(Plot, ClickOnACurveSelectsItsPlane)
 {
     Start();
-    Open(WriteAtn("lobes.atn", MakePlanes([](int) { return -2.0; },     // E: circle of radius 28
-                                          [](int) { return -12.0; }))); // H: radius 18
+    Open(WriteAtn("lobes.atn", MakePlanes([](int) { return -2.0; },      // E: circle of radius 28
+                                          [](int) { return -12.0; })));  // H: radius 18
     BLUEvalue = 17;
-    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 12.8, 12.7); // on the blue curve
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 12.8, 12.7);  // on the blue curve
     EXPECT_EQ(RotationColor(), RT_BLUE);
     EXPECT_EQ(Int(ANTENNALAB_ROTATION), 17);
-    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 17.7, 17.6); // on the ring of radius 25
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 17.7, 17.6);  // on the ring of radius 25
     EXPECT_EQ(RotationColor(), RT_BLUE) << "a frame item selects nothing";
-    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, -19.8, -19.9); // on the red curve
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, -19.8, -19.9);  // on the red curve
     EXPECT_EQ(RotationColor(), RT_RED);
     EXPECT_EQ(Int(ANTENNALAB_ROTATION), 0);
 }
@@ -98,8 +98,9 @@ TEST(Peak, ReadoutsFollowThePeakRule)
          MakePlanes([](int a) { return a == 40 || a == 200 ? -1.0 : -20.0; },
                     [](int a) { return a == 359 || a == 0 ? 3.0 : -29.0; }),
          40, 0},
-        {"all -30 has no peak", MakePlanes([](int) { return -30.0; }, [](int a) { return a == 7 ? -29.99 : -30.0; }),
-         -1, 7},
+        {"all -30 has no peak",
+         MakePlanes([](int) { return -30.0; }, [](int a) { return a == 7 ? -29.99 : -30.0; }), -1,
+         7},
     };
     Start();
     int n = 0;

@@ -12,7 +12,7 @@ Planes Sample()
                       [](int a) { return Lobe(a, 300, -4.0, 0.5); });
 }
 
-} // namespace
+}  // namespace
 
 TEST(Open, InPolarViewEverythingBecomesUsable)
 {
@@ -81,7 +81,7 @@ TEST(Open, CancelledOpenKeepsThePatternAndClearsChanged)
     Start();
     const std::string path = WriteAtn("a.atn", Sample());
     Open(path);
-    ptsPtr->e_data[3] = 1.25; // an edit in memory only
+    ptsPtr->e_data[3] = 1.25;  // an edit in memory only
     Changed = 1;
     rt::test::AnswerConfirm(0);
     rt::test::CancelFile();
@@ -291,10 +291,24 @@ TEST(Save, UnsavedChangesQuestionOfEachCommand)
         const char *title;
         double pause;
     } cases[] = {
-        {"open", [] { rt::test::CancelFile(); Menu(MENUBAR_OPEN); }, "File Save", 1.0},
+        {"open",
+         [] {
+             rt::test::CancelFile();
+             Menu(MENUBAR_OPEN);
+         },
+         "File Save", 1.0},
         {"close", [] { Menu(MENUBAR_CLOSE); }, "Save", 2.0},
-        {"exit", [] { rt::test::AnswerConfirm(0); Menu(MENUBAR_EXIT); }, "Save", 1.0},
-        {"exit button", [] { rt::test::AnswerConfirm(0); rt::test::PressButton(antennalab, ANTENNALAB_EXIT); },
+        {"exit",
+         [] {
+             rt::test::AnswerConfirm(0);
+             Menu(MENUBAR_EXIT);
+         },
+         "Save", 1.0},
+        {"exit button",
+         [] {
+             rt::test::AnswerConfirm(0);
+             rt::test::PressButton(antennalab, ANTENNALAB_EXIT);
+         },
          "Save", 1.0},
     };
     Start();
@@ -314,7 +328,7 @@ TEST(Save, UnsavedChangesQuestionOfEachCommand)
         int n = 0, em = 0, hm = 0;
         ReadPatternFile(a, r, n, em, hm);
         EXPECT_DOUBLE_EQ(r.h_data[0], 3.0) << c.what;
-        WriteAtn("a.atn", Sample()); // back to the original for the next case
+        WriteAtn("a.atn", Sample());  // back to the original for the next case
         if (PatternOpen())
             Changed = 0, Menu(MENUBAR_CLOSE);
     }

@@ -151,7 +151,7 @@ TEST_F(Printing, FullPrintPrintsTheWholePanel)
     EXPECT_EQ(rt::test::PrintJobs()[0].control, 0);
 }
 
-} // namespace
+}  // namespace
 
 // ---- Text of older files ----------------------------------------------------------
 
@@ -214,27 +214,35 @@ TEST_P(OldTextShown, InTheInformationPanelAndSavedBackUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OldTextShown,
-    ::testing::Values(
-        TextCase{"M\xfcller", "Gr\xfc\xdf" "e aus K\xf6ln\n", -1, "M\xc3\xbcller",
-                 "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln\n", "Windows1252ByDefault"},
-        TextCase{"M\xc3\xbcller", "\xc3\xa9t\xc3\xa9\n", -1, "M\xc3\xbcller", "\xc3\xa9t\xc3\xa9\n",
-                 "Utf8AsItIs"},
-        TextCase{"\xc8\xe2\xe0\xed\xee\xe2", "\xd0\xe0\xe4\xe8\xee\n", 2,
-                 "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2", "\xd0\xa0\xd0\xb0\xd0\xb4\xd0\xb8\xd0\xbe\n",
-                 "Cyrillic"},
-        // A UTF-8 name longer than the 20 bytes kept, cut inside "ö".
-        TextCase{"Hans-Peter Gr\xc3\xbcn, J\xc3\xb6rg", "", -1, "Hans-Peter Gr\xc3\xbcn, J", "",
-                 "Utf8CutInsideACharacter"}),
+    ::testing::Values(TextCase{"M\xfcller",
+                               "Gr\xfc\xdf"
+                               "e aus K\xf6ln\n",
+                               -1, "M\xc3\xbcller",
+                               "Gr\xc3\xbc\xc3\x9f"
+                               "e aus K\xc3\xb6ln\n",
+                               "Windows1252ByDefault"},
+                      TextCase{"M\xc3\xbcller", "\xc3\xa9t\xc3\xa9\n", -1, "M\xc3\xbcller",
+                               "\xc3\xa9t\xc3\xa9\n", "Utf8AsItIs"},
+                      TextCase{"\xc8\xe2\xe0\xed\xee\xe2", "\xd0\xe0\xe4\xe8\xee\n", 2,
+                               "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2",
+                               "\xd0\xa0\xd0\xb0\xd0\xb4\xd0\xb8\xd0\xbe\n", "Cyrillic"},
+                      // A UTF-8 name longer than the 20 bytes kept, cut inside "ö".
+                      TextCase{"Hans-Peter Gr\xc3\xbcn, J\xc3\xb6rg", "", -1,
+                               "Hans-Peter Gr\xc3\xbcn, J", "", "Utf8CutInsideACharacter"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(OldText, EditedPlanesKeepTheTextBytes)
 {
-    const std::string path = WriteLegacy("rot.atn", "M\xfcller", "Stra\xdf" "e\n");
+    const std::string path = WriteLegacy("rot.atn", "M\xfcller",
+                                         "Stra\xdf"
+                                         "e\n");
     vt::Open(path);
     rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
     vt::Menu(MENUBAR_SAVE);
     const std::string after = vt::ReadBytes(path);
-    EXPECT_EQ(after.find("0 10.000000 0.000000 1\nM\xfcller\nStra\xdf" "e\n03-15-2004\n"), 0u);
+    EXPECT_EQ(after.find("0 10.000000 0.000000 1\nM\xfcller\nStra\xdf"
+                         "e\n03-15-2004\n"),
+              0u);
 }
 
 TEST_F(OldText, TheCodePageChoiceIsKeptAndOffered)
@@ -267,4 +275,4 @@ TEST_F(OldText, TheCodePageChoiceIsKeptAndOffered)
     EXPECT_EQ(ViewerCodePage(), "WINDOWS-1252");
 }
 
-} // namespace
+}  // namespace

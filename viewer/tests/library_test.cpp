@@ -8,10 +8,10 @@
 #include <set>
 #include <sys/stat.h>
 
+#include "handoff.h"
 #include "info.h"
 #include "launch.h"
 #include "library.h"
-#include "handoff.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -31,14 +31,17 @@ TEST(Library, TextsAndPictureNames)
 {
     EXPECT_STREQ(AntName[0], "Dipole (500 MHz)");
     EXPECT_STREQ(AntName[14], "MicroStrip Planar Array (Rectangular, 10 GHz)");
-    EXPECT_STREQ(AntDescript[5],
-                 "It is made up of \xCE\xBB/4 length vertically from\na central lead of a coaxial cable.\n"
-                 "(1)Bandwidth = 12:1\n(2)Gain = 2.5\n(3)Polarization = Line");
-    EXPECT_STREQ(AntDescript[7], "It is smaller size than \xCE\xBB/2or \xCE\xBB/2 has dual\nrelation to a "
-                                 "infinitesimal dipole antenna.\n(1)Bandwidth=11:1\n(2)Gain = 2\n"
-                                 "(3)Polarization = Line");
-    EXPECT_STREQ(AntDescript[10], "It can be used in wide band because can\nreplace the change of physical "
-                                  "size to the\nchange of rotating angle.\n(1)Bandwidth = 20:1\n(2)Gain = ");
+    EXPECT_STREQ(
+        AntDescript[5],
+        "It is made up of \xCE\xBB/4 length vertically from\na central lead of a coaxial cable.\n"
+        "(1)Bandwidth = 12:1\n(2)Gain = 2.5\n(3)Polarization = Line");
+    EXPECT_STREQ(AntDescript[7],
+                 "It is smaller size than \xCE\xBB/2or \xCE\xBB/2 has dual\nrelation to a "
+                 "infinitesimal dipole antenna.\n(1)Bandwidth=11:1\n(2)Gain = 2\n"
+                 "(3)Polarization = Line");
+    EXPECT_STREQ(AntDescript[10],
+                 "It can be used in wide band because can\nreplace the change of physical "
+                 "size to the\nchange of rotating angle.\n(1)Bandwidth = 20:1\n(2)Gain = ");
     // Identical descriptions come in the designed groups.
     for (auto [a, b] : {std::pair{0, 1}, {3, 4}, {6, 7}, {6, 8}, {13, 14}, {13, 15}})
         EXPECT_STREQ(AntDescript[a], AntDescript[b]) << a << " and " << b;
@@ -46,8 +49,8 @@ TEST(Library, TextsAndPictureNames)
     const struct {
         int type;
         const char *file;
-    } pics[] = {{0, "Dipole5.bmp"}, {5, "Drooping.bmp"}, {10, "Spirla.bmp"}, {13, "Patch.bmp"},
-                {14, "Patch.bmp"},  {15, "Drooping.bmp"}};
+    } pics[] = {{0, "Dipole5.bmp"}, {5, "Drooping.bmp"}, {10, "Spirla.bmp"},
+                {13, "Patch.bmp"},  {14, "Patch.bmp"},   {15, "Drooping.bmp"}};
     for (const auto &p : pics)
         EXPECT_STREQ(AntPictureOf(p.type), p.file) << p.type;
     for (int bad : {-1, -2, 16, 255, 1 << 30}) {
@@ -120,7 +123,7 @@ TEST_F(Panels, TypesWithoutAnEntryGiveAnEmptyPicturePanel)
         const int pic = Picture();
         EXPECT_FALSE(HasPixmap(pic)) << type;
         EXPECT_TRUE(ButtonDimmed()) << type;
-        rt::test::ClosePanelWindow(pic); // the window's close button presses Close
+        rt::test::ClosePanelWindow(pic);  // the window's close button presses Close
         EXPECT_FALSE(ButtonDimmed()) << type;
         EXPECT_FALSE(rt::test::IsDisplayed(pic));
     }
@@ -142,7 +145,7 @@ TEST_F(Panels, AboutClosesWhenTheMainPanelGetsTheFocus)
     rt::test::ActivatePanel(antennalab);
     EXPECT_EQ(LOGOflag, 0);
     EXPECT_FALSE(rt::test::IsDisplayed(first));
-    rt::test::ActivatePanel(antennalab); // nothing more to close
+    rt::test::ActivatePanel(antennalab);  // nothing more to close
     vt::Menu(MENUBAR_ABOUT);
     EXPECT_EQ(LOGOflag, 1);
     EXPECT_TRUE(rt::test::IsDisplayed(logo));
@@ -239,7 +242,7 @@ TEST_F(Launch, NonExecutableFileIsNotTheProgram)
 
 TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
 {
-    rt::test::SetProgramDir({}); // the panels come from the build tree
+    rt::test::SetProgramDir({});  // the panels come from the build tree
     vt::Start();
     rt::test::SetProgramDir(progDir);
     const auto old = vt::fs::current_path();
@@ -262,4 +265,4 @@ TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
     vt::fs::current_path(old);
 }
 
-} // namespace
+}  // namespace

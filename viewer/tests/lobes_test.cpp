@@ -45,7 +45,7 @@ protected:
     Planes planes;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
 {
@@ -64,26 +64,26 @@ TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
     EXPECT_EQ(Text(LOBEPNL_H_HPBW), "12.0 deg");
     EXPECT_EQ(Text(LOBEPNL_E_FB), "28.00 dB");
     EXPECT_EQ(Text(LOBEPNL_E_SLL), "none");
-    EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "143.2 (21.6 dBi)"); // 41253 / (24 x 12)
+    EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "143.2 (21.6 dBi)");  // 41253 / (24 x 12)
 
-    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10); // E is selected on open
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);  // E is selected on open
     EXPECT_EQ(Text(LOBEPNL_E_PEAK), "50 deg, -2.00 dB");
 
-    Menu(MENUBAR_HDATA); // hide H
+    Menu(MENUBAR_HDATA);  // hide H
     EXPECT_EQ(Text(LOBEPNL_H_PEAK), "hidden");
     EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "needs both planes");
-    Menu(MENUBAR_HDATA); // show it again
+    Menu(MENUBAR_HDATA);  // show it again
     EXPECT_EQ(Text(LOBEPNL_H_PEAK), "300 deg, -4.00 dB");
 
-    rt::test::AnswerConfirm(0); // the rotation is not saved
+    rt::test::AnswerConfirm(0);  // the rotation is not saved
     Menu(MENUBAR_CLOSE);
     EXPECT_EQ(Text(LOBEPNL_E_PEAK), "");
     EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "No pattern is open.");
 
     rt::test::PressButton(lobepnl, LOBEPNL_CLOSE);
     EXPECT_EQ(lobepnl, 0);
-    Open(WriteAtn("b.atn", planes)); // nothing to refresh now
-    Menu(MENUBAR_LOBES);             // a new panel, filled at once
+    Open(WriteAtn("b.atn", planes));  // nothing to refresh now
+    Menu(MENUBAR_LOBES);              // a new panel, filled at once
     EXPECT_EQ(Text(LOBEPNL_E_PEAK), "40 deg, -2.00 dB");
     rt::test::ClosePanelWindow(lobepnl);
     EXPECT_EQ(lobepnl, 0);
@@ -92,8 +92,8 @@ TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
 TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)
 {
     Open(WriteAtn("a.atn", planes));
-    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT); // E turned by one degree
-    Menu(MENUBAR_EDATA);                                   // and then hidden
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT);  // E turned by one degree
+    Menu(MENUBAR_EDATA);                                    // and then hidden
     const std::string csv = ReadBytes(Export("a.csv"));
     double turned[360], zeros[360] = {};
     for (int k = 0; k < 360; ++k)
@@ -105,7 +105,7 @@ TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)
     MsiPattern m;
     ASSERT_TRUE(ReadMsiText(ReadBytes(Export("a.msi")), m).ok);
     for (int k = 0; k < 360; ++k) {
-        EXPECT_NEAR(m.vertical[k], turned[k] + 2.0, 0.01) << k; // relative to the -2 dB peak
+        EXPECT_NEAR(m.vertical[k], turned[k] + 2.0, 0.01) << k;  // relative to the -2 dB peak
         EXPECT_NEAR(m.horizontal[k], std::max(-30.0, planes.h[k] + 2.0), 0.01) << k;
     }
     EXPECT_EQ(rt::test::PopupLog().find("message"), std::string::npos) << rt::test::PopupLog();
@@ -133,7 +133,7 @@ TEST_F(Additions, ExportDrawsTheCurrentView)
 TEST_F(Additions, ExportExplainsWhatItCannotDo)
 {
     rt::test::AcknowledgeMessage();
-    Menu(MENUBAR_EXPORT); // no pattern open: no file question at all
+    Menu(MENUBAR_EXPORT);  // no pattern open: no file question at all
     Open(WriteAtn("a.atn", planes));
     Export("a.gif", true);
     std::ofstream(dir / "plain") << "x";

@@ -22,7 +22,7 @@ std::string Circles()
 
 class AtFontSize : public testing::TestWithParam<int> {};
 
-} // namespace
+}  // namespace
 
 TEST_P(AtFontSize, EveryPanelFitsItsTexts)
 {
@@ -60,7 +60,8 @@ TEST_P(InPalette, TextsOnTheWindowAreReadable)
     Open(Circles());
     EXPECT_EQ(RotationColor(), RT_RED);
     EXPECT_EQ(Lines(rt::test::PoorContrast(antennalab)), "") << "E selected";
-    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 19.8, 19.8); // on the H circle at 45 degrees
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 19.8,
+                         19.8);  // on the H circle at 45 degrees
     ASSERT_EQ(RotationColor(), RT_BLUE) << "the designed colour is what the program reads";
     EXPECT_EQ(Lines(rt::test::PoorContrast(antennalab)), "") << "H selected";
     // Switching the theme while the program runs recolours as well.
@@ -123,7 +124,8 @@ TEST(ScreenReader, ToggleThroughAccessibilityDrawsLikeAClick)
     };
     // Accessible toggles and clicks mixed: the check mark, the flag and the
     // lines on the graph always agree.
-    const Step steps[] = {{true, 2, 1}, {true, 0, 0}, {false, 2, 1}, {true, 0, 0}, {true, 2, 1}, {false, 0, 0}};
+    const Step steps[] = {{true, 2, 1}, {true, 0, 0}, {false, 2, 1},
+                          {true, 0, 0}, {true, 2, 1}, {false, 0, 0}};
     for (const Step &s : steps) {
         if (s.accessible)
             rt::test::AccessibleToggle(antennalab, ANTENNALAB_EHPBBTN);
@@ -155,7 +157,7 @@ TEST(Keyboard, MnemonicsAndStandardShortcuts)
     EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(infopnl)), "");
     EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(pichandle)), "");
     const std::pair<int, const char *> keys[] = {
-        {MENUBAR_OPEN, "Ctrl+O"}, {MENUBAR_SAVE, "Ctrl+S"},     {MENUBAR_SAVEAS, "Ctrl+Shift+S"},
+        {MENUBAR_OPEN, "Ctrl+O"},      {MENUBAR_SAVE, "Ctrl+S"},  {MENUBAR_SAVEAS, "Ctrl+Shift+S"},
         {MENUBAR_FULLPRINT, "Ctrl+P"}, {MENUBAR_CLOSE, "Ctrl+W"}, {MENUBAR_EXIT, "Ctrl+Q"},
         {MENUBAR_HELP, "F1"},
     };
@@ -167,7 +169,7 @@ TEST(Keyboard, RenamedItemsKeepTheirMnemonicAndReadBackPlain)
 {
     Start();
     Open(Circles());
-    Menu(MENUBAR_EDATA); // hides E: the item now offers to show it again
+    Menu(MENUBAR_EDATA);  // hides E: the item now offers to show it again
     const std::string plain = rt::test::MenuItemText(Bar(), MENUBAR_EDATA);
     EXPECT_EQ(plain.find('&'), std::string::npos) << plain;
     EXPECT_EQ(rt::test::MenuItemShownText(Bar(), MENUBAR_EDATA).find("&E"), 1u);

@@ -29,7 +29,7 @@ std::optional<rt::PlotItem> Polar(int handle)
     return item ? std::optional<rt::PlotItem>(*item) : std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 TEST(HalfPower, ReadoutsAfterOpen)
 {
@@ -232,7 +232,8 @@ TEST(Rotate, ClickedBluePlaneTurnsAndCloseOffersToSave)
     EXPECT_EQ(Int(ANTENNALAB_ROTATION), -10);
     rt::test::AnswerConfirm(0);
     Menu(MENUBAR_CLOSE);
-    EXPECT_EQ(rt::test::PopupLog().find("confirm:Save|Save changes to the current file?"), 0u + rt::test::PopupLog().find("confirm:"));
+    EXPECT_EQ(rt::test::PopupLog().find("confirm:Save|Save changes to the current file?"),
+              0u + rt::test::PopupLog().find("confirm:"));
     // After close no plane is selected: the buttons are dimmed, and even a
     // forced press turns nothing.
     EXPECT_TRUE(CtrlDimmed(ANTENNALAB_GORIGHT));

@@ -69,7 +69,7 @@ void ExpectInsideRanges(int ctrl)
         }
 }
 
-} // namespace
+}  // namespace
 
 TEST(Frames, PolarFrameRingsRadialsAndLabels)
 {
@@ -90,10 +90,10 @@ TEST(Frames, PolarFrameRingsRadialsAndLabels)
     struct {
         const char *text;
         double x, y;
-    } labels[] = {{" -25", -2.4, 3.4}, {"  -5", -2.4, 23.4}, {"0", -0.4, 28.4},
-                  {"5", -0.4, 33.4},   {"90", 34.0, -1.4},  {"270", -36.5, -1.4},
-                  {"180", -1.8, -36.2}, {"30", 16.70, 29.51}, {"60", 29.51, 16.70},
-                  {"120", 29.31, -18.50}, {"150", 16.50, -31.31}, {"210", -19.70, -31.31},
+    } labels[] = {{" -25", -2.4, 3.4},     {"  -5", -2.4, 23.4},   {"0", -0.4, 28.4},
+                  {"5", -0.4, 33.4},       {"90", 34.0, -1.4},     {"270", -36.5, -1.4},
+                  {"180", -1.8, -36.2},    {"30", 16.70, 29.51},   {"60", 29.51, 16.70},
+                  {"120", 29.31, -18.50},  {"150", 16.50, -31.31}, {"210", -19.70, -31.31},
                   {"240", -32.11, -18.30}, {"330", -19.50, 29.31}, {"300", -32.31, 16.50}};
     for (const auto &l : labels) {
         const rt::PlotItem *t = TextItem(items, l.text);
@@ -140,14 +140,15 @@ TEST(Frames, CartesianFrameAxesTicksAndLabels)
 
 TEST(Exit, AnsweredNoKeepsThePatternAndYesEndsTheLoop)
 {
-    const std::string path = WriteAtn("a.atn", MakePlanes([](int a) { return Lobe(a, 0, 0, 0.2); },
-                                                          [](int a) { return Lobe(a, 90, -2, 0.2); }));
+    const std::string path =
+        WriteAtn("a.atn", MakePlanes([](int a) { return Lobe(a, 0, 0, 0.2); },
+                                     [](int a) { return Lobe(a, 90, -2, 0.2); }));
     bool loaded = false;
     rt::test::SetRunScript([&] {
         Open(path);
         Changed = 1;
-        rt::test::AnswerConfirm(0); // no save
-        rt::test::AnswerConfirm(0); // no quit
+        rt::test::AnswerConfirm(0);  // no save
+        rt::test::AnswerConfirm(0);  // no quit
         Menu(MENUBAR_EXIT);
         loaded = PatternOpen() && ptsPtr != nullptr && Changed == 1;
         EXPECT_FALSE(rt::test::QuitRequested());

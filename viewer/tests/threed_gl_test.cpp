@@ -14,8 +14,9 @@ TEST(ThreeDGL, SolidIsRenderedTurnedAndPrinted)
 {
     vt::Start();
     EXPECT_FALSE(rt::test::OglRealized(antennalab, Ctrl3D)) << "no OpenGL until the 3D view shows";
-    vt::Open(vt::WriteAtn("gl.atn", vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.2); },
-                                                    [](int a) { return vt::Lobe(a, 90, 0, 0.15); })));
+    vt::Open(
+        vt::WriteAtn("gl.atn", vt::MakePlanes([](int a) { return vt::Lobe(a, 0, 0, 0.2); },
+                                              [](int a) { return vt::Lobe(a, 90, 0, 0.15); })));
     vt::Menu(MENUBAR_3D);
     ProcessDrawEvents();
     ASSERT_TRUE(rt::test::OglRenders(antennalab, Ctrl3D)) << "no OpenGL on this display";
@@ -40,4 +41,4 @@ TEST(ThreeDGL, SolidIsRenderedTurnedAndPrinted)
     EXPECT_GT(rt::test::CountColour(page, qRgb(0, 255, 255), 100), 100) << "the solid on paper";
 }
 
-} // namespace
+}  // namespace

@@ -22,7 +22,8 @@ std::vector<double> Build(const double *e, const double *h)
 
 double Dist(const std::vector<double> &p, int k)
 {
-    return std::sqrt(p[3 * k] * p[3 * k] + p[3 * k + 1] * p[3 * k + 1] + p[3 * k + 2] * p[3 * k + 2]);
+    return std::sqrt(p[3 * k] * p[3 * k] + p[3 * k + 1] * p[3 * k + 1]
+                     + p[3 * k + 2] * p[3 * k + 2]);
 }
 
 TEST(SpherePoints, UniformLevelsGiveASphere)
@@ -146,7 +147,8 @@ TEST_F(ThreeD, OpenRedrawsOnlyOnceTheViewWasUsed)
 
 TEST_F(ThreeD, WaitCursorIsRestoredAndLeftOnWhenItWasOn)
 {
-    vt::Open(vt::WriteAtn("w.atn", vt::MakePlanes([](int) { return -5.0; }, [](int) { return -5.0; })));
+    vt::Open(
+        vt::WriteAtn("w.atn", vt::MakePlanes([](int) { return -5.0; }, [](int) { return -5.0; })));
     SetWaitCursor(0);
     SPlot(antennalab, Ctrl3D, RT_EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(GetWaitCursorState(), 0);
@@ -186,4 +188,4 @@ TEST_F(ThreeD, PlotAreaFollowsTheCanvasOnResize)
     EXPECT_EQ(GraphAttr(RT_OGL_ATTR_PLOTAREA_TOP), 10);
 }
 
-} // namespace
+}  // namespace

@@ -80,9 +80,15 @@ inline std::string ReadBytes(const std::string &path)
     return s.str();
 }
 
-inline int Bar() { return GetPanelMenuBar(antennalab); }
+inline int Bar()
+{
+    return GetPanelMenuBar(antennalab);
+}
 
-inline void Menu(int item) { rt::test::ChooseMenuItem(Bar(), item); }
+inline void Menu(int item)
+{
+    rt::test::ChooseMenuItem(Bar(), item);
+}
 
 inline void Start()
 {
@@ -162,15 +168,15 @@ inline bool OnGraph(int ctrl, int handle)
 
 // Groups as a student meets them on the panel.
 inline const std::vector<int> kAnalysis = {
-    ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL, ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL,
-    ANTENNALAB_EHPB,       ANTENNALAB_EHPBLEVEL,  ANTENNALAB_HHPB,       ANTENNALAB_HHPBLEVEL,
+    ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL,  ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL,
+    ANTENNALAB_EHPB,       ANTENNALAB_EHPBLEVEL,   ANTENNALAB_HHPB,       ANTENNALAB_HHPBLEVEL,
     ANTENNALAB_ROTATION,   ANTENNALAB_CURSORINDEX, ANTENNALAB_CURSORBASE, ANTENNALAB_EHPBBTN,
-    ANTENNALAB_HHPBBTN,    ANTENNALAB_EMSLBTN,    ANTENNALAB_HMSLBTN,    ANTENNALAB_GOLEFT,
-    ANTENNALAB_GORIGHT,    ANTENNALAB_GOLEFT10,   ANTENNALAB_GORIGHT10};
-inline const std::vector<int> kCursor = {
-    ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR2_LEVEL,
-    ANTENNALAB_CURSOR3_LEVEL, ANTENNALAB_GO1, ANTENNALAB_BACK2, ANTENNALAB_BACKTO3,
-    ANTENNALAB_GOTO4};
+    ANTENNALAB_HHPBBTN,    ANTENNALAB_EMSLBTN,     ANTENNALAB_HMSLBTN,    ANTENNALAB_GOLEFT,
+    ANTENNALAB_GORIGHT,    ANTENNALAB_GOLEFT10,    ANTENNALAB_GORIGHT10};
+inline const std::vector<int> kCursor = {ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR4_ANGLE,
+                                         ANTENNALAB_CURSOR2_LEVEL, ANTENNALAB_CURSOR3_LEVEL,
+                                         ANTENNALAB_GO1,           ANTENNALAB_BACK2,
+                                         ANTENNALAB_BACKTO3,       ANTENNALAB_GOTO4};
 inline const std::vector<int> kPlotItems = {MENUBAR_EDATA, MENUBAR_HDATA, MENUBAR_CURSOR};
 inline const std::vector<int> kFileItems = {MENUBAR_CLOSE, MENUBAR_SAVE, MENUBAR_SAVEAS,
                                             MENUBAR_FULLPRINT, MENUBAR_GRAPHICPRINT};
@@ -191,4 +197,4 @@ inline int CountItemsDimmed(const std::vector<int> &items)
     return n;
 }
 
-} // namespace vt
+}  // namespace vt

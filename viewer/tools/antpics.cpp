@@ -16,7 +16,10 @@ namespace {
 constexpr int W = 360, H = 270;
 const QColor kMetal(40, 60, 140), kFeed(200, 30, 30), kGround(90, 90, 90), kNote(60, 60, 60);
 
-QPen MetalPen(double w = 5) { return QPen(kMetal, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen MetalPen(double w = 5)
+{
+    return QPen(kMetal, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
 
 void Title(QPainter &p, const QString &title, const QString &note)
 {
@@ -117,7 +120,8 @@ QPainterPath Spiral()
         for (int i = 0; i <= 400; ++i) {
             const double t = i / 400.0 * 3.2 * 2 * M_PI;
             const double r = 6 + 13 * t / (2 * M_PI);
-            const QPointF pt(180 + r * std::cos(t + arm * M_PI), 105 + r * std::sin(t + arm * M_PI));
+            const QPointF pt(180 + r * std::cos(t + arm * M_PI),
+                             105 + r * std::sin(t + arm * M_PI));
             if (i == 0)
                 a.moveTo(pt);
             else
@@ -135,9 +139,15 @@ struct Picture {
 
 const Picture kPictures[] = {
     {"Dipole5.bmp",
-     [](QPainter &p) { Dipole(p, 70, QStringLiteral("Half-wave dipole, 500 MHz"), QStringLiteral("two arms of \u03bb/4 each, about 30 cm in all")); }},
+     [](QPainter &p) {
+         Dipole(p, 70, QStringLiteral("Half-wave dipole, 500 MHz"),
+                QStringLiteral("two arms of \u03bb/4 each, about 30 cm in all"));
+     }},
     {"Dipole2.bmp",
-     [](QPainter &p) { Dipole(p, 32, QStringLiteral("Half-wave dipole, 2 GHz"), QStringLiteral("two arms of \u03bb/4 each, about 7.5 cm in all")); }},
+     [](QPainter &p) {
+         Dipole(p, 32, QStringLiteral("Half-wave dipole, 2 GHz"),
+                QStringLiteral("two arms of \u03bb/4 each, about 7.5 cm in all"));
+     }},
     {"Folded.bmp",
      [](QPainter &p) {
          p.setPen(MetalPen(4));
@@ -150,13 +160,21 @@ const Picture kPictures[] = {
          p.setPen(QPen(kFeed, 2));
          p.drawLine(QPointF(180, 83), QPointF(180, 50));
          Label(p, QPointF(186, 52), QStringLiteral("feed"));
-         Label(p, QPointF(180, 145), QStringLiteral("two parallel \u03bb/2 wires joined at the ends"), Qt::AlignHCenter);
-         Title(p, QStringLiteral("Folded dipole, 500 MHz"), QStringLiteral("feed impedance about four times a dipole's"));
+         Label(p, QPointF(180, 145),
+               QStringLiteral("two parallel \u03bb/2 wires joined at the ends"), Qt::AlignHCenter);
+         Title(p, QStringLiteral("Folded dipole, 500 MHz"),
+               QStringLiteral("feed impedance about four times a dipole's"));
      }},
     {"Mono5.bmp",
-     [](QPainter &p) { Monopole(p, 120, QStringLiteral("Monopole over ground, 500 MHz"), QStringLiteral("one \u03bb/4 rod, the ground plane mirrors it")); }},
+     [](QPainter &p) {
+         Monopole(p, 120, QStringLiteral("Monopole over ground, 500 MHz"),
+                  QStringLiteral("one \u03bb/4 rod, the ground plane mirrors it"));
+     }},
     {"Mono2.bmp",
-     [](QPainter &p) { Monopole(p, 55, QStringLiteral("Monopole over ground, 2 GHz"), QStringLiteral("one \u03bb/4 rod, the ground plane mirrors it")); }},
+     [](QPainter &p) {
+         Monopole(p, 55, QStringLiteral("Monopole over ground, 2 GHz"),
+                  QStringLiteral("one \u03bb/4 rod, the ground plane mirrors it"));
+     }},
     {"Drooping.bmp",
      [](QPainter &p) {
          const double cx = 180, base = 130;
@@ -172,14 +190,16 @@ const Picture kPictures[] = {
          Feed(p, QPointF(cx, base + 10), QPointF(cx, base - 10));
          Dimension(p, cx + 30, 30, base - 10, QStringLiteral("\u03bb/4"));
          Label(p, QPointF(cx - 100, base + 80), QStringLiteral("drooping radials"));
-         Title(p, QStringLiteral("Drooping ground-plane antenna"), QStringLiteral("\u03bb/4 whip on the centre lead, radials on the shield"));
+         Title(p, QStringLiteral("Drooping ground-plane antenna"),
+               QStringLiteral("\u03bb/4 whip on the centre lead, radials on the shield"));
      }},
     {"Loopc.bmp",
      [](QPainter &p) {
          p.setPen(MetalPen());
          p.drawArc(QRectF(110, 30, 140, 140), -80 * 16, 340 * 16);
          Feed(p, QPointF(192, 169), QPointF(168, 169));
-         Title(p, QStringLiteral("Circular loop, 500 MHz"), QStringLiteral("a small loop: the dual of a short dipole"));
+         Title(p, QStringLiteral("Circular loop, 500 MHz"),
+               QStringLiteral("a small loop: the dual of a short dipole"));
      }},
     {"Loopd.bmp",
      [](QPainter &p) {
@@ -192,7 +212,8 @@ const Picture kPictures[] = {
          d.lineTo(188, 180);
          p.drawPath(d);
          Feed(p, QPointF(188, 186), QPointF(172, 186));
-         Title(p, QStringLiteral("Diamond loop, 500 MHz"), QStringLiteral("a square loop stood on one corner"));
+         Title(p, QStringLiteral("Diamond loop, 500 MHz"),
+               QStringLiteral("a square loop stood on one corner"));
      }},
     {"Loops.bmp",
      [](QPainter &p) {
@@ -206,7 +227,8 @@ const Picture kPictures[] = {
          s.lineTo(190, 170);
          p.drawPath(s);
          Feed(p, QPointF(190, 170), QPointF(170, 170));
-         Title(p, QStringLiteral("Square loop, 2 GHz"), QStringLiteral("side much shorter than \u03bb/2"));
+         Title(p, QStringLiteral("Square loop, 2 GHz"),
+               QStringLiteral("side much shorter than \u03bb/2"));
      }},
     {"Yagi.bmp",
      [](QPainter &p) {
@@ -233,14 +255,16 @@ const Picture kPictures[] = {
          p.drawLine(QPointF(340, 80), QPointF(332, 75));
          p.drawLine(QPointF(340, 80), QPointF(332, 85));
          Label(p, QPointF(336, 65), QStringLiteral("beam"), Qt::AlignHCenter);
-         Title(p, QStringLiteral("Yagi-Uda array, 500 MHz"), QStringLiteral("reflector, driven dipole and directors on one boom"));
+         Title(p, QStringLiteral("Yagi-Uda array, 500 MHz"),
+               QStringLiteral("reflector, driven dipole and directors on one boom"));
      }},
     {"Spirla.bmp",
      [](QPainter &p) {
          p.setPen(MetalPen(3));
          p.drawPath(Spiral());
          Feed(p, QPointF(174, 105), QPointF(186, 105));
-         Title(p, QStringLiteral("Two-arm spiral, 2 GHz"), QStringLiteral("frequency-independent: the active ring turns with \u03bb"));
+         Title(p, QStringLiteral("Two-arm spiral, 2 GHz"),
+               QStringLiteral("frequency-independent: the active ring turns with \u03bb"));
      }},
     {"Helical.bmp",
      [](QPainter &p) {
@@ -260,7 +284,8 @@ const Picture kPictures[] = {
          p.drawLine(QPointF(310, 115), QPointF(345, 115));
          p.drawLine(QPointF(345, 115), QPointF(337, 110));
          p.drawLine(QPointF(345, 115), QPointF(337, 120));
-         Title(p, QStringLiteral("Axial-mode helix, 10 GHz"), QStringLiteral("circumference about \u03bb; beam along the axis"));
+         Title(p, QStringLiteral("Axial-mode helix, 10 GHz"),
+               QStringLiteral("circumference about \u03bb; beam along the axis"));
      }},
     {"Horn.bmp",
      [](QPainter &p) {
@@ -274,7 +299,8 @@ const Picture kPictures[] = {
          Label(p, QPointF(95, 150), QStringLiteral("waveguide"), Qt::AlignHCenter);
          Label(p, QPointF(300, 212), QStringLiteral("aperture"), Qt::AlignHCenter);
          Feed(p, QPointF(80, 135), QPointF(80, 105));
-         Title(p, QStringLiteral("Pyramidal horn, 10 GHz"), QStringLiteral("a waveguide flared out to a wide aperture"));
+         Title(p, QStringLiteral("Pyramidal horn, 10 GHz"),
+               QStringLiteral("a waveguide flared out to a wide aperture"));
      }},
     {"Patch.bmp",
      [](QPainter &p) {
@@ -299,11 +325,12 @@ const Picture kPictures[] = {
          p.drawLine(QPointF(240, 160), QPointF(310, 90));
          Label(p, QPointF(150, 175), QStringLiteral("microstrip feed"), Qt::AlignHCenter);
          Label(p, QPointF(250, 60), QStringLiteral("patch on substrate"), Qt::AlignHCenter);
-         Title(p, QStringLiteral("Microstrip patch, 10 GHz"), QStringLiteral("a metal patch about \u03bb/2 long over a ground plane"));
+         Title(p, QStringLiteral("Microstrip patch, 10 GHz"),
+               QStringLiteral("a metal patch about \u03bb/2 long over a ground plane"));
      }},
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

@@ -36,7 +36,10 @@ double DipoleE(double t)
     const double s = std::sin(t);
     return std::fabs(s) < 1e-6 ? 0 : std::cos(kPi / 2 * std::cos(t)) / s;
 }
-double DipoleH(double t) { return 0.97 + 0.03 * std::cos(2 * t); }
+double DipoleH(double t)
+{
+    return 0.97 + 0.03 * std::cos(2 * t);
+}
 
 // A horn: a main lobe of the given half-power width, small side lobes and a
 // weak back lobe.
@@ -46,8 +49,14 @@ double Horn(double t, double hpbwDeg)
     const double main = std::fabs(u) < 1e-9 ? 1 : std::sin(u) / u;
     return std::fmax(std::fabs(main) * (1 + std::cos(t)) / 2, 0.02);
 }
-double HornE(double t) { return Horn(t, 28); }
-double HornH(double t) { return Horn(t, 34); }
+double HornE(double t)
+{
+    return Horn(t, 28);
+}
+double HornH(double t)
+{
+    return Horn(t, 34);
+}
 
 // A Yagi: an endfire array of five elements.
 double Yagi(double t, double spacing)
@@ -60,8 +69,14 @@ double Yagi(double t, double spacing)
     }
     return std::hypot(re, im) / 5;
 }
-double YagiE(double t) { return Yagi(t, 0.3) * std::fabs(std::cos(t / 2) * 0.3 + 0.7); }
-double YagiH(double t) { return Yagi(t, 0.3); }
+double YagiE(double t)
+{
+    return Yagi(t, 0.3) * std::fabs(std::cos(t / 2) * 0.3 + 0.7);
+}
+double YagiH(double t)
+{
+    return Yagi(t, 0.3);
+}
 
 bool Write(const std::string &path, int type, const char *person, const char *descript, int lines,
            double attn, double (*e)(double), double (*h)(double), double turn, double top)
@@ -88,15 +103,15 @@ bool Write(const std::string &path, int type, const char *person, const char *de
     return r.ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
     const std::string dir = argc > 1 ? argv[1] : ".";
     bool ok = true;
     ok &= Write(dir + "/dipole.atn", 0, "Lab group 3",
-                "Half-wave dipole, 500 MHz.\nTurntable started with the dipole across the beam.\n", 2,
-                0.0, DipoleE, DipoleH, 0, -4.0);
+                "Half-wave dipole, 500 MHz.\nTurntable started with the dipole across the beam.\n",
+                2, 0.0, DipoleE, DipoleH, 0, -4.0);
     ok &= Write(dir + "/horn.atn", 12, "Lab group 1",
                 "Pyramidal horn, 10 GHz.\nHorn aperture facing 90 degrees at the start.\n", 2, 10.0,
                 HornE, HornH, 90, 2.5);

@@ -35,7 +35,7 @@ QPixmap ScreenShot(QWidget *w)
     return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -62,7 +62,7 @@ int main(int argc, char **argv)
     rt::test::ChooseFile(argv[1]);
     rt::test::ChooseMenuItem(bar, MENUBAR_OPEN);
     shot("polar.png");
-    if (argc > 3) { // an extra argument shows the overlays and cursors too
+    if (argc > 3) {  // an extra argument shows the overlays and cursors too
         for (int c : {ANTENNALAB_EHPBBTN, ANTENNALAB_HHPBBTN, ANTENNALAB_EMSLBTN})
             rt::test::PressButton(antennalab, c);
         rt::test::ChooseMenuItem(bar, MENUBAR_CURSOR);

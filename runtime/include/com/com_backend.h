@@ -8,9 +8,9 @@
 namespace rt {
 
 struct ComSettings {
-    int port = 1;          // 1..4
+    int port = 1;  // 1..4
     long baud = 9600;
-    int parity = 0;        // 0 none, 1 odd, 2 even
+    int parity = 0;  // 0 none, 1 odd, 2 even
     int dataBits = 8;
     int stopBits = 1;
     int inQueue = 512;
@@ -39,11 +39,11 @@ enum ComError {
     kComUnknownSystemError = -1,
     kComInvalidPort = -2,
     kComPortNotOpen = -3,
-    kComCannotOpenPort = -6,   // also: no such device
+    kComCannotOpenPort = -6,  // also: no such device
     kComWriteFailed = -7,
-    kComAccessDenied = -10,    // the user may not open the device
-    kComPortBusy = -11,        // held or locked by another program
-    kComNotSerial = -12,       // not a serial device
+    kComAccessDenied = -10,  // the user may not open the device
+    kComPortBusy = -11,      // held or locked by another program
+    kComNotSerial = -12,     // not a serial device
     kComTimeout = -99,
 };
 
@@ -51,4 +51,4 @@ enum ComError {
 // tests and the demo. An empty factory restores the real device.
 void BindComPort(int port, ComBackendFactory factory);
 
-} // namespace rt
+}  // namespace rt
