@@ -82,6 +82,39 @@ int WrongType(const char *function, int attribute, bool known)
     return known ? -1 : UnknownAttribute(function, attribute);
 }
 
+// Place and size, the same for a control and a panel.
+void SetGeometry(QWidget *w, int attribute, int value)
+{
+    switch (attribute) {
+    case RT_ATTR_LEFT:
+        w->move(value, w->y());
+        break;
+    case RT_ATTR_TOP:
+        w->move(w->x(), value);
+        break;
+    case RT_ATTR_WIDTH:
+        w->resize(value, w->height());
+        break;
+    default:  // RT_ATTR_HEIGHT
+        w->resize(w->width(), value);
+        break;
+    }
+}
+
+int Geometry(const QWidget *w, int attribute)
+{
+    switch (attribute) {
+    case RT_ATTR_LEFT:
+        return w->x();
+    case RT_ATTR_TOP:
+        return w->y();
+    case RT_ATTR_WIDTH:
+        return w->width();
+    default:  // RT_ATTR_HEIGHT
+        return w->height();
+    }
+}
+
 void SetColorRole(QWidget *w, QPalette::ColorRole role, int rgb)
 {
     QPalette pal = w->palette();
@@ -124,16 +157,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         SetColorRole(w, QPalette::Base, value);
         return 0;
     case RT_ATTR_LEFT:
-        w->move(value, w->y());
-        return 0;
     case RT_ATTR_TOP:
-        w->move(w->x(), value);
-        return 0;
     case RT_ATTR_WIDTH:
-        w->resize(value, w->height());
-        return 0;
     case RT_ATTR_HEIGHT:
-        w->resize(w->width(), value);
+        SetGeometry(w, attribute, value);
         return 0;
     case RT_ATTR_MAX_ENTRY_LENGTH:
         c->kind->setAttribute(*c, attribute, value);
@@ -201,16 +228,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
         *value = w->property("rtTextBgColor").toInt();
         return 0;
     case RT_ATTR_LEFT:
-        *value = w->x();
-        return 0;
     case RT_ATTR_TOP:
-        *value = w->y();
-        return 0;
     case RT_ATTR_WIDTH:
-        *value = w->width();
-        return 0;
     case RT_ATTR_HEIGHT:
-        *value = w->height();
+        *value = Geometry(w, attribute);
         return 0;
     case RT_ATTR_MAX_ENTRY_LENGTH:
         *value = w->property("maxLength").toInt();
@@ -268,16 +289,10 @@ int SetPanelAttribute(int panel, int attribute, int value)
         w->setEnabled(!value);
         break;
     case RT_ATTR_LEFT:
-        w->move(value, w->y());
-        break;
     case RT_ATTR_TOP:
-        w->move(w->x(), value);
-        break;
     case RT_ATTR_WIDTH:
-        w->resize(value, w->height());
-        break;
     case RT_ATTR_HEIGHT:
-        w->resize(w->width(), value);
+        SetGeometry(w, attribute, value);
         break;
     case RT_ATTR_CLOSE_ITEM_VISIBLE:
         flag(Qt::WindowCloseButtonHint, value);
@@ -334,16 +349,10 @@ int GetPanelAttribute(int panel, int attribute, int *value)
         *value = !w->isEnabled();
         return 0;
     case RT_ATTR_LEFT:
-        *value = w->x();
-        return 0;
     case RT_ATTR_TOP:
-        *value = w->y();
-        return 0;
     case RT_ATTR_WIDTH:
-        *value = w->width();
-        return 0;
     case RT_ATTR_HEIGHT:
-        *value = w->height();
+        *value = Geometry(w, attribute);
         return 0;
     case RT_ATTR_CLOSE_ITEM_VISIBLE:
     case RT_ATTR_SIZABLE:
