@@ -11,15 +11,6 @@
 #include "testing.h"
 
 namespace {
-
-std::string Lines(const std::vector<std::string> &faults)
-{
-    std::string s;
-    for (const auto &f : faults)
-        s += f + "\n";
-    return s;
-}
-
 // The panels as the program loads them; the main panel and the port
 // chooser are made fixed-size as the program makes them.
 std::vector<int> LoadAll()
@@ -50,7 +41,7 @@ TEST_P(AtFontSize, EveryPanelFitsItsTexts)
                      "Port 2   (/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0)");
     SetCtrlAttribute(panels[0], KESTOPNL_ANTTYPE, RT_ATTR_CTRL_INDEX, 14);
     for (int p : panels)
-        EXPECT_EQ(Lines(rt::test::CutTexts(p)), "") << "panel " << p;
+        EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(p)), "") << "panel " << p;
     int w = 0, h = 0;
     GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_WIDTH, &w);
     GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_HEIGHT, &h);
@@ -66,7 +57,7 @@ TEST(Looks, ReadableInDarkAndLightPalettes)
     for (bool dark : {true, false}) {
         rt::test::UseDarkPalette(dark);
         for (int p : panels)
-            EXPECT_EQ(Lines(rt::test::PoorContrast(p)), "")
+            EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(p)), "")
                 << "panel " << p << (dark ? " dark" : " light");
     }
 }
@@ -75,10 +66,10 @@ TEST(Looks, ScreenReadersAndKeyboard)
 {
     const std::vector<int> panels = LoadAll();
     for (int p : panels) {
-        EXPECT_EQ(Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
-        EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(p)), "") << "panel " << p;
+        EXPECT_EQ(rt::test::Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
+        EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(p)), "") << "panel " << p;
     }
-    EXPECT_EQ(Lines(rt::test::MenuMnemonicFaults(panels[0])), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::MenuMnemonicFaults(panels[0])), "");
     EXPECT_EQ(rt::test::AccessibleName(panels[0], KESTOPNL_ATTN), "Attenuation (dB)");
     EXPECT_EQ(rt::test::AccessibleName(panels[4], STEPPNL_LSTEP), "Large step (degrees)");
     const int bar = GetPanelMenuBar(panels[0]);
@@ -89,5 +80,5 @@ TEST(Looks, ScreenReadersAndKeyboard)
     char text[100] = "";
     GetCtrlVal(panels[3], PORTPNL_COM3, text);
     EXPECT_STREQ(text, "Port 3   (/dev/ttyUSB0)");
-    EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(panels[3])), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(panels[3])), "");
 }

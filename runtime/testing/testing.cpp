@@ -683,4 +683,12 @@ void AccessibleToggle(int panel, int control)
         ai->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
 }
 
+std::string Lines(const std::vector<std::string> &faults)
+{
+    std::string s;
+    for (const auto &f : faults)
+        s += f + "\n";
+    return s;
+}
+
 }  // namespace rt::test

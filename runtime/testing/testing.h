@@ -130,6 +130,8 @@ std::vector<std::string> MenuMnemonicFaults(int panel);
 // Buttons with a letter in their text but no mnemonic, and mnemonic letters
 // used twice on the panel (buttons, labels and menu bar titles together).
 std::vector<std::string> ButtonMnemonicFaults(int panel);
+// The faults one per line, for a test failure that lists them all.
+std::string Lines(const std::vector<std::string> &faults);
 // The shortcut of a menu item as text ("Ctrl+O"), empty when it has none.
 std::string MenuItemShortcut(int menuBar, int item);
 // The text a menu item shows, mnemonic marks included.

@@ -5,15 +5,6 @@
 using namespace vt;
 
 namespace {
-
-std::string Lines(const std::vector<std::string> &faults)
-{
-    std::string s;
-    for (const auto &f : faults)
-        s += f + "\n";
-    return s;
-}
-
 // E a small circle (radius 10), H a large one (radius 28, off the rings).
 std::string Circles()
 {
@@ -30,7 +21,7 @@ TEST_P(AtFontSize, EveryPanelFitsItsTexts)
     Start();
     Open(Circles());
     Menu(MENUBAR_CURSOR);
-    EXPECT_EQ(Lines(rt::test::CutTexts(antennalab)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(antennalab)), "");
     // The graphs keep their designed size and square shape.
     for (int g : {ANTENNALAB_POLAR, ANTENNALAB_CARTESIAN}) {
         int w = 0, h = 0;
@@ -40,12 +31,12 @@ TEST_P(AtFontSize, EveryPanelFitsItsTexts)
         EXPECT_GE(w, 450);
     }
     Menu(MENUBAR_INFO);
-    EXPECT_EQ(Lines(rt::test::CutTexts(infopnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(infopnl)), "");
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
-    EXPECT_EQ(Lines(rt::test::CutTexts(pichandle)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(pichandle)), "");
     for (int id : {LOGO, CODEPNL, LOBEPNL}) {
         const int p = LoadPanel(0, "antenna.uir", id);
-        EXPECT_EQ(Lines(rt::test::CutTexts(p)), "") << "panel " << id;
+        EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(p)), "") << "panel " << id;
     }
 }
 
@@ -59,16 +50,16 @@ TEST_P(InPalette, TextsOnTheWindowAreReadable)
     Start();
     Open(Circles());
     EXPECT_EQ(RotationColor(), RT_RED);
-    EXPECT_EQ(Lines(rt::test::PoorContrast(antennalab)), "") << "E selected";
+    EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(antennalab)), "") << "E selected";
     rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, 19.8,
                          19.8);  // on the H circle at 45 degrees
     ASSERT_EQ(RotationColor(), RT_BLUE) << "the designed colour is what the program reads";
-    EXPECT_EQ(Lines(rt::test::PoorContrast(antennalab)), "") << "H selected";
+    EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(antennalab)), "") << "H selected";
     // Switching the theme while the program runs recolours as well.
     rt::test::UseDarkPalette(!GetParam());
-    EXPECT_EQ(Lines(rt::test::PoorContrast(antennalab)), "") << "after the switch";
+    EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(antennalab)), "") << "after the switch";
     Menu(MENUBAR_INFO);
-    EXPECT_EQ(Lines(rt::test::PoorContrast(infopnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(infopnl)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(DarkAndLight, InPalette, testing::Bool(),
@@ -84,7 +75,7 @@ TEST(ScreenReader, EveryControlHasItsOwnName)
     const int codePanel = LoadPanel(0, "antenna.uir", CODEPNL);
     const int lobePanel = LoadPanel(0, "antenna.uir", LOBEPNL);
     for (int p : {antennalab, infopnl, pichandle, logoPanel, codePanel, lobePanel})
-        EXPECT_EQ(Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
+        EXPECT_EQ(rt::test::Lines(rt::test::AccessibleNameFaults(p)), "") << "panel " << p;
     // Fields say what their label says, mnemonic marks left out; repeated
     // buttons say which cursor they move.
     const std::pair<int, const char *> names[] = {
@@ -148,14 +139,14 @@ TEST(ScreenReader, ToggleThroughAccessibilityDrawsLikeAClick)
 TEST(Keyboard, MnemonicsAndStandardShortcuts)
 {
     Start();
-    EXPECT_EQ(Lines(rt::test::MenuMnemonicFaults(antennalab)), "");
-    EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(antennalab)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::MenuMnemonicFaults(antennalab)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(antennalab)), "");
     Menu(MENUBAR_ABOUT);
     Open(Circles());
     Menu(MENUBAR_INFO);
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
-    EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(infopnl)), "");
-    EXPECT_EQ(Lines(rt::test::ButtonMnemonicFaults(pichandle)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(infopnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(pichandle)), "");
     const std::pair<int, const char *> keys[] = {
         {MENUBAR_OPEN, "Ctrl+O"},      {MENUBAR_SAVE, "Ctrl+S"},  {MENUBAR_SAVEAS, "Ctrl+Shift+S"},
         {MENUBAR_FULLPRINT, "Ctrl+P"}, {MENUBAR_CLOSE, "Ctrl+W"}, {MENUBAR_EXIT, "Ctrl+Q"},
