@@ -10,6 +10,7 @@
 #include "atn.h"
 #include "cli.h"
 #include "library.h"
+#include "pattern_text.h"
 
 namespace {
 
@@ -26,6 +27,18 @@ QJsonValue Opt(const std::optional<int> &v)
 QString Text(const char *s)
 {
     return QString::fromUtf8(s);
+}
+
+// The person and description of a file as text: lines that are not UTF-8
+// come from an older PC and are read in the default legacy code page.
+std::string PersonOf(const PatternRecord &r)
+{
+    return DecodePerson(r.person, PATTERN_DEFAULT_CODEPAGE, PATTERN_PERSON_MAX);
+}
+
+std::string DescriptOf(const PatternRecord &r)
+{
+    return DecodeDescript(r.descript, PATTERN_DEFAULT_CODEPAGE, PATTERN_DESCRIPT_MAX);
 }
 
 QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
@@ -70,8 +83,8 @@ QJsonObject FileJson(const AtnPattern &p)
         {"format", Text(p.format.c_str())},
         {"antenna_type", r.Antype},
         {"antenna_name", name ? QJsonValue(Text(name)) : QJsonValue()},
-        {"person", Text(r.person)},
-        {"description", Text(r.descript)},
+        {"person", QString::fromStdString(PersonOf(r))},
+        {"description", QString::fromStdString(DescriptOf(r))},
         {"description_lines", p.desNO},
         {"e", PlaneJson(r.Edate, r.Etime, r.Eattn, e)},
         {"h", PlaneJson(r.Hdate, r.Htime, r.Hattn, h)},
@@ -132,8 +145,8 @@ void PrintFile(const AtnPattern &p)
         std::printf("  antenna: type %d, It is not specified.\n", r.Antype);
     else
         std::printf("  antenna: type %d, %s\n", r.Antype, name);
-    std::printf("  person: %s\n", r.person);
-    std::string d = r.descript;
+    std::printf("  person: %s\n", PersonOf(r).c_str());
+    std::string d = DescriptOf(r);
     while (!d.empty() && d.back() == '\n')
         d.pop_back();
     for (size_t i = 0; (i = d.find('\n', i)) != std::string::npos; i += 15)

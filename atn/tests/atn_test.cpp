@@ -179,6 +179,27 @@ TEST_F(AtnTool, InfoJsonAgreesWithTheViewersReadouts)
               0.0);
 }
 
+TEST_F(AtnTool, InfoShowsAnOlderPcsPersonLineInItsCodePage)
+{
+    std::string bytes = "-1 0.000000 0.000000 1\nM\xfcller\nLab 3\n";
+    for (int plane = 0; plane < 2; ++plane) {
+        bytes += "01-02-2024\n10:00:00\n";
+        for (int k = 0; k < 360; ++k)
+            bytes += "-10.000000\n";
+    }
+    const std::string file = Write("old.atn", bytes);
+    const Outcome text = Atn(QStringList{"info", QString::fromStdString(file)});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("person: M\xc3\xbcller\n"), std::string::npos) << text.out;
+    const Outcome json = Atn(QStringList{"info", "--json", QString::fromStdString(file)});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const QJsonObject doc = QJsonDocument::fromJson(QByteArray::fromStdString(json.out))
+                                .object()[QStringLiteral("files")]
+                                .toArray()[0]
+                                .toObject();
+    EXPECT_EQ(doc[QStringLiteral("person")].toString(), QString::fromUtf8("M\xc3\xbcller"));
+}
+
 TEST_F(AtnTool, MsiExportThenImportGivesBackEveryLevel)
 {
     for (const char *sample : kSamples) {
