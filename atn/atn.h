@@ -43,6 +43,11 @@ bool PrepareDrawing(std::string &error);
 // Draws a pattern on both of the viewer's graphs; planes not wanted are left
 // out as the viewer's hide command leaves them out.
 void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
+
+// The person and description of a record as text: lines that are not UTF-8
+// come from an older PC and are read in the default legacy code page.
+std::string PersonOf(const PatternRecord &r);
+std::string DescriptOf(const PatternRecord &r);
 int PolarGraph();  // the panel and control ids of the two graphs
 int CartesianGraph();
 int DrawingPanel();

@@ -29,18 +29,6 @@ QString Text(const char *s)
     return QString::fromUtf8(s);
 }
 
-// The person and description of a file as text: lines that are not UTF-8
-// come from an older PC and are read in the default legacy code page.
-std::string PersonOf(const PatternRecord &r)
-{
-    return DecodePerson(r.person, PATTERN_DEFAULT_CODEPAGE, PATTERN_PERSON_MAX);
-}
-
-std::string DescriptOf(const PatternRecord &r)
-{
-    return DecodeDescript(r.descript, PATTERN_DEFAULT_CODEPAGE, PATTERN_DESCRIPT_MAX);
-}
-
 QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
 {
     const ViewerReadouts &r = f.readouts;
@@ -244,4 +232,14 @@ int RunCompare(const QStringList &args)
                     plane == 0 ? "E" : "H", c.rotation, c.rms, c.maxDiff);
     }
     return 0;
+}
+
+std::string PersonOf(const PatternRecord &r)
+{
+    return DecodePerson(r.person, PATTERN_DEFAULT_CODEPAGE, PATTERN_PERSON_MAX);
+}
+
+std::string DescriptOf(const PatternRecord &r)
+{
+    return DecodeDescript(r.descript, PATTERN_DEFAULT_CODEPAGE, PATTERN_DESCRIPT_MAX);
 }

@@ -45,7 +45,9 @@ QString Fmt(const std::optional<int> &v)
 QString TitleOf(const Entry &e)
 {
     const QString name = QFileInfo(Q(e.path)).fileName();
-    return e.ok && e.pat.rec.person[0] ? name + QStringLiteral(" — ") + U(e.pat.rec.person) : name;
+    return e.ok && e.pat.rec.person[0]
+               ? name + QStringLiteral(" — ") + QString::fromStdString(PersonOf(e.pat.rec))
+               : name;
 }
 
 // A table drawn row by row; returns the y below it.
@@ -222,7 +224,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
     p.setFont(b);
     p.drawText(QPointF(page.left(), y), QStringLiteral("Description"));
     p.setFont(f);
-    const QString desc = U(r.descript).trimmed();
+    const QString desc = QString::fromStdString(DescriptOf(r)).trimmed();
     p.drawText(QRectF(page.left(), y + 20, page.width(), page.bottom() - y - 20),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                desc.isEmpty() ? QStringLiteral("(none)") : desc);
