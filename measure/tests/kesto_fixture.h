@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -61,6 +63,22 @@ inline int RunKesto(int button, std::function<void()> script,
     static char arg0[] = "Kesto";
     static char *argv[] = {arg0, nullptr};
     return KestoMain(1, argv);
+}
+
+// Runs `action` from the event loop that the sweep lets run between steps,
+// once the rig has made `steps` steps.
+inline void AfterSteps(std::shared_ptr<rigsim::RigModel> rig, int steps,
+                       std::function<void()> action)
+{
+    QMetaObject::invokeMethod(
+        qApp,
+        [rig, steps, action] {
+            if (rig->steps() >= steps)
+                action();
+            else
+                AfterSteps(rig, steps, action);
+        },
+        Qt::QueuedConnection);
 }
 
 inline unsigned AngleShown()

@@ -33,19 +33,6 @@ double ExpectedLevel(const rigsim::RigModel &like, int deg)
     return std::max(-30.0, (r[0] * 256 + r[1]) / 20.0 - 50.0);
 }
 
-void AfterSteps(std::shared_ptr<rigsim::RigModel> rig, int steps, std::function<void()> action)
-{
-    QMetaObject::invokeMethod(
-        qApp,
-        [rig, steps, action] {
-            if (rig->steps() >= steps)
-                action();
-            else
-                AfterSteps(rig, steps, action);
-        },
-        Qt::QueuedConnection);
-}
-
 std::string Repeat(const std::string &s, int n)
 {
     std::string out;
@@ -142,7 +129,7 @@ TEST_F(ReadingsTest, SettingsAppliedDuringASweepTakeEffectWithTheNext)
     auto rig = kt::MakeRig(1);
     RunKesto(PORTPNL_COM1, [&] {
         SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
-        AfterSteps(rig, 100, [] { ApplyReadings(3, 0); });
+        kt::AfterSteps(rig, 100, [] { ApplyReadings(3, 0); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         EXPECT_EQ(ReadPerStep, 3);
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
@@ -251,7 +238,7 @@ TEST_P(Mismatch, ReadsAgainThenFilesOnlyTheStepsAngle)
         // Without a settle the events run between steps: before step 11,
         // whose own reply is then let through; with one they run during
         // step 11's settle, after its reply.
-        AfterSteps(rig, c.settleMs ? 11 : 10, [&] {
+        kt::AfterSteps(rig, c.settleMs ? 11 : 10, [&] {
             if (!c.settleMs)
                 rig->injectFault(rigsim::Fault{}, 1);
             rig->injectFault(WrongAngle(200), c.badReplies);
@@ -297,7 +284,7 @@ TEST_F(ReadingsTest, AFailedReadingAsksOnceAndTheStepReadsNoMore)
     RunKesto(PORTPNL_COM1, [&] {
         SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
         ApplyReadings(4, 0);
-        AfterSteps(rig, 10, [&] {
+        kt::AfterSteps(rig, 10, [&] {
             rig->injectFault(rigsim::Fault{}, 1);  // step 11's own reply
             rig->injectFault(rigsim::Fault::silence(), 1);
         });
@@ -322,7 +309,7 @@ TEST_F(ReadingsTest, StopDuringTheSettleEndsTheSweepAfterThatStep)
         for (int i = 0; i < KESTO_SAMPLES; ++i)
             imsi_Edata[i] = 99.0;
         ApplyReadings(2, 100);
-        AfterSteps(rig, 5, [] { rt::test::PressButton(kestopnl, KESTOPNL_STOP); });
+        kt::AfterSteps(rig, 5, [] { rt::test::PressButton(kestopnl, KESTOPNL_STOP); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "H" + Repeat("AHH", 4) + "A" + "CC");
@@ -396,7 +383,7 @@ TEST_F(ReadingsTest, TimeLeftAtStep180IsWithinTenPercentAndTheTotalIsShown)
         SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
         ApplyReadings(2, 0);
         EXPECT_EQ(ProgressText(), "step 0 of 359");
-        AfterSteps(rig, 180, [&] {
+        kt::AfterSteps(rig, 180, [&] {
             at180 = ProgressText();
             clockAt180 = Timer();
         });

@@ -28,21 +28,6 @@ double ExpectedLevel(const rigsim::RigModel &like, int deg, double attn)
     return std::max(-30.0, (r[0] * 256 + r[1]) / 20.0 - 50.0 + attn);
 }
 
-// Runs `action` from the event loop that the sweep lets run between steps,
-// once the rig has made `steps` steps.
-void AfterSteps(std::shared_ptr<rigsim::RigModel> rig, int steps, std::function<void()> action)
-{
-    QMetaObject::invokeMethod(
-        qApp,
-        [rig, steps, action] {
-            if (rig->steps() >= steps)
-                action();
-            else
-                AfterSteps(rig, steps, action);
-        },
-        Qt::QueuedConnection);
-}
-
 std::string Repeat(char c, int n)
 {
     return std::string(std::size_t(n), c);
@@ -79,9 +64,10 @@ TEST_P(Sweep, BytesSamplesAndState)
             rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SOUND);
         Sstep = 5;
         SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
-        AfterSteps(rig, 1, [&] { sstepDuring = Sstep; });
+        kt::AfterSteps(rig, 1, [&] { sstepDuring = Sstep; });
         if (c.stopAfter)
-            AfterSteps(rig, c.stopAfter, [] { rt::test::PressButton(kestopnl, KESTOPNL_STOP); });
+            kt::AfterSteps(rig, c.stopAfter,
+                           [] { rt::test::PressButton(kestopnl, KESTOPNL_STOP); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     const int steps = c.stopAfter ? c.stopAfter : 359;
@@ -165,7 +151,7 @@ TEST_F(SweepTest, SecondAutoDuringASweepStartsNoNestedSweep)
     RunKesto(PORTPNL_COM1, [&] {
         Sstep = 3;
         rt::test::CommitValue(kestopnl, KESTOPNL_PLANE, 1);
-        AfterSteps(rig, 10, [] { rt::test::PressButton(kestopnl, KESTOPNL_AUTO); });
+        kt::AfterSteps(rig, 10, [] { rt::test::PressButton(kestopnl, KESTOPNL_AUTO); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "H" + Repeat('A', 359) + "C");
@@ -180,7 +166,7 @@ TEST_F(SweepTest, StepCountsAppliedDuringASweepTakeEffectWhenItEnds)
     auto rig = kt::MakeRig(1);
     rig->setAngle(0);
     RunKesto(PORTPNL_COM1, [&] {
-        AfterSteps(rig, 10, [] {
+        kt::AfterSteps(rig, 10, [] {
             rt::test::ChooseMenuItem(menu_handle, KESTOMENU_STEP);
             SetCtrlVal(steppnl, STEPPNL_SSTEP, 5);
             SetCtrlVal(steppnl, STEPPNL_LSTEP, 15);
@@ -212,7 +198,7 @@ TEST_P(ExitInSweep, ConfirmedExitStopsTheSweepBeforeThePortCloses)
     RunKesto(PORTPNL_COM1, [&] {
         if (c.sound)
             rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SOUND);
-        AfterSteps(rig, 10, [c] {
+        kt::AfterSteps(rig, 10, [c] {
             rt::test::AnswerConfirm(1);
             if (c.button)
                 rt::test::PressButton(kestopnl, KESTOPNL_EXIT);
@@ -253,7 +239,7 @@ TEST_F(SweepTest, PollsServedDuringASweepFallBetweenSteps)
 {
     auto rig = kt::MakeRig(1);
     RunKesto(PORTPNL_COM1, [&] {
-        AfterSteps(rig, 100, [] { rt::test::TickTimer(kestopnl, KESTOPNL_TIMER); });
+        kt::AfterSteps(rig, 100, [] { rt::test::TickTimer(kestopnl, KESTOPNL_TIMER); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "H" + Repeat('A', 100) + "H" + Repeat('A', 259) + "C");
@@ -287,7 +273,7 @@ TEST_F(SweepTest, SoundItemAlternatesFromCheckedAndTheSweepFollowsIt)
             EXPECT_EQ(checked, expect);
         }
         // Switched off during the sweep: no J at the end.
-        AfterSteps(rig, 3, [] { rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SOUND); });
+        kt::AfterSteps(rig, 3, [] { rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SOUND); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "HI" + Repeat('A', 359) + "C");
