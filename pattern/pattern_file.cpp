@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,26 +190,61 @@ void RemoveLeftovers(int dirfd, const std::string &prefix)
 
 // A file with more than one name is written in place so that every name
 // keeps showing the same file. The space is reserved first, so that a full
-// disk is found before a byte of the old contents changes.
+// disk is found before a byte of the old contents changes; a write that
+// fails later puts the old contents back.
 PatternFileResult WriteInPlace(const std::string &path, const std::string &target,
                                std::string_view bytes)
 {
-    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // A file larger than the process may write fails before a byte changes.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && bytes.size() > limit.rlim_cur)
+        return SystemFailure("Cannot write", path, EFBIG);
+    // Read and write, so that the old contents can be put back when a write
+    // fails half-way for another reason than space.
+    bool readable = true;
+    int fd = open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) {
+        readable = false;
+        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    }
     if (fd < 0)
         return SystemFailure("Cannot write", path, errno);
+    std::string old;
+    struct stat st;
+    if (readable && fstat(fd, &st) == 0 && st.st_size > 0) {
+        old.resize(size_t(st.st_size));
+        size_t got = 0;
+        while (got < old.size()) {
+            const ssize_t n = pread(fd, old.data() + got, old.size() - got, off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += size_t(n);
+        }
+        old.resize(got);
+    }
     const char *failed = nullptr;
     int err = 0;
+    bool touched = false;
     const int r = fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size()));
     if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         failed = "Cannot write";
         err = errno;
-    } else if (!WriteAll(fd, bytes.data(), bytes.size())
+    } else if ((touched = true, !WriteAll(fd, bytes.data(), bytes.size()))
                || ftruncate(fd, off_t(bytes.size())) != 0) {
         failed = "Cannot write";
         err = errno;
     } else if (fsync(fd) != 0) {
         failed = "Cannot flush";
         err = errno;
+    }
+    if (failed && touched && readable) {
+        // The old bytes go back where they were: that needs no new space.
+        if (lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, old.data(), old.size()))
+            (void)!ftruncate(fd, off_t(old.size()));
+        fsync(fd);
     }
     if (close(fd) != 0 && !failed) {
         failed = "Cannot write";
