@@ -32,6 +32,13 @@ std::string CheckAtnText(const std::string &text);
 // Writes bytes to path whole or not at all, by the rules of a pattern file
 // save (or to standard output when path is "-"); false with the reason.
 bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error);
+// The message for an output that was not written: "OUT: not written:
+// reason", or "standard output: reason".
+std::string NotWritten(const QString &out, const std::string &reason);
+// Flushes and closes standard output at exit: false, with a message unless
+// one was given already, when anything written to it did not arrive (a
+// full disk behind "atn info > file" is a failure, not a short file).
+bool CloseStandardOutput();
 // A file name as messages show it: "-" is standard input.
 std::string ShownName(const std::string &path);
 // Text from a file for a terminal: control characters written as \xHH.

@@ -39,17 +39,11 @@ bool OneFile(QCommandLineParser &p, const char *command, QString *file, int *sta
     return true;
 }
 
-std::string OutName(const QString &out)
-{
-    return out == QLatin1String("-") ? std::string("standard output")
-                                     : out.toLocal8Bit().toStdString();
-}
-
 bool Write(const QString &out, const std::string &bytes)
 {
     std::string error;
     if (!SaveBytes(out, QByteArray(bytes.data(), qsizetype(bytes.size())), error)) {
-        Complain(OutName(out) + ": not written: " + error);
+        Complain(NotWritten(out, error));
         return false;
     }
     return true;
@@ -161,7 +155,7 @@ int RunImport(const QStringList &args)
         return Write(out, FormatPatternFile(d)) ? 0 : 1;
     const PatternFileResult w = WritePatternFile(out.toLocal8Bit().toStdString(), d);
     if (!w.ok) {
-        Complain(OutName(out) + ": not written: " + w.reason);
+        Complain(NotWritten(out, w.reason));
         return 1;
     }
     return 0;
@@ -228,7 +222,7 @@ int RunPlot(const QStringList &args)
     std::string bytes;
     if (rt::RenderGraphPicture(DrawingPanel(), ctrl, format.constData(), size, size, &bytes, &error)
         != 0) {
-        Complain(OutName(out) + ": not written: " + error);
+        Complain(NotWritten(out, error));
         return 1;
     }
     return Write(out, bytes) ? 0 : 1;

@@ -247,11 +247,16 @@ bool LoadPatternFile(const std::string &path, AtnPattern &out, std::string &erro
     return true;
 }
 
+namespace {
+bool stdoutReported = false;  // a failed write to standard output has had its message
+}
+
 bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error)
 {
     if (path == QLatin1String("-")) {
         // Standard output: written and flushed here, so that a failure is
         // this output's failure; what is left is checked again at exit.
+        errno = 0;
         if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
             || std::fflush(stdout) != 0) {
             error = std::string("cannot write: ") + std::strerror(errno ? errno : EIO);
@@ -275,4 +280,30 @@ PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS])
 void Complain(const std::string &text)
 {
     std::fprintf(stderr, "atn: %s\n", Printable(text).c_str());
+}
+
+std::string NotWritten(const QString &out, const std::string &reason)
+{
+    if (out == QLatin1String("-")) {
+        stdoutReported = true;
+        return "standard output: " + reason;
+    }
+    return out.toLocal8Bit().toStdString() + ": not written: " + reason;
+}
+
+bool CloseStandardOutput()
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    int err = errno;
+    bool closed = std::fclose(stdout) == 0;
+    if (!closed && flushed && errno == EBADF)
+        closed = true;  // standard output was closed and nothing was written to it
+    else if (!closed && flushed)
+        err = errno;
+    if (flushed && closed)
+        return true;
+    if (!stdoutReported)
+        Complain(std::string("standard output: cannot write: ") + std::strerror(err ? err : EIO));
+    return false;
 }

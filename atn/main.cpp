@@ -41,24 +41,6 @@ void QuietMessages(QtMsgType type, const QMessageLogContext &, const QString &ms
     std::fprintf(stderr, "atn: %s\n", msg.toLocal8Bit().constData());
 }
 
-// Everything written to standard output must have arrived: a full disk
-// behind "atn info > file" is a failure, not a short file and status 0.
-bool CloseStandardOutput()
-{
-    errno = 0;
-    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
-    int err = errno;
-    bool closed = std::fclose(stdout) == 0;
-    if (!closed && flushed && errno == EBADF)
-        closed = true;  // standard output was closed and nothing was written to it
-    else if (!closed && flushed)
-        err = errno;
-    if (flushed && closed)
-        return true;
-    Complain(std::string("standard output: cannot write: ") + std::strerror(err ? err : EIO));
-    return false;
-}
-
 int Run(char **argv)
 {
     // Nothing is shown on a screen: draw offscreen unless told otherwise, so

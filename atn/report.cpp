@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstdio>
@@ -140,7 +141,30 @@ QString UnreadableText(const Entry &e)
     return Q(ShownName(e.path)) + QStringLiteral(": ") + Q(e.error);
 }
 
-SummaryPlan PlanSummary(const QFontMetricsF &fm, const QRectF &page,
+// Wrapped at spaces, or anywhere in a word (a long path) that is wider
+// than the page.
+QTextOption Wrapped()
+{
+    QTextOption o(Qt::AlignLeft | Qt::AlignVCenter);
+    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return o;
+}
+
+double WrappedHeight(const QFont &font, QPaintDevice *device, const QString &text, double width)
+{
+    QTextLayout layout(text, font, device);
+    layout.setTextOption(Wrapped());
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
+SummaryPlan PlanSummary(const QFont &font, QPaintDevice *device, const QRectF &page,
                         const std::vector<Entry> &entries)
 {
     std::vector<SummaryItem> items;
@@ -154,9 +178,8 @@ SummaryPlan PlanSummary(const QFontMetricsF &fm, const QRectF &page,
         if (!heading)
             items.push_back({SummaryItem::Heading, nullptr, 2 * kRowH});
         heading = true;
-        const QRectF r = fm.boundingRect(QRectF(0, 0, page.width(), 1e6), Qt::TextWrapAnywhere,
-                                         UnreadableText(e));
-        items.push_back({SummaryItem::Unreadable, &e, std::max(kRowH, r.height() + 16)});
+        const double h = WrappedHeight(font, device, UnreadableText(e), page.width());
+        items.push_back({SummaryItem::Unreadable, &e, std::max(kRowH, h + 16)});
     }
     SummaryPlan plan(1);
     double y = page.top() + kFirstTop;
@@ -254,8 +277,8 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
             f.setBold(false);
             p.setFont(f);
         } else if (it.kind == SummaryItem::Unreadable) {
-            p.drawText(QRectF(page.left(), y, page.width(), it.height),
-                       Qt::AlignVCenter | Qt::TextWrapAnywhere, UnreadableText(*it.entry));
+            p.drawText(QRectF(page.left(), y, page.width(), it.height), UnreadableText(*it.entry),
+                       Wrapped());
         }
         if (it.kind != SummaryItem::Row)
             y += it.height;
@@ -414,16 +437,14 @@ int RunReport(const QStringList &args)
     pdf.setTitle(QStringLiteral("Antenna pattern report"));
     pdf.setCreator(QStringLiteral("Veloran atn"));
     QPainter painter;
-    const std::string outName = out == QLatin1String("-") ? std::string("standard output")
-                                                          : out.toLocal8Bit().toStdString();
     if (!painter.begin(&pdf)) {
-        Complain(outName + ": not written: the PDF could not be started");
+        Complain(NotWritten(out, "the PDF could not be started"));
         return 1;
     }
     const QRectF page(0, 0, pdf.width(), pdf.height());
     QFont body(QStringLiteral("DejaVu Sans"), 9);
     painter.setFont(body);
-    const SummaryPlan plan = PlanSummary(painter.fontMetrics(), page, entries);
+    const SummaryPlan plan = PlanSummary(body, &pdf, page, entries);
     const int pages = int(plan.size() + size_t(files.size() - failed));
     int done = 0;
     auto counted = [&] {
@@ -447,11 +468,11 @@ int RunReport(const QStringList &args)
     if (progress)
         std::fputs("\r\033[K", stderr);
     if (!painter.end()) {
-        Complain(outName + ": not written: the PDF could not be finished");
+        Complain(NotWritten(out, "the PDF could not be finished"));
         return 1;
     }
     if (!SaveBytes(out, file.data(), error)) {
-        Complain(outName + ": not written: " + error);
+        Complain(NotWritten(out, error));
         return 1;
     }
     return failed ? 1 : 0;
