@@ -83,15 +83,15 @@ std::string AtnOnATerminal(const QStringList &args)
     std::vector<std::string> argv{ATN_BINARY};
     for (const QString &a : args)
         argv.push_back(a.toStdString());
+    std::vector<char *> v;  // made before the fork: the child only execs
+    for (std::string &a : argv)
+        v.push_back(a.data());
+    v.push_back(nullptr);
     int master = -1;
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
-        std::vector<char *> v;
-        for (std::string &a : argv)
-            v.push_back(a.data());
-        v.push_back(nullptr);
         execv(v[0], v.data());
         _exit(127);
     }
