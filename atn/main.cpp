@@ -1,7 +1,6 @@
 // atn: pattern files from the command line.
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
