@@ -43,7 +43,7 @@ std::optional<int> NullOffset(const double *V, int P, int dir)
         if (v < low) {
             low = v;
             at = s;
-        } else if (v - low > NULL_RISE && low <= V[P] - HALF_POWER_DROP) {
+        } else if (v - low > NULL_RISE && V[P] - low > HALF_POWER_DROP) {
             return at;
         }
     }
@@ -111,8 +111,12 @@ LobeMetrics PlaneLobeMetrics(const double V[LEVELS])
     m.bw10 = InterpolatedBeamwidth(V, P, 10.0);
     m.frontToBack = V[P] - V[At(P + 180)];
 
+    // Walking each way round, both walks may stop at the same notch: a
+    // plane with a single notch (a cardioid) has it as both first nulls, a
+    // first-null width of 360 degrees and no side lobe. Walks that pass
+    // each other found no first null on one side.
     const auto nl = NullOffset(V, P, -1), nr = NullOffset(V, P, +1);
-    if (!nl || !nr || *nl + *nr >= LEVELS)
+    if (!nl || !nr || *nl + *nr > LEVELS)
         return m;
     m.nullLeft = At(P - *nl);
     m.nullRight = At(P + *nr);
@@ -139,7 +143,10 @@ LobeMetrics PlaneLobeMetrics(const double V[LEVELS])
 std::optional<Directivity> DirectivityEstimate(std::optional<double> thetaE,
                                                std::optional<double> thetaH)
 {
-    if (!thetaE || !thetaH || !(*thetaE > 0) || !(*thetaH > 0))
+    // The estimate holds for one main lobe narrower than a half circle; a
+    // wider one would give less than 0 dBi, which no antenna has.
+    if (!thetaE || !thetaH || !(*thetaE > 0) || !(*thetaH > 0) || *thetaE > MAX_LOBE_WIDTH
+        || *thetaH > MAX_LOBE_WIDTH)
         return std::nullopt;
     Directivity d;
     d.ratio = 41253.0 / (*thetaE * *thetaH);

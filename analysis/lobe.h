@@ -40,7 +40,9 @@ struct LobeMetrics {
     std::optional<double> bw10;
     // First nulls: walking out from the peak on each side, the lowest level
     // passed before the level rises again by more than NULL_RISE (measured
-    // ripple is no null), once it is more than 3 dB below the peak.
+    // ripple is no null), once it is more than 3 dB below the peak (exactly
+    // 3 dB is not enough). A single notch round the circle is both nulls,
+    // with a width of 360.
     std::optional<int> nullLeft, nullRight;
     std::optional<int> fnbw;
     // Peak level minus the level 180 degrees away.
@@ -60,7 +62,9 @@ std::optional<double> InterpolatedBeamwidth(const double levels[LEVELS], int P, 
 
 // Estimated directivity from the two planes' half-power beamwidths in
 // degrees (41253 / (thetaE * thetaH)); an estimate for a single main lobe,
-// not a measured gain. Empty when either width is missing or not positive.
+// not a measured gain. Empty when either width is missing, not positive or
+// wider than MAX_LOBE_WIDTH (the estimate would fall below 0 dBi).
+constexpr double MAX_LOBE_WIDTH = 180.0;
 struct Directivity {
     double ratio = 0;  // linear
     double dBi = 0;

@@ -16,8 +16,10 @@ struct AtnPattern {
     std::string format;  // "atn" or "msi"
     PatternRecord rec{};
     int desNO = 0;
+    int clampedLevels = 0;  // levels beyond +-10000 dB read as +-10000 dB
 };
 
+// "-" as a file name is standard input (read once).
 // Reads an atn file (checked line by line first, then read by the viewer's
 // own reader) or an MSI file (by its extension, or by its content when it is
 // plainly not an atn file). false with a one-line reason naming the line.
@@ -27,8 +29,20 @@ bool LoadMsiFile(const std::string &path, AtnPattern &out, std::string &error);
 // Only the check of atn text: empty when it is a well-formed pattern file.
 std::string CheckAtnText(const std::string &text);
 
-// Writes bytes to path atomically; false with the reason.
+// Writes bytes to path whole or not at all, by the rules of a pattern file
+// save (or to standard output when path is "-"); false with the reason.
 bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error);
+// The message for an output that was not written: "OUT: not written:
+// reason", or "standard output: reason".
+std::string NotWritten(const QString &out, const std::string &reason);
+// Flushes and closes standard output at exit: false, with a message unless
+// one was given already, when anything written to it did not arrive (a
+// full disk behind "atn info > file" is a failure, not a short file).
+bool CloseStandardOutput();
+// A file name as messages show it: "-" is standard input.
+std::string ShownName(const std::string &path);
+// Text from a file for a terminal: control characters written as \xHH.
+std::string Printable(const std::string &text);
 
 // Everything shown about one plane.
 struct PlaneFigures {

@@ -20,13 +20,16 @@ bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, 
         *status = 2;
         return false;
     }
-    if (p.isSet(QStringLiteral("help"))) {
+    const bool all = p.isSet(QStringLiteral("help-all"));
+    if (all || p.isSet(QStringLiteral("help"))) {
         QString text = p.helpText();
         // The usage line names the tool as it is typed, whatever path ran it.
         const qsizetype eol = text.indexOf(QLatin1Char('\n'));
         text.replace(
             0, eol, QStringLiteral("Usage: atn %1 [options] FILE").arg(QString::fromUtf8(command)));
         std::fputs(text.toLocal8Bit().constData(), stdout);
+        if (all)
+            std::fputs(ToolkitOptionsHelp().c_str(), stdout);
         *status = 0;
         return false;
     }
@@ -42,4 +45,15 @@ bool Required(QCommandLineParser &p, const QString &name, QString *value, int *s
         return false;
     }
     return true;
+}
+
+std::string ToolkitOptionsHelp()
+{
+    return "\n"
+           "Qt toolkit options (anywhere on the command line, for every command):\n"
+           "  -platform NAME            The Qt platform plugin to draw with (default:\n"
+           "                            offscreen, so no display is needed).\n"
+           "  -platformpluginpath PATH  Where to look for platform plugins.\n"
+           "  -plugin NAME              A further Qt plugin to load.\n"
+           "  -reverse                  Lays text out right to left.\n";
 }

@@ -10,5 +10,8 @@
 void SetUpParser(QCommandLineParser &p, const char *command, const char *description,
                  const char *files);
 bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, int *status);
+// The options the Qt toolkit takes from any command line, for --help-all
+// (which Qt's parser lists beside --help).
+std::string ToolkitOptionsHelp();
 // A required option's value or a usage error.
 bool Required(QCommandLineParser &p, const QString &name, QString *value, int *status);

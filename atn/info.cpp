@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -74,6 +75,7 @@ QJsonObject FileJson(const AtnPattern &p)
         {"person", QString::fromStdString(PersonOf(r))},
         {"description", QString::fromStdString(DescriptOf(r))},
         {"description_lines", p.desNO},
+        {"clamped_levels", p.clampedLevels},
         {"e", PlaneJson(r.Edate, r.Etime, r.Eattn, e)},
         {"h", PlaneJson(r.Hdate, r.Htime, r.Hattn, h)},
         {"directivity_estimate",
@@ -127,19 +129,26 @@ void PrintPlane(const char *label, const char *date, const char *time, double at
 void PrintFile(const AtnPattern &p)
 {
     const PatternRecord &r = p.rec;
-    std::printf("%s (%s file)\n", p.path.c_str(), p.format.c_str());
+    std::printf("%s (%s file)\n", Printable(ShownName(p.path)).c_str(), p.format.c_str());
     const char *name = AntNameOf(r.Antype);
     if (r.Antype == -1 || !name)
         std::printf("  antenna: type %d, It is not specified.\n", r.Antype);
     else
         std::printf("  antenna: type %d, %s\n", r.Antype, name);
-    std::printf("  person: %s\n", PersonOf(r).c_str());
-    std::string d = DescriptOf(r);
-    while (!d.empty() && d.back() == '\n')
-        d.pop_back();
-    for (size_t i = 0; (i = d.find('\n', i)) != std::string::npos; i += 15)
-        d.replace(i, 1, "\n               ");
+    std::printf("  person: %s\n", Printable(PersonOf(r)).c_str());
+    // Each line on its own, its control characters shown escaped so that
+    // none of them reaches the terminal.
+    std::string text = DescriptOf(r), d;
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    for (size_t at = 0; at <= text.size() && !text.empty();) {
+        const size_t nl = std::min(text.find('\n', at), text.size());
+        d += (at ? "\n               " : "") + Printable(text.substr(at, nl - at));
+        at = nl + 1;
+    }
     std::printf("  description: %s\n", d.empty() ? "(none)" : d.c_str());
+    if (p.clampedLevels)
+        std::printf("  levels: %d beyond +-10000 dB, read as +-10000 dB\n", p.clampedLevels);
     const PlaneFigures e = FiguresOf(r.e_data), h = FiguresOf(r.h_data);
     PrintPlane("E", r.Edate, r.Etime, r.Eattn, e);
     PrintPlane("H", r.Hdate, r.Htime, r.Hattn, h);
@@ -148,7 +157,8 @@ void PrintFile(const AtnPattern &p)
         std::printf("  directivity (estimate from the two half-power widths): %.1f, %.1f dBi\n",
                     dir->ratio, dir->dBi);
     else
-        std::printf("  directivity (estimate): none, a plane has no half-power width\n");
+        std::printf("  directivity (estimate): none, a plane has no half-power width or one wider "
+                    "than 180 deg\n");
 }
 
 }  // namespace
@@ -181,7 +191,7 @@ int RunInfo(const QStringList &args)
         std::string error;
         const std::string path = f.toLocal8Bit().toStdString();
         if (!LoadPatternFile(path, pat, error)) {
-            Complain(path + ": " + error);
+            Complain(ShownName(path) + ": " + error);
             ++failed;
             if (json)
                 all.append(QJsonObject{{"file", f}, {"ok", false}, {"error", Text(error.c_str())}});
@@ -220,11 +230,12 @@ int RunCompare(const QStringList &args)
         std::string error;
         const std::string path = f.toLocal8Bit().toStdString();
         if (!LoadPatternFile(path, *pat, error)) {
-            Complain(path + ": " + error);
+            Complain(ShownName(path) + ": " + error);
             return 1;
         }
     }
-    std::printf("A: %s\nB: %s\n", a.path.c_str(), b.path.c_str());
+    std::printf("A: %s\nB: %s\n", Printable(ShownName(a.path)).c_str(),
+                Printable(ShownName(b.path)).c_str());
     for (int plane = 0; plane < 2; ++plane) {
         const PlaneComparison c = plane == 0 ? ComparePlanes(a.rec.e_data, b.rec.e_data)
                                              : ComparePlanes(a.rec.h_data, b.rec.h_data);
@@ -242,4 +253,27 @@ std::string PersonOf(const PatternRecord &r)
 std::string DescriptOf(const PatternRecord &r)
 {
     return DecodeDescript(r.descript, PATTERN_DEFAULT_CODEPAGE, PATTERN_DESCRIPT_MAX);
+}
+
+std::string Printable(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    char esc[8];
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = (unsigned char)text[i];
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(esc, sizeof esc, "\\x%02x", c);
+            out += esc;
+        } else if (c == 0xC2 && i + 1 < text.size() && (unsigned char)text[i + 1] >= 0x80
+                   && (unsigned char)text[i + 1] <= 0x9F) {
+            // A C1 control (U+0080 to U+009F), which some terminals obey too.
+            std::snprintf(esc, sizeof esc, "\\u%04x", (unsigned char)text[i + 1]);
+            out += esc;
+            ++i;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
 }

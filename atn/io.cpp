@@ -21,7 +21,7 @@ bool Load(const QString &f, AtnPattern &pat)
     std::string error;
     const std::string path = f.toLocal8Bit().toStdString();
     if (!LoadPatternFile(path, pat, error)) {
-        Complain(path + ": " + error);
+        Complain(ShownName(path) + ": " + error);
         return false;
     }
     return true;
@@ -43,7 +43,7 @@ bool Write(const QString &out, const std::string &bytes)
 {
     std::string error;
     if (!SaveBytes(out, QByteArray(bytes.data(), qsizetype(bytes.size())), error)) {
-        Complain(out.toLocal8Bit().toStdString() + ": not written: " + error);
+        Complain(NotWritten(out, error));
         return false;
     }
     return true;
@@ -64,7 +64,7 @@ int RunExport(const QStringList &args)
                  QStringLiteral("csv or msi (default: from the output's extension)."),
                  QStringLiteral("FORMAT")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("Output file."),
+                 QStringLiteral("Output file; - for standard output (CSV unless --format msi)."),
                  QStringLiteral("OUT")});
     p.addOption({QStringLiteral("frequency"), QStringLiteral("MSI: FREQUENCY in MHz."),
                  QStringLiteral("MHZ")});
@@ -77,7 +77,8 @@ int RunExport(const QStringList &args)
         return status;
     QString format = p.value(QStringLiteral("format")).toLower();
     if (format.isEmpty())
-        format = QFileInfo(out).suffix().toLower();
+        format =
+            out == QLatin1String("-") ? QStringLiteral("csv") : QFileInfo(out).suffix().toLower();
     if (format != QLatin1String("csv") && format != QLatin1String("msi")) {
         Complain("export: --format must be csv or msi");
         return 2;
@@ -125,7 +126,7 @@ int RunImport(const QStringList &args)
         + kMsiConvention;
     SetUpParser(p, "import", help.c_str(), "MSI file");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("The atn file to write."),
+                 QStringLiteral("The atn file to write; - for standard output."),
                  QStringLiteral("OUT")});
     int status = 0;
     QString in, out;
@@ -136,7 +137,7 @@ int RunImport(const QStringList &args)
     std::string error;
     const std::string path = in.toLocal8Bit().toStdString();
     if (!LoadMsiFile(path, pat, error)) {  // as MSI whatever the file is called
-        Complain(path + ": " + error);
+        Complain(ShownName(path) + ": " + error);
         return 1;
     }
     const std::string text = ViewerTextBlock(pat.rec.person, pat.rec.descript);
@@ -150,9 +151,11 @@ int RunImport(const QStringList &args)
     d.Htime = pat.rec.Htime;
     d.e_data = pat.rec.e_data;
     d.h_data = pat.rec.h_data;
+    if (out == QLatin1String("-"))
+        return Write(out, FormatPatternFile(d)) ? 0 : 1;
     const PatternFileResult w = WritePatternFile(out.toLocal8Bit().toStdString(), d);
     if (!w.ok) {
-        Complain(out.toLocal8Bit().toStdString() + ": not written: " + w.error);
+        Complain(NotWritten(out, w.reason));
         return 1;
     }
     return 0;
@@ -166,7 +169,7 @@ int RunPlot(const QStringList &args)
                 "H blue) into a PNG, SVG or PDF file, chosen by the output's extension.",
                 "atn or MSI file");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("OUT.png, OUT.svg or OUT.pdf."),
+                 QStringLiteral("OUT.png, OUT.svg or OUT.pdf; - for SVG on standard output."),
                  QStringLiteral("OUT")});
     p.addOption({QStringLiteral("view"), QStringLiteral("polar (default) or cartesian."),
                  QStringLiteral("VIEW"), QStringLiteral("polar")});
@@ -213,11 +216,14 @@ int RunPlot(const QStringList &args)
     }
     DrawPattern(pat.rec, showE, showH);
     const int ctrl = view == QLatin1String("polar") ? PolarGraph() : CartesianGraph();
-    if (rt::SaveGraphPicture(DrawingPanel(), ctrl, out.toLocal8Bit().constData(), size, size,
-                             &error)
+    const QByteArray format = out == QLatin1String("-")
+                                  ? QByteArray("svg")
+                                  : QFileInfo(out).suffix().toLower().toLatin1();
+    std::string bytes;
+    if (rt::RenderGraphPicture(DrawingPanel(), ctrl, format.constData(), size, size, &bytes, &error)
         != 0) {
-        Complain(out.toLocal8Bit().toStdString() + ": not written: " + error);
+        Complain(NotWritten(out, error));
         return 1;
     }
-    return 0;
+    return Write(out, bytes) ? 0 : 1;
 }

@@ -2,12 +2,14 @@
 // reader sees them, MSI files through the MSI reader, and atomic writes.
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "atn.h"
 #include "msi.h"
@@ -150,33 +152,58 @@ std::string CheckAtnText(const std::string &text)
 
 namespace {
 
+bool stdinTaken = false;
+
+// Standard input, read whole up to the size limit; it may be a pipe or a
+// terminal on purpose, so waiting for it is right.
+bool ReadStandardInput(std::string &text, std::string &error)
+{
+    if (stdinTaken) {
+        error = "standard input was given twice; it can be read only once";
+        return false;
+    }
+    stdinTaken = true;
+    text.clear();
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = std::string("cannot read: ") + std::strerror(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (text.size() + size_t(n) > size_t(MAX_FILE)) {
+            error = "too large for a pattern file";
+            return false;
+        }
+        text.append(buf, size_t(n));
+    }
+}
+
 bool ReadAll(const std::string &path, std::string &text, std::string &error)
 {
-    const QString qpath = QString::fromLocal8Bit(path.c_str());
-    QFileInfo info(qpath);
-    if (!info.exists()) {
-        error = "no such file";
+    if (path == "-")
+        return ReadStandardInput(text, error);
+    // Only a regular file is read: a FIFO or a device is refused at once
+    // rather than waited on.
+    const PatternFileResult r = ReadWholeFile(path, size_t(MAX_FILE), text);
+    if (!r.ok) {
+        error = r.reason.rfind("too large", 0) == 0 ? std::string("too large for a pattern file")
+                                                    : r.reason;
         return false;
     }
-    if (info.isDir()) {
-        error = "a folder, not a pattern file";
-        return false;
-    }
-    QFile f(qpath);
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = f.errorString().toStdString();
-        return false;
-    }
-    if (f.size() > MAX_FILE) {
-        error = "too large for a pattern file";
-        return false;
-    }
-    const QByteArray bytes = f.read(MAX_FILE + 1);
-    text.assign(bytes.constData(), size_t(bytes.size()));
     return true;
 }
 
 }  // namespace
+
+std::string ShownName(const std::string &path)
+{
+    return path == "-" ? "standard input" : path;
+}
 
 bool LoadMsiFile(const std::string &path, AtnPattern &out, std::string &error)
 {
@@ -193,8 +220,9 @@ bool LoadPatternFile(const std::string &path, AtnPattern &out, std::string &erro
     std::string text;
     if (!ReadAll(path, text, error))
         return false;
-    const QFileInfo info(QString::fromLocal8Bit(path.c_str()));
-    const std::string ext = Lower(info.suffix().toStdString());
+    const std::string ext =
+        path == "-" ? std::string()
+                    : Lower(QFileInfo(QString::fromLocal8Bit(path.c_str())).suffix().toStdString());
     if (ext == "msi" || ext == "pln" || ext == "ant")
         return FromMsi(text, out, error);
     const std::string problem = CheckAtnText(text);
@@ -206,24 +234,42 @@ bool LoadPatternFile(const std::string &path, AtnPattern &out, std::string &erro
         error = problem;
         return false;
     }
+    // The bytes already read, through the viewer's own reader.
     int emax = -1, hmax = -1;
-    const PatternFileResult r = ReadPatternFile(path, out.rec, out.desNO, emax, hmax);
+    const PatternFileResult r =
+        ReadPatternBytes(text, ShownName(path), out.rec, out.desNO, emax, hmax);
     if (!r.ok) {
         error = r.error;
         return false;
     }
+    out.clampedLevels = r.clampedLevels;
     out.format = "atn";
     return true;
 }
 
+namespace {
+bool stdoutReported = false;  // a failed write to standard output has had its message
+}
+
 bool SaveBytes(const QString &path, const QByteArray &bytes, std::string &error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        error = f.errorString().toStdString();
-        return false;
+    if (path == QLatin1String("-")) {
+        // Standard output: written and flushed here, so that a failure is
+        // this output's failure; what is left is checked again at exit.
+        errno = 0;
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+            || std::fflush(stdout) != 0) {
+            error = std::string("cannot write: ") + std::strerror(errno ? errno : EIO);
+            return false;
+        }
+        return true;
     }
-    return true;
+    const PatternFileResult r =
+        WriteWholeFile(path.toLocal8Bit().toStdString(),
+                       std::string_view(bytes.constData(), size_t(bytes.size())));
+    if (!r.ok)
+        error = r.reason;
+    return r.ok;
 }
 
 PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS])
@@ -233,5 +279,31 @@ PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS])
 
 void Complain(const std::string &text)
 {
-    std::fprintf(stderr, "atn: %s\n", text.c_str());
+    std::fprintf(stderr, "atn: %s\n", Printable(text).c_str());
+}
+
+std::string NotWritten(const QString &out, const std::string &reason)
+{
+    if (out == QLatin1String("-")) {
+        stdoutReported = true;
+        return "standard output: " + reason;
+    }
+    return out.toLocal8Bit().toStdString() + ": not written: " + reason;
+}
+
+bool CloseStandardOutput()
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    int err = errno;
+    bool closed = std::fclose(stdout) == 0;
+    if (!closed && flushed && errno == EBADF)
+        closed = true;  // standard output was closed and nothing was written to it
+    else if (!closed && flushed)
+        err = errno;
+    if (flushed && closed)
+        return true;
+    if (!stdoutReported)
+        Complain(std::string("standard output: cannot write: ") + std::strerror(err ? err : EIO));
+    return false;
 }

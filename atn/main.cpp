@@ -7,7 +7,12 @@
 #include <cstring>
 
 #include "atn.h"
+#include "cli.h"
 #include "rt.h"
+
+#ifndef VELORAN_VERSION
+#define VELORAN_VERSION "0"
+#endif
 
 namespace {
 
@@ -23,7 +28,8 @@ const char kUsage[] =
     "  compare   how closely one pattern matches another, at the best rotation\n"
     "  report    an A4 PDF: a summary page, then one page for each file\n"
     "\n"
-    "\"atn COMMAND --help\" describes a command and its options.\n";
+    "\"atn COMMAND --help\" describes a command and its options.\n"
+    "\"-\" as a file name reads standard input; \"-o -\" writes to standard output.\n";
 
 // Qt's own notes about the desktop session (no runtime folder and the like)
 // mean nothing to a command-line tool; real warnings still show.
@@ -34,9 +40,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext &, const QString &ms
     std::fprintf(stderr, "atn: %s\n", msg.toLocal8Bit().constData());
 }
 
-}  // namespace
-
-int main(int, char **argv)
+int Run(char **argv)
 {
     // Nothing is shown on a screen: draw offscreen unless told otherwise, so
     // the tool runs without a display.
@@ -54,11 +58,13 @@ int main(int, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Veloran"));
     QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args[1] == QLatin1String("--help") || args[1] == QLatin1String("-h")
-        || args[1] == QLatin1String("help")) {
+        || args[1] == QLatin1String("--help-all") || args[1] == QLatin1String("help")) {
         if (args.size() >= 3 && args[1] == QLatin1String("help")) {
             args = {args[0], args[2], QStringLiteral("--help")};
         } else {
             std::fputs(kUsage, args.size() < 2 ? stderr : stdout);
+            if (args.size() >= 2 && args[1] == QLatin1String("--help-all"))
+                std::fputs(ToolkitOptionsHelp().c_str(), stdout);
             return args.size() < 2 ? 2 : 0;
         }
     }
@@ -76,10 +82,18 @@ int main(int, char **argv)
         return RunCompare(args);
     if (command == QLatin1String("report"))
         return RunReport(args);
-    if (command == QLatin1String("--version")) {
-        std::puts("atn 1.0");
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::puts("atn " VELORAN_VERSION);
         return 0;
     }
     Complain("unknown command \"" + command.toStdString() + "\"; \"atn --help\" lists them");
     return 2;
+}
+
+}  // namespace
+
+int main(int, char **argv)
+{
+    const int status = Run(argv);
+    return CloseStandardOutput() ? status : 1;
 }

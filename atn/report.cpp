@@ -1,12 +1,15 @@
 // atn report: an A4 PDF with a summary page and one page for each file.
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QTextLayout>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <unistd.h>
 
 #include "atn.h"
@@ -18,6 +21,7 @@ namespace {
 
 struct Entry {
     std::string path;
+    std::string shown;  // the shortest end of the path that tells it apart
     bool ok = false;
     std::string error;
     AtnPattern pat;
@@ -44,7 +48,7 @@ QString Fmt(const std::optional<int> &v)
 
 QString TitleOf(const Entry &e)
 {
-    const QString name = QFileInfo(Q(e.path)).fileName();
+    const QString name = Q(e.shown);
     return e.ok && e.pat.rec.person[0]
                ? name + QStringLiteral(" — ") + QString::fromStdString(PersonOf(e.pat.rec))
                : name;
@@ -74,26 +78,167 @@ double Table(QPainter &p, double x, double y, const std::vector<double> &widths,
     return y;
 }
 
-void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entries)
+// Gives each entry the shortest end of its path that no other entry of the
+// same file name shares: "lab1/horn.atn" beside "lab2/horn.atn", "horn.atn"
+// when it is the only one. A path given twice keeps the whole path.
+void NameEntries(std::vector<Entry> &entries)
+{
+    std::vector<std::vector<std::string>> parts(entries.size());
+    std::map<std::string, std::vector<size_t>> byName;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string &path = entries[i].path;
+        for (size_t at = 0; at < path.size();) {
+            const size_t slash = std::min(path.find('/', at), path.size());
+            if (slash > at)
+                parts[i].push_back(path.substr(at, slash - at));
+            at = slash + 1;
+        }
+        if (!parts[i].empty())
+            byName[parts[i].back()].push_back(i);
+        entries[i].shown = ShownName(path);
+    }
+    auto end = [&](size_t i, size_t k) {
+        std::string s;
+        const auto &p = parts[i];
+        for (size_t c = p.size() - std::min(k, p.size()); c < p.size(); ++c)
+            s += (s.empty() ? "" : "/") + p[c];
+        return s;
+    };
+    for (const auto &[name, group] : byName) {
+        if (group.size() < 2)
+            continue;
+        for (size_t i : group) {
+            size_t k = 1;
+            for (; k < parts[i].size(); ++k) {
+                const std::string mine = end(i, k);
+                bool shared = false;
+                for (size_t j : group)
+                    shared = shared || (j != i && end(j, k) == mine);
+                if (!shared)
+                    break;
+            }
+            if (k < parts[i].size())
+                entries[i].shown = end(i, k);
+        }
+    }
+}
+
+// The summary goes on over as many pages as it needs: the table of the
+// readable files (its header on every page), then every unreadable file
+// with its reason, wrapped rather than cut so that each is named whole.
+struct SummaryItem {
+    enum Kind { Row, Heading, Unreadable } kind;
+    const Entry *entry;
+    double height;
+};
+using SummaryPlan = std::vector<std::vector<SummaryItem>>;
+
+constexpr double kRowH = 62;
+constexpr double kFirstTop = 240, kNextTop = 130;
+
+QString UnreadableText(const Entry &e)
+{
+    return Q(ShownName(e.path)) + QStringLiteral(": ") + Q(e.error);
+}
+
+// Wrapped at spaces, or anywhere in a word (a long path) that is wider
+// than the page.
+QTextOption Wrapped()
+{
+    QTextOption o(Qt::AlignLeft | Qt::AlignVCenter);
+    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return o;
+}
+
+double WrappedHeight(const QFont &font, QPaintDevice *device, const QString &text, double width)
+{
+    QTextLayout layout(text, font, device);
+    layout.setTextOption(Wrapped());
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
+SummaryPlan PlanSummary(const QFont &font, QPaintDevice *device, const QRectF &page,
+                        const std::vector<Entry> &entries)
+{
+    std::vector<SummaryItem> items;
+    for (const Entry &e : entries)
+        if (e.ok)
+            items.push_back({SummaryItem::Row, &e, kRowH});
+    bool heading = false;
+    for (const Entry &e : entries) {
+        if (e.ok)
+            continue;
+        if (!heading)
+            items.push_back({SummaryItem::Heading, nullptr, 2 * kRowH});
+        heading = true;
+        const double h = WrappedHeight(font, device, UnreadableText(e), page.width());
+        items.push_back({SummaryItem::Unreadable, &e, std::max(kRowH, h + 16)});
+    }
+    SummaryPlan plan(1);
+    double y = page.top() + kFirstTop;
+    bool tableHeader = false;
+    for (const SummaryItem &it : items) {
+        double need = it.height + (it.kind == SummaryItem::Row && !tableHeader ? kRowH : 0);
+        // A heading goes with the first file under it.
+        if (it.kind == SummaryItem::Heading)
+            need += kRowH;
+        if (y + need > page.bottom() && !plan.back().empty()) {
+            plan.emplace_back();
+            y = page.top() + kNextTop;
+            tableHeader = false;
+        }
+        if (it.kind == SummaryItem::Row && !tableHeader) {
+            tableHeader = true;
+            y += kRowH;
+        }
+        plan.back().push_back(it);
+        y += it.height;
+    }
+    return plan;
+}
+
+void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entries,
+                 const std::vector<SummaryItem> &items, int number, int count)
 {
     QFont f(QStringLiteral("DejaVu Sans"), 16, QFont::Bold);
     p.setFont(f);
-    p.drawText(QPointF(page.left(), page.top() + 70), QStringLiteral("Antenna pattern report"));
+    if (number == 1) {
+        p.drawText(QPointF(page.left(), page.top() + 70), QStringLiteral("Antenna pattern report"));
+    } else {
+        f.setPointSize(12);
+        p.setFont(f);
+        p.drawText(QPointF(page.left(), page.top() + 60),
+                   QStringLiteral("Antenna pattern report: summary, continued"));
+    }
     f.setPointSize(9);
     f.setBold(false);
     p.setFont(f);
-    int bad = 0;
-    for (const Entry &e : entries)
-        bad += !e.ok;
-    p.drawText(QPointF(page.left(), page.top() + 140),
-               QStringLiteral("%1 files, %2 read, %3 not readable — %4")
-                   .arg(entries.size())
-                   .arg(entries.size() - bad)
-                   .arg(bad)
-                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    p.drawText(QPointF(page.left(), page.top() + 190),
-               QStringLiteral("Widths in degrees (-3 dB interpolated), levels in dB, "
-                              "D = directivity estimate from both half-power widths."));
+    if (count > 1)
+        p.drawText(QRectF(page.left(), page.top(), page.width(), 90),
+                   Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("Summary page %1 of %2").arg(number).arg(count));
+    if (number == 1) {
+        int bad = 0;
+        for (const Entry &e : entries)
+            bad += !e.ok;
+        p.drawText(
+            QPointF(page.left(), page.top() + 140),
+            QStringLiteral("%1 files, %2 read, %3 not readable — %4")
+                .arg(entries.size())
+                .arg(entries.size() - bad)
+                .arg(bad)
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        p.drawText(QPointF(page.left(), page.top() + 190),
+                   QStringLiteral("Widths in degrees (-3 dB interpolated), levels in dB, "
+                                  "D = directivity estimate from both half-power widths."));
+    }
     const double w = page.width();
     const std::vector<double> widths{w * 0.30, w * 0.08, w * 0.10, w * 0.08,
                                      w * 0.10, w * 0.10, w * 0.10, w * 0.14};
@@ -101,39 +246,42 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
                                    QStringLiteral("E width"), QStringLiteral("H peak"),
                                    QStringLiteral("H width"), QStringLiteral("E F/B"),
                                    QStringLiteral("H F/B"), QStringLiteral("D (dBi)")}};
-    for (const Entry &e : entries) {
-        if (!e.ok)
+    const QFontMetricsF fm = p.fontMetrics();
+    for (const SummaryItem &it : items) {
+        if (it.kind != SummaryItem::Row)
             continue;
+        const Entry &e = *it.entry;
+        // The file's name is kept whole where the person's has to go.
+        QString title = TitleOf(e);
+        const double room = widths[0] - 16;
+        if (fm.horizontalAdvance(title) > room
+            && fm.horizontalAdvance(Q(e.shown) + QStringLiteral(" …")) > room)
+            title = fm.elidedText(Q(e.shown), Qt::ElideMiddle, room);
         const auto d = DirectivityEstimate(e.e.lobe.hpbw, e.h.lobe.hpbw);
-        rows.push_back({TitleOf(e),
+        rows.push_back({title,
                         Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
                         Fmt(e.e.lobe.hpbw),
                         Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
                         Fmt(e.h.lobe.hpbw), Fmt(e.e.lobe.frontToBack), Fmt(e.h.lobe.frontToBack),
                         d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
     }
-    const double rowH = 62;
-    double y = Table(p, page.left(), page.top() + 240, widths, rows, rowH);
-    if (bad) {
-        y += 60;
-        f.setBold(true);
-        p.setFont(f);
-        p.drawText(QPointF(page.left(), y), QStringLiteral("Not readable"));
-        f.setBold(false);
-        p.setFont(f);
-        y += 20;
-        for (const Entry &e : entries) {
-            if (e.ok)
-                continue;
-            if (y > page.bottom() - rowH) {
-                p.drawText(QPointF(page.left(), y + 40), QStringLiteral("… and more (see stderr)"));
-                break;
-            }
-            p.drawText(QRectF(page.left(), y, page.width(), rowH), Qt::AlignVCenter,
-                       p.fontMetrics().elidedText(Q(e.path) + QStringLiteral(": ") + Q(e.error),
-                                                  Qt::ElideMiddle, int(page.width())));
-            y += rowH;
+    double y = page.top() + (number == 1 ? kFirstTop : kNextTop);
+    if (rows.size() > 1)
+        y = Table(p, page.left(), y, widths, rows, kRowH);
+    for (const SummaryItem &it : items) {
+        if (it.kind == SummaryItem::Heading) {
+            f.setBold(true);
+            p.setFont(f);
+            p.drawText(QRectF(page.left(), y + kRowH, page.width(), kRowH), Qt::AlignVCenter,
+                       QStringLiteral("Not readable"));
+            f.setBold(false);
+            p.setFont(f);
+        } else if (it.kind == SummaryItem::Unreadable) {
+            p.drawText(QRectF(page.left(), y, page.width(), it.height), UnreadableText(*it.entry),
+                       Wrapped());
         }
+        if (it.kind != SummaryItem::Row)
+            y += it.height;
     }
 }
 
@@ -217,7 +365,8 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                d ? QStringLiteral("Directivity estimate (41253 / (E width × H width)): %1 = %2 dBi")
                        .arg(d->ratio, 0, 'f', 1)
                        .arg(d->dBi, 0, 'f', 1)
-                 : QStringLiteral("Directivity estimate: none (a plane has no half-power width)"));
+                 : QStringLiteral("Directivity estimate: none (a plane has no half-power width, "
+                                  "or one wider than 180°)"));
     y += 100;
     QFont b = f;
     b.setBold(true);
@@ -242,7 +391,7 @@ int RunReport(const QStringList &args)
                 "stderr; the others still go in, and the status is then 1.",
                 "atn or MSI files");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("The PDF to write."),
+                 QStringLiteral("The PDF to write; - for standard output."),
                  QStringLiteral("OUT")});
     int status = 0;
     QString out;
@@ -272,16 +421,15 @@ int RunReport(const QStringList &args)
             ++failed;
             if (progress)
                 std::fputs("\r\033[K", stderr);
-            Complain(e.path + ": " + e.error);
+            Complain(ShownName(e.path) + ": " + e.error);
         }
     }
+    NameEntries(entries);
 
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Complain(out.toLocal8Bit().toStdString()
-                 + ": not written: " + file.errorString().toStdString());
-        return 1;
-    }
+    // Drawn in memory and written whole at the end, so that a failed write
+    // is seen and leaves any old report as it was.
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(300);
@@ -290,28 +438,41 @@ int RunReport(const QStringList &args)
     pdf.setCreator(QStringLiteral("Veloran atn"));
     QPainter painter;
     if (!painter.begin(&pdf)) {
-        file.cancelWriting();
-        Complain(out.toLocal8Bit().toStdString() + ": not written: the PDF could not be started");
+        Complain(NotWritten(out, "the PDF could not be started"));
         return 1;
     }
     const QRectF page(0, 0, pdf.width(), pdf.height());
-    SummaryPage(painter, page, entries);
+    QFont body(QStringLiteral("DejaVu Sans"), 9);
+    painter.setFont(body);
+    const SummaryPlan plan = PlanSummary(body, &pdf, page, entries);
+    const int pages = int(plan.size() + size_t(files.size() - failed));
     int done = 0;
-    for (const Entry &e : entries) {
+    auto counted = [&] {
         ++done;
         if (progress)
-            std::fprintf(stderr, "\ratn report: page %d of %d", done, int(entries.size()));
+            std::fprintf(stderr, "\ratn report: page %d of %d", done, pages);
+    };
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (i)
+            pdf.newPage();
+        SummaryPage(painter, page, entries, plan[i], int(i + 1), int(plan.size()));
+        counted();
+    }
+    for (const Entry &e : entries) {
         if (!e.ok)
             continue;
         pdf.newPage();
         FilePage(painter, page, e);
+        counted();
     }
     if (progress)
         std::fputs("\r\033[K", stderr);
-    painter.end();
-    if (!file.commit()) {
-        Complain(out.toLocal8Bit().toStdString()
-                 + ": not written: " + file.errorString().toStdString());
+    if (!painter.end()) {
+        Complain(NotWritten(out, "the PDF could not be finished"));
+        return 1;
+    }
+    if (!SaveBytes(out, file.data(), error)) {
+        Complain(NotWritten(out, error));
         return 1;
     }
     return failed ? 1 : 0;

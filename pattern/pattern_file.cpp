@@ -1,6 +1,7 @@
 #include "pattern_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +55,33 @@ void AppendPlane(std::string &out, std::string_view date, std::string_view time,
 std::string ErrorText(const char *what, const std::string &path, int err)
 {
     return std::string(what) + " \"" + path + "\": " + std::strerror(err);
+}
+
+PatternFileResult Success()
+{
+    PatternFileResult r;
+    r.ok = true;
+    return r;
+}
+
+PatternFileResult Failure(std::string sentence, std::string reason)
+{
+    PatternFileResult r;
+    r.error = std::move(sentence);
+    r.reason = std::move(reason);
+    return r;
+}
+
+// "Cannot write "path": <system message>", and as the reason "cannot write:
+// <system message>" ("no such file" for a missing one).
+PatternFileResult SystemFailure(const char *what, const std::string &path, int err)
+{
+    std::string reason = err == ENOENT ? std::string("no such file") : std::string(what);
+    if (err != ENOENT) {
+        reason[0] = char(std::tolower((unsigned char)reason[0]));
+        reason += std::string(": ") + std::strerror(err);
+    }
+    return Failure(ErrorText(what, path, err), reason);
 }
 
 // What a file that is not a regular file is, for messages.
@@ -161,20 +190,49 @@ void RemoveLeftovers(int dirfd, const std::string &prefix)
 
 // A file with more than one name is written in place so that every name
 // keeps showing the same file. The space is reserved first, so that a full
-// disk is found before a byte of the old contents changes.
+// disk is found before a byte of the old contents changes; a write that
+// fails later puts the old contents back.
 PatternFileResult WriteInPlace(const std::string &path, const std::string &target,
                                std::string_view bytes)
 {
-    const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // A file larger than the process may write fails before a byte changes.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && bytes.size() > limit.rlim_cur)
+        return SystemFailure("Cannot write", path, EFBIG);
+    // Read and write, so that the old contents can be put back when a write
+    // fails half-way for another reason than space.
+    bool readable = true;
+    int fd = open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) {
+        readable = false;
+        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    }
     if (fd < 0)
-        return {false, ErrorText("Cannot write", path, errno)};
+        return SystemFailure("Cannot write", path, errno);
+    std::string old;
+    struct stat st;
+    if (readable && fstat(fd, &st) == 0 && st.st_size > 0) {
+        old.resize(size_t(st.st_size));
+        size_t got = 0;
+        while (got < old.size()) {
+            const ssize_t n = pread(fd, old.data() + got, old.size() - got, off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += size_t(n);
+        }
+        old.resize(got);
+    }
     const char *failed = nullptr;
     int err = 0;
+    bool touched = false;
     const int r = fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size()));
     if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         failed = "Cannot write";
         err = errno;
-    } else if (!WriteAll(fd, bytes.data(), bytes.size())
+    } else if ((touched = true, !WriteAll(fd, bytes.data(), bytes.size()))
                || ftruncate(fd, off_t(bytes.size())) != 0) {
         failed = "Cannot write";
         err = errno;
@@ -182,13 +240,19 @@ PatternFileResult WriteInPlace(const std::string &path, const std::string &targe
         failed = "Cannot flush";
         err = errno;
     }
+    if (failed && touched && readable) {
+        // The old bytes go back where they were: that needs no new space.
+        if (lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, old.data(), old.size()))
+            (void)!ftruncate(fd, off_t(old.size()));
+        fsync(fd);
+    }
     if (close(fd) != 0 && !failed) {
         failed = "Cannot write";
         err = errno;
     }
     if (failed)
-        return {false, ErrorText(failed, path, err)};
-    return {true, {}};
+        return SystemFailure(failed, path, err);
+    return Success();
 }
 
 // Puts bytes at path so that the file is either the old one or the whole
@@ -204,24 +268,27 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
     std::string target;
     int err = 0;
     if (!FollowLinks(path, target, err))
-        return {false, ErrorText("Cannot write", path, err)};
+        return SystemFailure("Cannot write", path, err);
 
     struct stat old;
     const bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return {false, "Cannot write \"" + path + "\": it is " + NotRegularText(old.st_mode)
-                           + ", not a regular file."};
+        return Failure("Cannot write \"" + path + "\": it is " + NotRegularText(old.st_mode)
+                           + ", not a regular file.",
+                       std::string("it is ") + NotRegularText(old.st_mode)
+                           + ", not a regular file");
     if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
-        return {false, "\"" + path
+        return Failure("\"" + path
                            + "\" is read-only. Save under another name, or make the "
-                             "file writable first."};
+                             "file writable first.",
+                       "the file is read-only");
     if (exists && old.st_nlink > 1)
         return WriteInPlace(path, target, bytes);
 
     const std::string dirName = DirectoryOf(target), base = BaseOf(target);
     const int dirfd = open(dirName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirfd < 0)
-        return {false, ErrorText("Cannot write", path, errno)};
+        return SystemFailure("Cannot write", path, errno);
     const std::string prefix = TempPrefix(base);
     RemoveLeftovers(dirfd, prefix);
 
@@ -241,7 +308,7 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
     if (fd < 0) {
         err = errno;
         close(dirfd);
-        return {false, ErrorText("Cannot create a file beside", path, err)};
+        return SystemFailure("Cannot create a file beside", path, err);
     }
 
     if (exists) {
@@ -292,8 +359,8 @@ PatternFileResult ReplaceFile(const std::string &path, std::string_view bytes)
         fsync(dirfd);  // the rename itself on disk; not every file system can
     close(dirfd);
     if (failed)
-        return {false, ErrorText(failed, path, err)};
-    return {true, {}};
+        return SystemFailure(failed, path, err);
+    return Success();
 }
 
 // ---- Reading --------------------------------------------------------------
@@ -409,7 +476,8 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
         return true;
     };
     auto refuse = [&](const std::string &why) {
-        return PatternFileResult{false, "\"" + name + "\" is not a pattern file: " + why};
+        return Failure("\"" + name + "\" is not a pattern file: " + why,
+                       "not a pattern file: " + why);
     };
 
     // Header: type, E and H attenuation, description line count.
@@ -449,6 +517,7 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
         ++desNO;
     }
 
+    int clamped = 0;
     struct Plane {
         char *date, *time;
         double *levels;
@@ -470,9 +539,13 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
                               + "-plane level at " + std::to_string(i)
                               + " degrees, but it does not start with a number.");
             pl.levels[i] = std::clamp(v, -PATTERN_LEVEL_LIMIT, PATTERN_LEVEL_LIMIT);
+            clamped += pl.levels[i] != v;
         }
     }
-    return {true, {}};
+    PatternFileResult done;
+    done.ok = true;
+    done.clampedLevels = clamped;
+    return done;
 }
 
 }  // namespace
@@ -516,6 +589,11 @@ PatternFileResult WritePatternFile(const std::string &path, const PatternFileDat
     return ReplaceFile(path, FormatPatternFile(data));
 }
 
+PatternFileResult WriteWholeFile(const std::string &path, std::string_view bytes)
+{
+    return ReplaceFile(path, bytes);
+}
+
 PatternFileResult ReadPatternBytes(std::string_view bytes, const std::string &name,
                                    PatternRecord &rec, int &desNO, int &EMAX, int &HMAX)
 {
@@ -536,29 +614,30 @@ PatternFileResult ReadRegularFile(const std::string &path, PatternRecord &rec, i
     // the caller; only a regular file is read.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return {false, ErrorText("Cannot open", path, errno)};
+        return SystemFailure("Cannot open", path, errno);
     struct stat st;
     if (fstat(fd, &st) != 0) {
         const int err = errno;
         close(fd);
-        return {false, ErrorText("Cannot open", path, err)};
+        return SystemFailure("Cannot open", path, err);
     }
     if (!S_ISREG(st.st_mode)) {
         close(fd);
-        return {false, "\"" + path + "\" is " + NotRegularText(st.st_mode)
-                           + ", not a pattern file; it was not opened."};
+        return Failure("\"" + path + "\" is " + NotRegularText(st.st_mode)
+                           + ", not a pattern file; it was not opened.",
+                       std::string(NotRegularText(st.st_mode)) + ", not a regular file");
     }
     std::FILE *f = fdopen(fd, "rb");
     if (!f) {
         const int err = errno;
         close(fd);
-        return {false, ErrorText("Cannot open", path, err)};
+        return SystemFailure("Cannot open", path, err);
     }
     FileSource src{f};
     errno = 0;
     PatternFileResult result = ParsePattern(src, path, rec, desNO);
     if (std::ferror(f))
-        result = {false, ErrorText("Cannot read", path, errno ? errno : EIO)};
+        result = SystemFailure("Cannot read", path, errno ? errno : EIO);
     std::fclose(f);
     return result;
 }
@@ -574,4 +653,70 @@ PatternFileResult ReadPatternFile(const std::string &path, PatternRecord &rec, i
     EMAX = PeakIndex(rec.e_data);
     HMAX = PeakIndex(rec.h_data);
     return result;
+}
+
+PatternFileResult ReadWholeFile(const std::string &path, std::size_t maxBytes, std::string &bytes)
+{
+    bytes.clear();
+    auto special = [&](mode_t mode) {
+        return Failure("\"" + path + "\" is " + NotRegularText(mode)
+                           + ", not a regular file; it was not read.",
+                       std::string(NotRegularText(mode)) + ", not a regular file");
+    };
+    auto tooLarge = [&] {
+        return Failure("\"" + path + "\" is too large (over " + std::to_string(maxBytes)
+                           + " bytes); it was not read.",
+                       "too large (over " + std::to_string(maxBytes) + " bytes)");
+    };
+    // Looked at before it is opened: opening a device can have effects of
+    // its own, and a FIFO would wait for a writer.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return SystemFailure("Cannot open", path, errno);
+    if (!S_ISREG(st.st_mode))
+        return special(st.st_mode);
+    // Opened without waiting and looked at again, in case the name was
+    // replaced in between.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return SystemFailure("Cannot open", path, errno);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        close(fd);
+        return S_ISREG(st.st_mode) ? SystemFailure("Cannot open", path, err) : special(st.st_mode);
+    }
+    if (st.st_size > 0 && std::size_t(st.st_size) > maxBytes) {
+        close(fd);
+        return tooLarge();
+    }
+    bytes.resize(std::min<std::size_t>(maxBytes, std::size_t(st.st_size)) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > maxBytes)
+                break;
+            bytes.resize(std::min(maxBytes + 1, used * 2 + 4096));
+        }
+        const ssize_t n = read(fd, bytes.data() + used, bytes.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            close(fd);
+            bytes.clear();
+            return SystemFailure("Cannot read", path, err);
+        }
+        if (n == 0)
+            break;
+        used += std::size_t(n);
+    }
+    close(fd);
+    if (used > maxBytes) {
+        bytes.clear();
+        return tooLarge();
+    }
+    bytes.resize(used);
+    PatternFileResult ok;
+    ok.ok = true;
+    return ok;
 }

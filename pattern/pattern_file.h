@@ -8,6 +8,7 @@
 // Numbers are written and read with '.' whatever the process locale.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,12 @@
 struct PatternFileResult {
     bool ok = false;
     std::string error;
+    // The same without the file's name, for callers that name it themselves
+    // ("cannot write: No space left on device"); may be empty on a read.
+    std::string reason;
+    // Levels of a read file that lay beyond PATTERN_LEVEL_LIMIT and were
+    // taken as the limit.
+    int clampedLevels = 0;
 };
 
 // Everything one save writes. Each program fills it from its own state.
@@ -49,6 +56,16 @@ std::string FormatPatternFile(const PatternFileData &data);
 // kept. A read-only file, a folder, a FIFO or a device is refused with a
 // sentence saying so.
 PatternFileResult WritePatternFile(const std::string &path, const PatternFileData &data);
+
+// Any other file a program writes (exports, pictures, reports) by the same
+// rules as a pattern file: whole or not at all, links followed, hard links
+// kept, read-only files, folders, FIFOs and devices refused.
+PatternFileResult WriteWholeFile(const std::string &path, std::string_view bytes);
+
+// Reads a regular file whole into bytes. A FIFO, device, socket or folder is
+// refused before it is opened (and checked again once opened, without
+// waiting), and so is a file of more than maxBytes.
+PatternFileResult ReadWholeFile(const std::string &path, std::size_t maxBytes, std::string &bytes);
 
 // Lines of a file without description lines; a file has this many plus n.
 constexpr int PATTERN_FIXED_LINES = 726;

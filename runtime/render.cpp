@@ -1,5 +1,6 @@
 #include "render.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -9,6 +10,8 @@
 
 #include "graph.h"
 #include "internal.h"
+
+#include <algorithm>
 
 namespace rt {
 
@@ -41,8 +44,8 @@ int RenderGraphCtrl(int panel, int control, QPainter &painter, const QRectF &tar
     return 0;
 }
 
-int SaveGraphPicture(int panel, int control, const char *fileName, int width, int height,
-                     std::string *error)
+int RenderGraphPicture(int panel, int control, const char *format, int width, int height,
+                       std::string *bytes, std::string *error)
 {
     auto fail = [error](const QString &why) {
         if (error)
@@ -54,14 +57,14 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
         return fail(QStringLiteral("there is no graph to draw"));
     if (width < 16 || height < 16 || width > 8000 || height > 8000)
         return fail(QStringLiteral("the picture size must be 16 to 8000 pixels"));
-    const QString name = QString::fromLocal8Bit(fileName ? fileName : "");
-    const QString ext = name.section(QLatin1Char('.'), -1).toLower();
+    const QString ext = QString::fromLatin1(format ? format : "").toLower();
     if (ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf"))
         return fail(QStringLiteral("the file name must end in .png, .svg or .pdf"));
 
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    // Painted in memory: the painters do not report a failed write on their
+    // device, so the file is written afterwards in one checked piece.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     const QRectF area(0, 0, width, height);
     bool painted = false;
     if (ext == QLatin1String("png")) {
@@ -70,10 +73,10 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
         QPainter p(&image);
         Paint(g, p, area);
         p.end();
-        painted = image.save(&file, "PNG");
+        painted = image.save(&buffer, "PNG");
     } else if (ext == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(QSize(width, height));
         svg.setViewBox(area);
         svg.setTitle(QStringLiteral("Antenna pattern"));
@@ -84,7 +87,7 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
             painted = p.end();
         }
     } else {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QSizeF(width, height) * 25.4 / 96, QPageSize::Millimeter));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -96,20 +99,49 @@ int SaveGraphPicture(int panel, int control, const char *fileName, int width, in
             painted = p.end();
         }
     }
-    if (!painted) {
-        file.cancelWriting();
+    if (!painted || buffer.data().isEmpty())
         return fail(QStringLiteral("the picture could not be drawn"));
-    }
-    if (!file.commit())
-        return fail(file.errorString());
+    if (bytes)
+        bytes->assign(buffer.data().constData(), std::size_t(buffer.data().size()));
     return 0;
+}
+
+int SaveGraphPicture(int panel, int control, const char *fileName, int width, int height,
+                     std::string *error)
+{
+    const QString name = QString::fromLocal8Bit(fileName ? fileName : "");
+    const QByteArray ext = name.section(QLatin1Char('.'), -1).toLower().toLatin1();
+    std::string bytes;
+    if (RenderGraphPicture(panel, control, ext.constData(), width, height, &bytes, error) != 0)
+        return -1;
+    return SaveFileWhole(fileName, bytes.data(), bytes.size(), error);
 }
 
 int SaveFileWhole(const char *fileName, const char *data, std::size_t size, std::string *error)
 {
+    // Unbuffered, so that every write reaches the file system at once and a
+    // failure shows in its result: a buffered QSaveFile can lose the error
+    // of its last flush and still commit a short file.
     QSaveFile file(QString::fromLocal8Bit(fileName ? fileName : ""));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data, qint64(size)) != qint64(size)
-        || !file.commit()) {
+    auto fail = [&file, error] {
+        if (error)
+            *error = file.errorString().toStdString();
+        if (file.isOpen())
+            file.cancelWriting();
+        return -1;
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail();
+    while (size > 0) {
+        const qint64 n = file.write(data, qint64(std::min<std::size_t>(size, 1 << 20)));
+        if (n <= 0)
+            return fail();
+        data += n;
+        size -= std::size_t(n);
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return fail();
+    if (!file.commit()) {
         if (error)
             *error = file.errorString().toStdString();
         return -1;

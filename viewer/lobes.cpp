@@ -9,6 +9,7 @@
 #include "antenna_uir.h"
 #include "lobe.h"
 #include "msi.h"
+#include "pattern_file.h"
 #include "render.h"
 #include "rt.h"
 
@@ -97,7 +98,7 @@ void RefreshLobePanel()
         const auto est = DirectivityEstimate(PlaneLobeMetrics(ptsPtr->e_data).hpbw,
                                              PlaneLobeMetrics(ptsPtr->h_data).hpbw);
         d = est ? Num(est->ratio, 1) + " (" + Num(est->dBi, 1) + " dBi)"
-                : "none: a plane has no half-power width";
+                : "none: a half-power width is missing or over 180 deg";
     }
     SetCtrlVal(lobepnl, LOBEPNL_DIRECTIVITY, d.c_str());
 }
@@ -148,8 +149,14 @@ void antExportCallback(int, int, void *, int)
             return;
         }
         const int ctrl = cartesian ? ANTENNALAB_CARTESIAN : ANTENNALAB_POLAR;
-        if (rt::SaveGraphPicture(antennalab, ctrl, path, 900, 900, &error) != 0)
+        std::string bytes;
+        if (rt::RenderGraphPicture(antennalab, ctrl, ext.c_str(), 900, 900, &bytes, &error) != 0) {
             MessagePopup("Export", ("The picture was not written. " + error).c_str());
+            return;
+        }
+        const PatternFileResult r = WriteWholeFile(path, bytes);
+        if (!r.ok)
+            MessagePopup("Export", ("The picture was not written. " + r.error).c_str());
         return;
     }
     if (ext != "csv" && ext != "msi") {
@@ -174,6 +181,9 @@ void antExportCallback(int, int, void *, int)
         d.hLevels = h;
         bytes = FormatMsi(d);
     }
-    if (rt::SaveFileWhole(path, bytes.data(), bytes.size(), &error) != 0)
-        MessagePopup("Export", ("The file was not written. " + error).c_str());
+    // By the rules of a save: whole or not at all, links followed, hard
+    // links kept, read-only files and FIFOs refused.
+    const PatternFileResult r = WriteWholeFile(path, bytes);
+    if (!r.ok)
+        MessagePopup("Export", ("The file was not written. " + r.error).c_str());
 }

@@ -206,3 +206,47 @@ TEST(Compare, FindsTheTurnThatMatchesAndTheRemainingDifference)
     EXPECT_NEAR(c.rms, std::sqrt((359 * 1.0 + 9.0) / 360.0), 1e-12);
     EXPECT_EQ(ComparePlanes(a.v, a.v).rotation, 0);
 }
+
+TEST(LobeMetrics, ANotchOfExactlyThreeDecibelsIsNoNull)
+{
+    Plane t = Plane::Triangle(100, -2.0);
+    t.v[99] = -2.5, t.v[98] = -5.0, t.v[97] = -2.5;     // exactly 3 dB down, then up again
+    t.v[101] = -2.5, t.v[102] = -5.1, t.v[103] = -3.0;  // just more than 3 dB down
+    const LobeMetrics m = PlaneLobeMetrics(t.v);
+    EXPECT_EQ(*m.nullRight, 102);
+    EXPECT_NE(*m.nullLeft, 98);
+}
+
+TEST(LobeMetrics, ASingleNotchIsBothFirstNullsWithTheWholeCircleBetween)
+{
+    // A cardioid: 0 dB ahead, one deep notch behind, no other dip.
+    Plane c(0.0);
+    for (int k = 0; k < LEVELS; ++k)
+        c.v[k] = 20.0 * std::log10((1.02 + std::cos(k * M_PI / 180.0)) / 2.02);
+    const LobeMetrics m = PlaneLobeMetrics(c.v);
+    EXPECT_EQ(m.peak, 0);
+    ASSERT_TRUE(m.fnbw);
+    EXPECT_EQ(*m.nullLeft, 180);
+    EXPECT_EQ(*m.nullRight, 180);
+    EXPECT_EQ(*m.fnbw, 360);
+    EXPECT_FALSE(m.sideLobeLevel);
+}
+
+TEST(Directivity, NoneForALobeWiderThanAHalfCircle)
+{
+    // 200 by 230 degrees would give 41253 / 46000, below 0 dBi.
+    EXPECT_FALSE(DirectivityEstimate(200.0, 230.0));
+    EXPECT_FALSE(DirectivityEstimate(60.0, 180.5));
+    const auto widest = DirectivityEstimate(180.0, 180.0);
+    ASSERT_TRUE(widest);
+    EXPECT_GT(widest->dBi, 0.0);
+    // Through the metrics: a broad plane whose -3 dB points lie 250 degrees apart.
+    Plane broad(-1.0);
+    broad.v[0] = 0.0;
+    for (int k = 125; k <= 235; ++k)
+        broad.v[k] = -10.0;
+    const LobeMetrics m = PlaneLobeMetrics(broad.v);
+    ASSERT_TRUE(m.hpbw);
+    EXPECT_GT(*m.hpbw, 180.0);
+    EXPECT_FALSE(DirectivityEstimate(m.hpbw, m.hpbw));
+}

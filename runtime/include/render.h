@@ -16,6 +16,12 @@ namespace rt {
 // is not a graph.
 int RenderGraphCtrl(int panel, int control, QPainter &painter, const QRectF &target);
 
+// Paints the graph control as a picture of format "png" (width x height
+// pixels, 16 to 8000 each), "svg" or "pdf" (vector, the same proportions)
+// into *bytes, for the caller to write. 0, or -1 with the reason in *error.
+int RenderGraphPicture(int panel, int control, const char *format, int width, int height,
+                       std::string *bytes, std::string *error);
+
 // Writes the graph control as a picture file, chosen by the name's extension:
 // ".png" (width x height pixels, 16 to 8000 each), ".svg" or ".pdf" (vector, the same
 // proportions). The file appears only once complete; an existing file is

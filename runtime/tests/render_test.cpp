@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pictures of a graph in memory, and files written whole or not at all.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/resource.h>
+
+#include "render.h"
+#include "rt.h"
+#include "rt_fixture.h"
+#include "rtdemo_uir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Nop(int, int, int, void *, int, int)
+{
+    return 0;
+}
+int NopPanel(int, int, void *, int, int)
+{
+    return 0;
+}
+void NopMenu(int, int, void *, int)
+{}
+
+int GraphPanel()
+{
+    for (const char *n : {"GraphCallback", "ButtonCallback", "ValueCallback", "TimerCallback",
+                          "FocusCallback", "CloseCallback"})
+        RegisterCtrlCallback(n, Nop);
+    RegisterPanelCallback("PanelCallback", NopPanel);
+    RegisterMenuCallback("AskCallback", NopMenu);
+    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
+    EXPECT_GT(p, 0);
+    PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30, 0, RT_RED);
+    return p;
+}
+
+std::string Slurp(const fs::path &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// Writes fail once a file would grow past the limit, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+
+private:
+    rlimit old{};
+};
+
+}  // namespace
+
+TEST(Render, PicturesAreDrawnInMemoryInTheAskedFormat)
+{
+    const int p = GraphPanel();
+    std::string bytes, error;
+    ASSERT_EQ(rt::RenderGraphPicture(p, DEMOPNL_GRAPH, "png", 200, 100, &bytes, &error), 0)
+        << error;
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    ASSERT_EQ(rt::RenderGraphPicture(p, DEMOPNL_GRAPH, "SVG", 200, 100, &bytes, &error), 0);
+    EXPECT_NE(bytes.find("<svg"), std::string::npos);
+    ASSERT_EQ(rt::RenderGraphPicture(p, DEMOPNL_GRAPH, "pdf", 200, 100, &bytes, &error), 0);
+    EXPECT_EQ(bytes.rfind("%PDF", 0), 0u);
+    EXPECT_EQ(rt::RenderGraphPicture(p, DEMOPNL_GRAPH, "gif", 200, 100, &bytes, &error), -1);
+    EXPECT_EQ(error, "the file name must end in .png, .svg or .pdf");
+    EXPECT_EQ(rt::RenderGraphPicture(p, DEMOPNL_GRAPH, "png", 9000, 100, &bytes, &error), -1);
+    EXPECT_EQ(rt::RenderGraphPicture(p, DEMOPNL_BUTTON, "png", 200, 100, &bytes, &error), -1);
+}
+
+TEST(Render, AFileThatCannotBeWrittenWholeKeepsTheOldOne)
+{
+    const int p = GraphPanel();
+    const fs::path dir = rt::test::ScratchDir();
+    const fs::path data = dir / "data.csv", picture = dir / "graph.pdf";
+    std::ofstream(data) << "old data";
+    std::ofstream(picture) << "old picture";
+    const std::string big(3000, 'x');  // within the write buffer of a QSaveFile
+    std::string error;
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_EQ(rt::SaveFileWhole(data.c_str(), big.data(), big.size(), &error), -1);
+        EXPECT_NE(error.find("too large"), std::string::npos) << error;
+        error.clear();
+        EXPECT_EQ(rt::SaveGraphPicture(p, DEMOPNL_GRAPH, picture.c_str(), 2000, 2000, &error), -1);
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(Slurp(data), "old data");
+    EXPECT_EQ(Slurp(picture), "old picture");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    ASSERT_EQ(rt::SaveFileWhole(data.c_str(), big.data(), big.size(), &error), 0) << error;
+    EXPECT_EQ(Slurp(data), big);
+}
