@@ -40,8 +40,14 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         const double dpr = devicePixelRatioF();
-        if (dirty_ || frame_.size() != size() * dpr || frame_.devicePixelRatio() != dpr) {
-            frame_ = graph_->render(size(), dpr, 1);
+        const QSize pixels(int(std::lround(width() * dpr)), int(std::lround(height() * dpr)));
+        if (frame_.size() != pixels || frame_.devicePixelRatio() != dpr) {
+            frame_ = QImage(pixels, QImage::Format_RGB32);
+            frame_.setDevicePixelRatio(dpr);
+            dirty_ = true;
+        }
+        if (dirty_ && !frame_.isNull()) {
+            OglDrawScene(*graph_, frame_);
             dirty_ = false;
         }
         QPainter p(this);
@@ -83,6 +89,7 @@ protected:
             graph_->turn(0, 5);
             break;
         case Qt::Key_Plus:
+        case Qt::Key_Equal:  // + without Shift on many keyboards
             graph_->zoom(1 / 1.1);
             break;
         case Qt::Key_Minus:

@@ -140,12 +140,12 @@ struct ScreenVertex {
 // The depth buffer and the picture it guards.
 struct Target {
     QImage &img;
-    std::vector<float> depth;  // reciprocal depth, 0: nothing yet
+    std::vector<float> &depth;  // reciprocal depth, 0: nothing yet
     int w, h;
-    explicit Target(QImage &i)
-        : img(i), depth(std::size_t(i.width()) * std::size_t(i.height()), 0.0f), w(i.width()),
-          h(i.height())
-    {}
+    Target(QImage &i, std::vector<float> &d) : img(i), depth(d), w(i.width()), h(i.height())
+    {
+        depth.assign(std::size_t(w) * std::size_t(h), 0.0f);
+    }
 };
 
 // Fills one triangle, interpolating depth and light across it.
@@ -167,14 +167,35 @@ void Rasterise(Target &t, const ScreenVertex &a, const ScreenVertex &b, const Sc
         return (q.x - p.x) * (y - p.y) - (q.y - p.y) * (x - p.x);
     };
     const float dAx = -(c.y - b.y) * inv, dBx = -(a.y - c.y) * inv, dCx = -(b.y - a.y) * inv;
+    uchar *bits = t.img.bits();
+    const qsizetype stride = t.img.bytesPerLine();
     for (int y = y0; y <= y1; ++y) {
         const float py = float(y) + 0.5f, px = float(x0) + 0.5f;
         float wa = edge(b, c, px, py) * inv;
         float wb = edge(c, a, px, py) * inv;
         float wc = edge(a, b, px, py) * inv;
-        auto *line = reinterpret_cast<QRgb *>(t.img.scanLine(y));
+        // The row's span inside all three edges, a pixel wider each side
+        // so that rounding never opens a crack; the test below decides.
+        float from = 0, to = float(x1 - x0);
+        bool empty = false;
+        for (const auto &[w, d] : {std::pair{wa, dAx}, std::pair{wb, dBx}, std::pair{wc, dCx}}) {
+            if (d > 0)
+                from = std::max(from, -w / d - 1);
+            else if (d < 0)
+                to = std::min(to, -w / d + 1);
+            else if (w < 0)
+                empty = true;
+        }
+        if (empty || from > to)
+            continue;
+        const int skip = int(from);
+        wa += dAx * float(skip);
+        wb += dBx * float(skip);
+        wc += dCx * float(skip);
+        const int xEnd = std::min(x1, x0 + int(to) + 1);
+        auto *line = reinterpret_cast<QRgb *>(bits + stride * y);
         float *zl = t.depth.data() + std::size_t(y) * std::size_t(t.w);
-        for (int x = x0; x <= x1; ++x, wa += dAx, wb += dBx, wc += dCx) {
+        for (int x = x0 + skip; x <= xEnd; ++x, wa += dAx, wb += dBx, wc += dCx) {
             if (wa < 0 || wb < 0 || wc < 0)
                 continue;
             const float iz = wa * a.iz + wb * b.iz + wc * c.iz;
@@ -390,21 +411,33 @@ void DrawAxisLines(QPainter &pt, const OglGraph &g, const Camera &cam, const Box
         Vec p0{std::clamp(0.0, b.lo[0], b.hi[0]), std::clamp(0.0, b.lo[1], b.hi[1]),
                std::clamp(0.0, b.lo[2], b.hi[2])};
         Vec p1 = p0;
+        // Visible segments in a row make one line, drawn without gaps.
+        QPolygonF run;
+        const auto flush = [&] {
+            if (run.size() > 1)
+                pt.drawPolyline(run);
+            run.clear();
+        };
         for (int i = 0; i < n; ++i) {
             p0[k] = b.lo[k] + (b.hi[k] - b.lo[k]) * i / n;
             p1[k] = b.lo[k] + (b.hi[k] - b.lo[k]) * (i + 1) / n;
             QPointF s0, s1, sm;
             double iz = 0;
-            if (!o.at(p0, s0) || !o.at(p1, s1) || !o.at(Scale(Add(p0, p1), 0.5), sm, &iz))
-                continue;
+            bool visible = o.at(p0, s0) && o.at(p1, s1) && o.at(Scale(Add(p0, p1), 0.5), sm, &iz);
             const int px = int(sm.x() * dpr), py = int(sm.y() * dpr);
-            if (px >= 0 && py >= 0 && px < t.w && py < t.h) {
+            if (visible && px >= 0 && py >= 0 && px < t.w && py < t.h) {
                 const float z = t.depth[std::size_t(py) * std::size_t(t.w) + std::size_t(px)];
-                if (z > 0 && float(iz) < z * 0.999f)
-                    continue;  // behind the solid
+                visible = !(z > 0 && float(iz) < z * 0.999f);  // not behind the solid
             }
-            pt.drawLine(s0, s1);
+            if (!visible) {
+                flush();
+                continue;
+            }
+            if (run.isEmpty())
+                run << s0;
+            run << s1;
         }
+        flush();
     }
 }
 
@@ -536,7 +569,8 @@ void OglDrawScene(const OglGraph &g, QImage &img)
         pt.setRenderHint(QPainter::Antialiasing);
         DrawWalls(pt, g, cam, b, dpr, wallOf);
     }
-    Target t(img);
+    static std::vector<float> depth;  // kept from frame to frame: no new pages each time
+    Target t(img, depth);
     const bool lit = g.get(RT_OGL_ATTR_LIGHTING) != 0;
     for (const OglPlot &p : g.plots())
         DrawPlot(t, cam, p, lit, dpr);
