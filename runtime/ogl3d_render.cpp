@@ -68,6 +68,17 @@ constexpr double kTanHalfView = 0.43;
 constexpr double kEyePerDistance = 1.6;
 constexpr double kPi = 3.14159265358979323846;
 
+// A whole number from an attribute's value, whatever the caller passed.
+int Whole(double v, int lo, int hi)
+{
+    return std::isfinite(v) ? int(std::clamp(v, double(lo), double(hi))) : lo;
+}
+// A colour attribute: 0xRRGGBB.
+QColor Colour(double v)
+{
+    return QColor::fromRgb(QRgb(unsigned(Whole(v, 0, 0xFFFFFF))));
+}
+
 struct Camera {
     Vec eye{}, right{}, up{}, fwd{};
     double scale = 1, cx = 0, cy = 0;  // device pixels
@@ -155,10 +166,14 @@ void Rasterise(Target &t, const ScreenVertex &a, const ScreenVertex &b, const Sc
     const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
     if (std::fabs(area) < 1e-6f)
         return;
-    const int x0 = std::max(0, int(std::floor(std::min({a.x, b.x, c.x}))));
-    const int x1 = std::min(t.w - 1, int(std::ceil(std::max({a.x, b.x, c.x}))));
-    const int y0 = std::max(0, int(std::floor(std::min({a.y, b.y, c.y}))));
-    const int y1 = std::min(t.h - 1, int(std::ceil(std::max({a.y, b.y, c.y}))));
+    // Clamped as floats first: a point far off the picture stays a valid int.
+    const auto pixel = [](float v, int last) {
+        return int(std::clamp(v, -1.0f, float(last) + 1.0f));
+    };
+    const int x0 = std::max(0, pixel(std::floor(std::min({a.x, b.x, c.x})), t.w));
+    const int x1 = std::min(t.w - 1, pixel(std::ceil(std::max({a.x, b.x, c.x})), t.w));
+    const int y0 = std::max(0, pixel(std::floor(std::min({a.y, b.y, c.y})), t.h));
+    const int y1 = std::min(t.h - 1, pixel(std::ceil(std::max({a.y, b.y, c.y})), t.h));
     if (x0 > x1 || y0 > y1)
         return;
     const float inv = 1.0f / area;
@@ -223,8 +238,7 @@ void DrawPlot(Target &t, const Camera &cam, const OglPlot &p, bool lit, double d
     const std::size_t n = p.points.size();
     if (n == 0 || p.attrs.at(RT_OGL_ATTR_POINTS_VISIBLE) == 0)
         return;
-    const QColor colour =
-        QColor::fromRgb(QRgb(int(p.attrs.at(RT_OGL_ATTR_POINT_COLOR)) & 0xFFFFFF));
+    const QColor colour = Colour(p.attrs.at(RT_OGL_ATTR_POINT_COLOR));
     const float base[3] = {float(colour.red()), float(colour.green()), float(colour.blue())};
     const float alpha = float(std::clamp(p.attrs.at(RT_OGL_ATTR_POINT_OPACITY) / 100.0, 0.0, 1.0));
     if (alpha <= 0)
@@ -236,7 +250,9 @@ void DrawPlot(Target &t, const Camera &cam, const OglPlot &p, bool lit, double d
     std::vector<ScreenVertex> v(n);
     for (std::size_t i = 0; i < n; ++i) {
         double sx = 0, sy = 0, iz = 0;
-        v[i].ok = cam.project(p.points[i], sx, sy, iz);
+        // Far off the picture (or not a number) counts as not drawable.
+        v[i].ok =
+            cam.project(p.points[i], sx, sy, iz) && std::fabs(sx) < 1e6 && std::fabs(sy) < 1e6;
         v[i].x = float(sx);
         v[i].y = float(sy);
         v[i].iz = float(iz);
@@ -328,10 +344,10 @@ void DrawWalls(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b,
                int wallOf[3])
 {
     const Overlay o{cam, dpr};
-    const QColor back = QColor::fromRgb(QRgb(int(g.get(RT_OGL_ATTR_BACKGROUND_COLOR)) & 0xFFFFFF));
+    const QColor back = Colour(g.get(RT_OGL_ATTR_BACKGROUND_COLOR));
     const bool frame = g.get(RT_OGL_ATTR_FRAME_VISIBLE) != 0;
     const bool grid = g.get(RT_OGL_ATTR_GRID_VISIBLE) != 0;
-    QColor gridColour = QColor::fromRgb(QRgb(int(g.get(RT_OGL_ATTR_GRID_COLOR)) & 0xFFFFFF));
+    QColor gridColour = Colour(g.get(RT_OGL_ATTR_GRID_COLOR));
     gridColour.setAlpha(110);
     QColor minor = gridColour;
     minor.setAlpha(45);
@@ -372,9 +388,10 @@ void DrawWalls(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b,
         for (int pass = 0; pass < 2; ++pass) {
             const int along = pass ? v : u, across = pass ? u : v;
             const int divisions =
-                int(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + along * RT_OGL_AXIS_STRIDE));
+                Whole(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + along * RT_OGL_AXIS_STRIDE), -50, 50);
             const int sub = std::max(
-                1, int(g.get(RT_OGL_ATTR_XAXIS_SUBDIVISIONS + along * RT_OGL_AXIS_STRIDE)));
+                1,
+                Whole(g.get(RT_OGL_ATTR_XAXIS_SUBDIVISIONS + along * RT_OGL_AXIS_STRIDE), 1, 50));
             const std::vector<double> major = Ticks(b.lo[along], b.hi[along], divisions);
             for (std::size_t m = 0; m < major.size(); ++m) {
                 for (int s = 0; s < (m + 1 < major.size() ? sub : 1); ++s) {
@@ -405,8 +422,7 @@ void DrawAxisLines(QPainter &pt, const OglGraph &g, const Camera &cam, const Box
         const int id = RT_OGL_ATTR_XAXIS_COLOR + k;
         if (!g.hasAttribute(id))
             continue;
-        pt.setPen(QPen(QColor::fromRgb(QRgb(int(g.get(id)) & 0xFFFFFF)), 2.0, Qt::SolidLine,
-                       Qt::FlatCap));
+        pt.setPen(QPen(Colour(g.get(id)), 2.0, Qt::SolidLine, Qt::FlatCap));
         const int n = 80;
         Vec p0{std::clamp(0.0, b.lo[0], b.hi[0]), std::clamp(0.0, b.lo[1], b.hi[1]),
                std::clamp(0.0, b.lo[2], b.hi[2])};
@@ -424,8 +440,9 @@ void DrawAxisLines(QPainter &pt, const OglGraph &g, const Camera &cam, const Box
             QPointF s0, s1, sm;
             double iz = 0;
             bool visible = o.at(p0, s0) && o.at(p1, s1) && o.at(Scale(Add(p0, p1), 0.5), sm, &iz);
-            const int px = int(sm.x() * dpr), py = int(sm.y() * dpr);
-            if (visible && px >= 0 && py >= 0 && px < t.w && py < t.h) {
+            const double dx = sm.x() * dpr, dy = sm.y() * dpr;
+            if (visible && dx >= 0 && dy >= 0 && dx < t.w && dy < t.h) {
+                const int px = int(dx), py = int(dy);
                 const float z = t.depth[std::size_t(py) * std::size_t(t.w) + std::size_t(px)];
                 visible = !(z > 0 && float(iz) < z * 0.999f);  // not behind the solid
             }
@@ -447,7 +464,7 @@ void DrawLabels(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b
                 const int wallOf[3])
 {
     const Overlay o{cam, dpr};
-    const QColor back = QColor::fromRgb(QRgb(int(g.get(RT_OGL_ATTR_BACKGROUND_COLOR)) & 0xFFFFFF));
+    const QColor back = Colour(g.get(RT_OGL_ATTR_BACKGROUND_COLOR));
     pt.setPen(qGray(back.rgb()) > 128 ? QColor(40, 40, 40) : QColor(220, 220, 220));
     QFont f = pt.font();
     f.setPixelSize(int(std::clamp(11.0 * g.get(RT_OGL_ATTR_LABEL_SCALE), 6.0, 60.0)));
@@ -482,7 +499,8 @@ void DrawLabels(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b
                 QRectF(s.x() - ts.width() / 2, s.y() - ts.height() / 2, ts.width(), ts.height()),
                 Qt::AlignCenter, text);
         };
-        const int divisions = int(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + k * RT_OGL_AXIS_STRIDE));
+        const int divisions =
+            Whole(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + k * RT_OGL_AXIS_STRIDE), -50, 50);
         for (double v : Ticks(b.lo[k], b.hi[k], divisions)) {
             // z's number at the floor would cover y's last one.
             if (k == 2 && v == wall(2, true))
@@ -537,21 +555,29 @@ void OglPrepareSurface(OglPlot &p)
                               c = std::size_t(i1 * cols + j), d = std::size_t(i1 * cols + j1);
             const Vec n1 = Cross(Sub(p.points[b], p.points[a]), Sub(p.points[c], p.points[a]));
             const Vec n2 = Cross(Sub(p.points[d], p.points[b]), Sub(p.points[c], p.points[b]));
-            for (std::size_t k : {a, b, c})
-                sum[k] = Add(sum[k], n1);
-            for (std::size_t k : {b, d, c})
-                sum[k] = Add(sum[k], n2);
+            // A point that is not a number (or overflows) spoils no neighbour.
+            const auto usable = [](const Vec &v) { return std::isfinite(Dot(v, v)); };
+            if (usable(n1))
+                for (std::size_t k : {a, b, c})
+                    sum[k] = Add(sum[k], n1);
+            if (usable(n2))
+                for (std::size_t k : {b, d, c})
+                    sum[k] = Add(sum[k], n2);
         }
     }
     Vec centroid{0, 0, 0};
+    std::size_t finite = 0;
     for (const Vec &q : p.points)
-        centroid = Add(centroid, q);
-    centroid = Scale(centroid, 1.0 / double(n));
+        if (std::isfinite(Dot(q, q))) {
+            centroid = Add(centroid, q);
+            ++finite;
+        }
+    centroid = Scale(centroid, finite ? 1.0 / double(finite) : 0.0);
     for (std::size_t k = 0; k < n; ++k) {
         Vec u = Unit(sum[k]);
-        if (Len(u) == 0)
+        if (!(Len(u) > 0))
             u = Unit(Sub(p.points[k], centroid));
-        if (Len(u) == 0)
+        if (!(Len(u) > 0) || !std::isfinite(Len(u)))
             u = {0, 0, 1};
         p.normals[k] = {float(u[0]), float(u[1]), float(u[2])};
     }
@@ -562,7 +588,7 @@ void OglDrawScene(const OglGraph &g, QImage &img)
     const double dpr = img.devicePixelRatio();
     const Camera cam = MakeCamera(g, img.width(), img.height());
     const Box b = AxisBox(g);
-    img.fill(QColor::fromRgb(QRgb(int(g.get(RT_OGL_ATTR_BACKGROUND_COLOR)) & 0xFFFFFF)));
+    img.fill(Colour(g.get(RT_OGL_ATTR_BACKGROUND_COLOR)));
     int wallOf[3] = {0, 0, 0};
     {
         QPainter pt(&img);

@@ -507,6 +507,34 @@ TEST_F(Ogl3DLateTest, UnknownAttributesAreErrors)
     EXPECT_EQ(OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_FIRST_PLOT, 1), -2);
 }
 
+// Points that are not numbers, or lie far beyond any picture, are left out
+// with the triangles they belong to; the rest of the surface still shows.
+TEST_F(Ogl3DTest, UnusablePointsAreLeftOut)
+{
+    BareScene();
+    std::vector<double> pts;
+    for (int i = 0; i < 21; ++i)
+        for (int j = 0; j < 21; ++j) {
+            const double th = M_PI * i / 20, ph = 2 * M_PI * j / 20;
+            pts.insert(pts.end(), {8 * std::sin(th) * std::cos(ph), 8 * std::sin(th) * std::sin(ph),
+                                   8 * std::cos(th)});
+        }
+    pts[3 * 100] = NAN;
+    pts[3 * 200 + 1] = 1e300;
+    pts[3 * 300 + 2] = -INFINITY;
+    ASSERT_GT(OGLPlot3DScatter(panel, graph, pts.data(), 21, 21, RT_DOUBLE), 0);
+    OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_BACKGROUND_COLOR, 1e300);
+    OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_XAXIS_DIVISIONS, -1e12);
+    OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_GRID_VISIBLE, 1);
+    EXPECT_FALSE(rt::test::OglRender(panel, graph, 300, 300).isNull()) << "odd values drawn";
+    OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_GRID_VISIBLE, 0);
+    OGLSetCtrlAttribute(panel, graph, RT_OGL_ATTR_BACKGROUND_COLOR, 0.0);
+    const auto s = rt::test::Surface(rt::test::OglRender(panel, graph, 300, 300));
+    const double r = Reach({8, 0, 0}, 300, 300);
+    EXPECT_GT(s.count, 0.8 * M_PI * r * r);
+    EXPECT_LT(s.count, 1.1 * M_PI * r * r) << "nothing drawn towards the far point";
+}
+
 // A plot of one line of points has no surface: its points show as dots.
 TEST_F(Ogl3DTest, OneLineOfPointsShowsAsDots)
 {
