@@ -263,9 +263,9 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
                 break;
         }
         const double ms2 = Ms(t);
-        std::printf("%-36s %8.1f fps (%d frames of %dx%d pixels in %.0f ms)\n",
+        std::printf("%-36s %8.1f fps (%d frames of %dx%d pixels in %.0f ms, processor %.0f ms)\n",
                     "renderer alone at scale 2", ms2 > 0 ? frames * 1000.0 / ms2 : 0.0, frames,
-                    2 * win->width(), 2 * win->height(), ms2);
+                    2 * win->width(), 2 * win->height(), ms2, CpuMs() - gCpuMark);
     }
     std::printf("%-36s %8.1f MB\n", "peak memory of this run", double(StatusKb("VmHWM")) / 1024);
     return 0;
