@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -98,7 +99,7 @@ int OGLPlot3DScatter(int panel, int graph, const void *points, int xCount, int y
     std::vector<detail::OglPoint> pts(std::size_t(xCount) * std::size_t(yCount));
     for (std::size_t i = 0; i < pts.size(); ++i)
         pts[i] = {d[3 * i], d[3 * i + 1], d[3 * i + 2]};
-    return g->addPlot(std::move(pts));
+    return g->addPlot(std::move(pts), xCount, yCount);
 }
 
 int OGLSetPlotAttribute(int panel, int graph, int plot, int attribute, double value)
@@ -158,10 +159,13 @@ int OGLCopyScaledCtrlBitmap(int panel, int graph, int mode, int width, int heigh
     detail::Ctrl *c = detail::FindCtrl(panel, canvas);
     if (!g || !c || !c->widget)
         return -1;
-    g->realize();  // a picture is wanted: the rendering is made if it was not yet
+    g->realize();  // a picture is wanted: the view is made if it was not yet
     const QSize size(width > 0 ? width : g->view()->width(),
                      height > 0 ? height : g->view()->height());
-    const QImage img = g->render(size, quality);
+    // Twice the screen's pixels for paper, each drawn from 2 x 2 samples
+    // unless `quality` asks for another count.
+    const double dpr = std::max(2.0, g->view()->devicePixelRatioF());
+    const QImage img = g->render(size, dpr, quality > 0 ? quality : 2);
     if (img.isNull())
         return -2;
     const QRect where = c->widget == g->canvas() ? g->view()->geometry() : c->widget->rect();

@@ -1,5 +1,5 @@
-// The 3D graph's properties dialogue: view angles and distance, point size and
-// colour, background, grid. It works on the graph's stored state, so it needs
+// The 3D graph's properties dialogue: view angles and distance, the
+// surface's colour, background, grid. It works on the graph's stored state, so it needs
 // no rendering.
 #include <QCheckBox>
 #include <QColorDialog>
@@ -13,7 +13,6 @@
 #include "internal.h"
 #include "ogl3d.h"
 #include "ogl3d_graph.h"
-#include "ogl3d_scene.h"
 #include "test_hooks.h"
 
 namespace rt {
@@ -40,7 +39,7 @@ QPushButton *ColourButton(const QString &name, int rgb, QWidget *parent)
         const QColor c = QColorDialog::getColor(QColor::fromRgb(QRgb(b->property("rgb").toInt())),
                                                 b->window(), QStringLiteral("Choose a colour"));
         if (c.isValid())
-            paint(detail::OglRgbInt(c));
+            paint(int(c.rgb() & 0xFFFFFF));
     });
     return b;
 }
@@ -85,11 +84,9 @@ int OGLPropertiesPopup(int panel, int graph)
     detail::OglGraph *g = detail::FindOglGraph(panel, graph);
     if (!g)
         return -1;
-    double pointSize = 1.0, pointColour = 0x00FFFF;
-    if (const detail::OglPlot *first = g->plot(int(g->get(RT_OGL_ATTR_FIRST_PLOT)))) {
-        pointSize = first->attrs.at(RT_OGL_ATTR_POINT_SIZE);
+    double pointColour = 0x00FFFF;
+    if (const detail::OglPlot *first = g->plot(int(g->get(RT_OGL_ATTR_FIRST_PLOT))))
         pointColour = first->attrs.at(RT_OGL_ATTR_POINT_COLOR);
-    }
     QDialog dlg(g->canvas() ? g->canvas()->window() : nullptr);
     dlg.setWindowTitle(QStringLiteral("3D Graph Properties"));
     auto *form = new QFormLayout(&dlg);
@@ -99,7 +96,6 @@ int OGLPropertiesPopup(int panel, int graph)
         Spin(QStringLiteral("latitude"), -90, 90, 5, 1, g->get(RT_OGL_ATTR_VIEW_LATITUDE), &dlg);
     auto *dist =
         Spin(QStringLiteral("distance"), 0.6, 30, 0.1, 2, g->get(RT_OGL_ATTR_VIEW_DISTANCE), &dlg);
-    auto *size = Spin(QStringLiteral("pointSize"), 0.1, 10, 0.1, 1, pointSize, &dlg);
     auto *colour = ColourButton(QStringLiteral("pointColor"), int(pointColour), &dlg);
     auto *back = ColourButton(QStringLiteral("backgroundColor"),
                               int(g->get(RT_OGL_ATTR_BACKGROUND_COLOR)), &dlg);
@@ -109,8 +105,7 @@ int OGLPropertiesPopup(int panel, int graph)
     form->addRow(QStringLiteral("Turn (degrees)"), lon);
     form->addRow(QStringLiteral("Elevation (degrees)"), lat);
     form->addRow(QStringLiteral("Distance"), dist);
-    form->addRow(QStringLiteral("Point size"), size);
-    form->addRow(QStringLiteral("Point colour"), colour);
+    form->addRow(QStringLiteral("Surface colour"), colour);
     form->addRow(QStringLiteral("Background colour"), back);
     form->addRow(QString(), grid);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
@@ -131,7 +126,6 @@ int OGLPropertiesPopup(int panel, int graph)
     g->set(RT_OGL_ATTR_GRID_VISIBLE, grid->isChecked() ? 1 : 0);
     for (const detail::OglPlot &p : g->plots()) {
         detail::OglPlot *mine = g->plot(p.handle);
-        g->setPlotAttribute(*mine, RT_OGL_ATTR_POINT_SIZE, size->value());
         g->setPlotAttribute(*mine, RT_OGL_ATTR_POINT_COLOR, colour->property("rgb").toInt());
     }
     OGLRefreshGraph(panel, graph);

@@ -1,23 +1,15 @@
-// The 3D graph over Qt Data Visualization: a Q3DScatter in a window container
-// inside the canvas, made when the canvas is first shown. Until then the
-// graph is its tables of attributes and plots, which cost next to nothing.
+// The 3D graph: its plots and the view inside the canvas, made when the
+// canvas is first shown. The view is a plain widget that draws the scene with
+// the run-time's own renderer, so it works on any display, remote desktops
+// and virtual machines included. The mouse, the wheel and the arrow keys
+// turn and zoom it.
 #include <QApplication>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QSurfaceFormat>
+#include <QPainter>
 #include <QWheelEvent>
 #include <QWidget>
-#include <QtDataVisualization/Q3DCamera>
-#include <QtDataVisualization/Q3DScatter>
-#include <QtDataVisualization/Q3DScene>
-#include <QtDataVisualization/Q3DTheme>
-#include <QtDataVisualization/QAbstract3DInputHandler>
-#include <QtDataVisualization/QScatter3DSeries>
-#include <QtDataVisualization/QScatterDataProxy>
-#include <QtDataVisualization/QValue3DAxis>
 
 #include <algorithm>
 #include <cmath>
@@ -25,87 +17,96 @@
 #include "internal.h"
 #include "ogl3d.h"
 #include "ogl3d_graph.h"
-#include "ogl3d_scene.h"
+#include "ogl3d_render.h"
 
 namespace rt::detail {
 
-namespace {
-
-bool gForceNoGL = false;
-
-// OpenGL is usable when the platform has it and a context can be made.
-bool OpenGLUsable()
-{
-    static int usable = -1;
-    if (gForceNoGL)
-        return false;
-    if (usable < 0) {
-        const QString platform = QGuiApplication::platformName();
-        if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-            usable = 0;
-        } else {
-            QOpenGLContext ctx;
-            QOffscreenSurface surface;
-            surface.create();
-            usable = ctx.create() && surface.isValid() && ctx.makeCurrent(&surface) ? 1 : 0;
-            if (usable)
-                ctx.doneCurrent();
-        }
-    }
-    return usable == 1;
-}
-
-// Turns the solid with a drag of either mouse button and zooms with the wheel.
-class TurnZoomHandler : public QAbstract3DInputHandler {
+// The live view: keeps its last frame and draws a new one only after a change.
+class OglView : public QWidget {
 public:
-    explicit TurnZoomHandler(QObject *parent) : QAbstract3DInputHandler(parent) {}
+    OglView(OglGraph *graph, QWidget *parent) : QWidget(parent), graph_(graph)
+    {
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QStringLiteral("3D graph"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    void changed()
+    {
+        dirty_ = true;
+        update();
+    }
 
-    void mousePressEvent(QMouseEvent *e, const QPoint &pos) override
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const double dpr = devicePixelRatioF();
+        const QSize pixels(int(std::lround(width() * dpr)), int(std::lround(height() * dpr)));
+        if (frame_.size() != pixels || frame_.devicePixelRatio() != dpr) {
+            frame_ = QImage(pixels, QImage::Format_RGB32);
+            frame_.setDevicePixelRatio(dpr);
+            dirty_ = true;
+        }
+        if (dirty_ && !frame_.isNull()) {
+            OglDrawScene(*graph_, frame_);
+            dirty_ = false;
+        }
+        QPainter p(this);
+        p.drawImage(0, 0, frame_);
+    }
+    void mousePressEvent(QMouseEvent *e) override
     {
         if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton) {
             dragging_ = true;
-            last_ = pos;
+            last_ = e->position();
         }
     }
-    void mouseReleaseEvent(QMouseEvent *, const QPoint &) override { dragging_ = false; }
-    void mouseMoveEvent(QMouseEvent *, const QPoint &pos) override
+    void mouseReleaseEvent(QMouseEvent *) override { dragging_ = false; }
+    void mouseMoveEvent(QMouseEvent *e) override
     {
         if (!dragging_)
             return;
-        const QPoint d = pos - last_;
-        last_ = pos;
-        Q3DCamera *cam = scene()->activeCamera();
-        cam->setXRotation(cam->xRotation() + 0.5f * float(d.x()));
-        cam->setYRotation(std::clamp(cam->yRotation() + 0.5f * float(d.y()), -90.0f, 90.0f));
+        const QPointF d = e->position() - last_;
+        last_ = e->position();
+        graph_->turn(0.5 * d.x(), 0.5 * d.y());
     }
     void wheelEvent(QWheelEvent *e) override
     {
-        Q3DCamera *cam = scene()->activeCamera();
-        const float z = cam->zoomLevel() * float(std::pow(1.1, e->angleDelta().y() / 120.0));
-        cam->setZoomLevel(std::clamp(z, cam->minZoomLevel(), cam->maxZoomLevel()));
+        graph_->zoom(std::pow(1.1, -e->angleDelta().y() / 120.0));
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        switch (e->key()) {
+        case Qt::Key_Left:
+            graph_->turn(-5, 0);
+            break;
+        case Qt::Key_Right:
+            graph_->turn(5, 0);
+            break;
+        case Qt::Key_Up:
+            graph_->turn(0, -5);
+            break;
+        case Qt::Key_Down:
+            graph_->turn(0, 5);
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:  // + without Shift on many keyboards
+            graph_->zoom(1 / 1.1);
+            break;
+        case Qt::Key_Minus:
+            graph_->zoom(1.1);
+            break;
+        default:
+            QWidget::keyPressEvent(e);
+        }
     }
 
 private:
+    OglGraph *graph_;
+    QImage frame_;
+    bool dirty_ = true;
     bool dragging_ = false;
-    QPoint last_;
+    QPointF last_;
 };
-
-// Points as a flat mesh: each point is a few pixels drawn in one pass, which
-// software OpenGL manages at a steady frame rate where a sphere mesh per
-// point takes seconds a frame and hundreds of megabytes.
-constexpr QAbstract3DSeries::Mesh kPointMesh = QAbstract3DSeries::MeshPoint;
-
-}  // namespace
-
-QValue3DAxis *OglScatterAxis(Q3DScatter *s, int axis)
-{
-    return axis == 0 ? s->axisX() : axis == 1 ? s->axisZ() : s->axisY();
-}
-
-void OglSetForceNoOpenGL(bool on)
-{
-    gForceNoGL = on;
-}
 
 OglGraph::OglGraph(int panel, int ctrl, QWidget *canvas)
     : QObject(canvas), panel_(panel), ctrl_(ctrl), canvas_(canvas)
@@ -133,73 +134,25 @@ bool OglGraph::eventFilter(QObject *obj, QEvent *ev)
     return false;
 }
 
+QWidget *OglGraph::view() const
+{
+    return view_.data();
+}
+
 void OglGraph::realize()
 {
     if (realized_ || !canvas_)
         return;
     realized_ = true;
-    if (OpenGLUsable()) {
-        // No multisampling on screen: software OpenGL draws twice as many
-        // frames a second without it, and the points and axis lines stay
-        // crisp. The picture for printing is smoothed all the same.
-        QSurfaceFormat format = QSurfaceFormat::defaultFormat();
-        format.setDepthBufferSize(24);
-        format.setSamples(0);
-        scatter_ = new Q3DScatter(&format);
-        if (!scatter_->hasContext()) {
-            delete scatter_;
-            scatter_ = nullptr;
-        }
-    }
-    if (scatter_) {
-        makeScene();
-    } else {
-        auto *notice = new QLabel(
-            QStringLiteral("The 3D view needs OpenGL, which is not available on this display."),
-            canvas_);
-        notice->setAlignment(Qt::AlignCenter);
-        notice->setWordWrap(true);
-        notice->setFrameShape(QFrame::Box);
-        notice->setAutoFillBackground(true);
-        view_ = notice;
-    }
-    applyAllToScene();
-    for (OglPlot &p : plots_)
-        addSeries(p);
+    view_ = new OglView(this, canvas_);
     placeView();
     view_->setVisible(get(RT_OGL_ATTR_VISIBLE) != 0 && !snapshot_);
 }
 
-void OglGraph::makeScene()
+void OglGraph::changed()
 {
-    scatter_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    scatter_->setSelectionMode(QAbstract3DGraph::SelectionNone);
-    scatter_->setOptimizationHints(QAbstract3DGraph::OptimizationStatic);
-    scatter_->setAspectRatio(1.0);
-    scatter_->setHorizontalAspectRatio(1.0);
-    input_ = new TurnZoomHandler(scatter_);
-    scatter_->setActiveInputHandler(input_);
-    Q3DTheme *theme = scatter_->activeTheme();
-    theme->setType(Q3DTheme::ThemeEbony);
-    theme->setLabelBackgroundEnabled(false);
-    theme->setLabelBorderEnabled(false);
-    theme->setLabelTextColor(QColor(220, 220, 220));
-    theme->setColorStyle(Q3DTheme::ColorStyleUniform);
-    static const char *const names[3] = {"X", "Y", "Z"};
-    for (int k = 0; k < 3; ++k) {
-        QValue3DAxis *a = OglScatterAxis(scatter_, k);
-        a->setTitle(QString::fromLatin1(names[k]));
-        a->setLabelFormat(QStringLiteral("%.0f"));
-        auto *line = new QScatter3DSeries;
-        line->setMesh(kPointMesh);
-        line->setItemSize(0.012f);
-        line->setVisible(false);
-        axisLine_[k] = line;
-        scatter_->addSeries(line);
-    }
-    view_ = QWidget::createWindowContainer(scatter_, canvas_);
-    view_->setFocusPolicy(Qt::StrongFocus);
-    view_->setAccessibleName(QStringLiteral("3D graph"));
+    if (view_)
+        static_cast<OglView *>(view_.data())->changed();
 }
 
 void OglGraph::placeView()
@@ -219,35 +172,36 @@ void OglGraph::placeView()
         snapshot_->setGeometry(r);
 }
 
+void OglGraph::turn(double dLongitude, double dLatitude)
+{
+    double lon = std::fmod(get(RT_OGL_ATTR_VIEW_LONGITUDE) + dLongitude, 360.0);
+    attrs_[RT_OGL_ATTR_VIEW_LONGITUDE] = lon;
+    attrs_[RT_OGL_ATTR_VIEW_LATITUDE] =
+        std::clamp(get(RT_OGL_ATTR_VIEW_LATITUDE) + dLatitude, -90.0, 90.0);
+    changed();
+}
+
+void OglGraph::zoom(double factor)
+{
+    attrs_[RT_OGL_ATTR_VIEW_DISTANCE] =
+        std::clamp(get(RT_OGL_ATTR_VIEW_DISTANCE) * factor, 0.6, 30.0);
+    changed();
+}
+
 // ---- Plots ----------------------------------------------------------------------
 
-int OglGraph::addPlot(std::vector<OglPoint> points)
+int OglGraph::addPlot(std::vector<OglPoint> points, int columns, int rows)
 {
     OglPlot p;
     p.handle = nextPlot_++;
     p.points = std::move(points);
+    p.columns = columns;
+    p.rows = rows;
     presetPlot(p);
+    OglPrepareSurface(p);
     plots_.push_back(std::move(p));
-    OglPlot &added = plots_.back();
-    if (scatter_)
-        addSeries(added);
-    return added.handle;
-}
-
-void OglGraph::addSeries(OglPlot &p)
-{
-    if (!scatter_ || p.series)
-        return;
-    auto *data = new QScatterDataArray;
-    data->resize(qsizetype(p.points.size()));
-    for (std::size_t i = 0; i < p.points.size(); ++i)
-        (*data)[qsizetype(i)].setPosition(OglToScatter(p.points[i]));
-    p.series = new QScatter3DSeries;
-    p.series->setMesh(kPointMesh);
-    p.series->dataProxy()->resetArray(data);
-    for (int a : {RT_OGL_ATTR_POINTS_VISIBLE, RT_OGL_ATTR_POINT_COLOR, RT_OGL_ATTR_POINT_SIZE})
-        applyPlotToScene(p, a);
-    scatter_->addSeries(p.series);
+    changed();
+    return plots_.back().handle;
 }
 
 OglPlot *OglGraph::plot(int handle)
@@ -263,43 +217,50 @@ bool OglGraph::deletePlot(int handle)
     bool found = false;
     for (auto it = plots_.begin(); it != plots_.end();) {
         if (handle == -1 || it->handle == handle) {
-            if (it->series && scatter_) {
-                scatter_->removeSeries(it->series);
-                delete it->series;
-            }
             it = plots_.erase(it);
             found = true;
         } else {
             ++it;
         }
     }
+    if (found)
+        changed();
     return found;
 }
 
-// ---- Rendering --------------------------------------------------------------------
+// ---- Pictures ---------------------------------------------------------------------
 
 void OglGraph::refresh()
 {
     ++refreshes_;
-    if (scatter_)
-        scatter_->requestUpdate();
-    else if (view_)
-        view_->update();
+    changed();
 }
 
-QImage OglGraph::render(QSize size, int samples)
+QImage OglGraph::render(QSize size, double dpr, int samples) const
 {
-    realize();
-    if (!view_)
-        return {};
     if (size.isEmpty())
-        size = view_->size();
-    if (scatter_)
-        return scatter_->renderToImage(samples < 0 ? 4 : samples, size);
-    QImage img(size, QImage::Format_RGB32);
-    img.fill(view_->palette().color(QPalette::Window));
-    view_->render(&img);
-    return img;
+        size = view_ ? view_->size() : canvas_ ? canvas_->size() : QSize(450, 450);
+    if (size.isEmpty())
+        return {};
+    samples = std::clamp(samples, 1, 4);
+    const double scale = dpr * samples;
+    QImage img(
+        QSize(int(std::lround(size.width() * scale)), int(std::lround(size.height() * scale))),
+        QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale);
+    OglDrawScene(*this, img);
+    if (samples == 1)
+        return img;
+    QImage out = img.scaled(
+        QSize(int(std::lround(size.width() * dpr)), int(std::lround(size.height() * dpr))),
+        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    out.setDevicePixelRatio(dpr);
+    return out;
+}
+
+QPointF OglGraph::project(const OglPoint &p, QSize size) const
+{
+    return OglProjectPoint(*this, p, size);
 }
 
 void OglGraph::showSnapshot(QWidget *target, const QImage &img, QRect where)
@@ -309,8 +270,11 @@ void OglGraph::showSnapshot(QWidget *target, const QImage &img, QRect where)
         snapshot_->setAlignment(Qt::AlignCenter);
     }
     snapshotImage_ = img;
-    snapshot_->setPixmap(QPixmap::fromImage(img).scaled(where.size(), Qt::KeepAspectRatio,
-                                                        Qt::SmoothTransformation));
+    QPixmap pm = QPixmap::fromImage(img);
+    const double dpr = target->devicePixelRatioF();
+    pm = pm.scaled(where.size() * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pm.setDevicePixelRatio(dpr);
+    snapshot_->setPixmap(pm);
     snapshot_->setGeometry(where);
     snapshot_->show();
     snapshot_->raise();

@@ -1,5 +1,5 @@
 // The 3D graph's state behind the OGL calls: attributes, plots and, once the
-// graph is first shown (or its picture is wanted), the OpenGL rendering.
+// graph is first shown (or its picture is wanted), the view that draws them.
 // Internal to the run-time and its test seams.
 #pragma once
 
@@ -17,9 +17,6 @@
 
 class QDialog;
 class QWidget;
-class Q3DScatter;
-class QAbstract3DInputHandler;
-class QScatter3DSeries;
 
 namespace rt::detail {
 
@@ -28,8 +25,12 @@ using OglPoint = std::array<double, 3>;
 struct OglPlot {
     int handle = 0;
     std::vector<OglPoint> points;
+    int columns = 0, rows = 0;  // the grid: `rows` runs of `columns` points
     std::map<int, double> attrs;
-    QScatter3DSeries *series = nullptr;  // while the graph renders
+    // The surface through the grid, made once per plot: a normal per point,
+    // and whether the last column (row) joins back to the first.
+    std::vector<std::array<float, 3>> normals;
+    bool wrapColumns = false, wrapRows = false;
 };
 
 class OglGraph : public QObject {
@@ -45,27 +46,31 @@ public:
     bool hasAttribute(int attribute) const;  // set, or present from the start
 
     // Plots, oldest first.
-    int addPlot(std::vector<OglPoint> points);
+    int addPlot(std::vector<OglPoint> points, int columns, int rows);
     OglPlot *plot(int handle);
     const std::deque<OglPlot> &plots() const { return plots_; }
     bool deletePlot(int handle);  // -1: every plot
     static bool KnownPlotAttribute(int attribute);
     void setPlotAttribute(OglPlot &p, int attribute, double value);
 
-    // The rendering. Until the canvas is first shown, or realize() is called,
-    // nothing of OpenGL exists: the attributes and plots wait in the tables
-    // above and are applied when the rendering is made.
+    // The view. Until the canvas is first shown, or realize() is called, the
+    // graph is its tables above; the view is a plain widget that draws the
+    // scene itself, so it needs no OpenGL.
     void realize();
     bool realized() const { return realized_; }
-    bool renders() const { return scatter_ != nullptr; }
     void refresh();
     int refreshCount() const { return refreshes_; }
     QWidget *canvas() const { return canvas_; }
-    QWidget *view() const { return view_; }
-    Q3DScatter *scatter() const { return scatter_; }
-    QAbstract3DInputHandler *input() const { return input_; }
-    // The rendering as an image (size empty: the view's size).
-    QImage render(QSize size, int samples);
+    QWidget *view() const;
+    // The scene as a picture of `size` (empty: the view's size) at `dpr`
+    // device pixels per unit, drawn `samples` times larger and smoothed
+    // down (1: as on screen).
+    QImage render(QSize size, double dpr, int samples) const;
+    // Where a graph point lands in a picture of `size` (units, not pixels).
+    QPointF project(const OglPoint &p, QSize size) const;
+    // Turning and zooming as the mouse, the wheel and the keys do it.
+    void turn(double dLongitude, double dLatitude);
+    void zoom(double factor);
     // Shows `img` over `where` in `target` until control is back in the event
     // loop with no dialogue open.
     void showSnapshot(QWidget *target, const QImage &img, QRect where);
@@ -77,12 +82,7 @@ protected:
 private:
     void presetAttributes();
     static void presetPlot(OglPlot &p);
-    void makeScene();
-    void applyAllToScene();
-    void applyToScene(int attribute);
-    void applyAxis(int axis);
-    void applyPlotToScene(OglPlot &p, int attribute);
-    void addSeries(OglPlot &p);
+    void changed();  // the picture must be drawn again
     void placeView();
     void restoreLive();
 
@@ -93,21 +93,16 @@ private:
     int nextPlot_ = 1;
     int refreshes_ = 0;
     bool realized_ = false;
-    Q3DScatter *scatter_ = nullptr;
-    QAbstract3DInputHandler *input_ = nullptr;
-    QWidget *view_ = nullptr;    // the window container, or the notice
+    QPointer<QWidget> view_;     // an OglView
     QPointer<QLabel> snapshot_;  // the copied picture while it stands in
     QImage snapshotImage_;
     QTimer restoreTimer_;
-    QScatter3DSeries *axisLine_[3] = {};
 };
 
 // The graph of a canvas that OGLConvertCtrl made, or null.
 OglGraph *FindOglGraph(int panel, int graph);
 
 // Hooks for the test seams.
-// Makes every graph realized later behave as if OpenGL were missing.
-void OglSetForceNoOpenGL(bool on);
 // In test mode the properties dialogue is not shown: this answers it (edits
 // the dialogue, returns whether it is accepted). Unset: a test failure.
 using OglPropertiesAnswerer = std::function<bool(QDialog &dialog, bool &answered)>;

@@ -1,7 +1,7 @@
-// The 3D graph: a cloud of points in a box with three value axes, drawn with
-// OpenGL inside a canvas control. The canvas keeps its control id, which is
-// also the graph's id. Where OpenGL cannot be used the graph keeps its
-// attributes and plots but draws nothing, and the canvas says so.
+// The 3D graph: plots of grids of points, each drawn as a lit, shaded surface
+// through its points, in a box with three value axes inside a canvas
+// control. The canvas keeps its control id, which is also the graph's id.
+// The graph draws itself without OpenGL, so it works on any display.
 #pragma once
 
 namespace rt {
@@ -47,11 +47,11 @@ enum {
 
 // ---- Plot attributes ----------------------------------------------------------
 enum {
-    RT_OGL_ATTR_PLOT_STYLE = 10481,  // RT_OGL_STYLE_POINTS
-    RT_OGL_ATTR_POINTS_VISIBLE = 10490,
-    RT_OGL_ATTR_POINT_COLOR = 10491,    // 0xRRGGBB
-    RT_OGL_ATTR_POINT_SIZE = 10492,     // 1.0 normal
-    RT_OGL_ATTR_POINT_OPACITY = 10493,  // percent, 100 opaque
+    RT_OGL_ATTR_PLOT_STYLE = 10481,      // RT_OGL_STYLE_POINTS
+    RT_OGL_ATTR_POINTS_VISIBLE = 10490,  // 0 hides the plot
+    RT_OGL_ATTR_POINT_COLOR = 10491,     // 0xRRGGBB, the surface's base colour
+    RT_OGL_ATTR_POINT_SIZE = 10492,      // kept; size of the dots of a one-line plot
+    RT_OGL_ATTR_POINT_OPACITY = 10493,   // percent, 100 opaque
 };
 enum { RT_OGL_STYLE_POINTS = 0 };
 
@@ -68,8 +68,10 @@ int OGLSetCtrlAttribute(int panel, int graph, int attribute, double value);
 int OGLGetCtrlAttribute(int panel, int graph, int attribute, int *value);
 int OGLGetCtrlAttribute(int panel, int graph, int attribute, double *value);
 
-// A scatter plot of xCount * yCount points, each three numbers x, y, z in a
-// row; dataType RT_DOUBLE (4). Returns the plot handle (> 0) or negative.
+// A plot of yCount rows of xCount points, each three numbers x, y, z in a
+// row; dataType RT_DOUBLE (4). Neighbouring points of the grid are joined
+// into a surface, closed where the last row (column) comes back to the
+// first. Returns the plot handle (> 0) or negative.
 int OGLPlot3DScatter(int panel, int graph, const void *points, int xCount, int yCount,
                      int dataType);
 int OGLSetPlotAttribute(int panel, int graph, int plot, int attribute, int value);
@@ -79,14 +81,15 @@ int OGLGetPlotAttribute(int panel, int graph, int plot, int attribute, double *v
 int OGLDeletePlot(int panel, int graph, int plot, int refresh);
 int OGLRefreshGraph(int panel, int graph);
 
-// The interactive properties dialogue: view angles, distance, point size and
-// colour, background, grid. 1 when the user applied changes, 0 when cancelled.
+// The interactive properties dialogue: view angles, distance, surface colour,
+// background, grid. 1 when the user applied changes, 0 when cancelled.
 int OGLPropertiesPopup(int panel, int graph);
 
 // Renders the graph into an image and shows it in `canvas` in place of the
 // live view until control returns to the event loop with no dialogue open,
 // so that printing the canvas prints the picture. mode is unused; width and
-// height -1 take the rendering's own size; quality -1 the default smoothing.
+// height -1 take the view's own size; the picture has twice the screen's
+// pixels, each from quality x quality samples (-1: 2).
 int OGLCopyScaledCtrlBitmap(int panel, int graph, int mode, int width, int height, int quality,
                             int canvas);
 

@@ -1,12 +1,14 @@
-// Test seams of the 3D graph: reading back its state, and the user's mouse
-// and wheel sent straight to its input handling.
+// Test seams of the 3D graph: reading back its state and pictures, and the
+// user's mouse, wheel and keys sent to its view.
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
-#include <QtDataVisualization/Q3DCamera>
-#include <QtDataVisualization/Q3DScatter>
-#include <QtDataVisualization/Q3DScene>
-#include <QtDataVisualization/QAbstract3DInputHandler>
+#include <QWidget>
 
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
 
 #include "ogl3d_graph.h"
@@ -33,23 +35,18 @@ bool AnswerNext(QDialog &dlg, bool &answered)
     return answer.second;
 }
 
-}  // namespace
-
-bool OglRenders(int panel, int graph)
+QWidget *View(int panel, int graph)
 {
     OglGraph *g = FindOglGraph(panel, graph);
-    return g && g->renders();
+    return g ? g->view() : nullptr;
 }
+
+}  // namespace
 
 bool OglRealized(int panel, int graph)
 {
     OglGraph *g = FindOglGraph(panel, graph);
     return g && g->realized();
-}
-
-void OglForceNoOpenGL(bool on)
-{
-    detail::OglSetForceNoOpenGL(on);
 }
 
 std::vector<int> OglPlots(int panel, int graph)
@@ -76,8 +73,7 @@ int OglRefreshCount(int panel, int graph)
 
 QWidget *OglViewWidget(int panel, int graph)
 {
-    OglGraph *g = FindOglGraph(panel, graph);
-    return g ? g->view() : nullptr;
+    return View(panel, graph);
 }
 
 QImage OglSnapshot(int panel, int graph)
@@ -86,45 +82,80 @@ QImage OglSnapshot(int panel, int graph)
     return g ? g->snapshot() : QImage();
 }
 
-QImage OglRender(int panel, int graph, int width, int height)
+QImage OglRender(int panel, int graph, int width, int height, double dpr)
 {
     OglGraph *g = FindOglGraph(panel, graph);
-    return g && g->renders() ? g->render(QSize(width, height), 0) : QImage();
+    return g ? g->render(QSize(width, height), dpr, 1) : QImage();
 }
 
-std::array<double, 3> OglCamera(int panel, int graph)
+QPointF OglProject(int panel, int graph, const Point3D &p, int width, int height)
 {
     OglGraph *g = FindOglGraph(panel, graph);
-    if (!g || !g->scatter())
-        return {0, 0, 0};
-    const Q3DCamera *cam = g->scatter()->scene()->activeCamera();
-    return {cam->xRotation(), cam->yRotation(), cam->zoomLevel()};
+    return g ? g->project(p, QSize(width, height)) : QPointF(-1, -1);
 }
 
 void OglDrag(int panel, int graph, int dx, int dy)
 {
-    OglGraph *g = FindOglGraph(panel, graph);
-    if (!g || !g->input())
+    QWidget *w = View(panel, graph);
+    if (!w)
         return;
     const QPointF a(100, 100), b(100 + dx, 100 + dy);
-    QMouseEvent press(QEvent::MouseButtonPress, a, a, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent move(QEvent::MouseMove, b, b, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, b, b, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    g->input()->mousePressEvent(&press, a.toPoint());
-    g->input()->mouseMoveEvent(&move, b.toPoint());
-    g->input()->mouseReleaseEvent(&release, b.toPoint());
+    QMouseEvent press(QEvent::MouseButtonPress, a, w->mapToGlobal(a), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, b, w->mapToGlobal(b), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, b, w->mapToGlobal(b), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QCoreApplication::sendEvent(w, &move);
+    QCoreApplication::sendEvent(w, &release);
 }
 
 void OglWheel(int panel, int graph, int delta)
 {
-    OglGraph *g = FindOglGraph(panel, graph);
-    if (!g || !g->input())
+    QWidget *w = View(panel, graph);
+    if (!w)
         return;
-    QWheelEvent wheel(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    g->input()->wheelEvent(&wheel);
+    QWheelEvent wheel(QPointF(100, 100), w->mapToGlobal(QPointF(100, 100)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &wheel);
+}
+
+void OglKey(int panel, int graph, int qtKey)
+{
+    QWidget *w = View(panel, graph);
+    if (!w)
+        return;
+    QKeyEvent key(QEvent::KeyPress, qtKey, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &key);
+}
+
+SurfacePixels Surface(const QImage &img)
+{
+    SurfacePixels s;
+    bool seen[256] = {};
+    double sx = 0, sy = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            const int r = qRed(p), g = qGreen(p), b = qBlue(p);
+            if (g - r <= 40 || std::abs(g - b) > 30)
+                continue;
+            ++s.count;
+            s.bounds |= QRect(x, y, 1, 1);
+            sx += x;
+            sy += y;
+            s.darkest = std::min(s.darkest, g);
+            s.brightest = std::max(s.brightest, g);
+            if (!seen[g]) {
+                seen[g] = true;
+                ++s.shades;
+            }
+            s.pixels.emplace_back(x, y);
+        }
+    if (s.count)
+        s.centroid = QPointF(sx / s.count, sy / s.count);
+    return s;
 }
 
 void AnswerOglProperties(std::function<void(QDialog &)> edit, bool accept)

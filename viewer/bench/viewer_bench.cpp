@@ -3,19 +3,22 @@
 //
 //   viewer_bench [--runs N] [file.atn other.atn]
 //
-// Start-up is measured in fresh processes of this program (N with OpenGL,
-// N with OpenGL switched off): time from entry to the main window painted,
-// and peak memory then. The operations run in this process on the two
-// pattern files (default: the samples beside the program): open with both
-// graphs drawn, one rotation step, the first showing of the 3D view up to
-// its first frame, an open while the 3D view shows up to its next frame, and
-// turning the solid with the mouse.
+// Start-up is measured in N fresh processes of this program: time from entry
+// to the main window painted, peak memory then, and the processor time from
+// the process's start (loading its libraries included). The operations run in
+// this process on the two pattern files (default: the samples beside the
+// program): open with both graphs drawn, one rotation step, the first
+// showing of the 3D view up to its first frame, an open while the 3D view
+// shows up to its next frame, turning the solid with the mouse, and the
+// renderer alone on frames of twice the pixels (a display scaled by 2; run
+// with QT_SCALE_FACTOR=2 to measure the whole program at that scale).
 //
-// Run it on an X display (xvfb-run -a); the 3D view needs OpenGL.
+// Run it on an X display (xvfb-run -a).
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QWidget>
@@ -30,6 +33,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "ogl3d.h"
 #include "ogl3d_testing.h"
 #include "rt.h"
 #include "testing.h"
@@ -71,23 +75,19 @@ void MarkCpu()
     gCpuMark = CpuMs();
 }
 
-// The 3D graph's window, once the run-time has made one.
-QWindow *GraphWindow()
+// The 3D graph's view, once the run-time has made one.
+QWidget *GraphView()
 {
-    for (QWindow *w : QGuiApplication::allWindows())
-        if (w->inherits("QAbstract3DGraph") || w->inherits("QtDataVisualization::QAbstract3DGraph"))
-            return w;
-    return nullptr;
+    return rt::test::OglViewWidget(antennalab, Ctrl3D);
 }
 
-// Counts the frames a window renders: the graph renders on each update
-// request it gets while exposed.
+// Counts the frames the view paints.
 class FrameCounter : public QObject {
 public:
     int frames = 0;
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::UpdateRequest)
+        if (e->type() == QEvent::Paint)
             ++frames;
         return false;
     }
@@ -120,21 +120,15 @@ int Menu(int item)
 }
 
 // One start-up in this process: entry to main window painted.
-int StartupChild(bool noGL)
+int StartupChild()
 {
-    if (noGL)
-        rt::test::OglForceNoOpenGL(true);
     rt::test::Enable();
     if (AntennaStartup(0, nullptr) != 0)
         return 1;
     WaitExposed(rt::test::PanelWidget(antennalab));
-    std::printf("%.1f %ld\n", Ms(gClock), StatusKb("VmHWM"));
+    std::printf("%.1f %ld %.1f\n", Ms(gClock), StatusKb("VmHWM"), CpuMs());
     return 0;
 }
-
-struct StartupFigures {
-    std::vector<double> ms, kb;
-};
 
 double Median(std::vector<double> v)
 {
@@ -146,31 +140,23 @@ double Median(std::vector<double> v)
 
 void RunStartups(int runs)
 {
-    StartupFigures gl, nogl;
+    std::vector<double> ms, kb, cpu;
     for (int i = 0; i < runs; ++i) {
-        for (bool off : {false, true}) {
-            QProcess p;
-            QStringList args{QStringLiteral("--startup-child")};
-            if (off)
-                args << QStringLiteral("--no-gl");
-            p.start(QCoreApplication::applicationFilePath(), args);
-            p.waitForFinished(60000);
-            const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
-            if (f.size() != 2) {
-                std::printf("start-up run failed: %s\n", p.readAllStandardError().constData());
-                continue;
-            }
-            (off ? nogl : gl).ms.push_back(f[0].toDouble());
-            (off ? nogl : gl).kb.push_back(f[1].toDouble());
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--startup-child")});
+        p.waitForFinished(60000);
+        const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+        if (f.size() != 3) {
+            std::printf("start-up run failed: %s\n", p.readAllStandardError().constData());
+            continue;
         }
+        ms.push_back(f[0].toDouble());
+        kb.push_back(f[1].toDouble());
+        cpu.push_back(f[2].toDouble());
     }
-    const double g = Median(gl.ms), n = Median(nogl.ms);
-    std::printf("start-up to main window, OpenGL on   %8.1f ms  peak %6.1f MB  (median of %d)\n", g,
-                Median(gl.kb) / 1024, int(gl.ms.size()));
-    std::printf("start-up to main window, OpenGL off  %8.1f ms  peak %6.1f MB  (median of %d)\n", n,
-                Median(nogl.kb) / 1024, int(nogl.ms.size()));
-    if (n > 0)
-        std::printf("start-up ratio on/off                %8.3f\n", g / n);
+    std::printf("start-up to main window              %8.1f ms  peak %6.1f MB  (processor %.1f ms, "
+                "median of %d)\n",
+                Median(ms), Median(kb) / 1024, Median(cpu), int(ms.size()));
 }
 
 void Row(const char *what, double ms)
@@ -212,16 +198,16 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
     const long rssBefore = StatusKb("VmRSS"), anonBefore = StatusKb("RssAnon"),
                fileBefore = StatusKb("RssFile");
     FrameCounter fc;
-    QWindow *win = GraphWindow();
+    QWidget *win = GraphView();
     if (win)
         win->installEventFilter(&fc);
     t.start();
     MarkCpu();
     Menu(MENUBAR_3D);
-    if (!win && (win = GraphWindow()))
+    if (!win && (win = GraphView()))
         win->installEventFilter(&fc);
     const bool first = win && WaitFrame(fc, 0);
-    Row(first ? "3D view, build and first frame" : "3D view shown (no frame: OpenGL?)", Ms(t));
+    Row(first ? "3D view, build and first frame" : "3D view shown (no frame)", Ms(t));
     QCoreApplication::processEvents();
     std::printf("%-36s %8.1f MB (anonymous %.1f, mapped files %.1f; peak so far %.1f MB)\n",
                 "memory added by the 3D view", double(StatusKb("VmRSS") - rssBefore) / 1024,
@@ -260,8 +246,26 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
         QMouseEvent release(QEvent::MouseButtonRelease, c, c, Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QCoreApplication::sendEvent(win, &release);
-        std::printf("%-36s %8.1f fps (%d frames in %.0f ms)\n", "turning with the mouse",
-                    ms > 0 ? got * 1000.0 / ms : 0.0, got, ms);
+        std::printf("%-36s %8.1f fps (%d frames in %.0f ms, processor %.0f ms)\n",
+                    "turning with the mouse", ms > 0 ? got * 1000.0 / ms : 0.0, got, ms,
+                    CpuMs() - gCpuMark);
+
+        // The renderer alone on the frames a display scaled by 2 needs: twice
+        // the pixels each way (QT_SCALE_FACTOR=2 measures the whole screen path).
+        const int frames = 20;
+        t.start();
+        MarkCpu();
+        for (int i = 0; i < frames; ++i) {
+            OGLSetCtrlAttribute(antennalab, Ctrl3D, RT_OGL_ATTR_VIEW_LONGITUDE, 3.0 * i);
+            const QImage img =
+                rt::test::OglRender(antennalab, Ctrl3D, win->width(), win->height(), 2.0);
+            if (img.isNull())
+                break;
+        }
+        const double ms2 = Ms(t);
+        std::printf("%-36s %8.1f fps (%d frames of %dx%d pixels in %.0f ms, processor %.0f ms)\n",
+                    "renderer alone at scale 2", ms2 > 0 ? frames * 1000.0 / ms2 : 0.0, frames,
+                    2 * win->width(), 2 * win->height(), ms2, CpuMs() - gCpuMark);
     }
     std::printf("%-36s %8.1f MB\n", "peak memory of this run", double(StatusKb("VmHWM")) / 1024);
     return 0;
@@ -272,14 +276,12 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
 int main(int argc, char **argv)
 {
     gClock.start();
-    bool child = false, noGL = false;
+    bool child = false;
     int runs = 5;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--startup-child"))
             child = true;
-        else if (!std::strcmp(argv[i], "--no-gl"))
-            noGL = true;
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
         else
@@ -287,7 +289,7 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     if (child)
-        return StartupChild(noGL);
+        return StartupChild();
 
     const std::string dir = QCoreApplication::applicationDirPath().toStdString() + "/samples/";
     if (files.size() < 2)

@@ -1,7 +1,7 @@
 // The 3D view: the point build of the solid, and the 3D graph as the viewer
 // drives it (choosing the view, redraws after open, close, the wait cursor,
-// the properties command, the plot area on resize). Runs without OpenGL:
-// the graph keeps its plots and attributes all the same.
+// the properties command, the plot area on resize), read back from the
+// graph's plots and attributes; the pictures are checked in threed_gl_test.
 #include <cmath>
 #include <vector>
 
