@@ -40,6 +40,10 @@ constexpr double KESTO_LEVEL_FLOOR = -30.0;
 constexpr double KESTO_POLL_INTERVAL = 0.5;
 
 void CalVal(char *command, char *reply);
+// Tells the rig link where the rig stands when a reading at another angle
+// was refused: the next step starts from there. A step's reply counts only
+// at the step's target angle.
+void RigStandsAt(unsigned angle);
 // 1 while the rig has not answered since the user confirmed the connection
 // (a reopen of the port or the exchange after it failed); 0 otherwise.
 int RigLinkDown(void);
