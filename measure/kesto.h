@@ -116,6 +116,16 @@ extern double imsi_Edata[KESTO_SAMPLES], imsi_Hdata[KESTO_SAMPLES], imsi_Ddata[K
 extern char Edate[11], Etime[9], Hdate[11], Htime[9];
 extern double Eattn, Hattn;
 void Init_Imsi_Data(void);
+// The bytes the save command writes for the present record.
+std::string RecordFileText(void);
+// The unsaved measurement kept for the next start: written with a safe save
+// (false with the reason when it cannot be), removed, and offered at start-up.
+bool KeepRecovery(std::string *error);
+void KeepRecoveryAfterSweep(void);
+void DropRecovery(void);
+void OfferRecovery(void);
+// SIGTERM or SIGHUP: keeps an unsaved measurement and removes the marker.
+void KestoEndSignal(int signal);
 
 // ---- Shell (shell.cpp) -----------------------------------------------------
 void Init_Polar(void);
