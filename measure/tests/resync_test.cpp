@@ -243,6 +243,36 @@ TEST_F(ResyncTest, AReplugAnsweredBeforeTheCableIsBackMakesTheLostStepOnlyOnce)
     }
 }
 
+TEST_F(ResyncTest, OnAPseudoTerminalTheLostStepOfAReplugIsMadeOnlyOnce)
+{
+    // The rig makes step 100 but its reply never comes, and the line goes;
+    // the first Yes comes at once, the second once the rig is back.
+    rigsim_test::ScratchDir scratch;
+    rigsim_test::RigProcess rig;
+    const std::string link = scratch.path + "/rig";
+    ASSERT_TRUE(
+        rig.start({"--link", link, "--antenna", "dipole", "--step-ms", "0", "--init-ms", "0",
+                   "--baud", "0", "--no-auto-plane", "--fault", "silence", "--fault-step", "100",
+                   "--fault-count", "1", "--unplug-steps", "100:800"}));
+    setenv("VELORAN_COM1", link.c_str(), 1);
+    rt::test::ClearComLog();
+    rt::test::AnswerConfirm(1);
+    std::string back;
+    rt::test::OnNextPopup([&] {
+        rt::test::AnswerConfirm(1);
+        rt::test::OnNextPopup([&] { back = rigsim_test::ReadLine(rig.out, 5000); });
+    });
+    RunKesto(PORTPNL_COM1, [&] {
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+    });
+    unsetenv("VELORAN_COM1");
+    EXPECT_FALSE(back.empty());
+    EXPECT_EQ(Questions(), 2) << rt::test::PopupLog();
+    EXPECT_EQ(Count(rt::test::ComWritten(1), 'A'), 359);
+    ExpectSamplesInStep(rigsim::Antenna::Dipole);
+}
+
 // ---- Random timings -------------------------------------------------------------------
 
 TEST_F(ResyncTest, RandomFaultsAndAnswerTimesNeverPutASampleOutOfStep)
