@@ -547,6 +547,10 @@ int CloseComCallback(int panel, int, int event, void *, int, int)
         if (port != COMnumber && COMnumber >= 1 && COMnumber <= 4)
             CloseCom(COMnumber);
         COMnumber = port;
+        // Another port may lead to another rig: its angle is learnt anew. A
+        // step left open is still resolved first (a replugged adapter can
+        // come back under another device).
+        angleKnown = false;
     }
     SetPollTimer(1);
     DiscardPanel(compnl);

@@ -208,6 +208,26 @@ TEST_F(ResyncTest, AManualStepWithAnImpossibleReplyShowsTheRigsAngle)
     EXPECT_EQ(rig->steps(), 2);
 }
 
+// A step's start is the angle of the rig on the port in use: after a change
+// to another port (another rig) before any poll, a step is not taken for a
+// fault.
+TEST_F(ResyncTest, AStepRightAfterAPortChangeStartsFromTheNewRigsAngle)
+{
+    auto rig1 = kt::MakeRig(1);
+    auto rig2 = kt::MakeRig(2);
+    rig2->setAngle(200);
+    RunKesto(PORTPNL_COM1, [&] {
+        rt::test::ChooseMenuItem(menu_handle, KESTOMENU_PORT);
+        rt::test::CommitValue(compnl, COMPNL_PORT, 2);
+        rt::test::PressButton(compnl, COMPNL_CLOSE);
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+        rt::test::PressButton(kestopnl, KESTOPNL_INC1);
+        EXPECT_EQ(kt::AngleShown(), 201u);
+    });
+    EXPECT_EQ(kt::Received(*rig2), "A");
+    EXPECT_TRUE(rt::test::Popups().empty()) << rt::test::PopupLog();
+}
+
 // ---- A replug whose step reply was lost, Yes before the cable is back -----------------
 
 TEST_F(ResyncTest, AReplugAnsweredBeforeTheCableIsBackMakesTheLostStepOnlyOnce)
