@@ -1,5 +1,6 @@
 // The measurement record: the two selectors, the information panel and the
 // save command that writes the atn file.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,8 +26,9 @@ namespace {
 
 template <std::size_t N> void CopyText(char (&to)[N], const char *from)
 {
-    std::strncpy(to, from, N - 1);
-    to[N - 1] = 0;
+    const std::size_t n = std::min(std::strlen(from), N - 1);
+    std::memcpy(to, from, n);
+    to[n] = 0;
 }
 
 // A text box keeps an empty last line below what is inserted, so a text that
