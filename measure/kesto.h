@@ -40,6 +40,10 @@ constexpr double KESTO_LEVEL_FLOOR = -30.0;
 constexpr double KESTO_POLL_INTERVAL = 0.5;
 
 void CalVal(char *command, char *reply);
+// Tells the rig link where the rig stands when a reading at another angle
+// was refused: the next step starts from there. A step's reply counts only
+// at the step's target angle.
+void RigStandsAt(unsigned angle);
 // 1 while the rig has not answered since the user confirmed the connection
 // (a reopen of the port or the exchange after it failed); 0 otherwise.
 int RigLinkDown(void);
@@ -112,6 +116,16 @@ extern double imsi_Edata[KESTO_SAMPLES], imsi_Hdata[KESTO_SAMPLES], imsi_Ddata[K
 extern char Edate[11], Etime[9], Hdate[11], Htime[9];
 extern double Eattn, Hattn;
 void Init_Imsi_Data(void);
+// The bytes the save command writes for the present record.
+std::string RecordFileText(void);
+// The unsaved measurement kept for the next start: written with a safe save
+// (false with the reason when it cannot be), removed, and offered at start-up.
+bool KeepRecovery(std::string *error);
+void KeepRecoveryAfterSweep(void);
+void DropRecovery(void);
+void OfferRecovery(void);
+// SIGTERM or SIGHUP: keeps an unsaved measurement and removes the marker.
+void KestoEndSignal(int signal);
 
 // ---- Shell (shell.cpp) -----------------------------------------------------
 void Init_Polar(void);

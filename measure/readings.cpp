@@ -139,6 +139,8 @@ int ReadStepLevel(int step)
         readings.empty() ? stepLevel : PowerMeanDb(readings.data(), int(readings.size()));
     ShowLevel(filed);
     MoveStepEnd(filed, stepAngle);
+    // A reading at another angle does not move the next step's start.
+    RigStandsAt(stepAngle);
     return 0;
 }
 

@@ -1,12 +1,16 @@
 // The measurement record: the two selectors, the information panel and the
 // save command that writes the atn file.
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "handoff.h"
 #include "kesto.h"
 #include "kesto_uir.h"
 #include "pattern_file.h"
 #include "rt.h"
+#include "rt_session.h"
 
 int Antype = 0;
 int PlaneType = 0;
@@ -22,8 +26,9 @@ namespace {
 
 template <std::size_t N> void CopyText(char (&to)[N], const char *from)
 {
-    std::strncpy(to, from, N - 1);
-    to[N - 1] = 0;
+    const std::size_t n = std::min(std::strlen(from), N - 1);
+    std::memcpy(to, from, n);
+    to[n] = 0;
 }
 
 // A text box keeps an empty last line below what is inserted, so a text that
@@ -55,6 +60,25 @@ void TakePerson(const char *typed)
     }
     s += '\n';
     CopyText(person, s.c_str());
+}
+
+// The record as the save command writes it; `text` holds the text block.
+PatternFileData RecordData(std::string &text)
+{
+    text = KestoTextBlock(person, descript);
+    PatternFileData data;
+    data.Antype = Antype;
+    data.Eattn = Eattn;
+    data.Hattn = Hattn;
+    data.lines = NOdescript;
+    data.text = text;
+    data.Edate = Edate;
+    data.Etime = Etime;
+    data.Hdate = Hdate;
+    data.Htime = Htime;
+    data.e_data = imsi_Edata;
+    data.h_data = imsi_Hdata;
+    return data;
 }
 
 }  // namespace
@@ -137,20 +161,8 @@ void SaveFileCallback(int, int, void *, int)
     if (FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path)
         == RT_NO_FILE_SELECTED)
         return;
-    const std::string text = KestoTextBlock(person, descript);
-    PatternFileData data;
-    data.Antype = Antype;
-    data.Eattn = Eattn;
-    data.Hattn = Hattn;
-    data.lines = NOdescript;
-    data.text = text;
-    data.Edate = Edate;
-    data.Etime = Etime;
-    data.Hdate = Hdate;
-    data.Htime = Htime;
-    data.e_data = imsi_Edata;
-    data.h_data = imsi_Hdata;
-    const PatternFileResult r = WritePatternFile(path, data);
+    std::string text;
+    const PatternFileResult r = WritePatternFile(path, RecordData(text));
     if (!r.ok) {
         // The measurement stays unsaved, so that exit still offers to save it.
         const std::string msg = "The data could not be saved.\n" + r.error;
@@ -158,4 +170,112 @@ void SaveFileCallback(int, int, void *, int)
         return;
     }
     QuestionSave = 0;
+    DropRecovery();
+}
+
+// ---- Recovery of an unsaved measurement --------------------------------------
+//
+// A measurement that is not saved yet is kept in an atn file in the user's
+// data folder: written when a sweep ends and when the desktop ends the
+// program (SIGTERM, SIGHUP), offered at the next start, and removed once it
+// is saved or the user declines it.
+
+namespace {
+
+constexpr const char *kRecoveryName = "recovery.atn";
+
+std::string RecoveryPath(void)
+{
+    return UserDataFile(kRecoveryName);
+}
+
+}  // namespace
+
+std::string RecordFileText(void)
+{
+    std::string text;
+    return FormatPatternFile(RecordData(text));
+}
+
+bool KeepRecovery(std::string *error)
+{
+    const std::string path = RecoveryPath();
+    if (path.empty())
+        return true;  // no data folder: nothing to keep it in
+    std::string text;
+    const PatternFileResult r = WritePatternFile(path, RecordData(text));
+    if (!r.ok && error)
+        *error = r.error;
+    return r.ok;
+}
+
+void KeepRecoveryAfterSweep(void)
+{
+    std::string error;
+    if (!KeepRecovery(&error)) {
+        const std::string msg =
+            "The measurement could not be kept in case Kesto ends before it is saved.\n" + error;
+        MessagePopup("Recovery", msg.c_str());
+    }
+}
+
+void DropRecovery(void)
+{
+    const std::string path = RecoveryPath();
+    if (!path.empty())
+        std::remove(path.c_str());
+}
+
+void OfferRecovery(void)
+{
+    const std::string path = RecoveryPath();
+    if (path.empty() || GetFileInfo(path.c_str(), nullptr) != 1)
+        return;
+    PatternRecord rec;
+    int lines = 0, emax = 0, hmax = 0;
+    if (!ReadPatternFile(path, rec, lines, emax, hmax).ok)
+        return;  // not a measurement: left as it is, and not offered
+    const std::string question = std::string("Kesto ended before the measurement of ") + rec.Edate
+                                 + " " + rec.Etime + " was saved.\nLoad it as unsaved data?";
+    if (!ConfirmPopup("Recovery", question.c_str())) {
+        DropRecovery();
+        return;
+    }
+    Antype = rec.Antype < 0 ? 0 : rec.Antype;
+    // Before the information panel is first accepted the record holds the
+    // start-up texts and no description lines; afterwards the person is one
+    // line ending with LF and the description its lines joined by LF.
+    NOdescript = lines;
+    if (lines > 0) {
+        CopyText(person, (std::string(rec.person) + "\n").c_str());
+        std::string d(rec.descript);
+        if (!d.empty() && d.back() == '\n')
+            d.pop_back();
+        CopyText(descript, d.c_str());
+    }
+    CopyText(Edate, rec.Edate);
+    CopyText(Etime, rec.Etime);
+    CopyText(Hdate, rec.Hdate);
+    CopyText(Htime, rec.Htime);
+    Eattn = rec.Eattn;
+    Hattn = rec.Hattn;
+    for (int i = 0; i < KESTO_SAMPLES; ++i) {
+        imsi_Edata[i] = rec.e_data[i];
+        imsi_Hdata[i] = rec.h_data[i];
+    }
+    QuestionSave = 1;
+}
+
+void KestoEndSignal(int)
+{
+    // Runs from the event loop, never inside the signal handler. A sweep cut
+    // short is kept as far as it got.
+    if (QuestionSave == 1 || (SweepRunning() && (PlaneType == 0 || PlaneType == 1))) {
+        std::string error;
+        if (!KeepRecovery(&error))
+            std::fprintf(stderr, "Kesto: the unsaved measurement could not be kept: %s\n",
+                         error.c_str());
+    }
+    // The program is gone: the viewer may start it again.
+    DeleteFile(HANDOFF_MARKER_NAME);
 }

@@ -87,41 +87,215 @@ void KeepReply(const char *reply)
     AL = (unsigned char)reply[3];
 }
 
-// A step whose reply was lost may or may not have reached the rig. On the
-// reopened port the rig's angle tells: unchanged, the step is made now;
-// otherwise its present reading is the step's reply. Either way the reading
-// belongs to the angle the rig reports, and a sweep stays in step.
-void CompleteStep(char command, char *reply)
+constexpr const char *kConnectionText = "Confirm the connection between power and cable.\n"
+                                        "Press Yes after doing connection.\n"
+                                        "Press No if you want to quit.";
+
+// The rig's angle as Kesto last learnt it from a sound reply; unknown at
+// start, after a "C" whose reply is not read, and after a reply with an angle
+// outside 0..359.
+bool angleKnown = false;
+unsigned knownAngle = 0;
+
+unsigned AngleOf(const char *reply)
 {
-    const unsigned before = AH * 256u + AL;
-    char now[8] = {0};
-    if (!Exchange('H', now))
-        return;
-    if (unsigned((unsigned char)now[2]) * 256u + (unsigned char)now[3] == before) {
-        if (Exchange(command, reply))
-            KeepReply(reply);
-        return;
+    return unsigned((unsigned char)reply[2]) * 256u + (unsigned char)reply[3];
+}
+
+void NoteAngle(const char *reply)
+{
+    knownAngle = AngleOf(reply);
+    angleKnown = knownAngle < unsigned(KESTO_SAMPLES);
+}
+
+// Where a step from `from` ends: one degree forward or back.
+unsigned StepTarget(unsigned from, char command)
+{
+    return command == 'A' ? (from + 1) % 360u : (from + 359) % 360u;
+}
+
+// A step's reply can be right only at the step's angle; with the start angle
+// unknown, at least within 0..359.
+bool SoundStepReply(const char *reply, char command, bool fromKnown, unsigned from)
+{
+    const unsigned a = AngleOf(reply);
+    return a < unsigned(KESTO_SAMPLES) && (!fromKnown || a == StepTarget(from, command));
+}
+
+// How long the line must stay quiet before Kesto counts it as drained, and
+// how many times it asks the rig's angle before it asks the user again.
+constexpr double kQuietS = 0.2;
+constexpr int kDrainReads = 50;
+constexpr int kAngleAsks = 5;
+// A reply that cannot be right is retaken this many times before the
+// connection question, as a reading at another angle is.
+constexpr int kRetakes = 2;
+
+// Reads and drops what the rig still sends (a late reply, answers to
+// questions it was asked meanwhile, garbage) until the line is quiet.
+// Returns the number of bytes dropped.
+int Drain(void)
+{
+    SetComTime(COMnumber, kQuietS);
+    int dropped = 0;
+    for (int i = 0; i < kDrainReads; ++i) {
+        char junk[64];
+        const int n = ComRd(COMnumber, junk, int(sizeof junk));
+        if (n <= 0)
+            break;
+        dropped += n;
     }
-    std::memcpy(reply, now, 4);
-    KeepReply(reply);
+    return dropped;
+}
+
+// Asks the rig's angle once on a drained line. True when the rig answered
+// "H" with a sound reply and nothing came after it: the rig answers in order,
+// so that reply is its present state.
+bool AskAngle(char *now)
+{
+    Drain();
+    if (!Exchange('H', now))
+        return false;
+    return Drain() == 0 && AngleOf(now) < unsigned(KESTO_SAMPLES);
+}
+
+bool AskAngleBounded(char *now)
+{
+    for (int i = 0; i < kAngleAsks; ++i) {
+        if (AskAngle(now))
+            return true;
+        if (level < 0)
+            break;  // no line to ask on
+    }
+    return false;
+}
+
+// The connection question, after the rest the link was given at the last Yes.
+bool AskConnection(void)
+{
+    if (double rest = RestLeft(); rest > 0)
+        Delay(rest);
+    return ConfirmPopup("Error", kConnectionText) != 0;
 }
 
 // Yes to the connection question: the port is closed and opened again on
 // the same device (a replugged adapter is a new device node), and the next
-// poll is a full interval away.
-void RecoverLink(char command, char *reply)
+// poll is a full interval away. Returns 1 when the port is open again.
+bool ReopenAfterYes(void)
 {
     const bool reopened = ReopenCom(COMnumber) == 0;
     SetPollTimer(0);
     SetPollTimer(1);
-    if (reopened && (command == 'A' || command == 'B'))
-        CompleteStep(command, reply);
-    linkDown = reopened && (command == 'H' || command == 'C' || level == 4) ? 0 : 1;
     lastYes = Clock::now();
     answeredYes = true;
+    return reopened;
+}
+
+void RecoverLink(char command)
+{
+    const bool reopened = ReopenAfterYes();
+    linkDown = reopened && (command == 'H' || command == 'C') ? 0 : 1;
+}
+
+// A step sent whose outcome is not known yet: its command and the angle it
+// started from. Kept while the link is down, so that the sweep's retry of the
+// step first learns whether the rig made it.
+char owedCommand = 0;
+unsigned owedFrom = 0;
+bool owedFromKnown = false;
+
+// One step ("A" or "B") that is made exactly once. A healthy step is one
+// exchange. When its reply is missing or cannot be right, the step's outcome
+// is learnt from the rig, never guessed: Kesto drains the line, asks the
+// rig's angle and compares it with the step's start. At the step's target
+// the step was made and that reading is its reply; still at the start, the
+// step is made now; anywhere else, or with no answer, the user is asked
+// about the connection again. A No leaves the step as the design has it: the
+// sweep goes on with the previous reply.
+void StepExchange(char command, char *reply)
+{
+    int retakes = 0;
+    bool ask = false;
+    if (owedCommand == 0) {
+        const bool known = angleKnown;
+        const unsigned from = knownAngle;
+        if (Exchange(command, reply) && SoundStepReply(reply, command, known, from)) {
+            KeepReply(reply);
+            NoteAngle(reply);
+            linkDown = 0;
+            return;
+        }
+        owedCommand = command;
+        owedFrom = from;
+        owedFromKnown = known;
+        retakes = level == 4 ? kRetakes : 0;
+        ask = level != 4;
+    } else {
+        // Left owed while the link was down: try the line before asking.
+        retakes = 1;
+    }
+    for (;;) {
+        char now[8] = {0};
+        bool answered = false;
+        if (ask) {
+            if (!AskConnection()) {
+                // The step's fate stays unknown, and so does the rig's angle.
+                QuitUserInterface(0);
+                owedCommand = 0;
+                angleKnown = false;
+                return;
+            }
+            if (!ReopenAfterYes()) {
+                linkDown = 1;
+                return;
+            }
+            answered = AskAngleBounded(now);
+        } else if (retakes > 0) {
+            --retakes;
+            answered = AskAngle(now);
+        }
+        if (!answered) {
+            ask = retakes == 0;
+            continue;
+        }
+        // The rig's angle is known now.
+        const unsigned at = AngleOf(now);
+        if (owedCommand == command && owedFromKnown && at == StepTarget(owedFrom, command)) {
+            std::memcpy(reply, now, 4);
+        } else if (owedCommand != command || !owedFromKnown || at == owedFrom) {
+            // Not made (or an earlier step of the other kind, or a start that
+            // was not known): the step is made now, from where the rig stands.
+            owedCommand = command;
+            owedFrom = at;
+            owedFromKnown = true;
+            if (!Exchange(command, reply) || !SoundStepReply(reply, command, true, at)) {
+                retakes = level == 4 ? kRetakes : 0;
+                ask = level != 4;
+                continue;
+            }
+        } else {
+            // The rig stands neither where the step started nor where it ends.
+            KeepReply(now);
+            NoteAngle(now);
+            ask = true;
+            retakes = 0;
+            continue;
+        }
+        KeepReply(reply);
+        NoteAngle(reply);
+        owedCommand = 0;
+        linkDown = 0;
+        return;
+    }
 }
 
 }  // namespace
+
+void RigStandsAt(unsigned angle)
+{
+    knownAngle = angle;
+    angleKnown = angle < unsigned(KESTO_SAMPLES);
+}
 
 int RigLinkDown(void)
 {
@@ -135,22 +309,19 @@ double RigLinkRest(void)
 
 void CalVal(char *command, char *reply)
 {
-    if (Exchange(command[0], reply)) {
+    if (command[0] == 'A' || command[0] == 'B') {
+        StepExchange(command[0], reply);
+    } else if (Exchange(command[0], reply)) {
         KeepReply(reply);
+        NoteAngle(reply);
         linkDown = 0;
     } else if (command[0] == 'H' && RestLeft() > 0) {
         // A poll on a link that has just been given its rest fails quietly.
         linkDown = 1;
+    } else if (AskConnection()) {
+        RecoverLink(command[0]);
     } else {
-        if (double rest = RestLeft(); rest > 0)
-            Delay(rest);
-        if (ConfirmPopup("Error", "Confirm the connection between power and cable.\n"
-                                  "Press Yes after doing connection.\n"
-                                  "Press No if you want to quit.")) {
-            RecoverLink(command[0], reply);
-        } else {
-            QuitUserInterface(0);
-        }
+        QuitUserInterface(0);
     }
     Angle = AH * 256u + AL;
     Level = RawToLevel(LH * 256u + LL, AttnVals);
@@ -167,6 +338,9 @@ void RigSend(char command)
 
 void RigInitUndecoded(void)
 {
+    // The rig moves on "C" and its reply is not read: the angle is unknown
+    // until the next sound reply.
+    angleKnown = false;
     WriteCommand('C', KESTO_INIT_TIMEOUT);
     level = ComRd(COMnumber, inBuffers, 4);
 }
@@ -373,6 +547,10 @@ int CloseComCallback(int panel, int, int event, void *, int, int)
         if (port != COMnumber && COMnumber >= 1 && COMnumber <= 4)
             CloseCom(COMnumber);
         COMnumber = port;
+        // Another port may lead to another rig: its angle is learnt anew. A
+        // step left open is still resolved first (a replugged adapter can
+        // come back under another device).
+        angleKnown = false;
     }
     SetPollTimer(1);
     DiscardPanel(compnl);

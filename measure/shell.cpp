@@ -8,6 +8,7 @@
 #include "kesto.h"
 #include "kesto_uir.h"
 #include "rt.h"
+#include "rt_session.h"
 
 int kestopnl = 0;
 int menu_handle = 0;
@@ -24,10 +25,18 @@ const char *const kFont = "NIAppMetaFont";
 
 void QuitKesto(const char *title)
 {
-    if (QuestionSave != 0 && ConfirmPopup("Save", "Save the data to the file?"))
-        SaveFileCallback(menu_handle, 0, nullptr, kestopnl);
+    bool declined = false;
+    if (QuestionSave != 0) {
+        if (ConfirmPopup("Save", "Save the data to the file?"))
+            SaveFileCallback(menu_handle, 0, nullptr, kestopnl);
+        else
+            declined = true;
+    }
     if (!ConfirmPopup(title, "Are you want to quit?"))
         return;
+    // Not saving was the user's choice: nothing is kept for the next start.
+    if (declined)
+        DropRecovery();
     // A sweep that is still running would go on stepping over a closed port
     // and ask about the connection at every step: it is stopped as by Stop,
     // makes its closing exchange, and the port is closed once it has ended.
@@ -143,6 +152,7 @@ int KestoMain(int argc, char **argv)
     if (!InitCVIRTE(nullptr, argv, nullptr))
         return -1;
     RegisterKestoCallbacks();
+    OnEndSignal(KestoEndSignal);
     kestopnl = LoadPanel(0, "kesto.uir", KESTOPNL);
     if (cl.selfCheck) {
         // Where the panels were found, so that an installation can be
@@ -172,6 +182,7 @@ int KestoMain(int argc, char **argv)
     SetPanelAttribute(kestopnl, RT_ATTR_CAN_MAXIMIZE, 0);
     SetPanelAttribute(kestopnl, RT_ATTR_SIZABLE, 0);
     DisplayPanel(kestopnl);
+    OfferRecovery();
     OpenRigPort();
     RunUserInterface();
     CloseCom(COMnumber);

@@ -113,6 +113,8 @@ void Sweep(int panel)
     CalVal(outBuffers, inBuffers);
     if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
         QuestionSave = 1;
+    if (QuestionSave == 1)
+        KeepRecoveryAfterSweep();
     SweepProgressEnd(panel, done);
     sweeping = 0;
     SweepReadingsEnd();

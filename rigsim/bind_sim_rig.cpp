@@ -8,8 +8,9 @@ void BindSimulatedRig(int port, std::shared_ptr<RigModel> rig, SimTiming timing)
         rt::BindComPort(port, {});
         return;
     }
-    rt::BindComPort(port, [rig, timing](int) -> std::unique_ptr<rt::ComBackend> {
-        return std::make_unique<SimComBackend>(rig, timing);
+    auto line = std::make_shared<SimLine>();
+    rt::BindComPort(port, [rig, timing, line](int) -> std::unique_ptr<rt::ComBackend> {
+        return std::make_unique<SimComBackend>(rig, timing, line);
     });
 }
 

@@ -140,6 +140,14 @@ void RigModel::injectFault(const Fault &fault, int exchanges)
     faults_.push_back({fault, exchanges});
 }
 
+void RigModel::injectFaultAtStep(const Fault &fault, int step, int exchanges)
+{
+    if (exchanges == 0 || exchanges < kPermanent)
+        return;
+    std::lock_guard lock(mutex_);
+    faults_.push_back({fault, exchanges, steps_ + std::max(1, step)});
+}
+
 void RigModel::clearFaults()
 {
     std::lock_guard lock(mutex_);
@@ -233,7 +241,8 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
         reply.assign(r.begin(), r.end());
     }
 
-    if (!faults_.empty() && (hasReply || faults_.front().fault.onSilentCommands)) {
+    if (!faults_.empty() && (hasReply || faults_.front().fault.onSilentCommands)
+        && steps_ >= faults_.front().fromStep) {
         FaultEntry &entry = faults_.front();
         const Fault &f = entry.fault;
         switch (f.kind) {

@@ -200,6 +200,9 @@ public:
     // Applies `fault` to the next `exchanges` replies (kPermanent: until
     // cleared). Faults queue up: the next one starts when the previous is used.
     void injectFault(const Fault &fault, int exchanges = 1);
+    // The same, with the fault held back until the reply to the `step`-th
+    // A or B step from now (1: the next step's reply).
+    void injectFaultAtStep(const Fault &fault, int step, int exchanges = 1);
     void clearFaults();
     int pendingFaults() const;
 
@@ -264,7 +267,8 @@ private:
 
     struct FaultEntry {
         Fault fault;
-        int remaining;  // kPermanent or > 0
+        int remaining;     // kPermanent or > 0
+        int fromStep = 0;  // applies once steps_ has reached this
     };
     std::deque<FaultEntry> faults_;
 

@@ -25,6 +25,7 @@ constexpr NamedRule kOptionRules[] = {
     {"--step-ms", {0, 3600000, false, "ms"}},
     {"--init-ms", {0, 3600000, false, "ms"}},
     {"--fault-count", {0, 1000000000, true, "replies"}},
+    {"--fault-step", {1, 1000000000, true, "steps"}},
     {"--seed", {0, 4294967295.0, true, nullptr}},
 };
 

@@ -286,6 +286,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
          "silence | short:K | garbage | garbage:HEX | late:MS | script:HEX (K: 0 to 3 bytes of "
          "the reply get through; HEX: bytes such as 0384005A)."},
         {"fault-count", "N", "Replies the fault applies to, 0 for all (default 0)."},
+        {"fault-step", "N",
+         "The fault starts with the reply to the N-th A or B step (default: the first reply)."},
         {"seed", "N", "Seed for noise and garbage bytes."},
         {"unplug", "N:MS",
          "Pull the line out right after the N-th reply (to H, A, B or C) and plug it back in "
@@ -377,11 +379,23 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         if (!why.empty())
             return Refuse(why);
     }
+    double faultStep = 0;
+    if (parser.isSet("fault-step")) {
+        std::string why =
+            rigsim::args::ParseRuled("--fault-step", text("fault-step"),
+                                     *rigsim::args::OptionRule("--fault-step"), &faultStep);
+        if (!why.empty())
+            return Refuse(why);
+    }
     if (parser.isSet("fault")) {
         rigsim::Fault fault;
         if (std::string why = rigsim::args::ParseFault(text("fault"), &fault); !why.empty())
             return Refuse(why);
-        rig.injectFault(fault, faultCount > 0 ? int(faultCount) : rigsim::kPermanent);
+        const int count = faultCount > 0 ? int(faultCount) : rigsim::kPermanent;
+        if (faultStep > 0)
+            rig.injectFaultAtStep(fault, int(faultStep), count);
+        else
+            rig.injectFault(fault, count);
     }
     if (parser.isSet("unplug") && parser.isSet("unplug-steps"))
         return Refuse("--unplug and --unplug-steps cannot be used together");

@@ -6,19 +6,31 @@
 
 namespace rigsim {
 
-SimComBackend::SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing)
-    : rig_(std::move(rig)), timing_(timing)
+SimComBackend::SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing,
+                             std::shared_ptr<SimLine> line)
+    : rig_(std::move(rig)), timing_(timing),
+      line_(line ? std::move(line) : std::make_shared<SimLine>()), incoming_(line_->inFlight)
 {}
+
+void SimComBackend::dropArrived()
+{
+    const double now = nowMs();
+    while (!incoming_.empty() && incoming_.front().atMs <= now)
+        incoming_.pop_front();
+}
 
 int SimComBackend::open(const rt::ComSettings &settings)
 {
-    incoming_.clear();
+    if (line_->unplugs != rig_->unplugs())
+        incoming_.clear();
+    dropArrived();
     if (!rig_->lineUp()) {
         open_ = false;
         return rt::kComCannotOpenPort;
     }
     settings_ = settings;
     unplugsAtOpen_ = rig_->unplugs();
+    line_->unplugs = unplugsAtOpen_;
     open_ = true;
     return 0;
 }
@@ -31,7 +43,9 @@ bool SimComBackend::dead() const
 void SimComBackend::close()
 {
     open_ = false;
-    incoming_.clear();
+    // What has arrived goes with the port; what the rig is still sending
+    // comes after the next open.
+    dropArrived();
 }
 
 double SimComBackend::nowMs() const

@@ -18,9 +18,21 @@ namespace rigsim {
 
 enum class SimTiming { Virtual, RealTime };
 
+// The bytes on their way to the host over one port's line. They belong to
+// the line, not to one open of the port: what the rig sends after the host
+// closed and opened the port again still arrives (what had arrived before is
+// dropped with the closed port), and an unplugged adapter takes them all.
+struct SimLine {
+    std::deque<TimedByte> inFlight;  // in arrival order
+    int unplugs = 0;                 // the rig's unplug count they were sent under
+};
+
 class SimComBackend : public rt::ComBackend {
 public:
-    explicit SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing = SimTiming::Virtual);
+    // Backends that share `line` are successive opens of one port; without
+    // one the backend has a line of its own.
+    explicit SimComBackend(std::shared_ptr<RigModel> rig, SimTiming timing = SimTiming::Virtual,
+                           std::shared_ptr<SimLine> line = nullptr);
 
     int open(const rt::ComSettings &settings) override;
     void close() override;
@@ -37,13 +49,15 @@ public:
 private:
     void sleepUntil(double ms) const;
     bool dead() const;
+    void dropArrived();
 
     std::shared_ptr<RigModel> rig_;
     SimTiming timing_;
     bool open_ = false;
     int unplugsAtOpen_ = 0;
     rt::ComSettings settings_;
-    std::deque<TimedByte> incoming_;  // in arrival order
+    std::shared_ptr<SimLine> line_;
+    std::deque<TimedByte> &incoming_;
 };
 
 }  // namespace rigsim

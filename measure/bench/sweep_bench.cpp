@@ -183,6 +183,8 @@ int WireMode(int argc, char **argv)
         return 1;
     }
     setenv("VELORAN_COM1", rig.link.c_str(), 1);
+    // What Kesto keeps for its user (an unsaved sweep) stays in the scratch folder.
+    setenv("XDG_DATA_HOME", dir.c_str(), 1);
     std::filesystem::current_path(dir);  // Kesto deletes kesto.inf where it runs
 
     struct Run {

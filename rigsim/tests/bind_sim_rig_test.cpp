@@ -64,18 +64,39 @@ TEST(BindSimulatedRig, ProgramCallsReachTheModel)
     EXPECT_EQ(rig->received(), (std::vector<std::uint8_t>{'H', 'A', 'A', 'H'}));
 }
 
-TEST(BindSimulatedRig, EachOpenGetsAFreshLineOnTheSameRig)
+TEST(BindSimulatedRig, AReopenDropsWhatArrivedAndStillGetsWhatIsOnItsWay)
 {
     auto rig = std::make_shared<RigModel>();
     BindSimulatedRig(3, rig);
     ASSERT_EQ(rt::OpenComConfig(3, "", 9600, 0, 8, 1, 512, 512), 0);
     rt::ComWrt(3, "AAA", 3);  // three replies queued, none read
+    rig->advanceVirtualTime(1000);
     ASSERT_EQ(rt::OpenComConfig(3, "", 9600, 0, 8, 1, 512, 512), 0);
     int n = 0;
     rt::ComWrt(3, "H", 1);
     std::string r = Read4(3, &n);
     ASSERT_EQ(n, 4);
     EXPECT_EQ(r.substr(2), std::string("\x00\x03", 2));  // the rig kept its angle
+    // A reply the rig is still sending when the port is opened again arrives
+    // on the new open, as it does on a real line.
+    rig->injectFault(Fault::late(3000));
+    rt::ComWrt(3, "A", 1);
+    rig->advanceVirtualTime(1000);
+    ASSERT_EQ(rt::ReopenCom(3), 0);
+    r = Read4(3, &n);
+    EXPECT_EQ(n, 0) << "not there yet";
+    rig->advanceVirtualTime(3000);
+    r = Read4(3, &n);
+    ASSERT_EQ(n, 4);
+    EXPECT_EQ(r.substr(2), std::string("\x00\x04", 2));
+    // An unplugged adapter takes what was on its way with it.
+    rig->injectFault(Fault::late(3000));
+    rt::ComWrt(3, "A", 1);
+    rig->unplugNow(0);
+    ASSERT_EQ(rt::ReopenCom(3), 0);
+    rig->advanceVirtualTime(5000);
+    r = Read4(3, &n);
+    EXPECT_EQ(n, 0);
     rt::CloseCom(3);
 }
 

@@ -287,6 +287,22 @@ TEST(RigFaults, QueueCountsAndPermanence)
     EXPECT_EQ(Send(rig, 'H'), normal);
 }
 
+TEST(RigFaults, AFaultHeldBackUntilAStepsReply)
+{
+    RigModel rig;
+    MakeIso(rig, -5.0);
+    rig.setAngle(0);
+    rig.injectFaultAtStep(Fault::silence(), 3, 2);
+    EXPECT_EQ(Send(rig, 'A').size(), 4u);
+    EXPECT_EQ(Send(rig, 'H').size(), 4u);  // no step yet: H keeps its reply
+    EXPECT_EQ(Send(rig, 'B').size(), 4u);
+    EXPECT_TRUE(Send(rig, 'A').empty()) << "the third step's reply";
+    EXPECT_TRUE(Send(rig, 'H').empty()) << "and the next reply, the fault's second";
+    EXPECT_EQ(Send(rig, 'H').size(), 4u);
+    EXPECT_EQ(rig.pendingFaults(), 0);
+    EXPECT_EQ(rig.angle(), 1);
+}
+
 TEST(RigTiming, WireStepAndLateTimes)
 {
     RigModel rig;

@@ -46,6 +46,8 @@ TEST(RigsimArgs, OptionNumbersInAndOutOfRange)
         {"--init-ms", "inf", false, 0},
         {"--fault-count", "3", true, 3},
         {"--fault-count", "1e10", false, 0},
+        {"--fault-step", "100", true, 100},
+        {"--fault-step", "0", false, 0},
         {"--seed", "4294967295", true, 4294967295.0},
         {"--seed", "-1", false, 0},
         {"--seed", "4294967296", false, 0},
