@@ -900,13 +900,17 @@ void PrepareAllTheoryModels()
     for (int t = 0; t < THEORY_TYPES; ++t)
         if (!g_cached[t] && DesignOf(t).engine == TheoryEngine::ClosedForm)
             TheoryModelOf(t);
+    // One time limit for all the runs together, not one after another.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (int t = 0; t < THEORY_TYPES; ++t) {
         if (g_cached[t])
             continue;
         TheoryModel m;
         m.type = t;
         std::string out, err;
-        if (!FinishNec(jobs[t], 10000, out, err))
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (!FinishNec(jobs[t], int(std::max<long long>(100, left.count())), out, err))
             m.error = err;
         else
             m.ok = ModelFromNecOutput(t, out, m);

@@ -257,3 +257,17 @@ TEST(TheoryTable, NamesAndFrequenciesAreTheLibrarys)
             << name;
     }
 }
+
+TEST(TheoryPanel, PanelsAreReadableAndNamed)
+{
+    Start();
+    Menu(MENUBAR_THEORY);
+    Menu(MENUBAR_GAIN);
+    for (int panel : {theorypnl, gainpnl}) {
+        EXPECT_EQ(rt::test::Lines(rt::test::AccessibleNameFaults(panel)), "");
+        EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(panel)), "");
+        EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(panel)), "");
+    }
+    EXPECT_EQ(rt::test::MenuItemText(Bar(), MENUBAR_THEORY), "Textbook pattern...");
+    EXPECT_EQ(rt::test::MenuItemText(Bar(), MENUBAR_GAIN), "Gain by comparison...");
+}
