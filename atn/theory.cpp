@@ -70,9 +70,9 @@ PatternRecord ModelRecord(int type, const TheoryModel &m, bool relative, std::st
     std::snprintf(r.Etime, sizeof r.Etime, "%s", time.constData());
     std::snprintf(r.Htime, sizeof r.Htime, "%s", time.constData());
     const TheoryDesign &d = DesignOf(type);
-    const std::string descript = std::string("Textbook model (") + EngineName(d.engine) + "), gain "
-                                 + Fixed(m.gainDbi, 2) + " dBi\n"
-                                 + "Levels in dBi, floored at -30\n";
+    const std::string descript = std::string("Textbook model: ") + d.name + ", "
+                                 + EngineName(d.engine) + "\nGain " + Fixed(m.gainDbi, 2)
+                                 + " dBi; levels in dBi, floored at -30\n";
     std::snprintf(r.person, sizeof r.person, "%s", "Textbook model");
     std::snprintf(r.descript, sizeof r.descript, "%s", descript.c_str());
     if (text)
