@@ -224,6 +224,9 @@ int RunTheory(const QStringList &args)
                 "angle 0 on the main beam. -o writes the model as .atn (levels in dBi, floored\n"
                 "at -30), .csv, .msi, or as a picture (.png, .svg, .pdf: relative to the peak).",
                 "TYPE: the library's antenna type, 0 to 15");
+    p.clearPositionalArguments();  // a type, not a file
+    p.addPositionalArgument(QStringLiteral("TYPE"),
+                            QStringLiteral("The library's antenna type, 0 to 15."));
     p.addOption({QStringLiteral("json"), QStringLiteral("Print the model as one JSON document.")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("Write the model to OUT (.atn, .csv, .msi, .png, .svg or .pdf)."),
