@@ -74,5 +74,21 @@ int RunImport(const QStringList &args);
 int RunCompare(const QStringList &args);
 int RunReport(const QStringList &args);
 
+// ---- Textbook models (theory.cpp) ----
+class QJsonObject;
+class QPainter;
+int RunTheory(const QStringList &args);
+int RunGain(const QStringList &args);
+// atn compare --theory: each file against the model of its recorded type.
+int CompareWithTheory(const QStringList &files, bool json);
+// The plane keys of atn info --json for any 360 levels.
+QJsonObject PlaneJsonOf(const char *date, const char *time, double attn,
+                        const double levels[PATTERN_LEVELS]);
+// atn report --theory: the model's dashed cuts on a page's graphs, and its
+// comparison lines below the figures (returns the y below them).
+void SetReportTheory(bool on);
+void ReportTheoryOverlay(const PatternRecord &r);
+double ReportTheoryLines(QPainter &p, double x, double y, double width, const PatternRecord &r);
+
 // One line on stderr: "atn: " and the text.
 void Complain(const std::string &text);

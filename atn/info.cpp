@@ -163,6 +163,12 @@ void PrintFile(const AtnPattern &p)
 
 }  // namespace
 
+QJsonObject PlaneJsonOf(const char *date, const char *time, double attn,
+                        const double levels[PATTERN_LEVELS])
+{
+    return PlaneJson(date, time, attn, FiguresOf(levels));
+}
+
 int RunInfo(const QStringList &args)
 {
     QCommandLineParser p;
@@ -217,9 +223,19 @@ int RunCompare(const QStringList &args)
                 "(0 to 359 degrees, as the viewer's rotate-right buttons turn it) that matches A\n"
                 "best, and prints that rotation with the RMS and the largest level difference.",
                 "A and B: atn or MSI files");
+    p.addOption({QStringLiteral("theory"),
+                 QStringLiteral("Compare each FILE instead with the textbook model of its recorded\n"
+                                "antenna type (any number of files).")});
+    p.addOption({QStringLiteral("json"), QStringLiteral("With --theory: one JSON document.")});
     int status = 0;
     if (!Parse(p, args, "compare", &status))
         return status;
+    if (p.isSet(QStringLiteral("theory")))
+        return CompareWithTheory(p.positionalArguments(), p.isSet(QStringLiteral("json")));
+    if (p.isSet(QStringLiteral("json"))) {
+        Complain("compare: --json goes with --theory");
+        return 2;
+    }
     const QStringList files = p.positionalArguments();
     if (files.size() != 2) {
         Complain("compare: give exactly two files; see --help");

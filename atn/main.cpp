@@ -27,6 +27,8 @@ const char kUsage[] =
     "  import    an MSI antenna file as an atn file\n"
     "  compare   how closely one pattern matches another, at the best rotation\n"
     "  report    an A4 PDF: a summary page, then one page for each file\n"
+    "  theory    the textbook model of a library antenna type (0 to 15)\n"
+    "  gain      the gain in dBi by comparison with a reference antenna\n"
     "\n"
     "\"atn COMMAND --help\" describes a command and its options.\n"
     "\"-\" as a file name reads standard input; \"-o -\" writes to standard output.\n";
@@ -82,6 +84,10 @@ int Run(char **argv)
         return RunCompare(args);
     if (command == QLatin1String("report"))
         return RunReport(args);
+    if (command == QLatin1String("theory"))
+        return RunTheory(args);
+    if (command == QLatin1String("gain"))
+        return RunGain(args);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
         std::puts("atn " VELORAN_VERSION);
         return 0;

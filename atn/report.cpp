@@ -305,6 +305,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                    .arg(r.Hattn, 0, 'f', 1));
 
     DrawPattern(r, true, true);
+    ReportTheoryOverlay(r);
     const double side = (page.width() - 60) / 2;
     const double top = page.top() + 180;
     rt::RenderGraphCtrl(DrawingPanel(), PolarGraph(), p, QRectF(page.left(), top, side, side));
@@ -368,6 +369,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                  : QStringLiteral("Directivity estimate: none (a plane has no half-power width, "
                                   "or one wider than 180°)"));
     y += 100;
+    y = ReportTheoryLines(p, page.left(), y, page.width(), r);
     QFont b = f;
     b.setBold(true);
     p.setFont(b);
@@ -393,6 +395,9 @@ int RunReport(const QStringList &args)
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("The PDF to write; - for standard output."),
                  QStringLiteral("OUT")});
+    p.addOption({QStringLiteral("theory"),
+                 QStringLiteral("Add each file's textbook model: dashed cuts on the graphs and the\n"
+                                "comparison numbers.")});
     int status = 0;
     QString out;
     if (!Parse(p, args, "report", &status) || !Required(p, QStringLiteral("output"), &out, &status))
@@ -402,6 +407,7 @@ int RunReport(const QStringList &args)
         Complain("report: no file given; see --help");
         return 2;
     }
+    SetReportTheory(p.isSet(QStringLiteral("theory")));
     std::string error;
     if (!PrepareDrawing(error)) {
         Complain(error);

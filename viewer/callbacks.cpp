@@ -7,6 +7,7 @@
 #include "library.h"
 #include "lobes.h"
 #include "rt.h"
+#include "theory_view.h"
 #include "threed.h"
 
 void RegisterAntennaCallbacks()
@@ -73,4 +74,6 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(antExportCallback);
     RT_MENU_CALLBACK(antLobeCallback);
     RT_CTRL_CALLBACK(LobeCloseCallback);
+    // Textbook pattern and gain by comparison
+    RegisterTheoryCallbacks();
 }

@@ -9,6 +9,7 @@
 #include "lobes.h"
 #include "pattern_file.h"
 #include "rt.h"
+#include "theory_view.h"
 
 namespace {
 
@@ -179,6 +180,7 @@ void OpenPatternFile(const char *path, int panel)
         Viewer3DRedraw();
     SetRotationDisplay(RT_RED, REDvalue);
     RefreshLobePanel();
+    TheoryPatternChanged();
 }
 
 void CloseCallback(int, int, void *, int panel)
@@ -190,6 +192,7 @@ void CloseCallback(int, int, void *, int panel)
         return;
     ClosePattern(panel);
     RefreshLobePanel();
+    TheoryPatternChanged();
 }
 
 void SaveCallback(int, int, void *, int)

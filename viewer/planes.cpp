@@ -4,6 +4,7 @@
 #include "antenna_uir.h"
 #include "lobes.h"
 #include "rt.h"
+#include "theory_view.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ void antDeleteECallback(int, int, void *, int)
     TogglePlane({&Eflag, MENUBAR_EDATA, " E Data delete", " E Data view", &polarPlot1, &polarPlot3,
                  &carPlot1, 0, RT_RED});
     RefreshLobePanel();
+    RefreshTheory();
 }
 
 void antDeleteHCallback(int, int, void *, int)
@@ -55,4 +57,5 @@ void antDeleteHCallback(int, int, void *, int)
     TogglePlane({&Hflag, MENUBAR_HDATA, " H data delete", " H data view", &polarPlot2, &polarPlot4,
                  &carPlot2, 1, RT_BLUE});
     RefreshLobePanel();
+    RefreshTheory();
 }

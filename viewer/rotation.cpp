@@ -5,6 +5,7 @@
 #include "antenna_uir.h"
 #include "lobes.h"
 #include "rt.h"
+#include "theory_view.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int RotateStep(int step)
         HidePlane(1);
     ViewData();
     RefreshLobePanel();
+    RefreshTheory();
     return 0;
 }
 

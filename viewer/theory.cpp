@@ -1,0 +1,370 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The textbook pattern panel, its dashed overlay on the graphs, and the gain
+// by comparison panel.
+#include "theory_view.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+
+#include "analysis.h"
+#include "antenna.h"
+#include "antenna_uir.h"
+#include "lobe.h"
+#include "pattern_file.h"
+#include "rt.h"
+#include "theory.h"
+
+int theorypnl = 0;
+int gainpnl = 0;
+int TheoryOverlayFlag = 0;
+
+namespace {
+
+int chosenType = 0;  // the type shown for a pattern without one (or none open)
+// Overlay curves: polar E, polar H, Cartesian E, Cartesian H; -1 when none.
+int overlayPlots[4] = {-1, -1, -1, -1};
+
+PatternRecord *refRecord = nullptr;  // the gain panel's reference, while chosen
+std::string refPath;
+
+std::string Num(double v, int decimals)
+{
+    char b[400];
+    const auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, decimals);
+    return r.ec == std::errc() ? std::string(b, r.ptr) : std::string("?");
+}
+
+int RecordType()
+{
+    return PatternOpen() && ptsPtr && ptsPtr->Antype >= 0 && ptsPtr->Antype < THEORY_TYPES
+               ? ptsPtr->Antype
+               : -1;
+}
+
+int ShownType()
+{
+    const int t = RecordType();
+    return t >= 0 ? t : chosenType;
+}
+
+void SetText(int panel, int ctrl, const std::string &s)
+{
+    SetCtrlVal(panel, ctrl, s.c_str());
+}
+
+void FillPlaneRow(const double *measured, const double *model, bool hidden, int hpbwModel,
+                  int hpbwMeas, int rotation, int rms, int maxDiff, int angles)
+{
+    const int ctrls[] = {hpbwModel, hpbwMeas, rotation, rms, maxDiff, angles};
+    std::string t[6];
+    if (!measured || !model || hidden) {
+        const char *why = hidden ? "hidden" : !model ? "" : "no pattern";
+        std::fill(t, t + 6, std::string(why));
+        if (model && !hidden) {
+            double tmp[LEVELS];
+            std::copy(model, model + LEVELS, tmp);
+            const int p = PeakIndex(tmp);
+            const auto w = p >= 0 ? InterpolatedBeamwidth(tmp, p, 3.0) : std::nullopt;
+            t[0] = w ? Num(*w, 1) + " deg" : "none";
+        }
+    } else {
+        const TheoryComparison c = CompareWithModel(measured, model);
+        auto deg = [](double w) { return w > 0 ? Num(w, 1) + " deg" : std::string("none"); };
+        t[0] = deg(c.modelHpbw);
+        if (!c.valid) {
+            std::fill(t + 1, t + 6, std::string("no peak"));
+        } else {
+            t[1] = deg(c.measuredHpbw);
+            t[2] = std::to_string(c.rotation) + " deg";
+            t[3] = Num(c.rms, 2) + " dB";
+            t[4] = Num(c.maxDiff, 2) + " dB";
+            t[5] = std::to_string(c.angles);
+        }
+    }
+    for (int i = 0; i < 6; ++i)
+        SetText(theorypnl, ctrls[i], t[i]);
+}
+
+void FillTheoryPanel()
+{
+    if (theorypnl <= 0)
+        return;
+    const int type = ShownType();
+    SetCtrlAttribute(theorypnl, THEORYPNL_TYPE, RT_ATTR_CTRL_INDEX, type);
+    // The type comes from the record; only a pattern without one (or no
+    // pattern) lets the user choose.
+    SetCtrlAttribute(theorypnl, THEORYPNL_TYPE, RT_ATTR_DIMMED, RecordType() >= 0);
+    const TheoryDesign &d = DesignOf(type);
+    const TheoryModel &m = TheoryModelOf(type);
+    SetText(theorypnl, THEORYPNL_MODEL,
+            (d.frequencyMhz >= 1000 ? Num(d.frequencyMhz / 1000, 0) + " GHz, "
+                                    : Num(d.frequencyMhz, 0) + " MHz, ")
+                + (d.engine == TheoryEngine::Nec2c ? "NEC-2 (nec2c)" : "closed form"));
+    SetText(theorypnl, THEORYPNL_GAIN, m.ok ? Num(m.gainDbi, 2) + " dBi" : "not available");
+    ResetTextBox(theorypnl, THEORYPNL_NOTE,
+                 ((m.ok ? std::string() : m.error + "\n\n") + "Model: " + d.model
+                  + ".\nSource: " + d.source + ".\nE plane: " + d.ePlane + ".\nH plane: " + d.hPlane
+                  + ".\nAngle 0 of the model is its main beam; the rotation below aligns it.")
+                     .c_str());
+    const bool open = PatternOpen() && ptsPtr;
+    FillPlaneRow(open ? ptsPtr->e_data : nullptr, m.ok ? m.e : nullptr, open && Eflag == 1,
+                 THEORYPNL_E_HPBW_MODEL, THEORYPNL_E_HPBW_MEAS, THEORYPNL_E_ROTATION,
+                 THEORYPNL_E_RMS, THEORYPNL_E_MAXDIFF, THEORYPNL_E_ANGLES);
+    FillPlaneRow(open ? ptsPtr->h_data : nullptr, m.ok ? m.h : nullptr, open && Hflag == 1,
+                 THEORYPNL_H_HPBW_MODEL, THEORYPNL_H_HPBW_MEAS, THEORYPNL_H_ROTATION,
+                 THEORYPNL_H_RMS, THEORYPNL_H_MAXDIFF, THEORYPNL_H_ANGLES);
+    SetCtrlVal(theorypnl, THEORYPNL_OVERLAY, TheoryOverlayFlag);
+}
+
+void DrawOverlay()
+{
+    RemoveTheoryCurves();
+    if (TheoryOverlayFlag != 1 || !PatternOpen() || !ptsPtr)
+        return;
+    const TheoryModel &m = TheoryModelOf(ShownType());
+    if (!m.ok)
+        return;
+    DrawTheoryCurves(m.e, m.h, ptsPtr->e_data, ptsPtr->h_data, Eflag != 1, Hflag != 1);
+}
+
+void SetOverlay(int on)
+{
+    TheoryOverlayFlag = on && PatternOpen() && TheoryModelOf(ShownType()).ok ? 1 : 0;
+    DrawOverlay();
+    if (theorypnl > 0)
+        SetCtrlVal(theorypnl, THEORYPNL_OVERLAY, TheoryOverlayFlag);
+}
+
+void FillGainPanel()
+{
+    if (gainpnl <= 0)
+        return;
+    SetText(gainpnl, GAINPNL_REFFILE, refRecord ? refPath : "");
+    const int rt = refRecord ? refRecord->Antype : -1;
+    SetText(gainpnl, GAINPNL_REFTYPE,
+            !refRecord                     ? ""
+            : rt >= 0 && rt < THEORY_TYPES ? DesignOf(rt).name
+                                           : "It is not specified.");
+    const int type = RecordType();
+    const TheoryModel *own = type >= 0 ? &TheoryModelOf(type) : nullptr;
+    SetText(gainpnl, GAINPNL_MODEL,
+            !own      ? (PatternOpen() ? "no type in the pattern" : "")
+            : own->ok ? Num(own->gainDbi, 2) + " dBi (" + DesignOf(type).name + ")"
+                      : "not available: " + own->error);
+    std::string e, h, diff;
+    if (!PatternOpen() || !ptsPtr) {
+        e = h = "No pattern is open.";
+    } else if (!refRecord) {
+        e = h = "Choose a reference file.";
+    } else {
+        double refGain = 0;
+        GetCtrlVal(gainpnl, GAINPNL_REFGAIN, &refGain);
+        const GainByComparison g = GainFromReference(ptsPtr->e_data, ptsPtr->h_data,
+                                                     refRecord->e_data, refRecord->h_data, refGain);
+        e = Eflag == 1 ? "hidden" : g.eValid ? Num(g.e, 2) + " dBi" : "no peak";
+        h = Hflag == 1 ? "hidden" : g.hValid ? Num(g.h, 2) + " dBi" : "no peak";
+        if (Eflag != 1 && Hflag != 1 && g.eValid && g.hValid)
+            diff = Num(g.e - g.h, 2) + " dB";
+    }
+    SetText(gainpnl, GAINPNL_E, e);
+    SetText(gainpnl, GAINPNL_H, h);
+    SetText(gainpnl, GAINPNL_DIFF, diff);
+}
+
+}  // namespace
+
+void DrawTheoryCurves(const double *eModel, const double *hModel, const double *eMeasured,
+                      const double *hMeasured, bool showE, bool showH)
+{
+    RemoveTheoryCurves();
+    static int arrayXs[LEVELS];
+    BuildArrayX(arrayXs);
+    for (int plane = 0; plane < 2; ++plane) {
+        const double *model = plane == 0 ? eModel : hModel;
+        const double *measured = plane == 0 ? eMeasured : hMeasured;
+        if (!model || !measured || !(plane == 0 ? showE : showH))
+            continue;
+        const TheoryComparison c = CompareWithModel(measured, model);
+        if (!c.valid)
+            continue;
+        // Below the graphs' -30 dB centre nothing is drawn lower.
+        double levels[LEVELS];
+        for (int k = 0; k < LEVELS; ++k)
+            levels[k] = std::max(-30.0, c.scaled[k]);
+        double x[LEVELS + 1], y[LEVELS + 1], car[LEVELS];
+        BuildPolarBlock(levels, 360, x, y);
+        x[LEVELS] = x[0];
+        y[LEVELS] = y[0];
+        BuildCarBlock(levels, car);
+        const int color = plane == 0 ? RT_RED : RT_BLUE;
+        overlayPlots[plane] = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, LEVELS + 1, RT_DOUBLE,
+                                     RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
+        overlayPlots[2 + plane] =
+            PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayXs, car, LEVELS, RT_INTEGER, RT_DOUBLE,
+                   RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
+    }
+}
+
+void RemoveTheoryCurves()
+{
+    for (int i = 0; i < 4; ++i) {
+        if (overlayPlots[i] < 0)
+            continue;
+        DeleteGraphPlot(antennalab, i < 2 ? ANTENNALAB_POLAR : ANTENNALAB_CARTESIAN,
+                        overlayPlots[i], RT_IMMEDIATE_DRAW);
+        overlayPlots[i] = -1;
+    }
+}
+
+int TheoryCurveCount()
+{
+    return int(std::count_if(overlayPlots, overlayPlots + 4, [](int p) { return p >= 0; }));
+}
+
+void TheoryPatternChanged()
+{
+    TheoryOverlayFlag = 0;
+    RemoveTheoryCurves();
+    FillTheoryPanel();
+    FillGainPanel();
+}
+
+void RefreshTheory()
+{
+    if (TheoryOverlayFlag == 1)
+        DrawOverlay();
+    FillTheoryPanel();
+    FillGainPanel();
+}
+
+void antTheoryCallback(int, int, void *, int)
+{
+    if (theorypnl <= 0) {
+        theorypnl = LoadPanel(0, "antenna.uir", THEORYPNL);
+        if (theorypnl < 0) {
+            theorypnl = 0;
+            return;
+        }
+        for (int t = 0; t < THEORY_TYPES; ++t)
+            InsertListItem(theorypnl, THEORYPNL_TYPE, -1, DesignOf(t).name, t);
+    }
+    // Every model at once (the nec2c runs side by side), so that choosing
+    // another type later answers at once.
+    PrepareAllTheoryModels();
+    FillTheoryPanel();
+    DisplayPanel(theorypnl);
+}
+
+int TheoryTypeCallback(int panel, int control, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT || RecordType() >= 0)
+        return 0;
+    int t = 0;
+    GetCtrlVal(panel, control, &t);
+    chosenType = std::clamp(t, 0, THEORY_TYPES - 1);
+    if (TheoryOverlayFlag == 1)
+        SetOverlay(1);
+    FillTheoryPanel();
+    return 0;
+}
+
+int TheoryOverlayCallback(int panel, int control, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    int on = 0;
+    GetCtrlVal(panel, control, &on);
+    if (on != TheoryOverlayFlag)
+        SetOverlay(on);
+    return 0;
+}
+
+int TheoryCloseCallback(int panel, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT) {
+        DiscardPanel(panel);
+        if (panel == theorypnl) {
+            theorypnl = 0;
+            SetOverlay(0);  // the switch goes with the panel
+        }
+    }
+    return 0;
+}
+
+void antGainCallback(int, int, void *, int)
+{
+    if (gainpnl <= 0) {
+        gainpnl = LoadPanel(0, "antenna.uir", GAINPNL);
+        if (gainpnl < 0) {
+            gainpnl = 0;
+            return;
+        }
+    }
+    FillGainPanel();
+    DisplayPanel(gainpnl);
+}
+
+bool SetGainReference(const std::string &path)
+{
+    auto *rec = new PatternRecord;
+    int lines = 0, emax = -1, hmax = -1;
+    const PatternFileResult res = ReadPatternFile(path, *rec, lines, emax, hmax);
+    if (!res.ok) {
+        delete rec;
+        MessagePopup("Gain by comparison", res.error.c_str());
+        return false;
+    }
+    delete refRecord;
+    refRecord = rec;
+    refPath = path;
+    // The reference's gain defaults to its type's model gain.
+    double g = 0;
+    if (rec->Antype >= 0 && rec->Antype < THEORY_TYPES && TheoryModelOf(rec->Antype).ok)
+        g = TheoryModelOf(rec->Antype).gainDbi;
+    if (gainpnl > 0)
+        SetCtrlVal(gainpnl, GAINPNL_REFGAIN, g);
+    FillGainPanel();
+    return true;
+}
+
+int GainBrowseCallback(int, int, int event, void *, int, int)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    char path[FILEPATH_SIZE] = "";
+    if (FileSelectPopup("", "*.atn", "*.atn", "Reference pattern", RT_OK_BUTTON, 0, 0, 1, 1, path,
+                        sizeof path)
+        == RT_EXISTING_FILE_SELECTED)
+        SetGainReference(path);
+    return 0;
+}
+
+int GainRefGainCallback(int, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT)
+        FillGainPanel();
+    return 0;
+}
+
+int GainCloseCallback(int panel, int, int event, void *, int, int)
+{
+    if (event == RT_EVENT_COMMIT) {
+        DiscardPanel(panel);
+        if (panel == gainpnl)
+            gainpnl = 0;
+    }
+    return 0;
+}
+
+void RegisterTheoryCallbacks()
+{
+    RT_MENU_CALLBACK(antTheoryCallback);
+    RT_MENU_CALLBACK(antGainCallback);
+    RT_CTRL_CALLBACK(TheoryTypeCallback);
+    RT_CTRL_CALLBACK(TheoryOverlayCallback);
+    RT_CTRL_CALLBACK(TheoryCloseCallback);
+    RT_CTRL_CALLBACK(GainBrowseCallback);
+    RT_CTRL_CALLBACK(GainRefGainCallback);
+    RT_CTRL_CALLBACK(GainCloseCallback);
+}
