@@ -131,8 +131,23 @@ public:
     }
 };
 
+// A sub-window is a dialogue for screen readers, not a bare filler.
+class DialogAccessible : public QAccessibleWidget {
+public:
+    explicit DialogAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Dialog) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return widget()->windowTitle();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
 {
+    if (className == QLatin1String(PanelWidget::staticMetaObject.className())
+        && obj->property(kDialogPanel).toBool())
+        return new DialogAccessible(static_cast<QWidget *>(obj));
     // Asked with the most derived class first, before the widgets' factory
     // is asked about QLabel.
     if (className == QLatin1String(DisplayLabel::staticMetaObject.className()))

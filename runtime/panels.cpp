@@ -21,6 +21,7 @@
 #include "internal.h"
 #include "uiform.h"
 #include "widget_kinds.h"
+#include "windows.h"
 
 namespace rt {
 
@@ -83,6 +84,8 @@ public:
             w = new TimerCtrl(parent);
         else if (className == QLatin1String("QLabel"))
             w = new DisplayLabel(parent);
+        else if (className == QLatin1String("QWidget") && !parent)
+            w = new PanelWidget;
         else
             return QUiLoader::createWidget(className, parent, name);
         w->setObjectName(name);
@@ -150,6 +153,8 @@ protected:
         if (!p || !p->widget)
             return false;
         if (obj == p->widget) {
+            if (WindowEvent(handle_, obj, ev))
+                return true;
             switch (ev->type()) {
             case QEvent::WindowActivate:
                 DispatchPanel(handle_, RT_EVENT_GOT_FOCUS);
@@ -162,6 +167,7 @@ protected:
                 // A panel goes only when its program discards it: closing the
                 // window presses its close control, if it names one.
                 ev->ignore();
+                DispatchScope scope;
                 if (p->closeCtrl)
                     DispatchCtrl(handle_, p->closeCtrl, RT_EVENT_COMMIT);
                 else
@@ -233,6 +239,7 @@ int DispatchCtrl(int panel, int control, int event, int data1, int data2)
     if (!c)
         return 0;
     CtrlCallbackPtr cb = c->callback;
+    DispatchScope scope;
     if (event == RT_EVENT_COMMIT)
         RecordUserEvent(panel, control);
     return cb ? cb(panel, control, event, nullptr, data1, data2) : 0;
@@ -244,10 +251,12 @@ void DispatchMenu(int menuBar, int item)
     if (!m)
         return;
     MenuCallbackPtr cb = m->callback;
+    void *data = m->callbackData;
     const int panel = gMenuBars[menuBar];
+    DispatchScope scope;
     RecordUserEvent(menuBar, item);
     if (cb)
-        cb(menuBar, item, nullptr, panel);
+        cb(menuBar, item, data, panel);
 }
 
 int DispatchPanel(int panel, int event, int data1, int data2)
@@ -255,6 +264,7 @@ int DispatchPanel(int panel, int event, int data1, int data2)
     Panel *p = FindPanel(panel);
     if (!p || !p->callback)
         return 0;
+    DispatchScope scope;
     return p->callback(panel, event, nullptr, data1, data2);
 }
 
@@ -312,6 +322,10 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     QWidget *w = loader.load(&buf, nullptr);
     if (!w)
         return -2;
+    // A panel without a menu bar is a dialogue of its program's main window;
+    // marked before anything asks for the panel's accessibility.
+    if (form.menuBarName.isEmpty())
+        w->setProperty(kDialogPanel, true);
 
     Panel p;
     p.handle = gNextPanel;
@@ -399,6 +413,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
         delete w;
         return -3;
     }
+
     const QString closeName = w->property("closeCtrl").toString();
     for (auto &[cid, c] : p.ctrls)
         if (c.name == closeName)
@@ -442,7 +457,9 @@ int DisplayPanel(int panel)
             && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
             p->widget->resize(s);
     }
+    PrepareWindow(panel);
     p->widget->show();
+    PlaceDialog(panel);
     p->widget->raise();
     p->widget->activateWindow();
     return 0;
@@ -478,8 +495,11 @@ int DiscardPanel(int panel)
         filter->setParent(nullptr);
         filter->deleteLater();  // its own event handling may be what discards the panel
     }
-    if (p->menuBar)
+    if (p->menuBar) {
+        KeepGeometry(panel);
         gMenuBars.erase(p->menuBar);
+    }
+    ForgetWindow(panel);
     gPanels.erase(panel);
     if (w) {
         w->hide();
