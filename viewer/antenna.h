@@ -82,6 +82,10 @@ void FillLogo(int panel);
 void NoteRecentFile(const char *path);
 std::vector<std::string> RecentFiles();
 void UpdateWindowTitle();
+// The keyboard's plane selection and the selected plane in words (keys.cpp).
+void SelectEPlaneCallback(int menuBar, int menuItem, void *callbackData, int panel);
+void SelectHPlaneCallback(int menuBar, int menuItem, void *callbackData, int panel);
+void ShowSelectedPlane();
 // The pattern in memory is now what the open file holds (just read or saved).
 void NoteSavedContent();
 // Changes that no save has written yet: the title's mark.

@@ -141,6 +141,16 @@ void UpdateWindowTitle()
     SetPanelAttribute(antennalab, RT_ATTR_TITLE, title.c_str());
 }
 
+namespace {
+
+void AfterUserEvent()
+{
+    UpdateWindowTitle();
+    ShowSelectedPlane();
+}
+
+}  // namespace
+
 void StartDesktopFeatures()
 {
     gRecent.clear();
@@ -152,6 +162,6 @@ void StartDesktopFeatures()
     }
     FillRecentMenu();
     SetPanelFileDrop(antennalab, DroppedFile);
-    SetAfterEventCallback(UpdateWindowTitle);
-    UpdateWindowTitle();
+    SetAfterEventCallback(AfterUserEvent);
+    AfterUserEvent();
 }

@@ -212,6 +212,7 @@ int AntennaMain(int argc, char **argv)
     if (!cl.file.empty())
         OpenPatternFile(cl.file.c_str(), antennalab);
     UpdateWindowTitle();
+    ShowSelectedPlane();
     if (cl.selfCheck)
         return SelfCheckReport();
     RunUserInterface();

@@ -369,3 +369,48 @@ TEST(MainWindow, KeepsItsSizeAndPlaceForTheNextRun)
     QApplication::processEvents();
     EXPECT_TRUE(avail.intersects(Window(antennalab)->frameGeometry()));
 }
+
+TEST(Keyboard, ThePlaneToTurnIsChosenByKeyAndSaidInWords)
+{
+    Start();
+    EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_SELECTE), "E");
+    EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_SELECTH), "H");
+    // The display's words up to the hint that follows them.
+    auto words = [] {
+        char b[200] = "";
+        GetCtrlVal(antennalab, ANTENNALAB_ROTPLANE, b);
+        const std::string s = b;
+        return s.substr(0, s.find(" ("));
+    };
+    Menu(MENUBAR_SELECTH);
+    EXPECT_NE(RotationColor(), RT_BLUE) << "no pattern, no plane";
+    EXPECT_EQ(words(), "No plane selected");
+    Open(WriteAtn("a.atn", Sample()));
+    EXPECT_EQ(words(), "E plane selected");
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    Menu(MENUBAR_SELECTH);
+    EXPECT_EQ(RotationColor(), RT_BLUE);
+    EXPECT_EQ(Int(ANTENNALAB_ROTATION), 0) << "H's own count";
+    EXPECT_EQ(words(), "H plane selected");
+    rt::test::PressButton(antennalab, ANTENNALAB_GOLEFT);
+    EXPECT_EQ(BLUEvalue, -1);
+    Menu(MENUBAR_SELECTE);
+    EXPECT_EQ(RotationColor(), RT_RED);
+    EXPECT_EQ(Int(ANTENNALAB_ROTATION), 10);
+    EXPECT_EQ(words(), "E plane selected");
+    EXPECT_EQ(rt::test::AccessibleName(antennalab, ANTENNALAB_ROTPLANE), "Selected plane");
+    EXPECT_EQ(
+        rt::test::AccessibleValue(antennalab, ANTENNALAB_ROTPLANE).rfind("E plane selected (", 0),
+        0u);
+    rt::test::AnswerConfirm(0);
+    Menu(MENUBAR_CLOSE);
+    EXPECT_EQ(words(), "No plane selected");
+}
+
+TEST(Keyboard, EachViewHasAShortcut)
+{
+    Start();
+    EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_POLAR), "Ctrl+1");
+    EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_CARTESIAN), "Ctrl+2");
+    EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_3D), "Ctrl+3");
+}
