@@ -29,6 +29,9 @@ namespace rt {
 
 TimerCtrl::TimerCtrl(QWidget *parent) : QWidget(parent)
 {
+    // A window of its own that is never shown: nothing a user meets, so no
+    // screen reader lists it among the panel's controls.
+    setWindowFlag(Qt::Window, true);
     hide();
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (onTick)

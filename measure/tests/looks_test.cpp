@@ -2,6 +2,9 @@
 // fonts, dark themes, the keyboard and screen readers.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -81,4 +84,30 @@ TEST(Looks, ScreenReadersAndKeyboard)
     GetCtrlVal(panels[3], PORTPNL_COM3, text);
     EXPECT_STREQ(text, "Port 3   (/dev/ttyUSB0)");
     EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(panels[3])), "");
+}
+
+// What a screen reader lists on the main panel: the controls a person uses,
+// not the run-time's invisible poll timer.
+TEST(ScreenReaders, ThePollTimerIsNotInTheMainPanelsTree)
+{
+    const std::vector<int> panels = LoadAll();
+    DisplayPanel(panels[0]);
+    QAccessibleInterface *root =
+        QAccessible::queryAccessibleInterface(rt::test::PanelWidget(panels[0]));
+    ASSERT_NE(root, nullptr);
+    std::vector<QAccessibleInterface *> todo{root};
+    int seen = 0;
+    while (!todo.empty()) {
+        QAccessibleInterface *a = todo.back();
+        todo.pop_back();
+        ++seen;
+        EXPECT_NE(a->object(), rt::test::CtrlWidget(panels[0], KESTOPNL_TIMER))
+            << a->text(QAccessible::Name).toStdString();
+        for (int i = 0; i < a->childCount(); ++i)
+            if (QAccessibleInterface *c = a->child(i))
+                todo.push_back(c);
+    }
+    EXPECT_GT(seen, 10);
+    for (int p : panels)
+        DiscardPanel(p);
 }

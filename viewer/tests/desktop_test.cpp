@@ -414,3 +414,17 @@ TEST(Keyboard, EachViewHasAShortcut)
     EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_CARTESIAN), "Ctrl+2");
     EXPECT_EQ(rt::test::MenuItemShortcut(Bar(), MENUBAR_3D), "Ctrl+3");
 }
+
+TEST(ScreenReaders, AValueDisplayGivesItsShownTextThroughTheTextInterface)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(
+        rt::test::CtrlWidget(antennalab, ANTENNALAB_ROTATION));
+    ASSERT_NE(a, nullptr);
+    QAccessibleTextInterface *t = a->textInterface();
+    ASSERT_NE(t, nullptr) << "the bus reads a label's value through its text";
+    EXPECT_EQ(t->text(0, t->characterCount()).toStdString(), "10");
+    EXPECT_EQ(a->text(QAccessible::Name).toStdString(), "Rotation of the selected plane (deg)");
+}
