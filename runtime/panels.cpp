@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QPushButton>
 #include <QResource>
 #include <QUiLoader>
 
@@ -143,6 +144,18 @@ void KeepColouredTextsReadable(QWidget *panel)
             KeepReadable(child, v.value<QColor>());
         FitLines(child);
     }
+}
+
+// A toggle button that is on shows the palette's highlight, so that on and
+// off differ in every theme (the dark ones draw both alike otherwise).
+void ShowToggleStates(QWidget *panel)
+{
+    for (QPushButton *b : panel->findChildren<QPushButton *>())
+        if (b->isCheckable())
+            b->setStyleSheet(QStringLiteral(
+                "QPushButton:checked { background-color: palette(highlight);"
+                " color: palette(highlighted-text); border: 1px solid palette(shadow);"
+                " border-radius: 3px; }"));
 }
 
 class PanelFilter : public QObject {
@@ -356,6 +369,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     int id = kFirstUiId;
     const QHash<QWidget *, QString> buddies = BuddyTexts(w);
     KeepColouredTextsReadable(w);
+    ShowToggleStates(w);
     for (const auto &name : form.controls) {
         Ctrl c;
         c.id = id++;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -427,4 +428,40 @@ TEST(ScreenReaders, AValueDisplayGivesItsShownTextThroughTheTextInterface)
     ASSERT_NE(t, nullptr) << "the bus reads a label's value through its text";
     EXPECT_EQ(t->text(0, t->characterCount()).toStdString(), "10");
     EXPECT_EQ(a->text(QAccessible::Name).toStdString(), "Rotation of the selected plane (deg)");
+}
+
+namespace {
+
+// The mean colour of a widget as drawn.
+QColor MeanColour(QWidget *w)
+{
+    const QImage img = w->grab().toImage();
+    double r = 0, g = 0, b = 0;
+    const int n = img.width() * img.height();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            r += c.redF();
+            g += c.greenF();
+            b += c.blueF();
+        }
+    return QColor::fromRgbF(float(r / n), float(g / n), float(b / n));
+}
+
+}  // namespace
+
+TEST(DarkPalette, OnAndOffOfTheToggleButtonsCanBeTold)
+{
+    rt::test::UseDarkPalette(true);
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    for (int b : {ANTENNALAB_EHPBBTN, ANTENNALAB_HHPBBTN, ANTENNALAB_EMSLBTN, ANTENNALAB_HMSLBTN}) {
+        QWidget *w = rt::test::CtrlWidget(antennalab, b);
+        QApplication::processEvents();
+        const QColor off = MeanColour(w);
+        rt::test::PressButton(antennalab, b);
+        QApplication::processEvents();
+        const QColor on = MeanColour(w);
+        EXPECT_GE(rt::test::Contrast(on, off), 1.5) << w->objectName().toStdString();
+    }
 }
