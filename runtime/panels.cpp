@@ -158,6 +158,26 @@ void ShowToggleStates(QWidget *panel)
                 " border-radius: 3px; }"));
 }
 
+// Texts the form gives a point size of their own (captions drawn larger than
+// the rest) grow with a desktop font larger than the one the forms were
+// drawn for, so that they stay larger than the texts around them.
+void ScaleFormFonts(QWidget *panel)
+{
+    constexpr double kFormFont = 10.0;
+    const double app = QApplication::font().pointSizeF();
+    if (app <= kFormFont)
+        return;
+    for (QWidget *c : panel->findChildren<QWidget *>()) {
+        // Only a size the form itself gives, not one inherited with a bold.
+        if (!c->testAttribute(Qt::WA_SetFont) || !(c->font().resolveMask() & QFont::SizeResolved)
+            || c->font().pointSizeF() <= 0)
+            continue;
+        QFont f = c->font();
+        f.setPointSizeF(f.pointSizeF() * app / kFormFont);
+        c->setFont(f);
+    }
+}
+
 class PanelFilter : public QObject {
 public:
     explicit PanelFilter(int handle, QObject *parent) : QObject(parent), handle_(handle) {}
@@ -370,6 +390,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     const QHash<QWidget *, QString> buddies = BuddyTexts(w);
     KeepColouredTextsReadable(w);
     ShowToggleStates(w);
+    ScaleFormFonts(w);
     for (const auto &name : form.controls) {
         Ctrl c;
         c.id = id++;

@@ -111,3 +111,17 @@ TEST(ScreenReaders, ThePollTimerIsNotInTheMainPanelsTree)
     for (int p : panels)
         DiscardPanel(p);
 }
+
+// The Auto and Stop captions are drawn larger than the other texts, and stay
+// so at a large desktop font.
+TEST(AtLargeFont, TheSweepCaptionsStayLargerThanTheRest)
+{
+    rt::test::UseFontSize(16);
+    const std::vector<int> panels = LoadAll();
+    for (int c : {KESTOPNL_AUTO, KESTOPNL_STOP}) {
+        const QWidget *w = rt::test::CtrlWidget(panels[0], c);
+        EXPECT_GT(w->font().pointSizeF(), 16.0) << w->objectName().toStdString();
+    }
+    for (int p : panels)
+        DiscardPanel(p);
+}
