@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cmath>
 
 namespace rt::detail {
@@ -113,9 +114,45 @@ ReadableFilter *Filter()
     return f;
 }
 
-class DisplayAccessible : public QAccessibleWidget {
+// A value display: its name stays what the form calls it and its value is
+// the text shown, through the value and the text interface both (the
+// desktop's accessibility bus passes no value for a label, only its text).
+class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit DisplayAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::StaticText) {}
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString shown() const { return PlainText(static_cast<QLabel *>(widget())->text()); }
+    // The text interface: read only, no selection, no caret.
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override
+    {
+        const QString t = shown();
+        start = std::clamp(start, 0, int(t.size()));
+        end = end < 0 ? int(t.size()) : std::clamp(end, start, int(t.size()));
+        return t.mid(start, end - start);
+    }
+    int characterCount() const override { return int(shown().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        (void)offset;
+        return {};
+    }
     QString text(QAccessible::Text t) const override
     {
         auto *label = static_cast<QLabel *>(widget());
@@ -131,8 +168,23 @@ public:
     }
 };
 
+// A sub-window is a dialogue for screen readers, not a bare filler.
+class DialogAccessible : public QAccessibleWidget {
+public:
+    explicit DialogAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Dialog) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return widget()->windowTitle();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
 {
+    if (className == QLatin1String(PanelWidget::staticMetaObject.className())
+        && obj->property(kDialogPanel).toBool())
+        return new DialogAccessible(static_cast<QWidget *>(obj));
     // Asked with the most derived class first, before the widgets' factory
     // is asked about QLabel.
     if (className == QLatin1String(DisplayLabel::staticMetaObject.className()))

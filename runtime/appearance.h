@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QLabel>
 #include <QString>
+#include <QWidget>
 
 class QWidget;
 
@@ -18,6 +19,14 @@ class DisplayLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+};
+
+// The top widget of a panel drawn as a plain widget: a class of its own so
+// that screen readers can be told that such a panel is a dialogue.
+class PanelWidget : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
 };
 
 // "Save &as..." -> "Save as...", "A && B" -> "A & B".
@@ -46,6 +55,8 @@ void FitLines(QWidget *textBox);
 // them and their value is the text shown. Installed before the application
 // is made.
 void InstallDisplayAccessibility();
+// The property that marks a panel shown as a dialogue of its main window.
+inline constexpr char kDialogPanel[] = "rtDialogPanel";
 // Tells screen readers that a display shows a new value.
 void AnnounceValue(QWidget *w);
 

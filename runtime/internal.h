@@ -64,6 +64,8 @@ struct MenuItem {
     QPointer<QAction> action;
     QPointer<QWidget> menu;  // for a whole menu
     MenuCallbackPtr callback = nullptr;
+    void *callbackData = nullptr;
+    int madeIn = 0;  // made at run time in this menu (NewMenuItem); 0: from the form
     QChar mnemonic;  // the letter the form marks, kept when the program renames it
 };
 

@@ -91,4 +91,46 @@ int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, 
     return 0;
 }
 
+int NewMenuItem(int menuBar, int menu, const char *itemName, MenuCallbackPtr fn, void *callbackData)
+{
+    Panel *p = FindMenuBarPanel(menuBar);
+    MenuItem *parent = FindMenuItem(menuBar, menu);
+    auto *qmenu = parent ? qobject_cast<QMenu *>(parent->menu) : nullptr;
+    if (!p || !qmenu || !itemName)
+        return -1;
+    const int id = p->items.empty() ? 1 : p->items.rbegin()->first + 1;
+    MenuItem m;
+    m.id = id;
+    m.name = QStringLiteral("ITEM%1").arg(id);
+    m.action = qmenu->addAction(QString::fromUtf8(itemName));
+    m.action->setObjectName(m.name);
+    m.callback = fn;
+    m.callbackData = callbackData;
+    m.madeIn = menu;
+    m.mnemonic = MnemonicOf(m.action->text());
+    p->items[id] = m;
+    QObject::connect(m.action, &QAction::triggered, m.action,
+                     [menuBar, id] { DispatchMenu(menuBar, id); });
+    return id;
+}
+
+int EmptyMenu(int menuBar, int menu)
+{
+    Panel *p = FindMenuBarPanel(menuBar);
+    if (!p || !FindMenuItem(menuBar, menu))
+        return -1;
+    for (auto it = p->items.begin(); it != p->items.end();) {
+        if (it->second.madeIn == menu) {
+            if (it->second.action)
+                it->second.action->deleteLater();  // its own trigger may be what empties the menu
+            if (auto *qmenu = qobject_cast<QMenu *>(FindMenuItem(menuBar, menu)->menu))
+                qmenu->removeAction(it->second.action);
+            it = p->items.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return 0;
+}
+
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QPushButton>
 #include <QResource>
 #include <QUiLoader>
 
@@ -21,6 +22,7 @@
 #include "internal.h"
 #include "uiform.h"
 #include "widget_kinds.h"
+#include "windows.h"
 
 namespace rt {
 
@@ -28,6 +30,9 @@ namespace rt {
 
 TimerCtrl::TimerCtrl(QWidget *parent) : QWidget(parent)
 {
+    // A window of its own that is never shown: nothing a user meets, so no
+    // screen reader lists it among the panel's controls.
+    setWindowFlag(Qt::Window, true);
     hide();
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (onTick)
@@ -83,6 +88,8 @@ public:
             w = new TimerCtrl(parent);
         else if (className == QLatin1String("QLabel"))
             w = new DisplayLabel(parent);
+        else if (className == QLatin1String("QWidget") && !parent)
+            w = new PanelWidget;
         else
             return QUiLoader::createWidget(className, parent, name);
         w->setObjectName(name);
@@ -139,6 +146,38 @@ void KeepColouredTextsReadable(QWidget *panel)
     }
 }
 
+// A toggle button that is on shows the palette's highlight, so that on and
+// off differ in every theme (the dark ones draw both alike otherwise).
+void ShowToggleStates(QWidget *panel)
+{
+    for (QPushButton *b : panel->findChildren<QPushButton *>())
+        if (b->isCheckable())
+            b->setStyleSheet(QStringLiteral(
+                "QPushButton:checked { background-color: palette(highlight);"
+                " color: palette(highlighted-text); border: 1px solid palette(shadow);"
+                " border-radius: 3px; }"));
+}
+
+// Texts the form gives a point size of their own (captions drawn larger than
+// the rest) grow with a desktop font larger than the one the forms were
+// drawn for, so that they stay larger than the texts around them.
+void ScaleFormFonts(QWidget *panel)
+{
+    constexpr double kFormFont = 10.0;
+    const double app = QApplication::font().pointSizeF();
+    if (app <= kFormFont)
+        return;
+    for (QWidget *c : panel->findChildren<QWidget *>()) {
+        // Only a size the form itself gives, not one inherited with a bold.
+        if (!c->testAttribute(Qt::WA_SetFont) || !(c->font().resolveMask() & QFont::SizeResolved)
+            || c->font().pointSizeF() <= 0)
+            continue;
+        QFont f = c->font();
+        f.setPointSizeF(f.pointSizeF() * app / kFormFont);
+        c->setFont(f);
+    }
+}
+
 class PanelFilter : public QObject {
 public:
     explicit PanelFilter(int handle, QObject *parent) : QObject(parent), handle_(handle) {}
@@ -150,6 +189,8 @@ protected:
         if (!p || !p->widget)
             return false;
         if (obj == p->widget) {
+            if (WindowEvent(handle_, obj, ev))
+                return true;
             switch (ev->type()) {
             case QEvent::WindowActivate:
                 DispatchPanel(handle_, RT_EVENT_GOT_FOCUS);
@@ -162,6 +203,7 @@ protected:
                 // A panel goes only when its program discards it: closing the
                 // window presses its close control, if it names one.
                 ev->ignore();
+                DispatchScope scope;
                 if (p->closeCtrl)
                     DispatchCtrl(handle_, p->closeCtrl, RT_EVENT_COMMIT);
                 else
@@ -233,6 +275,7 @@ int DispatchCtrl(int panel, int control, int event, int data1, int data2)
     if (!c)
         return 0;
     CtrlCallbackPtr cb = c->callback;
+    DispatchScope scope;
     if (event == RT_EVENT_COMMIT)
         RecordUserEvent(panel, control);
     return cb ? cb(panel, control, event, nullptr, data1, data2) : 0;
@@ -244,10 +287,12 @@ void DispatchMenu(int menuBar, int item)
     if (!m)
         return;
     MenuCallbackPtr cb = m->callback;
+    void *data = m->callbackData;
     const int panel = gMenuBars[menuBar];
+    DispatchScope scope;
     RecordUserEvent(menuBar, item);
     if (cb)
-        cb(menuBar, item, nullptr, panel);
+        cb(menuBar, item, data, panel);
 }
 
 int DispatchPanel(int panel, int event, int data1, int data2)
@@ -255,6 +300,7 @@ int DispatchPanel(int panel, int event, int data1, int data2)
     Panel *p = FindPanel(panel);
     if (!p || !p->callback)
         return 0;
+    DispatchScope scope;
     return p->callback(panel, event, nullptr, data1, data2);
 }
 
@@ -312,6 +358,10 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     QWidget *w = loader.load(&buf, nullptr);
     if (!w)
         return -2;
+    // A panel without a menu bar is a dialogue of its program's main window;
+    // marked before anything asks for the panel's accessibility.
+    if (form.menuBarName.isEmpty())
+        w->setProperty(kDialogPanel, true);
 
     Panel p;
     p.handle = gNextPanel;
@@ -339,6 +389,8 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     int id = kFirstUiId;
     const QHash<QWidget *, QString> buddies = BuddyTexts(w);
     KeepColouredTextsReadable(w);
+    ShowToggleStates(w);
+    ScaleFormFonts(w);
     for (const auto &name : form.controls) {
         Ctrl c;
         c.id = id++;
@@ -399,6 +451,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
         delete w;
         return -3;
     }
+
     const QString closeName = w->property("closeCtrl").toString();
     for (auto &[cid, c] : p.ctrls)
         if (c.name == closeName)
@@ -442,7 +495,9 @@ int DisplayPanel(int panel)
             && p->widget->maximumSize().expandedTo(s) == p->widget->maximumSize())
             p->widget->resize(s);
     }
+    PrepareWindow(panel);
     p->widget->show();
+    PlaceDialog(panel);
     p->widget->raise();
     p->widget->activateWindow();
     return 0;
@@ -478,8 +533,11 @@ int DiscardPanel(int panel)
         filter->setParent(nullptr);
         filter->deleteLater();  // its own event handling may be what discards the panel
     }
-    if (p->menuBar)
+    if (p->menuBar) {
+        KeepGeometry(panel);
         gMenuBars.erase(p->menuBar);
+    }
+    ForgetWindow(panel);
     gPanels.erase(panel);
     if (w) {
         w->hide();

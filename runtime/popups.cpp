@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -57,12 +60,75 @@ int ConfirmPopup(const char *title, const char *message)
     return box.exec() == QMessageBox::Yes ? 1 : 0;
 }
 
+namespace {
+
+std::string SettingsProgram()
+{
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? std::string("veloran") : name.toStdString();
+}
+
+std::string FolderKey(const char *title)
+{
+    return std::string("folders/") + (title && *title ? title : "file");
+}
+
+// The folder a dialogue opens in: the one asked for, else the folder last
+// used in a dialogue of this title, else the current one.
+QString StartFolder(const char *defaultDirectory, const char *title)
+{
+    QString dir = QString::fromUtf8(defaultDirectory ? defaultDirectory : "");
+    if (dir.isEmpty()) {
+        const QString last = QString::fromStdString(
+            GetUserSettingText(SettingsProgram().c_str(), FolderKey(title).c_str(), ""));
+        if (!last.isEmpty() && QFileInfo(last).isDir())
+            dir = last;
+    }
+    if (dir.isEmpty())
+        dir = QDir::currentPath();
+    if (auto *t = detail::Hooks())
+        t->fileDialogFolder(dir.toStdString());
+    return dir;
+}
+
+void KeepFolder(const char *title, const QString &chosen)
+{
+    const QString dir = QFileInfo(chosen).absolutePath();
+    SetUserSettingText(SettingsProgram().c_str(), FolderKey(title).c_str(),
+                       dir.toUtf8().constData());
+}
+
+// The desktop's own dialogue (a native one, or the portal's) where it can
+// keep what the caller asked: a portal asks before replacing a file, so a
+// save dialogue that must not ask keeps Qt's own there.
+bool UseDesktopDialog(bool saveWithoutQuestion)
+{
+    if (!saveWithoutQuestion)
+        return true;
+    const QByteArray theme = qgetenv("QT_QPA_PLATFORMTHEME").toLower();
+    const bool portal = theme.contains("portal") || theme.contains("flatpak")
+                        || qEnvironmentVariableIsSet("FLATPAK_ID")
+                        || qEnvironmentVariableIsSet("SNAP");
+    return !portal;
+}
+
+bool CopyPath(const QString &chosen, char *path, std::size_t pathSize)
+{
+    const QByteArray bytes = QFile::encodeName(chosen);
+    if (std::size_t(bytes.size()) >= pathSize)
+        return false;  // a path that does not fit is never cut short
+    std::memcpy(path, bytes.constData(), bytes.size());
+    path[bytes.size()] = '\0';
+    return true;
+}
+
+}  // namespace
+
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char *path, std::size_t pathSize)
 {
-    (void)restrictDirectory;
     (void)allowCancel;
     if (!path || pathSize == 0)
         return RT_NO_FILE_SELECTED;
@@ -70,6 +136,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     QString chosen;
     int result = RT_NO_FILE_SELECTED;
     const QString defaultPattern = QString::fromUtf8(defaultFileSpec ? defaultFileSpec : "*.*");
+    const QString dir = StartFolder(defaultDirectory, title);
     if (auto *t = detail::Hooks()) {
         detail::PopupAnswer a;
         if (!ScriptedAnswer(t, "file", title, "", &a) || a.path.empty())
@@ -80,9 +147,6 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
             return result;
     } else {
         detail::ModalScope modal;
-        QString dir = QString::fromUtf8(defaultDirectory ? defaultDirectory : "");
-        if (dir.isEmpty())
-            dir = QDir::currentPath();
         QStringList filters;
         const QString types = QString::fromUtf8(fileTypeList ? fileTypeList : "");
         for (const QString &t : types.split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -93,10 +157,13 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
         filters << QStringLiteral("All files (*)");
         QFileDialog dlg(ActiveParent(), QString::fromUtf8(title), dir);
         dlg.setNameFilters(filters);
-        dlg.setOption(QFileDialog::DontUseNativeDialog);
+        const bool saving = buttonLabel == RT_SAVE_BUTTON;
+        // The desktop's dialogue can neither forbid new folders nor keep to
+        // one folder: Qt's own does that.
+        if (!allowMakeDirectory || restrictDirectory || !UseDesktopDialog(saving))
+            dlg.setOption(QFileDialog::DontUseNativeDialog);
         if (!allowMakeDirectory)
             dlg.setOption(QFileDialog::ReadOnly);
-        const bool saving = buttonLabel == RT_SAVE_BUTTON;
         dlg.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (saving) {
@@ -119,12 +186,96 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     // Existing or new: said of the path handed back, extension included.
     if (result < 0)
         result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
-    const QByteArray bytes = QFile::encodeName(chosen);
-    if (std::size_t(bytes.size()) >= pathSize)
-        return RT_NO_FILE_SELECTED;  // a path that does not fit is never cut short
-    std::memcpy(path, bytes.constData(), bytes.size());
-    path[bytes.size()] = '\0';
+    if (!CopyPath(chosen, path, pathSize))
+        return RT_NO_FILE_SELECTED;
+    KeepFolder(title, chosen);
     return result;
+}
+
+namespace {
+
+// "PNG picture (*.png)" -> "png".
+QString TypeExtension(const QString &type)
+{
+    const qsizetype star = type.indexOf(QLatin1String("*."));
+    if (star < 0)
+        return {};
+    QString ext = type.mid(star + 2);
+    const qsizetype end = ext.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+    return end < 0 ? ext : ext.left(end);
+}
+
+}  // namespace
+
+int SaveFileTypePopup(const char *title, const char *suggestedName, const char *typeList,
+                      int *typeIndex, char *path, std::size_t pathSize)
+{
+    if (!path || pathSize == 0)
+        return RT_NO_FILE_SELECTED;
+    path[0] = '\0';
+    const QStringList types =
+        QString::fromUtf8(typeList ? typeList : "").split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList exts;
+    for (const QString &t : types)
+        exts << TypeExtension(t);
+    const QString suggested = QString::fromUtf8(suggestedName ? suggestedName : "");
+    QString dir = StartFolder("", title);
+    int type = typeIndex && *typeIndex >= 0 && *typeIndex < types.size() ? *typeIndex : 0;
+    for (;;) {
+        QString chosen;
+        if (auto *t = detail::Hooks()) {
+            detail::PopupAnswer a;
+            if (!ScriptedAnswer(t, "file", title, suggested.toStdString().c_str(), &a)
+                || a.path.empty())
+                return RT_NO_FILE_SELECTED;
+            chosen = QString::fromStdString(a.path);
+            if (a.typeIndex >= 0 && a.typeIndex < types.size()) {
+                type = a.typeIndex;
+            } else {
+                const qsizetype known = exts.indexOf(QFileInfo(chosen).suffix().toLower());
+                type = known >= 0 ? int(known) : 0;
+            }
+        } else {
+            detail::ModalScope modal;
+            QFileDialog dlg(ActiveParent(), QString::fromUtf8(title), dir);
+            dlg.setAcceptMode(QFileDialog::AcceptSave);
+            dlg.setFileMode(QFileDialog::AnyFile);
+            // The question comes below, once the name has its extension.
+            dlg.setOption(QFileDialog::DontConfirmOverwrite);
+            if (!UseDesktopDialog(true))
+                dlg.setOption(QFileDialog::DontUseNativeDialog);
+            dlg.setNameFilters(types);
+            if (type < types.size())
+                dlg.selectNameFilter(types[type]);
+            if (!suggested.isEmpty())
+                dlg.selectFile(suggested);
+            if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+                return RT_NO_FILE_SELECTED;
+            chosen = dlg.selectedFiles().first();
+            type = std::max(0, int(types.indexOf(dlg.selectedNameFilter())));
+        }
+        // The type chosen decides the extension of a name that has none.
+        if (QFileInfo(chosen).suffix().isEmpty() && type < exts.size() && !exts[type].isEmpty())
+            chosen += QLatin1Char('.') + exts[type];
+        else {
+            const qsizetype known = exts.indexOf(QFileInfo(chosen).suffix().toLower());
+            if (known >= 0)
+                type = int(known);
+        }
+        dir = QFileInfo(chosen).absolutePath();
+        if (QFileInfo::exists(chosen)) {
+            const QString q = QStringLiteral("%1 already exists. Do you want to replace it?")
+                                  .arg(QFileInfo(chosen).fileName());
+            if (ConfirmPopup(title, q.toUtf8().constData()) != 1)
+                continue;  // back to the dialogue for another name
+        }
+        if (!CopyPath(chosen, path, pathSize))
+            return RT_NO_FILE_SELECTED;
+        KeepFolder(title, chosen);
+        if (typeIndex)
+            *typeIndex = type;
+        return QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
+    }
 }
 
 }  // namespace rt

@@ -144,4 +144,9 @@ void ApplyProgramIdentity()
 
 }  // namespace detail
 
+const char *ProgramVersion(void)
+{
+    return VELORAN_VERSION;
+}
+
 }  // namespace rt

@@ -12,6 +12,7 @@ namespace rt::detail {
 struct PopupAnswer {
     int value = 0;
     std::string path;
+    int typeIndex = -1;  // the file type chosen in a typed save dialogue; -1: from the name
 };
 
 class TestHooks {
@@ -26,6 +27,8 @@ public:
     // A pop-up whose answer comes from elsewhere: only recorded.
     virtual void notePopup(const std::string &kind, const std::string &title,
                            const std::string &text) = 0;
+    // A file dialogue opens in this folder.
+    virtual void fileDialogFolder(const std::string &folder) = 0;
     // Something the test did not expect (a pop-up, a wait, a wrong call).
     virtual void failure(const std::string &what) = 0;
 

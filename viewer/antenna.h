@@ -4,6 +4,9 @@
 // half-power, MSL), rotation, cursor; analysis.h holds the pure routines.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "pattern_record.h"
 
 // ---- Panels --------------------------------------------------------------
@@ -69,6 +72,24 @@ void OpenCallback(int menuBar, int menuItem, void *callbackData, int panel);
 // shows it, or says why it cannot and keeps what was loaded. Also used for
 // a file named on the command line.
 void OpenPatternFile(const char *path, int panel);
+// Opens a file named elsewhere than in the open dialogue (a recent file, a
+// file dropped on the window) as File > Open does once a file is chosen.
+void OpenChosenFile(const char *path, int panel);
+// Recent files, the window title and dropped files (recent.cpp).
+void StartDesktopFeatures();
+// The logo panel's version line (start-up and About).
+void FillLogo(int panel);
+void NoteRecentFile(const char *path);
+std::vector<std::string> RecentFiles();
+void UpdateWindowTitle();
+// The keyboard's plane selection and the selected plane in words (keys.cpp).
+void SelectEPlaneCallback(int menuBar, int menuItem, void *callbackData, int panel);
+void SelectHPlaneCallback(int menuBar, int menuItem, void *callbackData, int panel);
+void ShowSelectedPlane();
+// The pattern in memory is now what the open file holds (just read or saved).
+void NoteSavedContent();
+// Changes that no save has written yet: the title's mark.
+bool UnsavedChanges();
 void CloseCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void SaveCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void SaveAsCallback(int menuBar, int menuItem, void *callbackData, int panel);

@@ -24,6 +24,8 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(PolarCallback);
     RT_MENU_CALLBACK(CartesianCallback);
     RT_CTRL_CALLBACK(POLARGRAPHCallback);
+    RT_MENU_CALLBACK(SelectEPlaneCallback);
+    RT_MENU_CALLBACK(SelectHPlaneCallback);
     // Hiding a plane
     RT_MENU_CALLBACK(antDeleteECallback);
     RT_MENU_CALLBACK(antDeleteHCallback);

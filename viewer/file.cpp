@@ -114,6 +114,8 @@ bool SavePattern(const char *path)
     const PatternFileResult res = WritePatternFile(path, d);
     if (!res.ok)
         MessagePopup("Veloran", ("The pattern was not saved. " + res.error).c_str());
+    else
+        NoteSavedContent();
     return res.ok;
 }
 
@@ -181,6 +183,16 @@ void OpenPatternFile(const char *path, int panel)
     SetRotationDisplay(RT_RED, REDvalue);
     RefreshLobePanel();
     TheoryPatternChanged();
+    NoteRecentFile(path);
+}
+
+void OpenChosenFile(const char *path, int panel)
+{
+    if (!UnsavedChangesQuestion("File Save", 1.0))
+        return;
+    Changed = 0;
+    RemoveOverlays();
+    OpenPatternFile(path, panel);
 }
 
 void CloseCallback(int, int, void *, int panel)

@@ -103,6 +103,7 @@ void antHelpCallback(int, int, void *, int)
         LOGOflag = 0;
         return;
     }
+    FillLogo(logo);
     DisplayPanel(logo);
     LOGOflag = 1;
 }

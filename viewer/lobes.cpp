@@ -2,6 +2,7 @@
 // pattern as it is now (rotated, with hidden planes left out).
 #include "lobes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -71,6 +72,11 @@ std::string Extension(const std::string &path)
     return e;
 }
 
+// The types File > Export writes, in the order of its dialogue's list.
+const char kExportTypes[] = "PNG picture (*.png)\nSVG drawing (*.svg)\nPDF document (*.pdf)\n"
+                            "CSV table (*.csv)\nMSI pattern (*.msi)";
+const char *const kExportExtensions[] = {"png", "svg", "pdf", "csv", "msi"};
+
 std::string BaseName(const std::string &path)
 {
     std::string b = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
@@ -133,8 +139,11 @@ void antExportCallback(int, int, void *, int)
         return;
     }
     char path[FILEPATH_SIZE] = "";
-    if (FileSelectPopup("", "*.png", "*.png;*.svg;*.pdf;*.csv;*.msi", "Export", RT_SAVE_BUTTON, 0,
-                        0, 1, 1, path, sizeof path)
+    // A name from the open file; the type last chosen offered again.
+    static int type = 0;
+    type = std::clamp(type, 0, 4);
+    const std::string suggested = BaseName(filepathname) + "." + kExportExtensions[type];
+    if (SaveFileTypePopup("Export", suggested.c_str(), kExportTypes, &type, path, sizeof path)
         == RT_NO_FILE_SELECTED)
         return;
     const std::string ext = Extension(path);

@@ -125,6 +125,11 @@ void ExtUnDimMenu()
     DimItems(kFileCommands, 0);
 }
 
+void FillLogo(int panel)
+{
+    SetCtrlVal(panel, LOGO_VERSION, (std::string("Version ") + ProgramVersion()).c_str());
+}
+
 int AntennaStartup(int /*argc*/, char **argv)
 {
     if (InitCVIRTE(nullptr, argv, nullptr) == 0)
@@ -132,6 +137,7 @@ int AntennaStartup(int /*argc*/, char **argv)
     RegisterAntennaCallbacks();
     if ((logo = LoadPanel(0, "antenna.uir", LOGO)) < 0)
         return -1;
+    FillLogo(logo);
     DisplayPanel(logo);
     if ((antennalab = LoadPanel(0, "antenna.uir", ANTENNALAB)) < 0) {
         DiscardPanel(logo);
@@ -154,6 +160,7 @@ int AntennaStartup(int /*argc*/, char **argv)
     logo = 0;
     DisplayPanel(antennalab);
     SetCtrlAttribute(antennalab, ANTENNALAB_POLAR, RT_ATTR_VISIBLE, 1);
+    StartDesktopFeatures();
     return 0;
 }
 
@@ -204,6 +211,8 @@ int AntennaMain(int argc, char **argv)
         return -1;
     if (!cl.file.empty())
         OpenPatternFile(cl.file.c_str(), antennalab);
+    UpdateWindowTitle();
+    ShowSelectedPlane();
     if (cl.selfCheck)
         return SelfCheckReport();
     RunUserInterface();

@@ -2,6 +2,9 @@
 // fonts, dark themes, the keyboard and screen readers.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -81,4 +84,44 @@ TEST(Looks, ScreenReadersAndKeyboard)
     GetCtrlVal(panels[3], PORTPNL_COM3, text);
     EXPECT_STREQ(text, "Port 3   (/dev/ttyUSB0)");
     EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(panels[3])), "");
+}
+
+// What a screen reader lists on the main panel: the controls a person uses,
+// not the run-time's invisible poll timer.
+TEST(ScreenReaders, ThePollTimerIsNotInTheMainPanelsTree)
+{
+    const std::vector<int> panels = LoadAll();
+    DisplayPanel(panels[0]);
+    QAccessibleInterface *root =
+        QAccessible::queryAccessibleInterface(rt::test::PanelWidget(panels[0]));
+    ASSERT_NE(root, nullptr);
+    std::vector<QAccessibleInterface *> todo{root};
+    int seen = 0;
+    while (!todo.empty()) {
+        QAccessibleInterface *a = todo.back();
+        todo.pop_back();
+        ++seen;
+        EXPECT_NE(a->object(), rt::test::CtrlWidget(panels[0], KESTOPNL_TIMER))
+            << a->text(QAccessible::Name).toStdString();
+        for (int i = 0; i < a->childCount(); ++i)
+            if (QAccessibleInterface *c = a->child(i))
+                todo.push_back(c);
+    }
+    EXPECT_GT(seen, 10);
+    for (int p : panels)
+        DiscardPanel(p);
+}
+
+// The Auto and Stop captions are drawn larger than the other texts, and stay
+// so at a large desktop font.
+TEST(AtLargeFont, TheSweepCaptionsStayLargerThanTheRest)
+{
+    rt::test::UseFontSize(16);
+    const std::vector<int> panels = LoadAll();
+    for (int c : {KESTOPNL_AUTO, KESTOPNL_STOP}) {
+        const QWidget *w = rt::test::CtrlWidget(panels[0], c);
+        EXPECT_GT(w->font().pointSizeF(), 16.0) << w->objectName().toStdString();
+    }
+    for (int p : panels)
+        DiscardPanel(p);
 }

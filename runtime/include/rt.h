@@ -107,6 +107,8 @@ struct CommandLine {
 // line on standard error (status 2). InitCVIRTE then names the application
 // after `info` and sets its window icon.
 CommandLine ReadCommandLine(int argc, char **argv, const ProgramInfo &info);
+// The version of the programs, "1.0.0".
+const char *ProgramVersion(void);
 
 // ---- Start and event loop -----------------------------------------------
 // Initialises the run-time (creates the application object). 0 on failure.
@@ -149,6 +151,14 @@ int GetPanelMenuBar(int panel);
 int SetActiveCtrl(int panel, int control);
 int GetActiveCtrl(int panel);
 int GetActivePanel(void);
+// A file dropped on the panel's window (a local file dragged from a file
+// manager) goes to `fn` with its path; null stops accepting drops.
+typedef void (*FileDropPtr)(int panel, const char *path);
+int SetPanelFileDrop(int panel, FileDropPtr fn);
+// Runs after each user event's callbacks have all returned (a click, a menu
+// command, a drop), for state shown outside the panels such as the title.
+typedef void (*AfterEventPtr)(void);
+void SetAfterEventCallback(AfterEventPtr fn);
 
 // ---- Controls ---------------------------------------------------------------
 int SetCtrlVal(int panel, int control, int value);
@@ -187,6 +197,12 @@ int SetMenuBarAttribute(int menuBar, int item, int attribute, int value);
 int SetMenuBarAttribute(int menuBar, int item, int attribute, const char *value);
 int GetMenuBarAttribute(int menuBar, int item, int attribute, int *value);
 int GetMenuBarAttributeText(int menuBar, int item, int attribute, char *buffer, std::size_t size);
+// Items made at run time in the menu `menu` (a menu of the bar, by its id):
+// NewMenuItem appends one that calls `fn` with `callbackData` and returns its
+// id; EmptyMenu removes every item made so.
+int NewMenuItem(int menuBar, int menu, const char *itemName, MenuCallbackPtr fn,
+                void *callbackData);
+int EmptyMenu(int menuBar, int menu);
 
 // ---- Graphs -----------------------------------------------------------------
 int PlotLine(int panel, int control, double x1, double y1, double x2, double y2, int color);
@@ -213,6 +229,15 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char *path, std::size_t pathSize = 512);
+
+// A save dialogue for one of several file types. `typeList` holds one type
+// a line, "PNG picture (*.png)"; `suggestedName` is the name offered. The
+// type chosen gives its extension to a name typed without one, and a file
+// that exists is replaced only after the question "NAME already exists. Do
+// you want to replace it?" (No: the dialogue comes back). `*typeIndex` in:
+// the type offered first; out: the type of the path handed back.
+int SaveFileTypePopup(const char *title, const char *suggestedName, const char *typeList,
+                      int *typeIndex, char *path, std::size_t pathSize);
 
 // ---- Files and formatting --------------------------------------------------
 enum { RT_READ = 0, RT_WRITE = 1, RT_READ_WRITE = 2 };

@@ -140,6 +140,8 @@ public:
     std::function<double()> testClock;
 
     std::string settingsFile() override { return iniFile; }
+    void fileDialogFolder(const std::string &folder) override { lastFolder = folder; }
+    std::string lastFolder;
 
     bool readSetting(const std::string &key, std::string *value) override
     {
@@ -193,9 +195,13 @@ void AcknowledgeMessage()
 {
     R().answers.push_back({"message", {1, {}}});
 }
-void ChooseFile(const std::string &path, int result)
+void ChooseFile(const std::string &path, int result, int typeIndex)
 {
-    R().answers.push_back({"file", {result, path}});
+    R().answers.push_back({"file", {result, path, typeIndex}});
+}
+std::string FileDialogFolder()
+{
+    return R().lastFolder;
 }
 void CancelFile()
 {

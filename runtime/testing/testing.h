@@ -30,7 +30,11 @@ void AnswerConfirm(int answer);  // the next ConfirmPopup returns it
 void AcknowledgeMessage();       // the next MessagePopup is expected
 // The next FileSelectPopup chooses `path` (result as FileSelectPopup returns
 // it; by default existing file when the path exists, else new file).
-void ChooseFile(const std::string &path, int result = -1);
+// In a dialogue with a list of file types, `typeIndex` is the type chosen
+// (-1: the one the name's extension names, else the first).
+void ChooseFile(const std::string &path, int result = -1, int typeIndex = -1);
+// The folder the last file dialogue opened in.
+std::string FileDialogFolder();
 void CancelFile();  // the next FileSelectPopup is cancelled
 // Runs `action` when the next pop-up of that kind shows, before it returns
 // (for example to check state while a question is up).

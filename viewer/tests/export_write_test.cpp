@@ -25,10 +25,13 @@ protected:
         Start();
         Open(WriteAtn("a.atn", planes));
     }
-    // Exports the current pattern to path; message: one is expected.
+    // Exports the current pattern to path, answering Yes to replacing a file
+    // that is there; message: one is expected.
     void Export(const std::string &path, bool message)
     {
         rt::test::ChooseFile(path);
+        if (fs::exists(fs::symlink_status(path)))
+            rt::test::AnswerConfirm(1);
         if (message)
             rt::test::AcknowledgeMessage();
         Menu(MENUBAR_EXPORT);

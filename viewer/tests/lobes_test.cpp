@@ -31,11 +31,14 @@ protected:
         Start();
     }
     void TearDown() override { fs::remove_all(dir); }
-    // Exports to name; with a message expected after the file is chosen.
-    std::string Export(const char *name, bool message = false)
+    // Exports to name; with a message expected after the file is chosen, and
+    // the question that replaces a file there answered Yes.
+    std::string Export(const char *name, bool message = false, bool replace = false)
     {
         const std::string path = (dir / name).string();
         rt::test::ChooseFile(path);
+        if (replace)
+            rt::test::AnswerConfirm(1);
         if (message)
             rt::test::AcknowledgeMessage();
         Menu(MENUBAR_EXPORT);
@@ -100,7 +103,7 @@ TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)
         turned[k] = planes.e[(k + 359) % 360];
     EXPECT_EQ(csv, FormatCsv(zeros, planes.h)) << "a hidden plane goes out as zeros";
     Menu(MENUBAR_EDATA);
-    EXPECT_EQ(ReadBytes(Export("a.csv")), FormatCsv(turned, planes.h));
+    EXPECT_EQ(ReadBytes(Export("a.csv", false, true)), FormatCsv(turned, planes.h));
 
     MsiPattern m;
     ASSERT_TRUE(ReadMsiText(ReadBytes(Export("a.msi")), m).ok);
