@@ -103,6 +103,8 @@ int POLARGRAPHCallback(int panel, int control, int event, void *callbackData, in
 void ViewData();
 void CalE();
 void CalH();
+// Each cursor's level field from the level at the angle its field holds.
+void CursorLevels();
 int eHPBCallback(int panel, int control, int event, void *callbackData, int eventData1,
                  int eventData2);
 int hHPBCallback(int panel, int control, int event, void *callbackData, int eventData1,
