@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include <cstring>
+#include <string>
 
 #include "internal.h"
 #include "test_hooks.h"
@@ -120,8 +121,14 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     if (result < 0)
         result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
     const QByteArray bytes = QFile::encodeName(chosen);
-    if (std::size_t(bytes.size()) >= pathSize)
-        return RT_NO_FILE_SELECTED;  // a path that does not fit is never cut short
+    if (std::size_t(bytes.size()) >= pathSize) {
+        // A path that does not fit is never cut short, nor dropped unsaid.
+        const std::string why = "The chosen path is " + std::to_string(bytes.size())
+                                + " bytes long; at most " + std::to_string(pathSize - 1)
+                                + " bytes can be used here. Choose a shorter path.";
+        MessagePopup(title, why.c_str());
+        return RT_NO_FILE_SELECTED;
+    }
     std::memcpy(path, bytes.constData(), bytes.size());
     path[bytes.size()] = '\0';
     return result;
