@@ -157,7 +157,7 @@ void SaveFileCallback(int, int, void *, int)
         MessagePopup("Error", "The data is empty.");
         return;
     }
-    char path[512];
+    char path[RT_PATH_SIZE];
     if (FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path)
         == RT_NO_FILE_SELECTED)
         return;

@@ -17,18 +17,29 @@ std::string MarkerPath(const std::string &dir)
 
 }  // namespace
 
-HandoffCreate CreateHandoffMarker(const std::string &dir)
+HandoffCreate CreateHandoffMarker(const std::string &dir, int *error)
 {
     std::string path = MarkerPath(dir);
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno == EEXIST ? HandoffCreate::Exists : HandoffCreate::Error;
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return HandoffCreate::Exists;
+        if (error)
+            *error = errno;
+        return HandoffCreate::Error;
+    }
     static const char content[] = "kesto";  // written with its zero byte
-    bool ok = write(fd, content, sizeof content) == ssize_t(sizeof content);
-    if (close(fd) != 0)
+    const ssize_t n = write(fd, content, sizeof content);
+    int err = n < 0 ? errno : ENOSPC;  // a short write: the disk is full
+    bool ok = n == ssize_t(sizeof content);
+    if (close(fd) != 0 && ok) {
+        err = errno;
         ok = false;
+    }
     if (!ok) {
         unlink(path.c_str());
+        if (error)
+            *error = err;
         return HandoffCreate::Error;
     }
     return HandoffCreate::Created;

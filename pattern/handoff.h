@@ -15,8 +15,9 @@ enum class HandoffCreate {
 // dir is the directory of the marker; empty means the current directory.
 
 // Creates the marker with the word "kesto" and its zero byte. Creation is
-// exclusive, so of two callers racing only one sees Created.
-HandoffCreate CreateHandoffMarker(const std::string &dir = {});
+// exclusive, so of two callers racing only one sees Created. On Error the
+// system's error number goes to *error when given.
+HandoffCreate CreateHandoffMarker(const std::string &dir = {}, int *error = nullptr);
 
 // 1 when the marker exists, 0 when it does not, -1 when that cannot be told.
 int HandoffMarkerExists(const std::string &dir = {});

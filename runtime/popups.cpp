@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include <cstring>
+#include <string>
 
 #include "internal.h"
 #include "test_hooks.h"
@@ -112,11 +113,17 @@ bool UseDesktopDialog(bool saveWithoutQuestion)
     return !portal;
 }
 
-bool CopyPath(const QString &chosen, char *path, std::size_t pathSize)
+bool CopyPath(const QString &chosen, char *path, std::size_t pathSize, const char *title)
 {
     const QByteArray bytes = QFile::encodeName(chosen);
-    if (std::size_t(bytes.size()) >= pathSize)
-        return false;  // a path that does not fit is never cut short
+    if (std::size_t(bytes.size()) >= pathSize) {
+        // A path that does not fit is never cut short, nor dropped unsaid.
+        const std::string why = "The chosen path is " + std::to_string(bytes.size())
+                                + " bytes long; at most " + std::to_string(pathSize - 1)
+                                + " bytes can be used here. Choose a shorter path.";
+        MessagePopup(title, why.c_str());
+        return false;
+    }
     std::memcpy(path, bytes.constData(), bytes.size());
     path[bytes.size()] = '\0';
     return true;
@@ -186,7 +193,7 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     // Existing or new: said of the path handed back, extension included.
     if (result < 0)
         result = QFileInfo(chosen).isFile() ? RT_EXISTING_FILE_SELECTED : RT_NEW_FILE_SELECTED;
-    if (!CopyPath(chosen, path, pathSize))
+    if (!CopyPath(chosen, path, pathSize, title))
         return RT_NO_FILE_SELECTED;
     KeepFolder(title, chosen);
     return result;
@@ -269,7 +276,7 @@ int SaveFileTypePopup(const char *title, const char *suggestedName, const char *
             if (ConfirmPopup(title, q.toUtf8().constData()) != 1)
                 continue;  // back to the dialogue for another name
         }
-        if (!CopyPath(chosen, path, pathSize))
+        if (!CopyPath(chosen, path, pathSize, title))
             return RT_NO_FILE_SELECTED;
         KeepFolder(title, chosen);
         if (typeIndex)

@@ -19,7 +19,7 @@ extern int Ctrl3D;      // the 3D graph made from ANTENNALAB_CANVAS3D
 extern int Third;       // 1 once the 3D view has been shown
 
 // ---- The open pattern ------------------------------------------------------
-constexpr int FILEPATH_SIZE = 1024;
+constexpr int FILEPATH_SIZE = 4096;       // any path the system takes, with its NUL
 extern char filepathname[FILEPATH_SIZE];  // path, or "nothing" when none is open
 extern const char NO_FILE[];              // "nothing"
 extern int Changed;                       // 1 when altered since it was opened
@@ -32,6 +32,8 @@ extern int arrayX[360];                   // -180 .. 179
 
 // A pattern is open exactly when filepathname is not the no-file marker.
 bool PatternOpen();
+// Sets filepathname; false, and filepathname unchanged, when path does not fit.
+bool SetFilePathName(const char *path);
 
 // ---- Display state ---------------------------------------------------------
 extern int polarPlot1, polarPlot2, polarPlot3, polarPlot4;  // E, H curves; E, H closing
@@ -71,7 +73,9 @@ void OpenCallback(int menuBar, int menuItem, void *callbackData, int panel);
 // The open command from the point where a file has been chosen: reads it,
 // shows it, or says why it cannot and keeps what was loaded. Also used for
 // a file named on the command line.
-void OpenPatternFile(const char *path, int panel);
+// Returns false when nothing was opened; with error given, the reason goes
+// there instead of into a message box.
+bool OpenPatternFile(const char *path, int panel, std::string *error = nullptr);
 // Opens a file named elsewhere than in the open dialogue (a recent file, a
 // file dropped on the window) as File > Open does once a file is chosen.
 void OpenChosenFile(const char *path, int panel);
@@ -124,6 +128,8 @@ int POLARGRAPHCallback(int panel, int control, int event, void *callbackData, in
 void ViewData();
 void CalE();
 void CalH();
+// Each cursor's level field from the level at the angle its field holds.
+void CursorLevels();
 int eHPBCallback(int panel, int control, int event, void *callbackData, int eventData1,
                  int eventData2);
 int hHPBCallback(int panel, int control, int event, void *callbackData, int eventData1,

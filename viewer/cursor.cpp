@@ -79,6 +79,18 @@ void Plot4Func(short angle)
     PlotCursor(3, angle);
 }
 
+void CursorLevels()
+{
+    if (!PatternOpen())
+        return;
+    for (const Cursor &c : kCursors) {
+        int angle = 0;
+        GetCtrlVal(antennalab, c.angleCtrl, &angle);
+        const double *levels = c.plane == 0 ? ptsPtr->e_data : ptsPtr->h_data;
+        SetCtrlVal(antennalab, c.levelCtrl, levels[WrapAngle(angle)]);
+    }
+}
+
 #define ANTENNA_STEP_BODIES(N)                                                                     \
     int Go##N##Callback(int, int, int event, void *, int, int)                                     \
     {                                                                                              \

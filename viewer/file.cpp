@@ -1,5 +1,6 @@
 // File commands: open, close, save, save as, exit, and closing a secondary
 // panel. At most one pattern is open at a time.
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -12,6 +13,10 @@
 #include "theory_view.h"
 
 namespace {
+
+// The largest file taken for a pattern, as atn takes it: far above any
+// pattern file, and a huge file is not read whole only to be refused.
+constexpr long PATTERN_FILE_LIMIT = 16L * 1024 * 1024;
 
 // The question that opens open, close and both exits. Returns false when
 // the user asked to save and the save failed: the command then stops, so
@@ -56,7 +61,7 @@ void ClosePattern(int panel)
     DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, polarPlot4, RT_DELAYED_DRAW);
     if (Third == 1)
         Viewer3DClear();
-    std::strcpy(filepathname, NO_FILE);
+    SetFilePathName(NO_FILE);
     ReleasePattern();
     DimCtrl();
     DimMenu();
@@ -86,7 +91,7 @@ void ExitCommand()
     Changed = 0;
     if (PatternOpen()) {
         ReleasePattern();
-        std::strcpy(filepathname, NO_FILE);
+        SetFilePathName(NO_FILE);
     }
     QuitUserInterface(0);
 }
@@ -133,12 +138,26 @@ void OpenCallback(int, int, void *, int panel)
     OpenPatternFile(path, panel);
 }
 
-void OpenPatternFile(const char *path, int panel)
+bool OpenPatternFile(const char *path, int panel, std::string *error)
 {
-    if (PatternOpen() && SameFile(path, filepathname)) {
-        MessagePopup("Veloran", "This is the current file.");
-        return;
-    }
+    auto refuse = [&](const std::string &why) {
+        if (error)
+            *error = why;
+        else
+            MessagePopup("Veloran", why.c_str());
+        return false;
+    };
+    // filepathname holds any path the system can open; a longer one is
+    // refused as opening it would be.
+    if (std::strlen(path) >= sizeof filepathname)
+        return refuse("Cannot open \"" + std::string(path) + "\": " + std::strerror(ENAMETOOLONG));
+    if (PatternOpen() && SameFile(path, filepathname))
+        return refuse("This is the current file.");
+    // A file far larger than any pattern is refused before it is read.
+    long size = 0;
+    if (GetFileInfo(path, &size) == 1 && size > PATTERN_FILE_LIMIT)
+        return refuse("\"" + std::string(path) + "\" is too large for a pattern file ("
+                      + std::to_string(size) + " bytes); it was not opened.");
     // Read before the open pattern goes, so that a file that cannot be read
     // leaves everything as it was.
     auto *rec = new PatternRecord;
@@ -146,8 +165,7 @@ void OpenPatternFile(const char *path, int panel)
     const PatternFileResult res = ReadPatternFile(path, *rec, lines, emax, hmax);
     if (!res.ok) {
         delete rec;
-        MessagePopup("Veloran", res.error.c_str());
-        return;
+        return refuse(res.error);
     }
     REDvalue = BLUEvalue = 0;
     ClosePattern(panel);
@@ -160,7 +178,7 @@ void OpenPatternFile(const char *path, int panel)
         ExtUnDimMenu();
     }
     Emin = Emax = Hmin = Hmax = -1.0;
-    std::strcpy(filepathname, path);
+    SetFilePathName(path);
     ptsPtr = rec;
     desNO = lines;
     EMAX = emax;
@@ -184,6 +202,7 @@ void OpenPatternFile(const char *path, int panel)
     RefreshLobePanel();
     TheoryPatternChanged();
     NoteRecentFile(path);
+    return true;
 }
 
 void OpenChosenFile(const char *path, int panel)

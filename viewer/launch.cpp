@@ -4,15 +4,23 @@
 // of that name in a downloaded folder is not ours).
 #include "launch.h"
 
+#include <cstring>
+
 #include <unistd.h>
 
 #include "handoff.h"
 #include "rt.h"
 
-KestoLaunch LaunchKesto(const std::string &markerDir)
+KestoLaunch LaunchKesto(const std::string &markerDir, int *error)
 {
-    if (CreateHandoffMarker(markerDir) != HandoffCreate::Created)
+    switch (CreateHandoffMarker(markerDir, error)) {
+    case HandoffCreate::Created:
+        break;
+    case HandoffCreate::Exists:
         return KestoLaunch::Blocked;
+    case HandoffCreate::Error:
+        return KestoLaunch::NoMarker;
+    }
     const std::string exe = FindRunTimeFile(KESTO_PROGRAM);
     if (exe.empty() || access(exe.c_str(), X_OK) != 0)
         return KestoLaunch::Missing;
@@ -23,5 +31,18 @@ void antKestoCallback(int, int, void *, int)
 {
     // The marker lives in the current directory, which the measurement
     // program inherits.
-    LaunchKesto({});
+    int error = 0;
+    if (LaunchKesto({}, &error) != KestoLaunch::NoMarker)
+        return;
+    // Without the marker a second copy could be started over the first, so
+    // the program is not started, and the user learns why.
+    std::string folder(RT_PATH_SIZE, '\0');
+    if (getcwd(folder.data(), folder.size()))
+        folder.resize(std::strlen(folder.c_str()));
+    else
+        folder = "the current folder";
+    const std::string text = std::string(KESTO_PROGRAM) + " was not started: its marker file \""
+                             + HANDOFF_MARKER_NAME + "\" could not be made in " + folder + " ("
+                             + std::strerror(error) + ").";
+    MessagePopup("Veloran", text.c_str());
 }

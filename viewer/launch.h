@@ -8,14 +8,16 @@
 constexpr const char *KESTO_PROGRAM = "Kesto";
 
 enum class KestoLaunch {
-    Started,  // marker made, program started
-    Blocked,  // a marker was there (or could not be made): nothing done
-    Missing,  // marker made, but no program found: nothing started
-    Failed,   // marker made, the program would not start
+    Started,   // marker made, program started
+    Blocked,   // a marker was there: nothing done
+    NoMarker,  // the marker could not be made: nothing started
+    Missing,   // marker made, but no program found: nothing started
+    Failed,    // marker made, the program would not start
 };
 
 // Makes the marker in markerDir (empty: the current directory) and starts
 // KESTO_PROGRAM where FindRunTimeFile finds it, if it is executable there.
-KestoLaunch LaunchKesto(const std::string &markerDir);
+// On NoMarker the system's error number goes to *error when given.
+KestoLaunch LaunchKesto(const std::string &markerDir, int *error = nullptr);
 
 void antKestoCallback(int menuBar, int menuItem, void *callbackData, int panel);

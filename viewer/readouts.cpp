@@ -98,10 +98,12 @@ void ViewData()
     if (!PatternOpen())
         return;
     const PatternRecord &r = *ptsPtr;
-    SetCtrlVal(antennalab, ANTENNALAB_CURSOR1_LEVEL, r.e_data[0]);
-    SetCtrlVal(antennalab, ANTENNALAB_CURSOR2_LEVEL, r.e_data[0]);
-    SetCtrlVal(antennalab, ANTENNALAB_CURSOR3_LEVEL, r.h_data[0]);
-    SetCtrlVal(antennalab, ANTENNALAB_CURSOR4_LEVEL, r.h_data[0]);
+    // Every cursor reads the level at its own angle (0 right after an open),
+    // and the differences follow, so that no readout is left from before a
+    // rotation or from the file opened earlier.
+    CursorLevels();
+    CalE();
+    CalH();
     PeakReadout(r.e_data, EMAX, ANTENNALAB_EPEAKANGLE, ANTENNALAB_EPEAKLEVEL);
     PeakReadout(r.h_data, HMAX, ANTENNALAB_HPEAKANGLE, ANTENNALAB_HPEAKLEVEL);
     HalfPowerReadout(r.e_data, EMAX, &Emin, &Emax, ANTENNALAB_EHPB, ANTENNALAB_EHPBLEVEL);

@@ -40,9 +40,20 @@ int hpbPlote1, hpbPlote2, hpbPloth1, hpbPloth2;
 int imsiPlote, imsiTexte, imsiPloth, imsiTexth;
 int REDvalue = 0, BLUEvalue = 0;
 
+static_assert(std::size_t(FILEPATH_SIZE) == RT_PATH_SIZE, "a path buffer holds any path");
+
 bool PatternOpen()
 {
     return std::strcmp(filepathname, NO_FILE) != 0;
+}
+
+bool SetFilePathName(const char *path)
+{
+    const std::size_t n = std::strlen(path);
+    if (n >= sizeof filepathname)
+        return false;
+    std::memcpy(filepathname, path, n + 1);
+    return true;
 }
 
 namespace {
@@ -147,7 +158,7 @@ int AntennaStartup(int /*argc*/, char **argv)
     DimMenu();
     CursorDimCtrl();
     Ctrl3D = Viewer3DConvert();
-    std::strcpy(filepathname, NO_FILE);
+    SetFilePathName(NO_FILE);
     Eflag = 0;
     Hflag = 0;
     LOGOflag = 0;
@@ -209,12 +220,20 @@ int AntennaMain(int argc, char **argv)
         return cl.exitStatus;
     if (AntennaStartup(argc, argv) < 0)
         return -1;
+    if (cl.selfCheck) {
+        // Run from scripts: a file that cannot be opened is said on the
+        // error output, never in a message box that nobody answers.
+        std::string error;
+        const bool opened = cl.file.empty() || OpenPatternFile(cl.file.c_str(), antennalab, &error);
+        if (!opened)
+            std::fprintf(stderr, "antenna: %s\n", error.c_str());
+        const int status = SelfCheckReport();
+        return opened ? status : 1;
+    }
     if (!cl.file.empty())
         OpenPatternFile(cl.file.c_str(), antennalab);
     UpdateWindowTitle();
     ShowSelectedPlane();
-    if (cl.selfCheck)
-        return SelfCheckReport();
     RunUserInterface();
     return 0;
 }

@@ -230,6 +230,26 @@ TEST_F(RecordTest, FailedSaveSaysSoAndExitStillOffersToSave)
     EXPECT_NE(log.find(ask), log.rfind(ask)) << "asked at both exits:\n" << log;
 }
 
+TEST_F(RecordTest, SaveToAPathAsLongAsTheSystemTakes)
+{
+    // 4,000 bytes of nested folders: the file is written there, whole.
+    const std::string path = rt::test::LongPath(rt::test::ScratchDir() / "deep", 4000, "sweep.atn");
+    ASSERT_EQ(path.size(), 4000u);
+    kt::MakeRig(1);
+    RunKesto(PORTPNL_COM1, [&] {
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        Save(path);
+        EXPECT_EQ(QuestionSave, 0) << rt::test::PopupLog().substr(0, 300);
+    });
+    EXPECT_EQ(Lines(path).size(), 726u);
+    PatternRecord rec;
+    int desNO = -1, emax = 0, hmax = 0;
+    ASSERT_TRUE(ReadPatternFile(path, rec, desNO, emax, hmax).ok);
+    for (int i = 0; i < KESTO_SAMPLES; ++i)
+        ASSERT_NEAR(rec.e_data[i], imsi_Edata[i], 1e-6);
+    EXPECT_EQ(rt::test::PopupLog(), "file:Save|\n");
+}
+
 TEST_F(RecordTest, SelectorsSetTheTypeAndPlaneWithoutClearingLevels)
 {
     kt::MakeRig(1);

@@ -224,11 +224,26 @@ int MessagePopup(const char *title, const char *message);
 int ConfirmPopup(const char *title, const char *message);  // 1 yes, 0 no
 enum { RT_OK_BUTTON = 1, RT_SAVE_BUTTON = 2, RT_SELECT_BUTTON = 3, RT_LOAD_BUTTON = 4 };
 enum { RT_NO_FILE_SELECTED = 0, RT_EXISTING_FILE_SELECTED = 1, RT_NEW_FILE_SELECTED = 2 };
-// `path` receives the chosen path (at most `pathSize` bytes with its NUL).
+// Room for any path the system takes: 4,095 bytes and the NUL (PATH_MAX).
+constexpr std::size_t RT_PATH_SIZE = 4096;
+// `path` receives the chosen path (at most `pathSize` bytes with its NUL). A
+// chosen path that does not fit is never cut short: the user is told, and
+// nothing counts as chosen.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
-                    int allowMakeDirectory, char *path, std::size_t pathSize = 512);
+                    int allowMakeDirectory, char *path, std::size_t pathSize);
+// The same into an array, whose size is the limit.
+template <std::size_t N>
+int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
+                    const char *fileTypeList, const char *title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char (&path)[N])
+{
+    return FileSelectPopup(defaultDirectory, defaultFileSpec, fileTypeList, title, buttonLabel,
+                           restrictDirectory, restrictExtension, allowCancel, allowMakeDirectory,
+                           path, N);
+}
 
 // A save dialogue for one of several file types. `typeList` holds one type
 // a line, "PNG picture (*.png)"; `suggestedName` is the name offered. The

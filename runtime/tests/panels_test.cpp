@@ -505,11 +505,17 @@ TEST(Panels, FileSelectScriptedAndCancelled)
     rt::test::ChooseFile("/tmp/noext");
     FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path);
     EXPECT_STREQ(path, "/tmp/noext.atn");
-    // A path longer than the buffer is refused, not cut.
+    // A path longer than the buffer is refused, not cut, and the user is told.
     rt::test::ChooseFile("/tmp/a-rather-long-name.atn");
+    rt::test::AcknowledgeMessage();
     EXPECT_EQ(
         FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path),
         RT_NO_FILE_SELECTED);
+    ASSERT_FALSE(rt::test::Popups().empty());
+    EXPECT_EQ(rt::test::Popups().back().title, "Save");
+    EXPECT_EQ(rt::test::Popups().back().text,
+              "The chosen path is 27 bytes long; at most 15 bytes can be used here. "
+              "Choose a shorter path.");
     rt::test::CancelFile();
     EXPECT_EQ(
         FileSelectPopup("", "*.atn", "", "File Open", RT_OK_BUTTON, 0, 0, 1, 1, path, sizeof path),

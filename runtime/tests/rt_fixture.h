@@ -50,4 +50,29 @@ inline std::filesystem::path ScratchDir()
     return folder.path;
 }
 
+// A path of exactly `length` bytes under `base` that ends in "/" + leaf:
+// nested folders of short names (each well under the system's name limit),
+// made on the way, so that only the whole path is long.
+inline std::string LongPath(const std::filesystem::path &base, std::size_t length,
+                            const std::string &leaf)
+{
+    std::string dir = base.string();
+    const std::size_t tail = leaf.size() + 1;
+    if (dir.size() + tail + 2 > length) {
+        ADD_FAILURE() << "the base folder leaves no room for " << length << " bytes";
+        return {};
+    }
+    // Each step adds "/" and a name of up to 100 bytes; the last one takes
+    // what is left, at least one byte.
+    while (dir.size() + tail < length) {
+        std::size_t room = length - tail - dir.size() - 1;
+        std::size_t n = room > 100 ? 100 : room;
+        if (room > 100 && room - n < 2)  // keep a name for the last step
+            n = room - 2;
+        dir += "/" + std::string(n, 'd');
+    }
+    std::filesystem::create_directories(dir);
+    return dir + "/" + leaf;
+}
+
 }  // namespace rt::test

@@ -86,3 +86,36 @@ TEST_P(CommandLineBadFile, SaysSoAndStartsEmpty)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CommandLineBadFile, ::testing::Values("missing", "folder"));
+
+// --self-check is run from scripts: a file it cannot open is said on the
+// error output and ends it with status 1, without any message box.
+TEST(CommandLine, SelfCheckWithAMissingFileSaysSoWithoutAPopup)
+{
+    const std::string path = (TempDir() / "missing.atn").string();
+    std::string arg0 = "antenna", arg1 = "--self-check", arg2 = path;
+    char *argv[] = {arg0.data(), arg1.data(), arg2.data(), nullptr};
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = AntennaMain(3, argv);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(rt::test::PopupLog(), "");
+    EXPECT_NE(err.find("antenna: Cannot open \"" + path + "\": No such file"), std::string::npos)
+        << err;
+    EXPECT_NE(out.find("file nothing\n"), std::string::npos) << out;
+    // A file that opens: its path and peaks in the report, nothing said.
+    const std::string good =
+        WriteAtn("good.atn", MakePlanes([](int a) { return Lobe(a, 40, -1.5, 0.3); },
+                                        [](int a) { return Lobe(a, 300, -4.25, 0.2); }));
+    arg2 = good;
+    argv[2] = arg2.data();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    AntennaMain(3, argv);
+    const std::string report = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("antenna:"), std::string::npos);
+    EXPECT_NE(report.find("file " + good + "\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("E-peak 40 -1.500000\n"), std::string::npos) << report;
+    EXPECT_EQ(rt::test::PopupLog(), "");
+}

@@ -171,6 +171,64 @@ TEST(CursorSteps, NoAngleOutsideTheStoredOnes)
     EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_CURSOR2_LEVEL), E(0));
 }
 
+// Every cursor level field shows its plane's level at that cursor's angle,
+// and the differences are those of the fields.
+void ExpectFieldsAtTheAngles(const char *when)
+{
+    const struct {
+        int angle, level;
+        const double *levels;
+    } cursors[] = {
+        {ANTENNALAB_CURSOR1_ANGLE, ANTENNALAB_CURSOR1_LEVEL, ptsPtr->e_data},
+        {ANTENNALAB_CURSOR2_ANGLE, ANTENNALAB_CURSOR2_LEVEL, ptsPtr->e_data},
+        {ANTENNALAB_CURSOR3_ANGLE, ANTENNALAB_CURSOR3_LEVEL, ptsPtr->h_data},
+        {ANTENNALAB_CURSOR4_ANGLE, ANTENNALAB_CURSOR4_LEVEL, ptsPtr->h_data},
+    };
+    for (const auto &c : cursors)
+        EXPECT_DOUBLE_EQ(Dbl(c.level), c.levels[Int(c.angle)])
+            << when << ": cursor at " << Int(c.angle);
+    EXPECT_EQ(Int(ANTENNALAB_EANGLEDIFF),
+              std::abs(Int(ANTENNALAB_CURSOR1_ANGLE) - Int(ANTENNALAB_CURSOR2_ANGLE)))
+        << when;
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_ELEVELDIFF),
+                     Dbl(ANTENNALAB_CURSOR1_LEVEL) - Dbl(ANTENNALAB_CURSOR2_LEVEL))
+        << when;
+    EXPECT_EQ(Int(ANTENNALAB_HANGLEDIFF),
+              std::abs(Int(ANTENNALAB_CURSOR3_ANGLE) - Int(ANTENNALAB_CURSOR4_ANGLE)))
+        << when;
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HLEVELDIFF),
+                     Dbl(ANTENNALAB_CURSOR3_LEVEL) - Dbl(ANTENNALAB_CURSOR4_LEVEL))
+        << when;
+}
+
+TEST(CursorReadouts, FollowRotationAndTheNextFile)
+{
+    OpenWithCursors();
+    rt::test::PressButton(antennalab, ANTENNALAB_GOTO1);  // 15
+    rt::test::PressButton(antennalab, ANTENNALAB_BACK2);  // 354
+    rt::test::PressButton(antennalab, ANTENNALAB_GOTO3);  // 20
+    // E turns by 10 degrees, then H (selected by a click on its curve) by 1.
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    EXPECT_EQ(Int(ANTENNALAB_CURSOR1_ANGLE), 15) << "a rotation moves no cursor";
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_CURSOR1_LEVEL), E(5)) << "the level that turned to 15";
+    ExpectFieldsAtTheAngles("E turned");
+    const double r45 = (H(45) + 30) * std::sqrt(0.5);
+    rt::test::ClickGraph(antennalab, ANTENNALAB_POLAR, r45, r45);  // H at 45 degrees
+    ASSERT_EQ(RotationColor(), RT_BLUE);
+    rt::test::PressButton(antennalab, ANTENNALAB_GOLEFT);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_CURSOR3_LEVEL), H(21));
+    ExpectFieldsAtTheAngles("H turned");
+    // Another file: the cursors start again at 0 with that file's levels,
+    // and no difference is left from the file before.
+    rt::test::AnswerConfirm(0);  // the turned pattern is not saved
+    Open(WriteAtn("other.atn", MakePlanes([](int a) { return -a / 16.0; },
+                                          [](int a) { return -30 + a / 16.0; })));
+    EXPECT_EQ(Int(ANTENNALAB_CURSOR2_ANGLE), 0);
+    ExpectFieldsAtTheAngles("another file");
+    EXPECT_EQ(Int(ANTENNALAB_EANGLEDIFF), 0);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_HLEVELDIFF), 0.0);
+}
+
 TEST(CursorMode, CloseRemovesTheCursors)
 {
     OpenWithCursors();

@@ -2,6 +2,8 @@
 // unsaved-changes question, and files that are no pattern at all.
 #include "viewer_fixture.h"
 
+#include <chrono>
+
 using namespace vt;
 
 namespace {
@@ -172,6 +174,37 @@ TEST(Open, AFileThatIsNotAPatternIsRefusedAndTheLoadedOneStays)
     rt::test::AcknowledgeMessage();
     Menu(MENUBAR_OPEN);
     EXPECT_STREQ(filepathname, good.c_str());
+}
+
+TEST(Open, AHugeFileIsRefusedBeforeItIsRead)
+{
+    // 2 GiB of nothing, as a sparse file: takes no disk, and the reader
+    // would spend seconds on its one endless line.
+    Start();
+    const std::string good = WriteAtn("good.atn", Sample());
+    Open(good);
+    const std::string huge = (TempDir() / "huge.atn").string();
+    ASSERT_EQ(truncate(WriteBytes("huge.atn", "3 0 0 0\n").c_str(), 2147483648LL), 0);
+    rt::test::ChooseFile(huge);
+    rt::test::AcknowledgeMessage();
+    const auto start = std::chrono::steady_clock::now();
+    Menu(MENUBAR_OPEN);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0) << "refused at once, not after reading it";
+    const rt::test::Popup shown = rt::test::Popups().back();
+    EXPECT_EQ(shown.kind, "message");
+    EXPECT_EQ(shown.text, "\"" + huge
+                              + "\" is too large for a pattern file (2147483648 bytes); it was "
+                                "not opened.");
+    EXPECT_STREQ(filepathname, good.c_str());
+    // Far above any pattern, yet within the limit: read, and refused for
+    // what it holds.
+    ASSERT_EQ(truncate(huge.c_str(), 1 << 20), 0);
+    rt::test::ChooseFile(huge);
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_NE(rt::test::Popups().back().text.find("is not a pattern file"), std::string::npos);
 }
 
 TEST(Open, AFileThatCannotBeReadLeavesThePatternAsItWas)

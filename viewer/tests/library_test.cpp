@@ -265,4 +265,45 @@ TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
     vt::fs::current_path(old);
 }
 
+TEST_F(Launch, AMarkerThatCannotBeMadeIsSaidAndNothingStarts)
+{
+    Program(progDir);
+    int error = 0;
+    EXPECT_EQ(LaunchKesto(dir + "/no-such-folder", &error), KestoLaunch::NoMarker);
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_TRUE(rt::test::Launches().empty());
+    // From the menu, in a current folder where no file can be made (gone,
+    // here, since root may write into a read-only one): one message that
+    // names the marker and the reason, and no program started.
+    rt::test::SetProgramDir({});
+    vt::Start();
+    rt::test::SetProgramDir(progDir);
+    const auto old = vt::fs::current_path();
+    const std::string gone = dir + "/gone";
+    vt::fs::create_directories(gone);
+    vt::fs::current_path(gone);
+    vt::fs::remove(gone);
+    rt::test::AcknowledgeMessage();
+    vt::Menu(MENUBAR_KESTO);
+    vt::fs::current_path(old);
+    EXPECT_TRUE(rt::test::Launches().empty());
+    ASSERT_EQ(rt::test::Popups().size(), 1u);
+    const rt::test::Popup shown = rt::test::Popups()[0];
+    EXPECT_EQ(shown.kind, "message");
+    EXPECT_EQ(shown.title, "Veloran");
+    EXPECT_EQ(shown.text.rfind("Kesto was not started: its marker file \"kesto.inf\" could not be "
+                               "made in ",
+                               0),
+              0u)
+        << shown.text;
+    EXPECT_NE(shown.text.find(" (No such file or directory)."), std::string::npos) << shown.text;
+    // Where it can be made, the command works as before, without a word.
+    vt::fs::current_path(dir);
+    rt::test::ClearPopups();
+    vt::Menu(MENUBAR_KESTO);
+    vt::fs::current_path(old);
+    EXPECT_EQ(rt::test::Launches().size(), 1u);
+    EXPECT_EQ(rt::test::PopupLog(), "");
+}
+
 }  // namespace
