@@ -110,6 +110,9 @@ check)
   hits=$( (grep -rlaE 'example\.(org|com|net)' "$root" || true; \
            grep -E 'example\.(org|com|net)' <<<"$ctl" || true) )
   [ -z "$hits" ] || fail "placeholder addresses in: $hits"
+  # The changelog's stand-in for a missing address stays in the Debian
+  # fields; it is no contact to publish in the AppStream metadata.
+  ! grep -l 'veloran\.invalid' "$root"/usr/share/metainfo/*.xml || fail "a stand-in address in the metadata"
   grep -q '^Maintainer: .*<.*@.*>' <<<"$ctl" || fail "no Maintainer"
 
   # atn is part of the package, its manual pages are complete and point at
