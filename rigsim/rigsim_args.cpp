@@ -360,4 +360,14 @@ void CheckAllParsers(std::string_view input)
     }
 }
 
+std::string DefaultLink(const char *runtimeDir)
+{
+    if (!runtimeDir || runtimeDir[0] != '/')
+        return {};
+    std::string link = runtimeDir;
+    while (link.size() > 1 && link.back() == '/')
+        link.pop_back();
+    return (link == "/" ? "" : link) + "/veloran-rig";
+}
+
 }  // namespace rigsim::args

@@ -79,4 +79,10 @@ std::string ParseCommand(std::string_view line, Command *out);
 // command line.
 void CheckAllParsers(std::string_view input);
 
+// The link made when --link is not given: veloran-rig in the user's private
+// run-time folder `runtimeDir` ($XDG_RUNTIME_DIR), never a fixed name in a
+// folder that others can write to. Empty when that folder is not set or not
+// an absolute path: the program then asks for --link.
+std::string DefaultLink(const char *runtimeDir);
+
 }  // namespace rigsim::args

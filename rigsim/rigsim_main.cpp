@@ -236,7 +236,7 @@ struct Line {
 };
 
 struct Settings {
-    std::string link = "/tmp/veloran-rig";
+    std::string link;
     bool verbose = false;
 };
 
@@ -267,8 +267,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     };
     static constexpr Valued kValued[] = {
         {"link", "PATH",
-         "Symlink to the slave device (default /tmp/veloran-rig; an existing symlink is "
-         "replaced; \"none\" for no link)."},
+         "Symlink to the slave device (default $XDG_RUNTIME_DIR/veloran-rig, and needed when "
+         "XDG_RUNTIME_DIR is not set; an existing symlink is replaced; \"none\" for no link)."},
         {"antenna", "NAME", "dipole | horn | yagi | iso (default horn)."},
         {"plane", "E|H", "Cut measured at start (default E)."},
         {"angle", "DEG", "Positioner angle at start (default 0)."},
@@ -415,6 +415,11 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     }
     if (parser.isSet("link"))
         settings->link = text("link");
+    else
+        settings->link = rigsim::args::DefaultLink(std::getenv("XDG_RUNTIME_DIR"));
+    if (settings->link.empty())
+        return Refuse("XDG_RUNTIME_DIR is not set: give the link with --link PATH (or --link none). "
+                      "See rigsim --help.");
     settings->verbose = parser.isSet(verbose);
     return -1;
 }

@@ -41,7 +41,9 @@ trap cleanup EXIT INT TERM
 start_rig() {
     local link
     # The link lives in a folder only this user can enter, so that no other
-    # local user can put a link of their own in its place.
+    # local user can put a link of their own in its place; a folder of its
+    # own (rather than rigsim's default, $XDG_RUNTIME_DIR/veloran-rig) lets
+    # two demos run side by side.
     rigdir=$(mktemp -d "${XDG_RUNTIME_DIR:-${TMPDIR:-/tmp}}/veloran-rig.XXXXXX")
     link="$rigdir/rig"
     # shellcheck disable=SC2086

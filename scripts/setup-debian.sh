@@ -7,7 +7,8 @@ pkgs=(cmake g++ make pkg-config
       qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libqt6opengl6-dev qt6-svg-dev
       libgtest-dev xvfb xauth libgl1-mesa-dri librsvg2-bin poppler-utils
       fonts-dejavu-core clang nec2c
-      desktop-file-utils appstream shared-mime-info dpkg-dev lintian)
+      desktop-file-utils appstream shared-mime-info dpkg-dev lintian debhelper fakeroot
+      xz-utils man-db git)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -47,4 +47,26 @@ run antenna a.atn b.atn
 [ "$status" = 2 ] && [ "$(wc -l <<<"$err")" = 1 ] || fail "two files: $status $err"
 run Kesto file.atn
 [ "$status" = 2 ] && [ "$(wc -l <<<"$err")" = 1 ] || fail "Kesto with an argument: $status $err"
+
+# rigsim's link: in the user's private run-time folder, never a fixed name in
+# /tmp; without that folder it must be given.
+status=0
+env -u XDG_RUNTIME_DIR timeout 10 "$bin/rigsim" --antenna iso </dev/null >"$scratch/out" 2>"$scratch/err" || status=$?
+[ "$status" = 2 ] || fail "rigsim without XDG_RUNTIME_DIR or --link: status $status"
+[ "$(wc -l <"$scratch/err")" = 1 ] && grep -q -- '--link' "$scratch/err" \
+  || fail "rigsim without a link: $(cat "$scratch/err")"
+[ ! -e /tmp/veloran-rig ] || [ /tmp/veloran-rig -ot "$scratch" ] || fail "rigsim made /tmp/veloran-rig"
+run rigsim --help
+grep -q 'XDG_RUNTIME_DIR/veloran-rig' <<<"$out" || fail "rigsim --help does not name its default link"
+! grep -q '/tmp' <<<"$out" || fail "rigsim --help still names /tmp"
+mkdir -m 700 "$scratch/run"
+XDG_RUNTIME_DIR=$scratch/run "$bin/rigsim" --antenna iso </dev/null >"$scratch/rig.out" 2>"$scratch/rig.err" &
+rig=$!
+for _ in $(seq 50); do [ -L "$scratch/run/veloran-rig" ] && break; sleep 0.1; done
+[ -L "$scratch/run/veloran-rig" ] || { kill "$rig"; fail "no link in XDG_RUNTIME_DIR: $(cat "$scratch/rig.err")"; }
+[ "$(readlink "$scratch/run/veloran-rig")" = "$(head -n 1 "$scratch/rig.out")" ] \
+  || { kill "$rig"; fail "the link does not point at the device rigsim printed"; }
+kill "$rig"
+wait "$rig" || true
+[ ! -e "$scratch/run/veloran-rig" ] || fail "rigsim left its link behind"
 echo "command lines answered"

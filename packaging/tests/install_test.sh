@@ -22,9 +22,23 @@ for f in bin/antenna bin/Kesto bin/rigsim share/veloran/antenna.uir share/velora
          share/icons/hicolor/scalable/apps/org.veloran.antenna.svg \
          share/icons/hicolor/scalable/apps/org.veloran.kesto.svg \
          share/metainfo/org.veloran.antenna.metainfo.xml \
-         share/metainfo/org.veloran.kesto.metainfo.xml; do
+         share/metainfo/org.veloran.kesto.metainfo.xml \
+         share/icons/hicolor/scalable/mimetypes/application-x-veloran-atn.svg \
+         share/man/man1/antenna.1 share/man/man1/Kesto.1 share/man/man1/atn.1 \
+         share/man/man1/rigsim.1 bin/atn; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
+# PNG icons of every size a desktop looks up, for both programs and the file type.
+for size in 16 24 32 48 64 128 256; do
+  for icon in apps/org.veloran.antenna apps/org.veloran.kesto mimetypes/application-x-veloran-atn; do
+    png=$prefix/share/icons/hicolor/${size}x$size/$icon.png
+    [ -f "$png" ] || fail "$png is not installed"
+    # The width and height fields of the PNG header, big-endian at bytes 16 and 20.
+    read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    [ "$w $h" = "$size $size" ] || fail "$png is $w x $h"
+  done
+done
+
 # Nothing of the tests or the build tools.
 extra=$(cd "$prefix" && find . -type f \( -name '*test*' -o -name 'rtdemo.uir' -o -name 'rtogl.uir' \
           -o -name uirgen -o -name antpics -o -name '*.a' -o -name 'sweep_bench' \) | sort)

@@ -77,6 +77,18 @@ TEST(RigsimArgs, OptionNumbersInAndOutOfRange)
     EXPECT_EQ(OptionRule("--link"), nullptr);
 }
 
+// Without --link the link goes to the user's private run-time folder, or
+// nowhere: never to a fixed name in /tmp.
+TEST(RigsimArgs, DefaultLinkIsInTheUsersRunTimeFolder)
+{
+    EXPECT_EQ(DefaultLink("/run/user/1000"), "/run/user/1000/veloran-rig");
+    EXPECT_EQ(DefaultLink("/run/user/1000//"), "/run/user/1000/veloran-rig");
+    EXPECT_EQ(DefaultLink("/"), "/veloran-rig");
+    EXPECT_EQ(DefaultLink(nullptr), "");
+    EXPECT_EQ(DefaultLink(""), "");
+    EXPECT_EQ(DefaultLink("run/user/1000"), "") << "a relative folder depends on where it starts";
+}
+
 TEST(RigsimArgs, MessagesGiveTheRange)
 {
     double v;
