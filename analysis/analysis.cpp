@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pure pattern analysis: build rule, half-power search, rotation, angles.
 #include "analysis.h"
 

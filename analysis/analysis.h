@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pattern analysis as pure functions over level arrays: the plot geometry of
 // the build rule, the half-power search, rotation and the angle arithmetic of
 // markers, cursors and counters. No panel, no global state: other tools can

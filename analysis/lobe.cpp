@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readouts and lobe metrics of one plane.
 #include "lobe.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readouts and lobe metrics of one plane, as pure functions over its 360
 // levels (index = angle in whole degrees). The viewer's readouts and every
 // number that the atn tool prints come from here, so they cannot differ.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The atn command-line tool: information, pictures, exports, imports,
 // comparisons and reports of pattern files, with the viewer's own analysis
 // and drawing.

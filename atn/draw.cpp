@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures come from the viewer's own main panel, loaded hidden: its frames
 // (Init_Polar, Init_Cartesian) and its curves (BuildPlane, DrawPlots), so a
 // picture cannot differ from what the viewer shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // atn info and atn compare.
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading pattern files for the tool: atn files checked before the viewer's
 // reader sees them, MSI files through the MSI reader, and atomic writes.
 #include <QFile>

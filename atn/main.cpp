@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // atn: pattern files from the command line.
 #include <QCoreApplication>
 

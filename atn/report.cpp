@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // atn report: an A4 PDF with a summary page and one page for each file.
 #include <QBuffer>
 #include <QDateTime>

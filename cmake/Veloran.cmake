@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Build helpers shared by every layer.
 
 # veloran_add_uir(<target> UIR <file.uir> HEADER <name.h> PANELS <n> <file.ui> ... [TEST])

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement program: program-wide state and the routines its modules
 // share. Callbacks are bound to the panels of "kesto.uir" by name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Manual positioning: the four step buttons, the step panel, and the segment
 // that every single step draws on the live graph.
 #include <cmath>

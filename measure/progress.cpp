@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sweep's progress text: the step reached, the time a sweep still needs
 // at the mean pace of its steps so far, and at its end the time it took.
 #include <algorithm>

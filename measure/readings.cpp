@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readings per step and settle time: after each step of a sweep the level
 // can be read several times, after the turntable has come to rest, and the
 // level filed is their mean in power. With one reading and no settle time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement record: the two selectors, the information panel and the
 // save command that writes the atn file.
 #include <algorithm>

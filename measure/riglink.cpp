@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rig link: the serial port (choice at start-up, change from the menu, error
 // messages) and the one-byte command protocol with its four-byte reply.
 #include <chrono>

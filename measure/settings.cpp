@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attenuation and sound settings.
 #include "kesto.h"
 #include "kesto_uir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shell of the measurement program: start-up, the two exit commands, and the
 // polar frame of the live graph.
 #include <cmath>

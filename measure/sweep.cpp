@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement engine: the poll timer, the automatic sweep and Stop.
 #include "kesto.h"
 #include "kesto_uir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-off marker "kesto.inf": present while a measurement program
 // started by the viewer runs. Only its existence matters.
 #pragma once

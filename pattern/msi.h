@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The planning tools' antenna text format ("MSI") and a plain CSV table, as
 // pure functions over text in memory.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The atn file: writing a pattern safely and reading it back.
 //
 // Layout, one LF after every line, 726 + n lines:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pattern_record.h"
 
 int PeakIndex(const double levels[PATTERN_LEVELS])

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pattern record both programs hold: header texts and numbers of one
 // measurement and the 360 levels of each plane, plus the peak search.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The person and description lines of a pattern file as text to show. A
 // file keeps them as the bytes that were written: UTF-8 from today's
 // programs, a legacy 8-bit code page from older PCs. Bytes that are valid

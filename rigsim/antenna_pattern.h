@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Radiation patterns of the antennas the simulated rig can carry, as absolute
 // levels in dB at the antenna for a cut through the E or the H plane.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binding of a serial port of the run-time layer to a simulated rig.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Model of the measurement rig: turntable positioner, receiver with its
 // attenuator, sound signal and the antenna under test, answering the one-byte
 // command protocol with the four-byte level/angle reply. Pure C++ so that the

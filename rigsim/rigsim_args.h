@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numbers and small texts of the rigsim program's options and of the
 // commands typed on its standard input, parsed by pure functions: each takes
 // the text and either gives the value, brought into its documented range, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rigsim: the simulated rig on a pseudo-terminal, so that the measurement
 // program can run for real without hardware. Serves the command protocol on
 // the master side with real line and positioner pacing; the slave side is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial transport that talks to a RigModel in the same process, for the
 // tests of the programs. In virtual mode nothing sleeps: reads move the
 // model's virtual clock, so time-outs and late replies cost no real time. In

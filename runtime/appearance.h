@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What makes the panels read right on any desktop: mnemonics that never leak
 // into the texts the programs read back, text colours kept readable on the
 // palette in use, and displays that screen readers can read.

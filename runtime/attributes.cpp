@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attributes of controls and panels. An attribute the run-time does not know
 // is an error: a negative code, and in a test a failure of the test.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared between the serial modules of the run-time. Not for the programs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which device each serial port opens, the devices present on the machine,
 // and how a port is described to the user.
 #include <QCoreApplication>

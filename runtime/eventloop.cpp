@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the event loop, waiting and the wait cursor.
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files, locale-independent formatting and scanning, date and time strings.
 #include <cctype>
 #include <cerrno>

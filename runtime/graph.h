@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph control: paints plot items in graph units over fixed axis ranges,
 // with an optional graph cursor that snaps to the nearest plotted item.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared state of the run-time's modules. Not for the programs.
 #pragma once
 

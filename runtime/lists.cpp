@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rings whose items the program fills at run time.
 #include <QComboBox>
 

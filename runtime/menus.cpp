@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu bars: items dimmed, checked and renamed. An attribute the run-time
 // does not know is an error: a negative code, and in a test a failure.
 #include <QAction>

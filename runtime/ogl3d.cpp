@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OGL calls of the 3D graph: each finds the graph of (panel, canvas) and
 // acts on its state. An attribute number the graph does not know is an error
 // (and a test failure in test mode), never silently kept, as for panels.

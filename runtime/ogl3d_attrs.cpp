@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph's attributes as a table: which numbers exist, their starting
 // values, and what a change of each does to the view.
 #include <QWidget>

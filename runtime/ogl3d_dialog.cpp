@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph's properties dialogue: view angles and distance, the
 // surface's colour, background, grid. It works on the graph's stored state, so it needs
 // no rendering.

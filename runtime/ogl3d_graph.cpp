@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph: its plots and the view inside the canvas, made when the
 // canvas is first shown. The view is a plain widget that draws the scene with
 // the run-time's own renderer, so it works on any display, remote desktops

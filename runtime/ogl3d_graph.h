@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph's state behind the OGL calls: attributes, plots and, once the
 // graph is first shown (or its picture is wanted), the view that draws them.
 // Internal to the run-time and its test seams.

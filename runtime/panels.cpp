@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Panels: loading forms from a program's resource file, binding callbacks by
 // name, wiring controls to their events, dispatch, showing and discarding.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph services over the graph control.
 #include "graph.h"
 #include "internal.h"

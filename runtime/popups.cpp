@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modal pop-ups. In test mode each one takes its answer from the script.
 #include <QApplication>
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs' identity (name, version, desktop entry, window icon) and
 // their command line: --help, --version, an optional file, and a refusal of
 // anything else. The command line is read before the application object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the files a program loads at run time: panel resource files,
 // pictures, the help document and the programs it starts. The build tree
 // keeps them beside the executables; an installation keeps the programs in

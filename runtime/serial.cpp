@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial ports over QSerialPort, or over a backend bound by a test or the
 // demo (a simulated rig). An exchange blocks in the port's own wait, never in
 // an event loop, so no callback can run in the middle of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting programs, opening help, printing.
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings kept between runs, and the clock that measures durations.
 #include <QElapsedTimer>
 #include <QSettings>

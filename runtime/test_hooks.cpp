@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test mode as the run-time sees it: hooks installed or not.
 #include "test_hooks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few points where test mode changes what the run-time does. A shipped
 // program never installs hooks and runs every service for real; the test
 // seam library (runtime_testing) installs them when a test enables test

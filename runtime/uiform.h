@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the names that a Designer form declares: the panel, its controls and
 // its menu items, in document order. The run-time numbers controls and menu
 // items from this list, and the header generator emits the same numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control values: numbers and texts set and read through the control's
 // widget-kind adapter, text boxes line by line, pictures.
 #include <QCoreApplication>

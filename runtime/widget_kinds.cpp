@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget-kind adapters: everything that differs between a button, a
 // numeric, a ring, a string, a text box, a label, a progress bar, a graph
 // and a timer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One adapter per kind of widget a control can be: what a value, a text, an
 // attribute and the wiring of events mean for it. The kind of a control is
 // found once, when its panel is loaded; adding a widget kind touches only

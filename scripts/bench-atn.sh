@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the atn tool on many files: "atn info --json" over 1,000 pattern files
 # and "atn report" over 100, with the machine's load before each run.
 #   bash scripts/bench-atn.sh [build-folder]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds into build/ (or $VELORAN_BUILD_DIR). With
 # VELORAN_SANITIZE=1 the build uses the address and undefined-behaviour
 # sanitizers, in build-sanitize/ unless VELORAN_BUILD_DIR says otherwise.

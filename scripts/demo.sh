@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the programs and starts them against the
 # simulated rig.
 #   scripts/demo.sh          the measurement program Kesto and the viewer

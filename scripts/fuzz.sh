@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every libFuzzer target with clang into build-fuzz/ (or
 # $VELORAN_BUILD_DIR) and runs each one for SECONDS (default 60), starting
 # from its seed corpus in the repository. New inputs go to a scratch folder

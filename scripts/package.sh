@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from debian/ (the rules that dpkg-buildpackage
 # -us -uc -b uses) in a copy of the tree under build-package/ (or
 # $VELORAN_BUILD_DIR), so the sources stay clean and dpkg-buildpackage's

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages the project builds, tests and runs with,
 # and the tools that check its desktop files and build and check its package.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer antenna: program-wide state and the routines its modules share.
 // Modules: shell (start-up, command state), file (file commands), planes
 // (hiding a plane), display (frames, curves, views), readouts (peak,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every callback name that "antenna.uir" binds, registered before any panel
 // is loaded.
 #include "antenna.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The legacy code page in which the viewer shows the text of older files
 // (the person and description lines that are not UTF-8), kept between runs.
 #pragma once

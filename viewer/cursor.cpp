@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four polar-graph cursors (two per plane), their step buttons, cursor
 // mode, and the Cartesian graph's own cursor.
 #include "analysis.h"

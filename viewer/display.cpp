@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pattern display: the hand-drawn polar and Cartesian frames, the curves of
 // both planes, the view commands and the plane chosen by a click on a curve.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File commands: open, close, save, save as, exit, and closing a secondary
 // panel. At most one pattern is open at a time.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information panel shows the header of the open record as it was when
 // the command was given; the print commands print the main panel or the
 // graph of the current view.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launching the measurement program: the marker first, made atomically, so
 // that of two viewers only one starts it; then the program from beside the
 // viewer or from the installation, never from the current folder (a program

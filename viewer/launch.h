@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting the measurement program from the viewer, guarded by the hand-off
 // marker so that only one runs at a time.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The antenna library's pictures, drawn at build time by a small tool of
 # ours, and the help document, both beside the programs; and the tests of the
 # 3D view, the library, launching, the information panel and printing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The antenna library, the About box, the picture panel and the help command.
 #include "library.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The antenna library (names, descriptions and pictures of the sixteen
 // antenna types), the About box, the picture panel, the help command and
 // the main panel's own callback.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export... and Measure > Lobe metrics...: both work on the open
 // pattern as it is now (rotated, with hidden planes left out).
 #include "lobes.h"

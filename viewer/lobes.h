@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's additions over its designed commands: File > Export... (the
 // current view as a picture, the levels as CSV or MSI) and Measure > Lobe
 // metrics... (a panel with the lobe metrics of both planes, kept up to date).

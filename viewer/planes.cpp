@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hiding and showing the E and H planes. A hidden plane keeps its levels in
 // memory; a save writes it as zeros.
 #include "antenna.h"

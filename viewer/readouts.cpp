@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readouts of the polar view: peak of each plane, cursor differences, and
 // the half-power and MSL overlays on the polar graph.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rotation of the selected plane by 1 or 10 degrees, with its curves, peak
 // and half-power readouts rebuilt.
 #include "analysis.h"

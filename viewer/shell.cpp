@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the viewer, its program-wide state and the dimming operations
 // that decide which commands are usable when.
 #include <cstdio>

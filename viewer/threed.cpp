@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D view: building the solid from the two planes, handing it to the 3D
 // graph, the view and axis settings, and the properties command.
 #include "threed.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D view: the pattern as a solid of points around the origin, the E
 // plane setting its shape around the vertical axis and the H plane from pole
 // to pole.

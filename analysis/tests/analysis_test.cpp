@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pure analysis routines, called directly.
 #include <gtest/gtest.h>
 

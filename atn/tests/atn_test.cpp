@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The atn tool run as a user runs it, and checked against the viewer.
 #include <gtest/gtest.h>
 

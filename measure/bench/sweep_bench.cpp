@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sweep benchmark.
 //
 // Default mode, in-process: how long a full sweep takes against the simulated

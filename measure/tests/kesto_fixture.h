@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the measurement program's tests: start-up through the port
 // chooser against an in-process simulated rig, and read-back of what the rig
 // received and what the program showed.

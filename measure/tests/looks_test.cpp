@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kesto's panels as users with other desktop settings meet them: large
 // fonts, dark themes, the keyboard and screen readers.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readings per step, settle time and the sweep's time left, against the
 // simulated rig: the bytes on the wire, the levels filed, the waits, the
 // angle check and the progress text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement record: selectors, information panel and the save command.
 #include "kesto_fixture.h"
 

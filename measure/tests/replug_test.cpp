@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line in practice: a rig unplugged and plugged back in during a
 // sweep, the rest the connection question gets after a Yes, the devices that
 // the chooser and the port-setting panel show, and the device choice.

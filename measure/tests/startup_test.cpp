@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the serial port, the rig exchange and its failures, the polar
 // frame and the two exit commands, driven through the program's own dispatch.
 #include "kesto_fixture.h"

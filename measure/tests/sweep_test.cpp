@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic sweep, Stop, manual steps, attenuation and sound, driven
 // through the program's own dispatch against the simulated rig.
 #include "kesto_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of Kesto measuring on the rig at port 1 (for example the
 // simulated rig on a pseudo-terminal, through VELORAN_COM1): an E sweep with
 // the settings in force, then an H sweep with the readings per step and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of Kesto's panels (the port chooser, the main panel after a
 // short sweep against the simulated rig, the information and step panels),
 // for looking at the layout without a person at the screen.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --help, --version and what the programs refuse on their command line.
 # Usage: command_line_test.sh BIN_DIR VERSION
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entries, the AppStream metadata and the atn file type, checked
 # with the freedesktop tools (skipped, status 77, where they are missing).
 # Usage: desktop_files_test.sh PACKAGING_SOURCE_DIR PACKAGING_BUILD_DIR

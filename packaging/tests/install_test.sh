@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix with cmake --install and starts the
 # installed programs from a folder of their own: they must find their panels,
 # pictures, help and each other through the installed layout, and the viewer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared checks of the atn fuzz targets: a finding is an abort with a reason.
 #pragma once
 

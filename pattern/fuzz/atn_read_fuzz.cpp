@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes through the atn reader. A file it accepts must survive the
 // viewer's save: read, save, read, save gives two identical saves and a
 // record that equals the first to the six decimals of the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records as the measurement program and the viewer hold them, written and
 // read back: the reader must accept every file either program writes and
 // give back what was saved.

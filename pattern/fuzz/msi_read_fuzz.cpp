@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes through the MSI reader. A file it accepts has finite levels
 // within the floor and 0 dB, and survives a save: read, write, read, write
 // gives two identical texts and levels equal to the two decimals written.

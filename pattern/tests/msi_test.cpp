@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MSI reader and writer and the CSV table, over text in memory.
 #include <gtest/gtest.h>
 

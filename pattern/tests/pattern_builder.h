@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data of one atn file for a test, built by naming only the fields the
 // test cares about. The builder keeps the texts and levels that the data
 // points to, so it can be passed on, changed and written again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text as every number and command rigsim takes from its command line
 // and standard input; the parsers check their own promises and abort when
 // one breaks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run-time serial port bound to the simulated rig: the programs' own calls
 // reach the model, time-outs cost no real time, and the error codes are the
 // library's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rig model: reply encoding, movement, silent commands, patterns, faults,
 // the traffic record and the timing of replies.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the rigsim program for a test and stops it again.
 #pragma once
 

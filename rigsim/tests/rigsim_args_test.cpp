@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rigsim program's parsers of option numbers, faults, unplugs and stdin
 // commands: values in range come through, everything else is refused with a
 // message that says what is taken.

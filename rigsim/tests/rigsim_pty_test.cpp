@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rigsim program end to end: start it, open its device through the link
 // as a serial client would, exchange bytes, reopen, command it from standard
 // input, stop it with SIGTERM.

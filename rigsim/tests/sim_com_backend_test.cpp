@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-process serial backend: exchanges, every fault kind as a reader of
 // the port sees it, the virtual clock and real-time pacing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph: plots of grids of points, each drawn as a lit, shaded surface
 // through its points, in a box with three value axes inside a canvas
 // control. The canvas keeps its control id, which is also the graph's id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One item drawn on a graph control, in graph units. Qt-free so that tests
 // can read back what a program plotted.
 #pragma once

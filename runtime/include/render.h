@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of a graph control for files and reports (the same plot items the
 // control shows, painted at any size, vector where the target is), and files
 // written whole or not at all.

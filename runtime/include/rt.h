@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-time services both programs call: panels, controls, menus, graphs,
 // pop-ups, the event loop, files and formatting, serial ports, printing.
 // A procedural surface over Qt; handles are plain ints.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device-list seam over the run-time's internal hook.
 #include "com_testing.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test seam of the serial device list: the test machine has no USB serial
 // adapters, so tests inject the list that the device scan would return.
 #pragma once

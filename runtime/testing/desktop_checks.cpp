@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks of a panel as users with other desktop settings meet it: font
 // size, dark or light palette, keyboard and screen readers.
 #include "testing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test seams of the 3D graph: reading back its state and pictures, and the
 // user's mouse, wheel and keys sent to its view.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test seams of the 3D graph. Only tests include this.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test seams of testing.h and the recorder behind them, which the
 // run-time reaches through its test hooks while test mode is on.
 #include "testing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test seams: everything a person does, a test does through the same paths,
 // headless and fast. Only tests include this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mnemonic marks kept out of the texts programs read, and text colours kept
 // readable on light and dark backgrounds.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DPROGRAM=<executable> -P check_no_seams.cmake
 # Fails when the program holds a symbol of the test seams (namespace rt::test).
 execute_process(COMMAND nm -C ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which device a port opens, why an open failed, and the traffic trace.
 #include <gtest/gtest.h>
 

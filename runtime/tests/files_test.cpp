@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files and formatting: line limits, locale independence.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plot items on the graph control: what is drawn, deleted and clicked.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph on a display scaled by 2: its picture is made at the screen's
 // pixel density, while graph units, the cursor and clicks are as at scale 1.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compiled only by the tests that show which run-time headers a program can
 // include: one header, named by the build.
 #include PROBE_HEADER

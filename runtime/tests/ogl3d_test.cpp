@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D graph: attributes and plots read back, the pictures it draws (a
 // shaded, lit surface with depth, turned by the camera), the mouse, wheel
 // and keys, the properties dialogue and the copy for printing. Runs on the

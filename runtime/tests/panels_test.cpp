@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A demonstration panel loaded from a resource file and driven through the
 // same dispatch a person's clicks use.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads back what a printed PDF shows: its first page as an image, through
 // the poppler tools of the test machine.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding run-time files: beside the executable, then ../share/veloran from
 // it, never the current folder; a missing one names every place searched.
 #include <gtest/gtest.h>

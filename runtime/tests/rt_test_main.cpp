@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main of the test programs that drive panels.
 #include <gtest/gtest.h>
 

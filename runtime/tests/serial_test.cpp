@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial services: error codes, bound backends, and a real device (a
 // pseudo-terminal) through QSerialPort.
 #include <gtest/gtest.h>

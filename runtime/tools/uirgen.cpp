@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build tool: from the Designer forms of one program, writes the header of
 // panel, control and menu-item constants and the resource list that rcc packs
 // into the program's resource file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the viewer's heavy operations and its start-up, so that a change can
 // be compared before and after on the same machine.
 //

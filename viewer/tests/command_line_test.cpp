@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pattern file named on the command line: opened once the logo has gone,
 // exactly as File > Open opens it, with the same messages when it cannot be.
 #include "viewer_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cursor mode, cursor steps, the Cartesian graph cursor, and hiding a plane.
 #include "viewer_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Curves of an opened pattern on both graphs, the plane chosen by a click,
 // and the peak and cursor-difference readouts.
 #include "viewer_fixture.h"

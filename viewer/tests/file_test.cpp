@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File commands: open in either view, cancel, close, save and save as, the
 // unsaved-changes question, and files that are no pattern at all.
 #include "viewer_fixture.h"

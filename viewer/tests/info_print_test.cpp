@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information panel's texts and the two print commands.
 #include <QTemporaryDir>
 

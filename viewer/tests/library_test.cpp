@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The antenna library tables and pictures, the picture panel, the About box,
 // the help command and launching the measurement program.
 #include <QCoreApplication>

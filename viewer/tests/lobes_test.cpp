@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export... and the lobe metrics panel, driven through the menus.
 #include <QImage>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer as users with other desktop settings meet it: large fonts, dark
 // themes, the keyboard and screen readers.
 #include "viewer_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Half-power lines, MSL markers and rotation, driven through the panel.
 #include <optional>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the frames of both graphs, and the end of the program.
 #include "viewer_fixture.h"
 

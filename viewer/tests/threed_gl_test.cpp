@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D view's pictures: the solid of known patterns as the viewer builds
 // it, its size and lobe direction on screen, its shading, turning with the
 // mouse and back with "Reset 3D view", and graphic printing putting the

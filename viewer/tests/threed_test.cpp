@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3D view: the point build of the solid, and the 3D graph as the viewer
 // drives it (choosing the view, redraws after open, close, the wait cursor,
 // the properties command, the plot area on resize), read back from the

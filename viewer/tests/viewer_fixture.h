@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for tests that drive the viewer through its panels and menus.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the antenna library's pictures: one line drawing per antenna type,
 // saved as BMP files into the folder given on the command line.
 #include <QDir>

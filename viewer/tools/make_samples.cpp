@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the sample patterns shipped with the viewer (viewer/samples/*.atn)
 // with the shared atn writer, from textbook patterns plus a little
 // repeatable measurement noise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of the main panel with a pattern open, in the polar, the
 // Cartesian and the 3D view, and of the information, picture, code page and
 // lobe metrics panels, for looking at the layout without a person at the screen.

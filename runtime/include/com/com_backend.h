@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transport under the serial services: the real port is one backend, a
 // simulated rig is another. Qt-free so that tools and tests can implement it.
 #pragma once
