@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -49,8 +50,9 @@ struct Scratch {
     }
     ~Scratch()
     {
+        // Not through a shell: a test may have left PATH without one.
         if (!dir.empty())
-            std::system(("rm -rf '" + dir + "'").c_str());
+            std::filesystem::remove_all(dir);
     }
 };
 
