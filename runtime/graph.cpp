@@ -66,9 +66,52 @@ QPointF Graph::toGraph(QPointF px) const
     return {x, y};
 }
 
+int Graph::mapped(int color) const
+{
+    for (const auto &[from, to] : colorMap_)
+        if (from == color)
+            return to;
+    return color;
+}
+
+void Graph::applyMap(PlotItem &it) const
+{
+    auto &[color, fill] = plotted_.at(it.handle);
+    it.color = mapped(color);
+    it.fillColor = mapped(fill);
+}
+
+void Graph::drawAll(QPainter &p) const
+{
+    for (const auto &it : items_)
+        if (!labelsOnTop_ || it.kind != PlotKind::Text)
+            drawItem(p, it);
+    if (labelsOnTop_)
+        for (const auto &it : items_)
+            if (it.kind == PlotKind::Text)
+                drawItem(p, it);
+}
+
+void Graph::setColorMap(std::vector<std::pair<int, int>> map, bool labelsOnTop)
+{
+    colorMap_ = std::move(map);
+    labelsOnTop_ = labelsOnTop;
+    for (auto &it : items_) {
+        plotted_.try_emplace(it.handle, it.color, it.fillColor);
+        applyMap(it);
+    }
+    if (colorMap_.empty())
+        plotted_.clear();
+    invalidate();
+}
+
 int Graph::add(PlotItem item)
 {
     item.handle = nextHandle_++;
+    if (!colorMap_.empty()) {
+        plotted_[item.handle] = {item.color, item.fillColor};
+        applyMap(item);
+    }
     items_.push_back(std::move(item));
     // Appending draws just the new item onto the cached picture, so a trace
     // that grows one segment at a time stays cheap however long it gets.
@@ -76,7 +119,19 @@ int Graph::add(PlotItem item)
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
         drawItem(p, items_.back());
-        update(itemBounds(items_.back()));
+        QRect dirty = itemBounds(items_.back());
+        // Labels stay above a curve drawn over them.
+        if (labelsOnTop_ && items_.back().kind != PlotKind::Text) {
+            bool any = false;
+            for (const auto &it : items_)
+                if (it.kind == PlotKind::Text) {
+                    drawItem(p, it);
+                    any = true;
+                }
+            if (any)
+                dirty = rect();
+        }
+        update(dirty);
     } else {
         update();
     }
@@ -87,6 +142,7 @@ bool Graph::remove(int handle)
 {
     if (handle == -1) {
         items_.clear();
+        plotted_.clear();
         cursorPlot_ = 0;
         invalidate();
         return true;
@@ -96,6 +152,7 @@ bool Graph::remove(int handle)
     if (it == items_.end())
         return false;
     items_.erase(it);
+    plotted_.erase(handle);
     if (cursorPlot_ == handle)
         cursorPlot_ = 0;
     invalidate();
@@ -118,6 +175,10 @@ bool Graph::setColor(int handle, int color)
     for (auto &i : items_)
         if (i.handle == handle) {
             i.color = color;
+            if (!colorMap_.empty()) {
+                plotted_[handle].first = color;
+                applyMap(i);
+            }
             invalidate();
             return true;
         }
@@ -226,8 +287,7 @@ void Graph::renderTo(QPainter &p, const QRectF &target, double lineScale, double
     p.setClipRect(area);
     p.fillRect(area, background_);
     p.setRenderHint(QPainter::Antialiasing);
-    for (const auto &it : items_)
-        drawItem(p, it);
+    drawAll(p);
     p.restore();
     renderSize_ = QSizeF();
     lineScale_ = fontScale_ = 1;
@@ -245,8 +305,7 @@ void Graph::paintEvent(QPaintEvent *e)
         cache_.fill(background_);
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
-        for (const auto &it : items_)
-            drawItem(p, it);
+        drawAll(p);
         cacheValid_ = true;
     }
     // Only the part that changed is copied: a growing trace dirties a few pixels.
