@@ -1,5 +1,6 @@
 #include "graph.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -412,6 +413,40 @@ void Graph::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton && commitOnClick_ && onEvent)
         onEvent(RT_EVENT_COMMIT);
+}
+
+void Graph::keyPressEvent(QKeyEvent *e)
+{
+    const int key = e->key();
+    if (cursorCount_ <= 0 || (key != Qt::Key_Left && key != Qt::Key_Right)
+        || (e->modifiers() & ~Qt::ShiftModifier))
+        return QWidget::keyPressEvent(e);
+    const PlotItem *on = nullptr;
+    for (const auto &it : items_)
+        if (it.handle == cursorPlot_ && it.kind == PlotKind::XY)
+            on = &it;
+    int index = cursorIndex_;
+    if (!on) {
+        // Not on a curve yet: the first point of the latest curve.
+        for (auto it = items_.rbegin(); it != items_.rend() && !on; ++it)
+            if (it->kind == PlotKind::XY && !it->xs.empty())
+                on = &*it;
+        if (!on)
+            return QWidget::keyPressEvent(e);
+        index = 0;
+    } else {
+        const int step = (e->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+        index += key == Qt::Key_Right ? step : -step;
+    }
+    index = std::clamp(index, 0, int(on->xs.size()) - 1);
+    cursorPlot_ = on->handle;
+    cursorIndex_ = index;
+    cursorX_ = on->xs[index];
+    cursorY_ = on->ys[index];
+    cursorPlaced_ = true;
+    update();
+    if (onEvent)
+        onEvent(RT_EVENT_LEFT_CLICK);
 }
 
 }  // namespace rt

@@ -64,6 +64,9 @@ protected:
     void resizeEvent(QResizeEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    // Left and Right move the cursor to the previous or next point of the
+    // curve it sits on (Shift: ten points), as a click on that point would.
+    void keyPressEvent(QKeyEvent *) override;
 
 private:
     void drawItem(QPainter &p, const PlotItem &it) const;

@@ -592,3 +592,45 @@ TEST(HighContrast, OffByDefaultOnGivesThreeToOneAndLabelsAboveCurvesKeptInSettin
     EXPECT_TRUE(ItemChecked(MENUBAR_CONTRAST));
     EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_POLAR)), "");
 }
+
+TEST(Keyboard, LeftAndRightMoveTheCartesianCursorAsAClickOnTheNextPointWould)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    Menu(MENUBAR_CARTESIAN);
+    QWidget *g = rt::test::CtrlWidget(antennalab, ANTENNALAB_CARTESIAN);
+    auto press = [g](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent down(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(g, &down);
+    };
+    auto cursorX = [] {
+        double x = 0, y = 0;
+        GetGraphCursor(antennalab, ANTENNALAB_CARTESIAN, 1, &x, &y);
+        return x;
+    };
+    // A click puts the cursor on the E curve at 0 degrees.
+    rt::test::ClickGraph(antennalab, ANTENNALAB_CARTESIAN, arrayX[180], carPtr[180]);
+    int plot = 0, index = 0;
+    GetGraphCursorIndex(antennalab, ANTENNALAB_CARTESIAN, 1, &plot, &index);
+    ASSERT_EQ(plot, carPlot1);
+    const int start = Int(ANTENNALAB_CURSORINDEX);
+    EXPECT_EQ(start, index);
+    SetCtrlVal(antennalab, ANTENNALAB_CURSORBASE, 7);
+    rt::test::FocusCtrl(antennalab, ANTENNALAB_CARTESIAN);
+    press(Qt::Key_Right);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 1);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORBASE), 0) << "as a click sets it";
+    EXPECT_DOUBLE_EQ(cursorX(), arrayX[start + 1]);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 11);
+    press(Qt::Key_Left);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 10);
+    GetGraphCursorIndex(antennalab, ANTENNALAB_CARTESIAN, 1, &plot, &index);
+    EXPECT_EQ(plot, carPlot1) << "it stays on its curve";
+    // At the end of the curve it stops.
+    for (int i = 0; i < 40; ++i)
+        press(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), 0);
+    EXPECT_DOUBLE_EQ(cursorX(), arrayX[0]);
+    EXPECT_TRUE(rt::test::PrintJobs().empty()) << "no commit: a key prints nothing";
+}
