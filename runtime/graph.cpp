@@ -415,6 +415,15 @@ void Graph::mouseReleaseEvent(QMouseEvent *e)
         onEvent(RT_EVENT_COMMIT);
 }
 
+bool Graph::event(QEvent *e)
+{
+    // A graph with a cursor is reached with Tab too, so that its cursor can
+    // be moved from the keyboard.
+    if (e->type() == QEvent::Polish && cursorCount_ > 0)
+        setFocusPolicy(Qt::StrongFocus);
+    return QWidget::event(e);
+}
+
 void Graph::keyPressEvent(QKeyEvent *e)
 {
     const int key = e->key();

@@ -616,6 +616,7 @@ TEST(Keyboard, LeftAndRightMoveTheCartesianCursorAsAClickOnTheNextPointWould)
     const int start = Int(ANTENNALAB_CURSORINDEX);
     EXPECT_EQ(start, index);
     SetCtrlVal(antennalab, ANTENNALAB_CURSORBASE, 7);
+    EXPECT_EQ(g->focusPolicy(), Qt::StrongFocus) << "Tab reaches it";
     rt::test::FocusCtrl(antennalab, ANTENNALAB_CARTESIAN);
     press(Qt::Key_Right);
     EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 1);
