@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
@@ -634,4 +635,29 @@ TEST(Keyboard, LeftAndRightMoveTheCartesianCursorAsAClickOnTheNextPointWould)
     EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), 0);
     EXPECT_DOUBLE_EQ(cursorX(), arrayX[0]);
     EXPECT_TRUE(rt::test::PrintJobs().empty()) << "no commit: a key prints nothing";
+}
+
+TEST(FontSize, TheLobePanelsFieldsShowTheirWholeTextAt14And16Points)
+{
+    for (int pt : {14, 16}) {
+        rt::test::UseFontSize(pt);
+        Start();
+        Open(WriteAtn("a.atn", Sample()));
+        Menu(MENUBAR_LOBES);
+        QWidget *panel = rt::test::PanelWidget(lobepnl);
+        ASSERT_NE(panel, nullptr);
+        panel->show();
+        QApplication::processEvents();
+        for (QLineEdit *le : panel->findChildren<QLineEdit *>()) {
+            const int need = le->fontMetrics().horizontalAdvance(le->text());
+            EXPECT_GE(le->contentsRect().width() - le->textMargins().left()
+                          - le->textMargins().right(),
+                      need)
+                << pt << " pt: " << le->objectName().toStdString() << " '"
+                << le->text().toStdString() << "'";
+        }
+        DiscardPanel(lobepnl);
+        lobepnl = 0;
+        DiscardPanel(antennalab);
+    }
 }
