@@ -162,6 +162,10 @@ void ReadingsCallback(int menuBar, int menuItem, void *cbd, int panel);
 int ApplyReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 int CloseReadingsCallback(int panel, int control, int event, void *cbd, int d1, int d2);
 void SoundCallback(int menuBar, int menuItem, void *cbd, int panel);
+// Graph > High-contrast graphs: the live graph's trace in colours that stand
+// out at least 3:1 from its grey; the choice kept in settings.
+void StartGraphContrast(void);
+void HighContrastCallback(int menuBar, int menuItem, void *cbd, int panel);
 void DelScrnCallback(int menuBar, int menuItem, void *cbd, int panel);
 void InfoEditCallback(int menuBar, int menuItem, void *cbd, int panel);
 void SaveFileCallback(int menuBar, int menuItem, void *cbd, int panel);

@@ -136,6 +136,7 @@ void RegisterKestoCallbacks(void)
     RT_CTRL_CALLBACK(ApplyReadingsCallback);
     RT_CTRL_CALLBACK(CloseReadingsCallback);
     RT_MENU_CALLBACK(SoundCallback);
+    RT_MENU_CALLBACK(HighContrastCallback);
     RT_MENU_CALLBACK(DelScrnCallback);
     RT_MENU_CALLBACK(InfoEditCallback);
     RT_MENU_CALLBACK(SaveFileCallback);
@@ -180,6 +181,7 @@ int KestoMain(int argc, char **argv)
     soundcheck = 1;
     first = 1;
     menu_handle = GetPanelMenuBar(kestopnl);
+    StartGraphContrast();
     SetPanelAttribute(kestopnl, RT_ATTR_CAN_MAXIMIZE, 0);
     SetPanelAttribute(kestopnl, RT_ATTR_SIZABLE, 0);
     DisplayPanel(kestopnl);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "graph.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -67,9 +68,52 @@ QPointF Graph::toGraph(QPointF px) const
     return {x, y};
 }
 
+int Graph::mapped(int color) const
+{
+    for (const auto &[from, to] : colorMap_)
+        if (from == color)
+            return to;
+    return color;
+}
+
+void Graph::applyMap(PlotItem &it) const
+{
+    auto &[color, fill] = plotted_.at(it.handle);
+    it.color = mapped(color);
+    it.fillColor = mapped(fill);
+}
+
+void Graph::drawAll(QPainter &p) const
+{
+    for (const auto &it : items_)
+        if (!labelsOnTop_ || it.kind != PlotKind::Text)
+            drawItem(p, it);
+    if (labelsOnTop_)
+        for (const auto &it : items_)
+            if (it.kind == PlotKind::Text)
+                drawItem(p, it);
+}
+
+void Graph::setColorMap(std::vector<std::pair<int, int>> map, bool labelsOnTop)
+{
+    colorMap_ = std::move(map);
+    labelsOnTop_ = labelsOnTop;
+    for (auto &it : items_) {
+        plotted_.try_emplace(it.handle, it.color, it.fillColor);
+        applyMap(it);
+    }
+    if (colorMap_.empty())
+        plotted_.clear();
+    invalidate();
+}
+
 int Graph::add(PlotItem item)
 {
     item.handle = nextHandle_++;
+    if (!colorMap_.empty()) {
+        plotted_[item.handle] = {item.color, item.fillColor};
+        applyMap(item);
+    }
     items_.push_back(std::move(item));
     // Appending draws just the new item onto the cached picture, so a trace
     // that grows one segment at a time stays cheap however long it gets.
@@ -77,7 +121,19 @@ int Graph::add(PlotItem item)
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
         drawItem(p, items_.back());
-        update(itemBounds(items_.back()));
+        QRect dirty = itemBounds(items_.back());
+        // Labels stay above a curve drawn over them.
+        if (labelsOnTop_ && items_.back().kind != PlotKind::Text) {
+            bool any = false;
+            for (const auto &it : items_)
+                if (it.kind == PlotKind::Text) {
+                    drawItem(p, it);
+                    any = true;
+                }
+            if (any)
+                dirty = rect();
+        }
+        update(dirty);
     } else {
         update();
     }
@@ -88,6 +144,7 @@ bool Graph::remove(int handle)
 {
     if (handle == -1) {
         items_.clear();
+        plotted_.clear();
         cursorPlot_ = 0;
         invalidate();
         return true;
@@ -97,6 +154,7 @@ bool Graph::remove(int handle)
     if (it == items_.end())
         return false;
     items_.erase(it);
+    plotted_.erase(handle);
     if (cursorPlot_ == handle)
         cursorPlot_ = 0;
     invalidate();
@@ -119,6 +177,10 @@ bool Graph::setColor(int handle, int color)
     for (auto &i : items_)
         if (i.handle == handle) {
             i.color = color;
+            if (!colorMap_.empty()) {
+                plotted_[handle].first = color;
+                applyMap(i);
+            }
             invalidate();
             return true;
         }
@@ -227,8 +289,7 @@ void Graph::renderTo(QPainter &p, const QRectF &target, double lineScale, double
     p.setClipRect(area);
     p.fillRect(area, background_);
     p.setRenderHint(QPainter::Antialiasing);
-    for (const auto &it : items_)
-        drawItem(p, it);
+    drawAll(p);
     p.restore();
     renderSize_ = QSizeF();
     lineScale_ = fontScale_ = 1;
@@ -246,8 +307,7 @@ void Graph::paintEvent(QPaintEvent *e)
         cache_.fill(background_);
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
-        for (const auto &it : items_)
-            drawItem(p, it);
+        drawAll(p);
         cacheValid_ = true;
     }
     // Only the part that changed is copied: a growing trace dirties a few pixels.
@@ -354,6 +414,49 @@ void Graph::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton && commitOnClick_ && onEvent)
         onEvent(RT_EVENT_COMMIT);
+}
+
+bool Graph::event(QEvent *e)
+{
+    // A graph with a cursor is reached with Tab too, so that its cursor can
+    // be moved from the keyboard.
+    if (e->type() == QEvent::Polish && cursorCount_ > 0)
+        setFocusPolicy(Qt::StrongFocus);
+    return QWidget::event(e);
+}
+
+void Graph::keyPressEvent(QKeyEvent *e)
+{
+    const int key = e->key();
+    if (cursorCount_ <= 0 || (key != Qt::Key_Left && key != Qt::Key_Right)
+        || (e->modifiers() & ~Qt::ShiftModifier))
+        return QWidget::keyPressEvent(e);
+    const PlotItem *on = nullptr;
+    for (const auto &it : items_)
+        if (it.handle == cursorPlot_ && it.kind == PlotKind::XY)
+            on = &it;
+    int index = cursorIndex_;
+    if (!on) {
+        // Not on a curve yet: the first point of the latest curve.
+        for (auto it = items_.rbegin(); it != items_.rend() && !on; ++it)
+            if (it->kind == PlotKind::XY && !it->xs.empty())
+                on = &*it;
+        if (!on)
+            return QWidget::keyPressEvent(e);
+        index = 0;
+    } else {
+        const int step = (e->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+        index += key == Qt::Key_Right ? step : -step;
+    }
+    index = std::clamp(index, 0, int(on->xs.size()) - 1);
+    cursorPlot_ = on->handle;
+    cursorIndex_ = index;
+    cursorX_ = on->xs[index];
+    cursorY_ = on->ys[index];
+    cursorPlaced_ = true;
+    update();
+    if (onEvent)
+        onEvent(RT_EVENT_LEFT_CLICK);
 }
 
 }  // namespace rt

@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "plot_item.h"
@@ -33,6 +35,8 @@ public:
     bool remove(int handle);  // -1 removes everything
     bool setThickness(int handle, int thickness);
     bool setColor(int handle, int color);
+    // Colours shown instead of the plotted ones (see SetGraphColorMap).
+    void setColorMap(std::vector<std::pair<int, int>> map, bool labelsOnTop);
     const std::vector<PlotItem> &items() const { return items_; }
 
     // Graph cursor 1: the plot and point it sits on (plot 0 when on nothing).
@@ -57,16 +61,23 @@ public:
     std::function<void(int event)> onEvent;
 
 protected:
+    bool event(QEvent *) override;
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
     void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    // Left and Right move the cursor to the previous or next point of the
+    // curve it sits on (Shift: ten points), as a click on that point would.
+    void keyPressEvent(QKeyEvent *) override;
 
 private:
     void drawItem(QPainter &p, const PlotItem &it) const;
     QRect itemBounds(const PlotItem &it) const;
     double pixelDistance(const PlotItem &it, QPointF px, int *index) const;
     void invalidate();
+    int mapped(int color) const;
+    void applyMap(PlotItem &it) const;
+    void drawAll(QPainter &p) const;
 
     double xMin_ = -10, xMax_ = 10, yMin_ = -10, yMax_ = 10;
     bool equalScale_ = false;
@@ -78,6 +89,10 @@ private:
     double lineScale_ = 1, fontScale_ = 1;
 
     std::vector<PlotItem> items_;
+    // The colour and fill each plot was given, by handle, while a map is set.
+    std::map<int, std::pair<int, int>> plotted_;
+    std::vector<std::pair<int, int>> colorMap_;
+    bool labelsOnTop_ = false;
     int nextHandle_ = 1;
     QPixmap cache_;
     bool cacheValid_ = false;

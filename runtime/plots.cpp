@@ -142,6 +142,19 @@ int GetGraphCursor(int panel, int control, int cursor, double *x, double *y)
     return 0;
 }
 
+int SetGraphColorMap(int panel, int control, const int *from, const int *to, int count,
+                     int labelsOnTop)
+{
+    Graph *g = FindGraph(panel, control);
+    if (!g || count < 0 || (count > 0 && (!from || !to)))
+        return -1;
+    std::vector<std::pair<int, int>> map;
+    for (int i = 0; i < count; ++i)
+        map.emplace_back(from[i], to[i]);
+    g->setColorMap(std::move(map), labelsOnTop != 0);
+    return 0;
+}
+
 int RefreshGraph(int panel, int control)
 {
     Graph *g = FindGraph(panel, control);

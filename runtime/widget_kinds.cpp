@@ -13,8 +13,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTextBlock>
+#include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 
 #include "appearance.h"
@@ -277,7 +280,24 @@ public:
     }
     bool setText(Ctrl &c, const QString &s) const override
     {
-        As<QLineEdit>(c)->setText(s);
+        auto *le = As<QLineEdit>(c);
+        le->setText(s);
+        // A read-only field in a layout widens to show the whole of what it
+        // shows (a larger font makes the same text longer), never below the
+        // width it was given.
+        if (le->isReadOnly() && le->parentWidget() && le->parentWidget()->layout()) {
+            QVariant given = le->property("rtGivenMinWidth");
+            if (!given.isValid()) {
+                given = le->minimumWidth();
+                le->setProperty("rtGivenMinWidth", given);
+            }
+            le->ensurePolished();  // measured in the font it will show
+            const QMargins m = le->textMargins();
+            const int frame = le->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, le);
+            const int need =
+                le->fontMetrics().horizontalAdvance(s) + m.left() + m.right() + 2 * frame + 8;
+            le->setMinimumWidth(std::max(given.toInt(), need));
+        }
         return true;
     }
     bool text(const Ctrl &c, QString *s) const override

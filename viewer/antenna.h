@@ -82,6 +82,9 @@ bool OpenPatternFile(const char *path, int panel, std::string *error = nullptr);
 void OpenChosenFile(const char *path, int panel);
 // Recent files, the window title and dropped files (recent.cpp).
 void StartDesktopFeatures();
+// View > High-contrast graphs (contrast.cpp): the choice kept in settings.
+void StartGraphContrast();
+void HighContrastCallback(int menuBar, int menuItem, void *callbackData, int panel);
 // The logo panel's version line (start-up and About).
 void FillLogo(int panel);
 void NoteRecentFile(const char *path);

@@ -24,6 +24,7 @@ void RegisterAntennaCallbacks()
     // Views
     RT_MENU_CALLBACK(PolarCallback);
     RT_MENU_CALLBACK(CartesianCallback);
+    RT_MENU_CALLBACK(HighContrastCallback);
     RT_CTRL_CALLBACK(POLARGRAPHCallback);
     RT_MENU_CALLBACK(SelectEPlaneCallback);
     RT_MENU_CALLBACK(SelectHPlaneCallback);

@@ -173,6 +173,7 @@ int AntennaStartup(int /*argc*/, char **argv)
     DisplayPanel(antennalab);
     SetCtrlAttribute(antennalab, ANTENNALAB_POLAR, RT_ATTR_VISIBLE, 1);
     StartDesktopFeatures();
+    StartGraphContrast();
     return 0;
 }
 

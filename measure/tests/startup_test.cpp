@@ -3,6 +3,8 @@
 // frame and the two exit commands, driven through the program's own dispatch.
 #include "kesto_fixture.h"
 
+#include <QColor>
+
 #include <cmath>
 
 using kt::RunKesto;
@@ -464,3 +466,70 @@ INSTANTIATE_TEST_SUITE_P(Routes, ExitCommand,
                          [](const auto &info) { return info.param.button ? "Button" : "Menu"; });
 
 }  // namespace
+
+// ---- Graph > High-contrast graphs --------------------------------------------
+
+namespace {
+
+// The trace's segments: the lines that are not the black frame.
+std::vector<int> TraceColours()
+{
+    std::vector<int> v;
+    for (const auto &it : rt::test::GraphItems(kestopnl, KESTOPNL_GRAPH))
+        if (it.kind == rt::PlotKind::Line && it.color != RT_BLACK)
+            v.push_back(it.color);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(KestoTest, HighContrastTraceStandsOutThreeToOneAndTheChoiceIsKept)
+{
+    const std::string ini = (rt::test::ScratchDir() / "Kesto.ini").string();
+    rt::test::UseSettingsFile(ini);
+    auto rig = kt::MakeRig(1);
+    const QColor grey(168, 176, 180);
+    auto stepAndCheck = [&](bool high) {
+        rt::test::PressButton(kestopnl, KESTOPNL_INC1);
+        rt::test::PressButton(kestopnl, KESTOPNL_INC1);
+        const auto colours = TraceColours();
+        ASSERT_FALSE(colours.empty());
+        for (int c : colours) {
+            const double ratio = rt::test::Contrast(QColor::fromRgb(QRgb(c)), grey);
+            if (high)
+                EXPECT_GE(ratio, 3.0) << std::hex << c;
+            else
+                EXPECT_EQ(c, RT_RED) << "the designed colour";
+        }
+    };
+    EXPECT_EQ(RunKesto(PORTPNL_COM1,
+                       [&] {
+                           SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+                           int checked = -1;
+                           GetMenuBarAttribute(menu_handle, KESTOMENU_CONTRAST, RT_ATTR_CHECKED,
+                                               &checked);
+                           EXPECT_EQ(checked, 0) << "off by default";
+                           stepAndCheck(false);
+                           rt::test::ChooseMenuItem(menu_handle, KESTOMENU_CONTRAST);
+                           GetMenuBarAttribute(menu_handle, KESTOMENU_CONTRAST, RT_ATTR_CHECKED,
+                                               &checked);
+                           EXPECT_EQ(checked, 1);
+                           // The segments there already and those drawn next.
+                           stepAndCheck(true);
+                       }),
+              0);
+    EXPECT_EQ(GetUserSetting("Kesto", "view/highContrast", 0), 1);
+    EXPECT_EQ(RunKesto(PORTPNL_COM1,
+                       [&] {
+                           int checked = -1;
+                           GetMenuBarAttribute(menu_handle, KESTOMENU_CONTRAST, RT_ATTR_CHECKED,
+                                               &checked);
+                           EXPECT_EQ(checked, 1) << "kept from the last run";
+                           SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+                           stepAndCheck(true);
+                           rt::test::ChooseMenuItem(menu_handle, KESTOMENU_CONTRAST);
+                           stepAndCheck(false);
+                       }),
+              0);
+    EXPECT_EQ(GetUserSetting("Kesto", "view/highContrast", 1), 0);
+}

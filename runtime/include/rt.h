@@ -219,6 +219,13 @@ int DeleteGraphPlot(int panel, int control, int plot, int refresh);
 int GetGraphCursorIndex(int panel, int control, int cursor, int *plot, int *index);
 int GetGraphCursor(int panel, int control, int cursor, double *x, double *y);
 int RefreshGraph(int panel, int control);
+// Draws a graph's plots in other colours: every line, text or fill colour
+// equal to from[i] is shown as to[i], for the plots there now and those
+// plotted later, until the next call; count 0 restores the colours as
+// plotted. With labelsOnTop the texts are painted after every other plot,
+// so that no curve covers them.
+int SetGraphColorMap(int panel, int control, const int *from, const int *to, int count,
+                     int labelsOnTop);
 
 // ---- Pop-ups ------------------------------------------------------------------
 int MessagePopup(const char *title, const char *message);

@@ -3,15 +3,19 @@
 // dropped on the window, the export dialogue, dialogues of the main window.
 #include <QAccessible>
 #include <QApplication>
+#include <QColor>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
 #include <QWidget>
+
+#include <algorithm>
 
 #include "codepage.h"
 #include "lobes.h"
@@ -463,5 +467,197 @@ TEST(DarkPalette, OnAndOffOfTheToggleButtonsCanBeTold)
         QApplication::processEvents();
         const QColor on = MeanColour(w);
         EXPECT_GE(rt::test::Contrast(on, off), 1.5) << w->objectName().toStdString();
+    }
+}
+
+namespace {
+
+constexpr int kBlack = 0x000000;
+
+QColor Rgb(int c)
+{
+    return QColor::fromRgb(QRgb(c & 0xFFFFFF));
+}
+
+// Every text against its own background (the graph's black where it has
+// none) and every curve against the graph's black, below 3:1.
+std::vector<std::string> PoorGraphContrast(int control)
+{
+    std::vector<std::string> faults;
+    for (const auto &it : rt::test::GraphItems(antennalab, control)) {
+        const bool text = it.kind == rt::PlotKind::Text;
+        if (!text && it.kind != rt::PlotKind::XY)
+            continue;
+        const int back = text && !(it.fillColor & RT_TRANSPARENT) ? it.fillColor : kBlack;
+        const double ratio = rt::test::Contrast(Rgb(it.color), Rgb(back));
+        if (ratio < 3.0)
+            faults.push_back((text ? "text '" + it.text + "'" : std::string("curve")) + " "
+                             + std::to_string(ratio));
+    }
+    return faults;
+}
+
+// The colours of the texts and curves plotted on a graph, as pairs.
+std::vector<std::pair<int, int>> Colours(int control)
+{
+    std::vector<std::pair<int, int>> v;
+    for (const auto &it : rt::test::GraphItems(antennalab, control))
+        v.emplace_back(it.color, it.fillColor);
+    return v;
+}
+
+}  // namespace
+
+TEST(HighContrast, OffByDefaultOnGivesThreeToOneAndLabelsAboveCurvesKeptInSettings)
+{
+    const std::string ini = (TempDir() / "antenna.ini").string();
+    rt::test::UseSettingsFile(ini);
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    EXPECT_FALSE(ItemChecked(MENUBAR_CONTRAST));
+    EXPECT_EQ(rt::test::MenuItemText(Bar(), MENUBAR_CONTRAST), "High-contrast graphs");
+    // Off: the designed colours, poor as some are.
+    const auto designedPolar = Colours(ANTENNALAB_POLAR);
+    const auto designedCart = Colours(ANTENNALAB_CARTESIAN);
+    const auto polar = rt::test::GraphItems(antennalab, ANTENNALAB_POLAR);
+    ASSERT_FALSE(polar.empty());
+    for (const auto &it : polar) {
+        if (it.kind == rt::PlotKind::Text) {
+            EXPECT_EQ(it.color, 0xA0A0A0);
+            EXPECT_EQ(it.fillColor, 0x008080);
+        }
+        if (it.handle == polarPlot2) {
+            EXPECT_EQ(it.color, RT_BLUE);
+        }
+        if (it.handle == polarPlot1) {
+            EXPECT_EQ(it.color, RT_RED);
+        }
+    }
+    EXPECT_FALSE(PoorGraphContrast(ANTENNALAB_POLAR).empty()) << "the designed ring labels";
+
+    Menu(MENUBAR_CONTRAST);
+    EXPECT_TRUE(ItemChecked(MENUBAR_CONTRAST));
+    EXPECT_EQ(GetUserSetting("antenna", "view/highContrast", 0), 1);
+    EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_POLAR)), "");
+    EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_CARTESIAN)), "");
+    // Curves plotted while it is on (a rotation redraws them) follow it too.
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    Menu(MENUBAR_SELECTH);
+    rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);
+    EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_POLAR)), "");
+    EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_CARTESIAN)), "");
+
+    // A level label is drawn over the curves: a thick curve laid across the
+    // "-25" label leaves the label's own background at its middle.
+    QWidget *g = rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR);
+    g->show();
+    const int across = PlotLine(antennalab, ANTENNALAB_POLAR, -10, 4.2, 10, 4.2, RT_BLUE);
+    SetPlotAttribute(antennalab, ANTENNALAB_POLAR, across, RT_ATTR_PLOT_THICKNESS, 12);
+    // Graph units -40..40 over the square graph: the label's middle.
+    const QImage picture = g->grab().toImage();
+    const double s = std::min(g->width(), g->height()) / 80.0;
+    const QPoint mid(int(g->width() / 2.0 + (-2.4 + 1.6) * s), int(g->height() / 2.0 - 4.2 * s));
+    int curve = 0, label = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+        for (int dy = -2; dy <= 2; ++dy) {
+            const unsigned c = picture.pixelColor(mid + QPoint(dx, dy)).rgb() & 0xFFFFFF;
+            curve += c == 0x5090FFu;
+            label += c == 0x004040u;
+        }
+    EXPECT_EQ(curve, 0) << "the curve shows through the label";
+    EXPECT_GT(label, 0) << "the label's background is there";
+    DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, across, RT_IMMEDIATE_DRAW);
+
+    // Off again: the designed colours come back.
+    Menu(MENUBAR_SELECTE);
+    rt::test::PressButton(antennalab, ANTENNALAB_GOLEFT10);
+    Menu(MENUBAR_SELECTH);
+    rt::test::PressButton(antennalab, ANTENNALAB_GOLEFT10);
+    Menu(MENUBAR_CONTRAST);
+    EXPECT_FALSE(ItemChecked(MENUBAR_CONTRAST));
+    EXPECT_EQ(Colours(ANTENNALAB_POLAR).size(), designedPolar.size());
+    EXPECT_EQ(Colours(ANTENNALAB_CARTESIAN), designedCart);
+    auto sorted = [](std::vector<std::pair<int, int>> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(sorted(Colours(ANTENNALAB_POLAR)), sorted(designedPolar));
+    EXPECT_EQ(GetUserSetting("antenna", "view/highContrast", 1), 0);
+
+    // Kept for the next start.
+    Menu(MENUBAR_CONTRAST);
+    rt::test::AnswerConfirm(0);
+    Menu(MENUBAR_CLOSE);
+    DiscardPanel(antennalab);
+    Start();
+    EXPECT_TRUE(ItemChecked(MENUBAR_CONTRAST));
+    EXPECT_EQ(rt::test::Lines(PoorGraphContrast(ANTENNALAB_POLAR)), "");
+}
+
+TEST(Keyboard, LeftAndRightMoveTheCartesianCursorAsAClickOnTheNextPointWould)
+{
+    Start();
+    Open(WriteAtn("a.atn", Sample()));
+    Menu(MENUBAR_CARTESIAN);
+    QWidget *g = rt::test::CtrlWidget(antennalab, ANTENNALAB_CARTESIAN);
+    auto press = [g](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent down(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(g, &down);
+    };
+    auto cursorX = [] {
+        double x = 0, y = 0;
+        GetGraphCursor(antennalab, ANTENNALAB_CARTESIAN, 1, &x, &y);
+        return x;
+    };
+    // A click puts the cursor on the E curve at 0 degrees.
+    rt::test::ClickGraph(antennalab, ANTENNALAB_CARTESIAN, arrayX[180], carPtr[180]);
+    int plot = 0, index = 0;
+    GetGraphCursorIndex(antennalab, ANTENNALAB_CARTESIAN, 1, &plot, &index);
+    ASSERT_EQ(plot, carPlot1);
+    const int start = Int(ANTENNALAB_CURSORINDEX);
+    EXPECT_EQ(start, index);
+    SetCtrlVal(antennalab, ANTENNALAB_CURSORBASE, 7);
+    EXPECT_EQ(g->focusPolicy(), Qt::StrongFocus) << "Tab reaches it";
+    rt::test::FocusCtrl(antennalab, ANTENNALAB_CARTESIAN);
+    press(Qt::Key_Right);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 1);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORBASE), 0) << "as a click sets it";
+    EXPECT_DOUBLE_EQ(cursorX(), arrayX[start + 1]);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 11);
+    press(Qt::Key_Left);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), start + 10);
+    GetGraphCursorIndex(antennalab, ANTENNALAB_CARTESIAN, 1, &plot, &index);
+    EXPECT_EQ(plot, carPlot1) << "it stays on its curve";
+    // At the end of the curve it stops.
+    for (int i = 0; i < 40; ++i)
+        press(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(Int(ANTENNALAB_CURSORINDEX), 0);
+    EXPECT_DOUBLE_EQ(cursorX(), arrayX[0]);
+    EXPECT_TRUE(rt::test::PrintJobs().empty()) << "no commit: a key prints nothing";
+}
+
+TEST(FontSize, TheLobePanelsFieldsShowTheirWholeTextAt14And16Points)
+{
+    for (int pt : {14, 16}) {
+        rt::test::UseFontSize(pt);
+        Start();
+        Open(WriteAtn("a.atn", Sample()));
+        Menu(MENUBAR_LOBES);
+        QWidget *panel = rt::test::PanelWidget(lobepnl);
+        ASSERT_NE(panel, nullptr);
+        panel->show();
+        QApplication::processEvents();
+        for (QLineEdit *le : panel->findChildren<QLineEdit *>()) {
+            const int need = le->fontMetrics().horizontalAdvance(le->text());
+            EXPECT_GE(le->contentsRect().width() - le->textMargins().left()
+                          - le->textMargins().right(),
+                      need)
+                << pt << " pt: " << le->objectName().toStdString() << " '"
+                << le->text().toStdString() << "'";
+        }
+        DiscardPanel(lobepnl);
+        lobepnl = 0;
+        DiscardPanel(antennalab);
     }
 }

@@ -49,6 +49,8 @@ int main(int argc, char **argv)
         Settle();
         save(panel->grab(), name);
     };
+    if (qEnvironmentVariableIsSet("VELORAN_SHOT_CONTRAST"))
+        rt::test::ChooseMenuItem(bar, MENUBAR_CONTRAST);
     shot("start.png");
     rt::test::ChooseFile(argv[1]);
     rt::test::ChooseMenuItem(bar, MENUBAR_OPEN);
