@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -124,5 +125,25 @@ inline void MakeMarker()
 inline const char *kConnection =
     "Confirm the connection between power and cable.\nPress Yes after doing connection.\n"
     "Press No if you want to quit.";
+
+// The level the rig with this antenna reports at deg, decoded as Kesto does.
+inline double ExpectedLevel(rigsim::Antenna antenna, int deg)
+{
+    rigsim::RigModel m;
+    m.setAntenna(antenna);
+    m.setAngle(deg);
+    const auto r = m.report();
+    return std::max(-30.0, (r[0] * 256 + r[1]) / 20.0 - 50.0);
+}
+
+// How often the connection question has been asked.
+inline int Questions()
+{
+    int n = 0;
+    for (const auto &p : rt::test::Popups())
+        if (p.kind == "confirm" && p.title == "Error" && p.text == kConnection)
+            ++n;
+    return n;
+}
 
 }  // namespace kt

@@ -14,6 +14,8 @@
 #include "com_testing.h"
 #include "rig_process.h"
 
+using kt::ExpectedLevel;
+using kt::Questions;
 using kt::RunKesto;
 
 namespace {
@@ -33,24 +35,6 @@ protected:
     void TearDown() override { rt::test::SetComDeviceLister({}); }
     rigsim_test::ScratchDir scratch_;
 };
-
-double ExpectedLevel(rigsim::Antenna antenna, int deg)
-{
-    rigsim::RigModel m;
-    m.setAntenna(antenna);
-    m.setAngle(deg);
-    const auto r = m.report();
-    return std::max(-30.0, (r[0] * 256 + r[1]) / 20.0 - 50.0);
-}
-
-int Questions()
-{
-    int n = 0;
-    for (const auto &p : rt::test::Popups())
-        if (p.kind == "confirm" && p.title == "Error" && p.text == kt::kConnection)
-            ++n;
-    return n;
-}
 
 // ---- A replug in the middle of a sweep ----------------------------------------------
 

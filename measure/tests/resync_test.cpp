@@ -12,6 +12,8 @@
 
 #include "rig_process.h"
 
+using kt::ExpectedLevel;
+using kt::Questions;
 using kt::RunKesto;
 
 namespace {
@@ -20,24 +22,6 @@ class ResyncTest : public testing::Test {
 protected:
     void SetUp() override { kt::EnterScratchDir(); }
 };
-
-double ExpectedLevel(rigsim::Antenna antenna, int deg)
-{
-    rigsim::RigModel m;
-    m.setAntenna(antenna);
-    m.setAngle(deg);
-    const auto r = m.report();
-    return std::max(-30.0, (r[0] * 256 + r[1]) / 20.0 - 50.0);
-}
-
-int Questions()
-{
-    int n = 0;
-    for (const auto &p : rt::test::Popups())
-        if (p.kind == "confirm" && p.title == "Error" && p.text == kt::kConnection)
-            ++n;
-    return n;
-}
 
 int Count(const std::string &s, char c)
 {
