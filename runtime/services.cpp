@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Starting programs, opening help, printing.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -17,6 +19,8 @@
 #include <map>
 
 #include "internal.h"
+#include "render.h"
+#include "rt.h"
 #include "test_hooks.h"
 
 namespace rt {
@@ -25,8 +29,55 @@ namespace {
 
 std::map<int, int> gPrintAttributes;
 
-// Draws the widget's picture onto the page, scaled to fit (scaling != 0) or
+// Draws the picture onto the device's page, scaled to fit (scaling != 0) or
 // at its own size, centred at the top.
+bool PaintPage(QPaintDevice &device, const QPixmap &picture, int screenDpi, int scaling)
+{
+    QPainter p;
+    if (!p.begin(&device))
+        return false;
+    const QRect page = p.viewport();
+    // At its own size the picture is as large on paper as on the screen.
+    const double toPage = double(device.logicalDpiX()) / std::max(1, screenDpi);
+    QSize target = (QSizeF(picture.size()) / picture.devicePixelRatio() * toPage).toSize();
+    if (scaling || target.width() > page.width() || target.height() > page.height())
+        target.scale(page.size(), Qt::KeepAspectRatio);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRect(QPoint((page.width() - target.width()) / 2, 0), target), picture);
+    return p.end();
+}
+
+// A print to a PDF file is drawn in memory and written whole: the printer's
+// own file output reports no failed write, so a full disk would leave a
+// short file behind a print that seemed done.
+bool PrintToFile(const QPrinter &printer, const QPixmap &picture, int screenDpi, int scaling)
+{
+    const QString name = printer.outputFileName();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool painted = false;
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(printer.pageLayout());
+        pdf.setResolution(printer.resolution());
+        pdf.setCreator(printer.creator());
+        pdf.setTitle(printer.docName());
+        painted = PaintPage(pdf, picture, screenDpi, scaling);
+    }
+    std::string error = "the page could not be drawn";
+    if (painted && !buffer.data().isEmpty()
+        && SaveFileWhole(name.toLocal8Bit().constData(), buffer.data().constData(),
+                         std::size_t(buffer.data().size()), &error)
+               == 0)
+        return true;
+    const QString message = QStringLiteral("The print could not be written to %1: %2")
+                                .arg(QDir::toNativeSeparators(name), QString::fromStdString(error));
+    MessagePopup("Print", message.toUtf8().constData());
+    return false;
+}
+
+// Prints the widget's picture, to a PDF file when one is named (or chosen in
+// the print dialogue), otherwise to the printer.
 bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interactive)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -49,18 +100,9 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
             return false;
     }
     const QPixmap picture = w->grab();
-    QPainter p;
-    if (!p.begin(&printer))
-        return false;
-    const QRect page = p.viewport();
-    // At its own size the picture is as large on paper as on the screen.
-    const double toPage = double(printer.logicalDpiX()) / std::max(1, w->logicalDpiX());
-    QSize target = (QSizeF(picture.size()) / picture.devicePixelRatio() * toPage).toSize();
-    if (scaling || target.width() > page.width() || target.height() > page.height())
-        target.scale(page.size(), Qt::KeepAspectRatio);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(QRect(QPoint((page.width() - target.width()) / 2, 0), target), picture);
-    return p.end();
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return PrintToFile(printer, picture, w->logicalDpiX(), scaling);
+    return PaintPage(printer, picture, w->logicalDpiX(), scaling);
 }
 
 // The file a print goes to. In test mode the print is recorded, a print to

@@ -109,3 +109,34 @@ TEST(Render, AFileThatCannotBeWrittenWholeKeepsTheOldOne)
     ASSERT_EQ(rt::SaveFileWhole(data.c_str(), big.data(), big.size(), &error), 0) << error;
     EXPECT_EQ(Slurp(data), big);
 }
+
+TEST(Render, APrintToAFileIsWrittenWholeOrSaidToHaveFailed)
+{
+    const int p = GraphPanel();
+    const fs::path dir = rt::test::ScratchDir();
+    const fs::path pdf = dir / "print.pdf";
+    std::ofstream(pdf) << "old print";
+    rt::test::ClearPopups();
+    {
+        FileSizeLimit limit(1000);
+        rt::test::AcknowledgeMessage();
+        rt::test::AcknowledgeMessage();
+        EXPECT_EQ(PrintCtrl(p, DEMOPNL_GRAPH, pdf.c_str(), 1, 0), -1);
+        EXPECT_EQ(PrintPanel(p, pdf.c_str(), 1, 1, 0), -1);
+    }
+    ASSERT_EQ(rt::test::Popups().size(), 2u);
+    EXPECT_EQ(rt::test::Popups()[0].kind, "message");
+    EXPECT_EQ(rt::test::Popups()[0].title, "Print");
+    EXPECT_NE(rt::test::Popups()[0].text.find("The print could not be written to " + pdf.string()),
+              std::string::npos)
+        << rt::test::Popups()[0].text;
+    EXPECT_EQ(Slurp(pdf), "old print");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+    rt::test::ClearPopups();
+    ASSERT_EQ(PrintCtrl(p, DEMOPNL_GRAPH, pdf.c_str(), 1, 0), 0);
+    EXPECT_TRUE(rt::test::Popups().empty());
+    const std::string printed = Slurp(pdf);
+    EXPECT_EQ(printed.rfind("%PDF", 0), 0u);
+    EXPECT_NE(printed.find("%%EOF"), std::string::npos);
+}
