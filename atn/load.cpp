@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr qint64 MAX_FILE = 16 * 1024 * 1024;  // far above any pattern file
 constexpr int MAX_DESCRIPTION_LINES = 100000;
 
 bool IsSpace(char c)
@@ -176,7 +175,7 @@ bool ReadStandardInput(std::string &text, std::string &error)
         }
         if (n == 0)
             return true;
-        if (text.size() + size_t(n) > size_t(MAX_FILE)) {
+        if (text.size() + size_t(n) > PATTERN_FILE_LIMIT) {
             error = "too large for a pattern file";
             return false;
         }
@@ -190,7 +189,7 @@ bool ReadAll(const std::string &path, std::string &text, std::string &error)
         return ReadStandardInput(text, error);
     // Only a regular file is read: a FIFO or a device is refused at once
     // rather than waited on.
-    const PatternFileResult r = ReadWholeFile(path, size_t(MAX_FILE), text);
+    const PatternFileResult r = ReadWholeFile(path, PATTERN_FILE_LIMIT, text);
     if (!r.ok) {
         error = r.reason.rfind("too large", 0) == 0 ? std::string("too large for a pattern file")
                                                     : r.reason;

@@ -68,6 +68,10 @@ PatternFileResult WriteWholeFile(const std::string &path, std::string_view bytes
 // waiting), and so is a file of more than maxBytes.
 PatternFileResult ReadWholeFile(const std::string &path, std::size_t maxBytes, std::string &bytes);
 
+// The largest file the programs take as a pattern file: far above any real
+// one (a pattern with a long description is a few tens of kilobytes).
+constexpr std::size_t PATTERN_FILE_LIMIT = 16 * 1024 * 1024;
+
 // Lines of a file without description lines; a file has this many plus n.
 constexpr int PATTERN_FIXED_LINES = 726;
 // Levels beyond +-10000 dB are read as +-10000 dB. The rig cannot report more

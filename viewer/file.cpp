@@ -15,10 +15,6 @@
 
 namespace {
 
-// The largest file taken for a pattern, as atn takes it: far above any
-// pattern file, and a huge file is not read whole only to be refused.
-constexpr long PATTERN_FILE_LIMIT = 16L * 1024 * 1024;
-
 // The question that opens open, close and both exits. Returns false when
 // the user asked to save and the save failed: the command then stops, so
 // that the unsaved pattern is not dropped.
@@ -154,9 +150,10 @@ bool OpenPatternFile(const char *path, int panel, std::string *error)
         return refuse("Cannot open \"" + std::string(path) + "\": " + std::strerror(ENAMETOOLONG));
     if (PatternOpen() && SameFile(path, filepathname))
         return refuse("This is the current file.");
-    // A file far larger than any pattern is refused before it is read.
+    // A file far larger than any pattern is refused before it is read, not
+    // read whole only to be refused.
     long size = 0;
-    if (GetFileInfo(path, &size) == 1 && size > PATTERN_FILE_LIMIT)
+    if (GetFileInfo(path, &size) == 1 && std::size_t(size) > PATTERN_FILE_LIMIT)
         return refuse("\"" + std::string(path) + "\" is too large for a pattern file ("
                       + std::to_string(size) + " bytes); it was not opened.");
     // Read before the open pattern goes, so that a file that cannot be read
