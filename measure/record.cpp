@@ -185,9 +185,9 @@ namespace {
 
 constexpr const char *kRecoveryName = "recovery.atn";
 
-std::string RecoveryPath(void)
+std::string RecoveryPath(std::string *error = nullptr)
 {
-    return UserDataFile(kRecoveryName);
+    return UserDataFile(kRecoveryName, error);
 }
 
 }  // namespace
@@ -200,9 +200,15 @@ std::string RecordFileText(void)
 
 bool KeepRecovery(std::string *error)
 {
-    const std::string path = RecoveryPath();
-    if (path.empty())
-        return true;  // no data folder: nothing to keep it in
+    std::string folderError;
+    const std::string path = RecoveryPath(&folderError);
+    if (path.empty()) {
+        // No folder wanted (a test without settings) is no failure; a folder
+        // that cannot be made is: the measurement would not be kept.
+        if (!folderError.empty() && error)
+            *error = folderError;
+        return folderError.empty();
+    }
     std::string text;
     const PatternFileResult r = WritePatternFile(path, RecordData(text));
     if (!r.ok && error)

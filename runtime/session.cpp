@@ -3,13 +3,17 @@
 // user's data folder of the program.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "rt_session.h"
@@ -65,7 +69,35 @@ void OnEndSignal(void (*handler)(int signal))
     sigaction(SIGHUP, &sa, nullptr);
 }
 
-std::string UserDataFile(const char *name)
+namespace {
+
+// Makes the folder and any missing parents (mode 0700, as a user's data
+// folder should be), saying why when one cannot be made.
+bool MakeFolders(const std::string &dir, std::string *why)
+{
+    for (std::size_t at = 1; at <= dir.size(); ++at) {
+        if (at != dir.size() && dir[at] != '/')
+            continue;
+        const std::string part = dir.substr(0, at);
+        struct stat st {};
+        if (stat(part.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) {
+                *why = "\"" + part + "\" is not a folder";
+                return false;
+            }
+            continue;
+        }
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            *why = std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string UserDataFile(const char *name, std::string *error)
 {
     QString dir;
     if (auto *hooks = rt::detail::Hooks()) {
@@ -76,7 +108,15 @@ std::string UserDataFile(const char *name)
     } else {
         dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     }
-    if (dir.isEmpty() || !QDir().mkpath(dir))
+    if (dir.isEmpty()) {
+        if (error)
+            *error = "the system names no data folder for this user";
         return {};
+    }
+    if (std::string why; !MakeFolders(QFile::encodeName(dir).toStdString(), &why)) {
+        if (error)
+            *error = "the folder \"" + dir.toStdString() + "\" could not be made: " + why;
+        return {};
+    }
     return QDir(dir).filePath(QString::fromUtf8(name)).toStdString();
 }

@@ -214,6 +214,30 @@ TEST_F(RecoveryTest, QuittingWithoutSavingOnPurposeKeepsNothingButTheConnectionN
     EXPECT_TRUE(Exists(recovery_));
 }
 
+TEST_F(RecoveryTest, AFolderThatCannotBeMadeIsSaidNotPassedOverInSilence)
+{
+    // The data folder's place is taken by a file: nothing can be kept there.
+    const std::string blocked = scratch_.path + "/blocked";
+    std::ofstream(blocked) << "not a folder";
+    rt::test::UseSettingsFile(blocked + "/Kesto/settings.ini");
+    auto rig = kt::MakeRig(1);
+    rt::test::ClearPopups();
+    rt::test::AcknowledgeMessage();
+    RunKesto(PORTPNL_COM1, [&] {
+        SetCtrlAttribute(kestopnl, KESTOPNL_TIMER, RT_ATTR_ENABLED, 0);
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+    });
+    int said = 0;
+    for (const auto &p : rt::test::Popups())
+        if (p.kind == "message" && p.title == "Recovery") {
+            ++said;
+            EXPECT_NE(p.text.find("could not be kept"), std::string::npos) << p.text;
+            EXPECT_NE(p.text.find("\"" + blocked + "\" is not a folder"), std::string::npos)
+                << p.text;
+        }
+    EXPECT_EQ(said, 1) << rt::test::PopupLog();
+}
+
 TEST_F(RecoveryTest, WithNoRecoveryFileStartUpAsksNothing)
 {
     rt::test::UseSettingsFile(scratch_.path + "/settings.ini");

@@ -12,7 +12,9 @@
 void OnEndSignal(void (*handler)(int signal));
 
 // The path of a file named `name` that the program keeps for its user between
-// runs, in the user's data folder for the program (made when missing); empty
-// when there is no such folder. In test mode the folder is the one of the
-// settings file that the test named, and there is none without one.
-std::string UserDataFile(const char *name);
+// runs, in the user's data folder for the program (made when missing). Empty
+// when there is no such folder: then `error`, when given, says why the
+// folder could not be made, or stays empty when none is wanted (in test mode
+// the folder is the one of the settings file that the test named, and there
+// is none without one).
+std::string UserDataFile(const char *name, std::string *error = nullptr);
