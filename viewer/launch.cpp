@@ -22,10 +22,18 @@ KestoLaunch LaunchKesto(const std::string &markerDir, int *error)
     case HandoffCreate::Error:
         return KestoLaunch::NoMarker;
     }
+    // A program that was not started leaves no marker behind: it would block
+    // every later launch with nothing running.
     const std::string exe = FindRunTimeFile(KESTO_PROGRAM);
-    if (exe.empty() || access(exe.c_str(), X_OK) != 0)
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0) {
+        DeleteHandoffMarker(markerDir);
         return KestoLaunch::Missing;
-    return LaunchExecutable(exe.c_str()) == 0 ? KestoLaunch::Started : KestoLaunch::Failed;
+    }
+    if (LaunchExecutable(exe.c_str()) != 0) {
+        DeleteHandoffMarker(markerDir);
+        return KestoLaunch::Failed;
+    }
+    return KestoLaunch::Started;
 }
 
 void antKestoCallback(int, int, void *, int)
@@ -33,7 +41,17 @@ void antKestoCallback(int, int, void *, int)
     // The marker lives in the current directory, which the measurement
     // program inherits.
     int error = 0;
-    if (LaunchKesto({}, &error) != KestoLaunch::NoMarker)
+    const KestoLaunch launched = LaunchKesto({}, &error);
+    if (launched == KestoLaunch::Missing || launched == KestoLaunch::Failed) {
+        const std::string exe = FindRunTimeFile(KESTO_PROGRAM);
+        const std::string why = launched == KestoLaunch::Failed ? "\"" + exe + "\" would not start."
+                                : exe.empty()                   ? RunTimeFileMissing(KESTO_PROGRAM)
+                                              : "\"" + exe + "\" is not a program that may be run.";
+        const std::string text = std::string(KESTO_PROGRAM) + " was not started. " + why;
+        MessagePopup("Veloran", text.c_str());
+        return;
+    }
+    if (launched != KestoLaunch::NoMarker)
         return;
     // Without the marker a second copy could be started over the first, so
     // the program is not started, and the user learns why.

@@ -12,8 +12,8 @@ enum class KestoLaunch {
     Started,   // marker made, program started
     Blocked,   // a marker was there: nothing done
     NoMarker,  // the marker could not be made: nothing started
-    Missing,   // marker made, but no program found: nothing started
-    Failed,    // marker made, the program would not start
+    Missing,   // no program found: nothing started, the marker removed again
+    Failed,    // the program would not start: the marker removed again
 };
 
 // Makes the marker in markerDir (empty: the current directory) and starts

@@ -213,14 +213,17 @@ TEST_F(Launch, TwiceWhileRunningStartsOnce)
     EXPECT_EQ(rt::test::Launches().size(), 2u);
 }
 
-TEST_F(Launch, MissingProgramLeavesTheMarkerAndStartsNothing)
+TEST_F(Launch, AMissingProgramLeavesNoMarkerToBlockTheNextLaunch)
 {
     EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Missing);
-    EXPECT_EQ(HandoffMarkerExists(dir), 1);
+    EXPECT_EQ(HandoffMarkerExists(dir), 0);
+    const std::string exe = Program(progDir);
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Started) << "nothing was left to block it";
     EXPECT_EQ(vt::ReadBytes(dir + "/kesto.inf"), std::string("kesto\0", 6));
-    Program(progDir);
-    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Blocked) << "the stale marker blocks";
-    EXPECT_TRUE(rt::test::Launches().empty());
+    ASSERT_EQ(rt::test::Launches().size(), 1u);
+    EXPECT_EQ(rt::test::Launches()[0], exe);
+    // A marker left by a program that was started still blocks.
+    EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Blocked);
 }
 
 TEST_F(Launch, FoundBesideTheViewerFirstThenInTheInstallation)
@@ -239,6 +242,7 @@ TEST_F(Launch, NonExecutableFileIsNotTheProgram)
     Program(progDir, 0644);
     EXPECT_EQ(LaunchKesto(dir), KestoLaunch::Missing);
     EXPECT_TRUE(rt::test::Launches().empty());
+    EXPECT_EQ(HandoffMarkerExists(dir), 0);
 }
 
 TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
@@ -254,11 +258,19 @@ TEST_F(Launch, MenuCommandUsesTheCurrentDirectoryForTheMarkerOnly)
     vt::fs::remove("kesto.inf");
     // A program of that name in the current folder (a downloaded folder,
     // say) is never started.
+    // It is said, and no marker is left to block the next launch.
     Program(dir);
+    rt::test::ClearPopups();
+    rt::test::AcknowledgeMessage();
     vt::Menu(MENUBAR_KESTO);
-    EXPECT_EQ(HandoffMarkerExists(""), 1);
+    EXPECT_EQ(HandoffMarkerExists(""), 0);
     EXPECT_TRUE(rt::test::Launches().empty());
-    vt::fs::remove("kesto.inf");
+    ASSERT_EQ(rt::test::Popups().size(), 1u);
+    EXPECT_EQ(rt::test::Popups()[0].text.rfind(std::string(KESTO_PROGRAM) + " was not started. "
+                                                   + RunTimeFileMissing(KESTO_PROGRAM),
+                                               0),
+              0u)
+        << rt::test::Popups()[0].text;
     const std::string exe = Program(progDir);
     vt::Menu(MENUBAR_KESTO);
     ASSERT_EQ(rt::test::Launches().size(), 1u);
