@@ -84,11 +84,17 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
     printer.setPageOrientation(w->width() > w->height() ? QPageLayout::Landscape
                                                         : QPageLayout::Portrait);
     QString pdf = fileName;
-    if (pdf.isEmpty() && !interactive && QPrinterInfo::availablePrinters().isEmpty()) {
-        // No printer on this machine: keep the print as a PDF in the current folder.
-        pdf = QDir::current().filePath(
-            QStringLiteral("print-%1.pdf")
+    const bool noPrinter =
+        pdf.isEmpty() && !interactive && QPrinterInfo::availablePrinters().isEmpty();
+    if (noPrinter) {
+        // No printer on this machine: keep the print as a PDF in the current
+        // folder, under a name no earlier print has taken.
+        const QString stem = QDir::current().filePath(
+            QStringLiteral("print-%1")
                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        pdf = stem + QStringLiteral(".pdf");
+        for (int n = 2; QFileInfo::exists(pdf); ++n)
+            pdf = stem + QStringLiteral("-%1.pdf").arg(n);
     }
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -100,8 +106,16 @@ bool PrintWidget(QWidget *w, const QString &fileName, int scaling, int interacti
             return false;
     }
     const QPixmap picture = w->grab();
-    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        return PrintToFile(printer, picture, w->logicalDpiX(), scaling);
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        if (!PrintToFile(printer, picture, w->logicalDpiX(), scaling))
+            return false;
+        if (noPrinter) {
+            const QString said = QStringLiteral("There is no printer: the print was saved as %1.")
+                                     .arg(QDir::toNativeSeparators(pdf));
+            MessagePopup("Print", said.toUtf8().constData());
+        }
+        return true;
+    }
     return PaintPage(printer, picture, w->logicalDpiX(), scaling);
 }
 

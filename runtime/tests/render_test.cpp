@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -139,4 +140,36 @@ TEST(Render, APrintToAFileIsWrittenWholeOrSaidToHaveFailed)
     const std::string printed = Slurp(pdf);
     EXPECT_EQ(printed.rfind("%PDF", 0), 0u);
     EXPECT_NE(printed.find("%%EOF"), std::string::npos);
+}
+
+TEST(Render, WithoutAPrinterEachPrintIsKeptUnderItsOwnNameAndTheUserToldWhere)
+{
+    const int p = GraphPanel();
+    const fs::path dir = rt::test::ScratchDir() / "prints";
+    fs::create_directories(dir);
+    const fs::path old = fs::current_path();
+    fs::current_path(dir);
+    rt::test::SetPrinterFile("");  // to the printer, which this machine lacks
+    rt::test::ClearPopups();
+    rt::test::AcknowledgeMessage();
+    rt::test::AcknowledgeMessage();
+    const int first = PrintCtrl(p, DEMOPNL_GRAPH, "", 1, 0);
+    const int second = PrintCtrl(p, DEMOPNL_GRAPH, "", 1, 0);
+    fs::current_path(old);
+    if (fs::is_empty(dir) && first == 0 && second == 0)
+        GTEST_SKIP() << "this machine has a printer";
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 0);
+    const std::vector<fs::path> prints{fs::directory_iterator(dir), fs::directory_iterator()};
+    ASSERT_EQ(prints.size(), 2u) << "the second print in the same second replaced the first";
+    ASSERT_EQ(rt::test::Popups().size(), 2u);
+    for (const auto &shown : rt::test::Popups()) {
+        EXPECT_EQ(shown.title, "Print");
+        EXPECT_EQ(shown.text.rfind(
+                      "There is no printer: the print was saved as " + dir.string() + "/print-", 0),
+                  0u)
+            << shown.text;
+    }
+    for (const auto &f : prints)
+        EXPECT_EQ(Slurp(f).rfind("%PDF", 0), 0u);
 }
