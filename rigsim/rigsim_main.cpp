@@ -220,8 +220,12 @@ struct Line {
         }
         // The first line of standard output is the device; each replug adds
         // the new one.
-        std::printf("%s\n", device.c_str());
-        std::fflush(stdout);
+        if (std::printf("%s\n", device.c_str()) < 0 || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "rigsim: the device name could not be written out: %s\n",
+                         std::strerror(errno));
+            pullOut();
+            return false;
+        }
         return true;
     }
 
@@ -419,8 +423,9 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     else
         settings->link = rigsim::args::DefaultLink(std::getenv("XDG_RUNTIME_DIR"));
     if (settings->link.empty())
-        return Refuse("XDG_RUNTIME_DIR is not set: give the link with --link PATH (or --link none). "
-                      "See rigsim --help.");
+        return Refuse(
+            "XDG_RUNTIME_DIR is not set: give the link with --link PATH (or --link none). "
+            "See rigsim --help.");
     settings->verbose = parser.isSet(verbose);
     return -1;
 }
@@ -443,6 +448,7 @@ int main(int argc, char **argv)
     line.link = link;
     if (!line.plugIn())
         return 1;
+    int status = 0;  // 1 once the line cannot be plugged in again
     if (link != "none")
         std::fprintf(stderr, "rigsim: serving on %s (link %s)\n", line.device.c_str(),
                      link.c_str());
@@ -580,13 +586,15 @@ int main(int argc, char **argv)
                 std::fprintf(stderr, "rigsim: line unplugged for %.0f ms\n", left);
         }
         if (line.master < 0 && rig.lineUp()) {
-            if (!line.plugIn())
+            if (!line.plugIn()) {
+                status = 1;
                 break;
+            }
             std::fprintf(stderr, "rigsim: line plugged in again on %s\n", line.device.c_str());
         }
     }
 
     line.pullOut();
     std::fprintf(stderr, "rigsim: stopped\n");
-    return 0;
+    return status;
 }

@@ -84,6 +84,20 @@ struct RigProcess {
         return !device.empty();
     }
 
+    // Waits up to `ms` for it to end by itself; its exit status, or -1.
+    int wait(int ms)
+    {
+        int status = 0;
+        for (int i = 0; pid > 0 && i < ms / 10; ++i) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
     int stop()
     {
         if (pid <= 0)

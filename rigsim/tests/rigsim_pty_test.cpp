@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -311,6 +312,31 @@ TEST(RigsimProgram, UnplugAndReplugFromStandardInput)
     EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x09}));
     close(fd);
     EXPECT_EQ(rig.stop(), 0);
+}
+
+// A line that cannot be plugged in again, or a device name that cannot be
+// written out, ends the program with status 1, not as if all went well.
+TEST(RigsimProgram, EndsWithAFailureWhenTheLineCannotBeOffered)
+{
+    rigsim_test::ScratchDir dir;
+    const std::string link = dir.path + "/rig";
+    RigProcess rig;
+    ASSERT_TRUE(rig.start({"--link", link, "--antenna", "iso"}));
+    const char out[] = "u -1\n";
+    ASSERT_EQ(write(rig.in, out, sizeof out - 1), ssize_t(sizeof out - 1));
+    ASSERT_TRUE(WaitFor([&] { return !IsSymlink(link); }, 2000));
+    std::ofstream(link) << "someone else's file";
+    const char in[] = "r\n";
+    ASSERT_EQ(write(rig.in, in, sizeof in - 1), ssize_t(sizeof in - 1));
+    EXPECT_EQ(rig.wait(5000), 1);
+    EXPECT_EQ(rig.stop(), -1) << "it ended by itself";
+
+    const std::string cmd = "timeout 10 " + std::string(RIGSIM_EXE) + " --link " + dir.path
+                            + "/rig2 --antenna iso > /dev/full 2>/dev/null";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_FALSE(IsSymlink(dir.path + "/rig2")) << "no link is left to a line nobody serves";
 }
 
 // Numbers out of range are refused at start with a message and status 2,
