@@ -88,6 +88,9 @@ void HighContrastCallback(int menuBar, int menuItem, void *callbackData, int pan
 // The logo panel's version line (start-up and About).
 void FillLogo(int panel);
 void NoteRecentFile(const char *path);
+// Whether opened and saved files join the recent list (not for a self-check
+// run from a script, which is no user's session).
+void KeepRecentFiles(bool keep);
 std::vector<std::string> RecentFiles();
 void UpdateWindowTitle();
 // The keyboard's plane selection and the selected plane in words (keys.cpp).

@@ -18,6 +18,7 @@ const char kTitle[] = "antenna - Veloran pattern viewer";
 constexpr int kRecentMax = 8;
 
 std::vector<std::string> gRecent;  // newest first
+bool gKeepRecent = true;           // off for a run that is no user's session
 std::string gShownTitle;
 std::vector<double> gSavedContent;  // the pattern as last read or written
 
@@ -103,9 +104,16 @@ std::vector<std::string> RecentFiles()
     return gRecent;
 }
 
+void KeepRecentFiles(bool keep)
+{
+    gKeepRecent = keep;
+}
+
 void NoteRecentFile(const char *path)
 {
     NoteSavedContent();
+    if (!gKeepRecent)
+        return;
     std::error_code ec;
     std::string full = std::filesystem::absolute(path, ec).lexically_normal().string();
     if (ec)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the viewer, its program-wide state and the dimming operations
 // that decide which commands are usable when.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -209,7 +210,11 @@ int SelfCheckReport()
     GetCtrlVal(antennalab, ANTENNALAB_HPEAKANGLE, &angle);
     GetCtrlVal(antennalab, ANTENNALAB_HPEAKLEVEL, &level);
     std::printf("H-peak %d %.6f\n", angle, level);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "antenna: the report could not be written: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
     return missing ? 1 : 0;
 }
 
@@ -225,6 +230,7 @@ int AntennaMain(int argc, char **argv)
     if (cl.selfCheck) {
         // Run from scripts: a file that cannot be opened is said on the
         // error output, never in a message box that nobody answers.
+        KeepRecentFiles(false);
         std::string error;
         const bool opened = cl.file.empty() || OpenPatternFile(cl.file.c_str(), antennalab, &error);
         if (!opened)

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A pattern file named on the command line: opened once the logo has gone,
 // exactly as File > Open opens it, with the same messages when it cannot be.
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "viewer_fixture.h"
 
 using namespace vt;
@@ -119,4 +124,42 @@ TEST(CommandLine, SelfCheckWithAMissingFileSaysSoWithoutAPopup)
     EXPECT_NE(report.find("file " + good + "\n"), std::string::npos) << report;
     EXPECT_NE(report.find("E-peak 40 -1.500000\n"), std::string::npos) << report;
     EXPECT_EQ(rt::test::PopupLog(), "");
+}
+
+// A self-check is no user's session: what it opens stays out of the recent
+// files. A report that cannot be written ends it with status 1.
+TEST(CommandLine, SelfCheckLeavesTheRecentFilesAloneAndFailsWhenItsReportIsLost)
+{
+    const std::string good =
+        WriteAtn("recent.atn", MakePlanes([](int a) { return Lobe(a, 40, -1.5, 0.3); },
+                                          [](int a) { return Lobe(a, 300, -4.25, 0.2); }));
+    std::string arg0 = "antenna", arg1 = "--self-check", arg2 = good;
+    char *argv[] = {arg0.data(), arg1.data(), arg2.data(), nullptr};
+    testing::internal::CaptureStdout();
+    AntennaMain(3, argv);  // status 1 here: the tests' folder holds no Kesto
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("file " + good), std::string::npos);
+    for (const std::string &recent : RecentFiles())
+        EXPECT_EQ(recent.find("recent.atn"), std::string::npos) << recent;
+
+    const std::string other =
+        WriteAtn("other.atn", MakePlanes([](int a) { return Lobe(a, 10, -1, 0.3); },
+                                         [](int a) { return Lobe(a, 20, -2, 0.2); }));
+    arg2 = other;
+    argv[2] = arg2.data();
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    dup2(full, STDOUT_FILENO);
+    testing::internal::CaptureStderr();
+    const int status = AntennaMain(3, argv);
+    const std::string err = testing::internal::GetCapturedStderr();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    close(full);
+    std::clearerr(stdout);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("antenna: the report could not be written: No space left on device"),
+              std::string::npos)
+        << err;
 }
