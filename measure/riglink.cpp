@@ -499,8 +499,12 @@ void BindChosenDevice(int panel, int port)
     GetCtrlVal(panel, COMPNL_DEVICE, &item);
     if (item < 0 || item >= int(offered.size()))
         return;
-    if (offered[item] != ComDeviceChoice(port))
-        SetComDeviceChoice(port, offered[item]);
+    if (offered[item] != ComDeviceChoice(port) && SetComDeviceChoice(port, offered[item]) != 0) {
+        const std::string text = "The device chosen for port " + std::to_string(port)
+                                 + " could not be kept for the next start: the settings file "
+                                   "cannot be written.";
+        MessagePopup("Serial port", text.c_str());
+    }
 }
 
 int PortNumberCallback(int panel, int, int event, void *, int, int)

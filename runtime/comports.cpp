@@ -181,16 +181,17 @@ std::string ComDeviceChoice(int port)
     return Settings().value(ChoiceKey(port)).toString().toStdString();
 }
 
-void SetComDeviceChoice(int port, const std::string &device)
+int SetComDeviceChoice(int port, const std::string &device)
 {
     if (!Valid(port))
-        return;
+        return -1;
     QSettings s = Settings();
     if (device.empty())
         s.remove(ChoiceKey(port));
     else
         s.setValue(ChoiceKey(port), QString::fromStdString(device));
     s.sync();
+    return s.status() == QSettings::NoError ? 0 : -1;
 }
 
 std::string ComDeviceName(int port)

@@ -322,9 +322,10 @@ std::string ComDeviceText(const ComDeviceInfo &info);
 enum { RT_COM_FROM_ENVIRONMENT = 1, RT_COM_FROM_CHOICE, RT_COM_AUTOMATIC };
 int ComDeviceSource(int port);
 // The device saved for port n ("" when none); saving "" goes back to the
-// automatic rule.
+// automatic rule. Saving returns 0, or -1 when the choice could not be
+// written to the settings.
 std::string ComDeviceChoice(int port);
-void SetComDeviceChoice(int port, const std::string &device);
+int SetComDeviceChoice(int port, const std::string &device);
 enum {
     RT_COM_OK = 0,
     RT_COM_MISSING,     // no such device

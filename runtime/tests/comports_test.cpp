@@ -121,6 +121,19 @@ TEST_F(ComPorts, SavedChoiceIsKeptAndAnEmptyOneGoesBackToAutomatic)
     EXPECT_EQ(rt::ComDeviceSource(1), RT_COM_FROM_ENVIRONMENT);
 }
 
+TEST_F(ComPorts, AChoiceThatCannotBeWrittenIsSaidToHaveFailed)
+{
+    // Where the settings file should be, a folder: nothing can be written.
+    const QString file =
+        QSettings(QStringLiteral("Veloran"), QCoreApplication::applicationName()).fileName();
+    std::filesystem::remove(file.toStdString());
+    std::filesystem::create_directories(file.toStdString());
+    EXPECT_EQ(rt::SetComDeviceChoice(1, "/dev/ttyUSB3"), -1);
+    EXPECT_EQ(rt::SetComDeviceChoice(9, "/dev/ttyUSB3"), -1) << "no such port";
+    std::filesystem::remove(file.toStdString());
+    EXPECT_EQ(rt::SetComDeviceChoice(1, "/dev/ttyUSB3"), 0);
+}
+
 TEST_F(ComPorts, SummaryNamesTheDeviceAndWhetherItIsThere)
 {
     rt::test::SetComDeviceLister([] {
