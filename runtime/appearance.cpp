@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "appearance.h"
 
+#include "accessible.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
@@ -118,7 +120,7 @@ ReadableFilter *Filter()
 // A value display: its name stays what the form calls it and its value is
 // the text shown, through the value and the text interface both (the
 // desktop's accessibility bus passes no value for a label, only its text).
-class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class DisplayAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
     explicit DisplayAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::StaticText) {}
     void *interface_cast(QAccessible::InterfaceType t) override
@@ -127,33 +129,8 @@ public:
             return static_cast<QAccessibleTextInterface *>(this);
         return QAccessibleWidget::interface_cast(t);
     }
-    QString shown() const { return PlainText(static_cast<QLabel *>(widget())->text()); }
-    // The text interface: read only, no selection, no caret.
-    void selection(int, int *start, int *end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int start, int end) const override
-    {
-        const QString t = shown();
-        start = std::clamp(start, 0, int(t.size()));
-        end = end < 0 ? int(t.size()) : std::clamp(end, start, int(t.size()));
-        return t.mid(start, end - start);
-    }
-    int characterCount() const override { return int(shown().size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *start, int *end) const override
-    {
-        *start = 0;
-        *end = characterCount();
-        (void)offset;
-        return {};
-    }
+    QString shown() const override { return PlainText(static_cast<QLabel *>(widget())->text()); }
+    QString text(int start, int end) const override { return ReadOnlyText::text(start, end); }
     QString text(QAccessible::Text t) const override
     {
         auto *label = static_cast<QLabel *>(widget());

@@ -13,6 +13,7 @@
 
 #include <cmath>
 
+#include "accessible.h"
 #include "appearance.h"
 #include "internal.h"
 #include "test_hooks.h"
@@ -178,6 +179,9 @@ int InitCVIRTE(void *, char *argv[], void *)
     // otherwise answer for the value displays first.
     detail::InstallDisplayAccessibility();
     new QApplication(argc, args);
+    // The application installs the toolkit's own answers for its controls;
+    // the run-time's, installed after them, are asked first.
+    detail::InstallControlAccessibility();
     detail::ApplyProgramIdentity();
     return QCoreApplication::instance() ? 1 : 0;
 }
