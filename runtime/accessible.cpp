@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QFrame>
 
 #include <algorithm>
 
@@ -96,8 +97,23 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 };
 
+// A graph: a chart the user moves cursors on or turns from the keyboard,
+// not a bare container.
+class ChartAccessible : public QAccessibleWidget {
+public:
+    explicit ChartAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Chart) {}
+};
+
 QAccessibleInterface *ControlFactory(const QString &className, QObject *obj)
 {
+    if (!obj->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("rt::Graph") || obj->property(kChart).toBool())
+        return new ChartAccessible(static_cast<QWidget *>(obj));
+    // A plain frame holds other controls: the toolkit would call it a frame,
+    // which screen readers take for a window of its own.
+    if (className == QLatin1String("QFrame") && obj->metaObject() == &QFrame::staticMetaObject)
+        return new QAccessibleWidget(static_cast<QWidget *>(obj), QAccessible::Client);
     // An editable combo box keeps the toolkit's answer, which reads its
     // text field.
     if (className == QLatin1String("QComboBox"))

@@ -31,6 +31,10 @@ public:
     QString attributes(int offset, int *start, int *end) const override;
 };
 
+// The property that marks a widget drawn as a graph (a chart for screen
+// readers) where its class alone does not say so.
+inline constexpr char kChart[] = "rtChart";
+
 // Registers the run-time's own answers for the toolkit's controls (the
 // drop-down lists). Installed once the application exists, after the
 // toolkit's own, so that they are asked first.

@@ -131,6 +131,12 @@ public:
     }
     QString shown() const override { return PlainText(static_cast<QLabel *>(widget())->text()); }
     QString text(int start, int end) const override { return ReadOnlyText::text(start, end); }
+    // A label that shows a picture is an image for screen readers.
+    QAccessible::Role role() const override
+    {
+        return static_cast<QLabel *>(widget())->pixmap().isNull() ? QAccessible::StaticText
+                                                                  : QAccessible::Graphic;
+    }
     QString text(QAccessible::Text t) const override
     {
         auto *label = static_cast<QLabel *>(widget());

@@ -270,6 +270,22 @@ def check_no_helpers(where, app):
             fault(where, f"a non-visual object in the tree: {a.get_role_name()} \"{n}\"")
 
 
+def check_roles(where, win):
+    """Below a window no object claims to be a window, and whatever takes the
+    keyboard focus says what it is rather than being a bare container."""
+    for a in walk(win):
+        if a is win:
+            continue
+        role = a.get_role()
+        if role in (Atspi.Role.FRAME, Atspi.Role.DIALOG, Atspi.Role.WINDOW):
+            fault(where, f"\"{name_of(a)}\" inside the window \"{name_of(win)}\" "
+                  f"has the window role {a.get_role_name()}")
+        elif (role in (Atspi.Role.FILLER, Atspi.Role.PANEL, Atspi.Role.UNKNOWN)
+              and a.get_state_set().contains(Atspi.StateType.FOCUSABLE)):
+            fault(where, f"\"{name_of(a)}\" takes the keyboard focus but is a bare "
+                  f"{a.get_role_name()}")
+
+
 def check_windows(where, app, main_title):
     """The main window is a frame; every other window of the program a dialogue."""
     for w in windows(app):
@@ -367,6 +383,7 @@ def check_window(where, win, ids):
     check_combos(where, win)
     check_readouts(where, win)
     check_labels(where, win)
+    check_roles(where, win)
     return n
 
 
@@ -423,7 +440,10 @@ def viewer(bin_dir, ids, scratch, env, log):
     menu_item(main, "File", "Information...")
     info = sub_window(where, app, "Pattern information", ids)
     act(need(info, Atspi.Role.PUSH_BUTTON, name="Picture..."))
-    sub_window(where, app, "Antenna picture", ids)
+    pic = sub_window(where, app, "Antenna picture", ids)
+    # The horn's picture is shown: an image, with a name.
+    if not any(a.get_role() == Atspi.Role.IMAGE and name_of(a) for a in walk(pic)):
+        fault(where, "the antenna's picture is not announced as an image with a name")
     for path, title in ((("Measure", "Lobe metrics..."), "Lobe metrics"),
                         (("Measure", "Textbook pattern..."), "Textbook pattern"),
                         (("Measure", "Gain by comparison..."), "Gain by comparison"),
@@ -433,9 +453,8 @@ def viewer(bin_dir, ids, scratch, env, log):
         sub_window(where, app, title, ids)
     # The 3D properties are a modal dialogue of the 3D view.
     menu_item(main, "View", "3D")
-    if os.environ.get("VELORAN_ATSPI_DUMP"):
-        time.sleep(2)
-        dump(main)
+    need(main, Atspi.Role.CHART, name="3D graph")
+    check_roles(where, main)
     menu_item(main, "View", "3D properties...", modal=True)
     sub_window(where, app, "3D Graph Properties", ids)
 
