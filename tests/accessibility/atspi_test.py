@@ -23,7 +23,7 @@ import warnings
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 # get_action_name is the only name call Debian 12's bindings have.
 warnings.filterwarnings("ignore", category=DeprecationWarning)
@@ -65,7 +65,7 @@ def wait_for(what, probe, timeout=TIMEOUT):
             got = probe()
             if got:
                 return got
-        except gi.repository.GLib.Error as e:  # an object gone meanwhile
+        except GLib.Error as e:  # an object gone meanwhile
             last_error = e
         if time.monotonic() > end:
             raise Failure(f"timed out after {timeout:.0f} s waiting for {what}"
@@ -133,11 +133,14 @@ def labelled_by(acc):
     return names
 
 
-def application(name):
+def application(name, process):
+    """The program started as `process`, once it is on the bus."""
     def probe():
+        if process.poll() is not None:
+            raise Failure(f"{name} ended with status {process.returncode} before it was on the bus")
         desktop = Atspi.get_desktop(0)
         for app in children(fresh(desktop)):
-            if name_of(app) == name:
+            if name_of(app) == name and app.get_process_id() == process.pid:
                 return app
         return None
     return wait_for(f"{name} on the accessibility bus", probe)
@@ -154,11 +157,6 @@ def window(app, title, timeout=TIMEOUT):
                 return w
         return None
     return wait_for(f"the window \"{title}\"", probe, timeout)
-
-
-def gone(app, title):
-    wait_for(f"the window \"{title}\" to close",
-             lambda: all(name_of(w) != title for w in windows(app)))
 
 
 def find(root, role, name=None, starts=None):
@@ -194,7 +192,7 @@ def act(acc, modal=False, preferred=("Press", "press", "click", "Toggle", "toggl
             Atspi.set_timeout(100, -1)
             try:
                 Atspi.Action.do_action(acc, names.index(p))
-            except gi.repository.GLib.Error:
+            except GLib.Error:
                 pass
             finally:
                 Atspi.set_timeout(CALL_TIMEOUT_MS, -1)
@@ -369,11 +367,12 @@ def stop_all():
             p.wait()
 
 
-def program_env(scratch):
+def program_env():
     env = dict(os.environ)
+    # The toolkit joins the accessibility bus whatever the desktop's setting.
     env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    env.pop("QT_QPA_PLATFORM", None)  # the real window system, where the bridge runs
-    env["QT_ACCESSIBILITY"] = "1"
+    # The real window system, where the toolkit's bridge to the bus runs.
+    env.pop("QT_QPA_PLATFORM", None)
     return env
 
 
@@ -404,14 +403,15 @@ def viewer(bin_dir, ids, scratch, env, log):
     sample = os.path.join(scratch, "horn.atn")
     shutil.copy(os.path.join(bin_dir, "samples", "horn.atn"), sample)
     # What the program itself computes for the file, said on its output.
+    # Run without the session bus, so that it never shows on the accessibility bus.
+    quiet = {k: v for k, v in env.items() if k != "DBUS_SESSION_BUS_ADDRESS"}
     check = subprocess.run([os.path.join(bin_dir, "antenna"), "--self-check", sample],
-                           cwd=scratch, env=env, capture_output=True, text=True, timeout=TIMEOUT)
+                           cwd=scratch, env=quiet, capture_output=True, text=True, timeout=TIMEOUT)
     peaks = dict(re.findall(r"^(E-peak|H-peak) (.*)$", check.stdout, re.M))
     if len(peaks) != 2:
         raise Failure(f"antenna --self-check gave no peaks:\n{check.stdout}{check.stderr}")
 
-    start([os.path.join(bin_dir, "antenna"), sample], scratch, env, log)
-    app = application("antenna")
+    app = application("antenna", start([os.path.join(bin_dir, "antenna"), sample], scratch, env, log))
     main = window(app, "horn.atn — antenna - Veloran pattern viewer")
     print(f"antenna: {check_window(where, main, ids)} controls", flush=True)
     check_no_helpers(where, app)
@@ -435,6 +435,21 @@ def viewer(bin_dir, ids, scratch, env, log):
         wait_for("the rotation display to read 11", lambda: shown_value(rotation) == "11")
     except Failure as e:
         fault(where, f"{e}; it reads {shown_value(rotation)!r}")
+    # The E plane was turned: its peak readout follows.
+    turned = str((int(peaks["E-peak"].split()[0]) + 11) % 360)
+    e_peak = need(main, Atspi.Role.SPIN_BUTTON, name="E plane Peak (deg)")
+    try:
+        wait_for(f"the E peak to read {turned}", lambda: shown_value(e_peak) == turned)
+    except Failure as e:
+        fault(where, f"{e}; it reads {shown_value(e_peak)!r}")
+    # The plane to turn, chosen from the menu, is said in words.
+    menu_item(main, "Plot", "Select H plane to turn")
+    chosen = need(main, Atspi.Role.LABEL, name="Selected plane")
+    try:
+        wait_for("the selected plane to read H",
+                 lambda: (shown_value(chosen) or "").startswith("H plane selected"))
+    except Failure as e:
+        fault(where, f"{e}; it reads {shown_value(chosen)!r}")
 
     # Every sub-window, opened as a user opens it.
     menu_item(main, "File", "Information...")
@@ -469,8 +484,7 @@ def kesto(bin_dir, ids, scratch, env, log):
     wait_for("the simulated rig", lambda: os.path.exists(link))
     kenv = dict(env)
     kenv["VELORAN_COM1"] = link
-    start([os.path.join(bin_dir, "Kesto")], scratch, kenv, log)
-    app = application("Kesto")
+    app = application("Kesto", start([os.path.join(bin_dir, "Kesto")], scratch, kenv, log))
 
     ports = sub_window(where, app, "Kesto - serial port", ids)
     act(need(ports, Atspi.Role.PUSH_BUTTON, starts="Port 1"))
@@ -506,7 +520,7 @@ def kesto(bin_dir, ids, scratch, env, log):
 def main():
     bin_dir, source_dir, scratch = (os.path.abspath(a) for a in sys.argv[1:4])
     ids = internal_ids(source_dir)
-    env = program_env(scratch)
+    env = program_env()
     Atspi.init()
     Atspi.set_timeout(CALL_TIMEOUT_MS, -1)
     # Asking for the desktop brings the accessibility bus up before the
