@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run-time's own answers to screen readers where the toolkit's reach the
 // desktop's accessibility bus wrong: a read-only text interface for the
-// controls that show a value, and drop-down lists named by their labels.
+// controls that show a value, drop-down lists named by their labels, graphs
+// as charts, and plain frames that are no windows.
 #include "accessible.h"
 
 #include <QAbstractItemView>

@@ -35,9 +35,9 @@ public:
 // readers) where its class alone does not say so.
 inline constexpr char kChart[] = "rtChart";
 
-// Registers the run-time's own answers for the toolkit's controls (the
-// drop-down lists). Installed once the application exists, after the
-// toolkit's own, so that they are asked first.
+// Registers the run-time's own answers for the toolkit's controls (drop-down
+// lists, plain frames) and for the graphs. Installed once the application
+// exists, after the toolkit's own, so that they are asked first.
 void InstallControlAccessibility();
 
 }  // namespace rt::detail
