@@ -468,7 +468,10 @@ def viewer(bin_dir, ids, scratch, env, log):
         sub_window(where, app, title, ids)
     # The 3D properties are a modal dialogue of the 3D view.
     menu_item(main, "View", "3D")
-    need(main, Atspi.Role.CHART, name="3D graph")
+    try:
+        need(main, Atspi.Role.CHART, name="3D graph")
+    except Failure as e:
+        fault(where, f"{e}: the 3D view is no chart")
     check_roles(where, main)
     menu_item(main, "View", "3D properties...", modal=True)
     sub_window(where, app, "3D Graph Properties", ids)
