@@ -169,9 +169,10 @@ QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
     if (className == QLatin1String(PanelWidget::staticMetaObject.className())
         && obj->property(kDialogPanel).toBool())
         return new DialogAccessible(static_cast<QWidget *>(obj));
-    // Asked with the most derived class first, before the widgets' factory
-    // is asked about QLabel.
-    if (className == QLatin1String(DisplayLabel::staticMetaObject.className()))
+    // Also the labels the run-time's pop-ups and dialogues make themselves,
+    // whose messages would otherwise give no text.
+    if (className == QLatin1String(DisplayLabel::staticMetaObject.className())
+        || className == QLatin1String("QLabel"))
         return new DisplayAccessible(static_cast<QWidget *>(obj));
     return nullptr;
 }
