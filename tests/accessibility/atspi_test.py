@@ -11,6 +11,7 @@ Usage: atspi_test.py BIN_DIR SOURCE_DIR SCRATCH_DIR
 Status 0: every check passed; 1: a check failed (each fault is listed).
 """
 
+import ctypes
 import os
 import re
 import shutil
@@ -346,9 +347,16 @@ def check_labels(where, root):
 procs = []
 
 
+def end_with_parent():
+    """In the child: ends it when the test ends, however the test ends."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
 def start(args, cwd, env, log):
-    p = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
-                         stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+    p = subprocess.Popen(args, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=log,
+                         stderr=subprocess.STDOUT, start_new_session=True,
+                         preexec_fn=end_with_parent)
     procs.append(p)
     return p
 
@@ -558,7 +566,7 @@ def main():
             t0 = time.monotonic()
             try:
                 run(bin_dir, ids, folder, env, logs[name])
-            except Failure as e:
+            except (Failure, GLib.Error) as e:
                 fault(name, str(e))
             finally:
                 stop_all()

@@ -34,6 +34,7 @@ done
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/veloran-atspi.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
+trap 'exit 143' TERM INT
 # Settings, the accessibility bus's socket and every file the programs
 # write stay in the scratch folder.
 mkdir -m 700 "$scratch/home" "$scratch/run"
