@@ -405,6 +405,7 @@ def sub_window(where, app, title, ids):
 
 
 VIEWER_TITLE = r"(.* — )?antenna - Veloran pattern viewer"
+SPIN = Atspi.Role.SPIN_BUTTON
 
 
 def viewer(bin_dir, ids, scratch, env, log):
@@ -420,7 +421,8 @@ def viewer(bin_dir, ids, scratch, env, log):
     if len(peaks) != 2:
         raise Failure(f"antenna --self-check gave no peaks:\n{check.stdout}{check.stderr}")
 
-    app = application("antenna", start([os.path.join(bin_dir, "antenna"), sample], scratch, env, log))
+    program = start([os.path.join(bin_dir, "antenna"), sample], scratch, env, log)
+    app = application("antenna", program)
     main = window(app, "horn.atn — antenna - Veloran pattern viewer")
     print(f"antenna: {check_window(where, main, ids)} controls", flush=True)
     check_no_helpers(where, app)
@@ -428,8 +430,8 @@ def viewer(bin_dir, ids, scratch, env, log):
     # The peak readouts read what the program computed.
     for plane, label in (("E", "E-peak"), ("H", "H-peak")):
         angle, level = peaks[label].split()
-        got_angle = shown_value(need(main, Atspi.Role.SPIN_BUTTON, name=f"{plane} plane Peak (deg)"))
-        got_level = shown_value(need(main, Atspi.Role.SPIN_BUTTON, name=f"{plane} plane Peak (dB)"))
+        got_angle = shown_value(need(main, SPIN, name=f"{plane} plane Peak (deg)"))
+        got_level = shown_value(need(main, SPIN, name=f"{plane} plane Peak (dB)"))
         if got_angle != angle or abs(float(got_level) - float(level)) > 0.005:
             fault(where, f"{plane} peak read as {got_angle} deg {got_level} dB, "
                   f"the program has {angle} deg {float(level):.2f} dB")
@@ -515,7 +517,8 @@ def kesto(bin_dir, ids, scratch, env, log):
     angle = need(main, Atspi.Role.SPIN_BUTTON, name="Angle (deg)")
     act(need(main, Atspi.Role.PUSH_BUTTON, name="Turn forward one small step"))
     try:
-        wait_for("the angle display to read 1 after a small step", lambda: shown_value(angle) == "1")
+        wait_for("the angle display to read 1 after a small step",
+                 lambda: shown_value(angle) == "1")
     except Failure as e:
         fault(where, f"{e}; it reads {shown_value(angle)!r}")
 

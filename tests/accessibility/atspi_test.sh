@@ -25,7 +25,8 @@ command -v dbus-run-session >/dev/null || missing "dbus-run-session is not insta
 # the PATH (a virtual environment, pyenv) would not see them.
 python=
 for p in /usr/bin/python3 python3; do
-  if command -v "$p" >/dev/null && "$p" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null; then
+  if command -v "$p" >/dev/null \
+    && "$p" -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null; then
     python=$p
     break
   fi
