@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "appearance.h"
 
+#include "accessible.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
@@ -118,7 +120,7 @@ ReadableFilter *Filter()
 // A value display: its name stays what the form calls it and its value is
 // the text shown, through the value and the text interface both (the
 // desktop's accessibility bus passes no value for a label, only its text).
-class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class DisplayAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
     explicit DisplayAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::StaticText) {}
     void *interface_cast(QAccessible::InterfaceType t) override
@@ -127,32 +129,13 @@ public:
             return static_cast<QAccessibleTextInterface *>(this);
         return QAccessibleWidget::interface_cast(t);
     }
-    QString shown() const { return PlainText(static_cast<QLabel *>(widget())->text()); }
-    // The text interface: read only, no selection, no caret.
-    void selection(int, int *start, int *end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int start, int end) const override
+    QString shown() const override { return PlainText(static_cast<QLabel *>(widget())->text()); }
+    QString text(int start, int end) const override { return ReadOnlyText::text(start, end); }
+    // A label that shows a picture is an image for screen readers.
+    QAccessible::Role role() const override
     {
-        const QString t = shown();
-        start = std::clamp(start, 0, int(t.size()));
-        end = end < 0 ? int(t.size()) : std::clamp(end, start, int(t.size()));
-        return t.mid(start, end - start);
-    }
-    int characterCount() const override { return int(shown().size()); }
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *start, int *end) const override
-    {
-        *start = 0;
-        *end = characterCount();
-        (void)offset;
-        return {};
+        return static_cast<QLabel *>(widget())->pixmap().isNull() ? QAccessible::StaticText
+                                                                  : QAccessible::Graphic;
     }
     QString text(QAccessible::Text t) const override
     {
@@ -186,9 +169,10 @@ QAccessibleInterface *DisplayFactory(const QString &className, QObject *obj)
     if (className == QLatin1String(PanelWidget::staticMetaObject.className())
         && obj->property(kDialogPanel).toBool())
         return new DialogAccessible(static_cast<QWidget *>(obj));
-    // Asked with the most derived class first, before the widgets' factory
-    // is asked about QLabel.
-    if (className == QLatin1String(DisplayLabel::staticMetaObject.className()))
+    // Also the labels the run-time's pop-ups and dialogues make themselves,
+    // whose messages would otherwise give no text.
+    if (className == QLatin1String(DisplayLabel::staticMetaObject.className())
+        || className == QLatin1String("QLabel"))
         return new DisplayAccessible(static_cast<QWidget *>(obj));
     return nullptr;
 }

@@ -53,8 +53,8 @@ void FitLines(QWidget *textBox);
 
 // Registers the accessibility interface of the panels' labels, which a
 // program may use as value displays: their name stays what the form calls
-// them and their value is the text shown. Installed before the application
-// is made.
+// them and their value is the text shown. Installed once the application
+// exists, after the toolkit's own, so that it is asked first.
 void InstallDisplayAccessibility();
 // The property that marks a panel shown as a dialogue of its main window.
 inline constexpr char kDialogPanel[] = "rtDialogPanel";

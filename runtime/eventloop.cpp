@@ -13,6 +13,7 @@
 
 #include <cmath>
 
+#include "accessible.h"
 #include "appearance.h"
 #include "internal.h"
 #include "test_hooks.h"
@@ -174,10 +175,11 @@ int InitCVIRTE(void *, char *argv[], void *)
     char **args = argv && argv[0] ? argv : none;
     while (args[argc])
         ++argc;
-    // Installed ahead of the widgets' own accessibility, which would
-    // otherwise answer for the value displays first.
-    detail::InstallDisplayAccessibility();
     new QApplication(argc, args);
+    // The application installs the toolkit's own answers for its widgets;
+    // the run-time's, installed after them, are asked first.
+    detail::InstallDisplayAccessibility();
+    detail::InstallControlAccessibility();
     detail::ApplyProgramIdentity();
     return QCoreApplication::instance() ? 1 : 0;
 }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "appearance.h"
 #include "internal.h"
 #include "ogl3d.h"
 #include "ogl3d_graph.h"
@@ -30,6 +31,9 @@ QPushButton *ColourButton(const QString &name, int rgb, QWidget *parent)
         const QColor c = QColor::fromRgb(QRgb(v));
         b->setProperty("rgb", v);
         b->setText(c.name());
+        // Screen readers say what the button is for (its row's caption) and
+        // then the colour it shows.
+        b->setAccessibleDescription(c.name());
         b->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; }")
                              .arg(c.name(), qGray(QRgb(v)) > 128 ? QStringLiteral("black")
                                                                  : QStringLiteral("white")));
@@ -103,11 +107,19 @@ int OGLPropertiesPopup(int panel, int graph)
     auto *grid = new QCheckBox(QStringLiteral("Show the grid"), &dlg);
     grid->setObjectName(QStringLiteral("grid"));
     grid->setChecked(g->get(RT_OGL_ATTR_GRID_VISIBLE) != 0);
-    form->addRow(QStringLiteral("Turn (degrees)"), lon);
-    form->addRow(QStringLiteral("Elevation (degrees)"), lat);
-    form->addRow(QStringLiteral("Distance"), dist);
-    form->addRow(QStringLiteral("Surface colour"), colour);
-    form->addRow(QStringLiteral("Background colour"), back);
+    // Each row's caption names its field for screen readers too, and reads
+    // as the panels' labels do.
+    auto row = [&](const QString &caption, QWidget *field) {
+        auto *label = new detail::DisplayLabel(caption, &dlg);
+        label->setBuddy(field);
+        field->setAccessibleName(caption);
+        form->addRow(label, field);
+    };
+    row(QStringLiteral("Turn (degrees)"), lon);
+    row(QStringLiteral("Elevation (degrees)"), lat);
+    row(QStringLiteral("Distance"), dist);
+    row(QStringLiteral("Surface colour"), colour);
+    row(QStringLiteral("Background colour"), back);
     form->addRow(QString(), grid);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);

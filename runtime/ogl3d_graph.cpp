@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "accessible.h"
 #include "internal.h"
 #include "ogl3d.h"
 #include "ogl3d_graph.h"
@@ -28,6 +29,8 @@ public:
     OglView(OglGraph *graph, QWidget *parent) : QWidget(parent), graph_(graph)
     {
         setFocusPolicy(Qt::StrongFocus);
+        // Marked before anything asks for its accessibility.
+        setProperty(kChart, true);
         setAccessibleName(QStringLiteral("3D graph"));
         setAttribute(Qt::WA_OpaquePaintEvent);
     }

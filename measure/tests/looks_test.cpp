@@ -113,6 +113,21 @@ TEST(ScreenReaders, ThePollTimerIsNotInTheMainPanelsTree)
         DiscardPanel(p);
 }
 
+// A drop-down list is announced by its label, and read as its current
+// choice (the toolkit alone names it by the choice on this desktop).
+TEST(ScreenReaders, ChoiceListsAreNamedByTheirLabelsAndReadAsTheirChoice)
+{
+    const std::vector<int> panels = LoadAll();
+    SetCtrlAttribute(panels[0], KESTOPNL_PLANE, RT_ATTR_CTRL_INDEX, 1);
+    EXPECT_EQ(rt::test::AccessibleName(panels[0], KESTOPNL_PLANE), "Plane");
+    EXPECT_EQ(rt::test::AccessibleValue(panels[0], KESTOPNL_PLANE), "H-plane (blue)");
+    EXPECT_EQ(rt::test::AccessibleText(panels[0], KESTOPNL_PLANE), "H-plane (blue)");
+    EXPECT_EQ(rt::test::AccessibleName(panels[0], KESTOPNL_ANTTYPE), "Antenna");
+    EXPECT_EQ(rt::test::AccessibleName(panels[1], COMPNL_DEVICE), "Device");
+    for (int p : panels)
+        DiscardPanel(p);
+}
+
 // The Auto and Stop captions are drawn larger than the other texts, and stay
 // so at a large desktop font.
 TEST(AtLargeFont, TheSweepCaptionsStayLargerThanTheRest)

@@ -249,6 +249,13 @@ std::string AccessibleValue(int panel, int control)
     return ai ? ai->text(QAccessible::Value).toStdString() : std::string();
 }
 
+std::string AccessibleText(int panel, int control)
+{
+    QAccessibleInterface *ai = QAccessible::queryAccessibleInterface(CtrlWidget(panel, control));
+    QAccessibleTextInterface *t = ai ? ai->textInterface() : nullptr;
+    return t ? t->text(0, t->characterCount()).toStdString() : std::string("(no text interface)");
+}
+
 void AccessibleToggle(int panel, int control)
 {
     QAccessibleInterface *ai = QAccessible::queryAccessibleInterface(CtrlWidget(panel, control));

@@ -144,6 +144,9 @@ std::string MenuItemShownText(int menuBar, int item);
 // The accessible name and value of a control, as a screen reader gets them.
 std::string AccessibleName(int panel, int control);
 std::string AccessibleValue(int panel, int control);
+// The text a control gives through its text interface, the way the desktop's
+// accessibility bus reads a display's value.
+std::string AccessibleText(int panel, int control);
 // Switches a toggle button through its accessibility action, as a screen
 // reader or switch access does.
 void AccessibleToggle(int panel, int control);

@@ -5,6 +5,7 @@
 // offscreen platform: the graph needs no OpenGL.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -357,6 +358,41 @@ TEST_F(Ogl3DTest, PropertiesDialogueAppliesOrCancels)
     EXPECT_NEAR(Attr(RT_OGL_ATTR_VIEW_DISTANCE), 5, 1e-3);
     ASSERT_EQ(rt::test::Popups().size(), 2u);
     EXPECT_EQ(rt::test::Popups()[0].kind, "ogl-properties");
+}
+
+// What a screen reader meets: the view is a chart, its holder no window of
+// its own, and the properties' fields are named by their captions, which
+// read as text.
+TEST_F(Ogl3DTest, ScreenReadersMeetAChartAndNamedProperties)
+{
+    QAccessibleInterface *view =
+        QAccessible::queryAccessibleInterface(rt::test::OglViewWidget(panel, graph));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->role(), QAccessible::Chart);
+    EXPECT_EQ(view->text(QAccessible::Name).toStdString(), "3D graph");
+    QAccessibleInterface *holder =
+        QAccessible::queryAccessibleInterface(rt::test::CtrlWidget(panel, OGLPNL_CANVAS));
+    ASSERT_NE(holder, nullptr);
+    EXPECT_NE(holder->role(), QAccessible::Border) << "a frame reads as a window";
+
+    rt::test::AnswerOglProperties(
+        [](QDialog &d) {
+            auto *colour = d.findChild<QPushButton *>("pointColor");
+            QAccessibleInterface *b = QAccessible::queryAccessibleInterface(colour);
+            EXPECT_EQ(b->text(QAccessible::Name).toStdString(), "Surface colour");
+            EXPECT_EQ(b->text(QAccessible::Description).toStdString(), "#00ffff");
+            int captions = 0;
+            for (QLabel *l : d.findChildren<QLabel *>()) {
+                QAccessibleTextInterface *t =
+                    QAccessible::queryAccessibleInterface(l)->textInterface();
+                ASSERT_NE(t, nullptr) << l->text().toStdString();
+                EXPECT_EQ(t->text(0, t->characterCount()), l->text());
+                ++captions;
+            }
+            EXPECT_EQ(captions, 5);
+        },
+        false);
+    EXPECT_EQ(OGLPropertiesPopup(panel, graph), 0);
 }
 
 // Mean difference of two pictures' green channels, both shrunk to 60 x 60.
