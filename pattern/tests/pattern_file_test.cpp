@@ -314,21 +314,23 @@ TEST(PatternRead, DescriptionKeptWithin200Characters)
     EXPECT_STREQ(l.rec.Etime, "10:11:12");
 }
 
-TEST(PatternRead, LevelLinesScanLeniently)
+TEST(PatternRead, LevelLinesReadFromTheirFirstTenCharacters)
 {
-    // The start of a level line that holds a number is taken as the design
-    // of the files has it; a level beyond the limit becomes the limit.
+    // The first ten characters of a level line hold one number, blanks or a
+    // CR around it; a level beyond the limit becomes the limit.
     struct {
         const char *line;
         double want;
     } cases[] = {
-        {"-12.5abc", -12.5},
         {"  +3.25", 3.25},
         {"\t-7", -7.0},
         {"1e2", 100.0},
         {".5", 0.5},
-        {"4,5", 4.0},
+        {"-4.5   ", -4.5},
+        {"-4.5\r", -4.5},
         {"-30.000000\r", -30.0},
+        {"-30.000000 and more", -30.0},
+        {"123456789.000000", 10000.0},
         {"3e30", 10000.0},
         {"-1e10", -10000.0},
         {"999999999", 10000.0},
@@ -417,6 +419,14 @@ TEST(PatternRead, RefusesWhatIsNotAPatternFile)
         {withLevel(1, "+-5"), "line 6 "},
         {withLevel(1, "-"), "line 6 "},
         {withLevel(1, "1234567890123"), nullptr},  // cut to 10 digits: read as a number
+        {withLevel(2, "-12.5abc"), "line 7 should hold the E-plane level at 2 degrees, but "
+                                   "\"-12.5abc\" is not a number."},
+        {withLevel(2, "4,5"), "line 7 "},
+        {withLevel(2, "1.5 2"), "line 7 "},
+        {withLevel(2, "10:31:07"), "line 7 "},
+        {withLevel(PATTERN_LEVELS, "-2.195000e+01"),
+         "line 367 should hold the H-plane level at 0 degrees, but \"-2.195000e\" is not"},
+        {withLevel(3, "-3\x01"), "\"-3?\" is not a number."},
         {std::string(3'000'000, 'z'), "line 1 "},  // one endless line
         {"\x7f"
          "ELF\x02\x01\x01",
@@ -434,6 +444,39 @@ TEST(PatternRead, RefusesWhatIsNotAPatternFile)
             << l.result.error;
         EXPECT_NE(l.result.error.find(c.says), std::string::npos) << l.result.error;
     }
+}
+
+// A header that counts one description line too few or too many shifts
+// every line after it; the date, time or a level then lands where the other
+// was expected, and the file is refused rather than read one line off.
+TEST(PatternRead, AMiscountedDescriptionIsRefused)
+{
+    AtnLines a;
+    a.descript = {"first", "second"};
+    a.Etime = "10:31:07";
+    a.header = "0 0 0 1";
+    Loaded l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_FALSE(l.result.ok);
+    EXPECT_NE(l.result.error.find("line 6 should hold the E-plane level at 0 degrees, but "
+                                  "\"10:31:07\" is not a number."),
+              std::string::npos)
+        << l.result.error;
+
+    a.header = "0 0 0 3";
+    l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_FALSE(l.result.ok);
+    EXPECT_NE(l.result.error.find("line 367 should hold the E-plane level at 359 degrees, but "
+                                  "\"03-04-2024\" is not a number."),
+              std::string::npos)
+        << l.result.error;
+
+    a.header = "0 0 0 2";
+    l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    EXPECT_STREQ(l.rec.Etime, "10:31:07");
+    EXPECT_STREQ(l.rec.Hdate, "03-04-2024");
 }
 
 // The line was drawn so that every file either writer produces still opens,

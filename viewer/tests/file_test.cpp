@@ -175,6 +175,18 @@ TEST(Open, AFileThatIsNotAPatternIsRefusedAndTheLoadedOneStays)
     rt::test::AcknowledgeMessage();
     Menu(MENUBAR_OPEN);
     EXPECT_STREQ(filepathname, good.c_str());
+    // One description line more than the header counts: the time line would
+    // be read as the first level and every level a degree off.
+    std::string extra = whole;
+    extra.insert(extra.find('\n', extra.find('\n') + 1) + 1, "one line too many\n");
+    rt::test::ChooseFile(WriteBytes("extra.atn", extra));
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_NE(
+        rt::test::Popups().back().text.find("should hold the E-plane level at 0 degrees, but"),
+        std::string::npos)
+        << rt::test::Popups().back().text;
+    EXPECT_STREQ(filepathname, good.c_str());
 }
 
 TEST(Open, AHugeFileIsRefusedBeforeItIsRead)
