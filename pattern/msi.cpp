@@ -357,9 +357,11 @@ std::string FormatCsv(const double e[PATTERN_LEVELS], const double h[PATTERN_LEV
     for (int k = 0; k < PATTERN_LEVELS; ++k) {
         out += std::to_string(k);
         out += ',';
-        AppendFixed(out, e[k], 6);
+        if (e)
+            AppendFixed(out, e[k], 6);
         out += ',';
-        AppendFixed(out, h[k], 6);
+        if (h)
+            AppendFixed(out, h[k], 6);
         out += '\n';
     }
     return out;

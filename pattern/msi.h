@@ -57,5 +57,5 @@ struct MsiWriteData {
 std::string FormatMsi(const MsiWriteData &data);
 
 // A header line "angle_deg,e_db,h_db" and 360 rows of angle and both levels
-// ("%f", '.' whatever the locale).
+// ("%f", '.' whatever the locale). A plane given as null has empty cells.
 std::string FormatCsv(const double eLevels[PATTERN_LEVELS], const double hLevels[PATTERN_LEVELS]);
