@@ -508,8 +508,12 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
                       + std::to_string(total) + " lines.");
     };
 
-    if (!next(rec.person, PATTERN_PERSON_MAX))
+    // The viewer shows the first 20 characters of the person line; the
+    // whole line (within its limit) is kept so that a save gives it back.
+    if (!next(rec.personLine, PATTERN_PERSON_LINE_MAX))
         return shortFile();
+    std::memcpy(rec.person, rec.personLine,
+                std::min(std::strlen(rec.personLine), size_t(PATTERN_PERSON_MAX)));
 
     // All n lines are consumed so that the planes are read from their own
     // lines; only what fits in the description is kept, each kept line (cut

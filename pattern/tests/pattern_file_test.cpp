@@ -256,12 +256,28 @@ TEST(PatternRead, LongLinesAreCut)
     a.Htime = "13:14:15:16";
     Loaded l = LoadText(a.Text());
     EXPECT_STREQ(l.rec.person, "Abcdefghijklmnopqrst");
+    // The whole line is kept beside it for a save to write back.
+    EXPECT_STREQ(l.rec.personLine, "Abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_STREQ(PersonLineOf(l.rec), "Abcdefghijklmnopqrstuvwxyz0123456789");
     EXPECT_DOUBLE_EQ(l.rec.e_data[0], -123.45678);
     EXPECT_DOUBLE_EQ(l.rec.e_data[1], -1.23456);
     EXPECT_STREQ(l.rec.Edate, "01-02-2024");
     EXPECT_STREQ(l.rec.Etime, "10:11:12");
     EXPECT_STREQ(l.rec.Htime, "13:14:15");
     EXPECT_DOUBLE_EQ(l.rec.h_data[0], -30.0);
+
+    a.person = std::string(150, 'p') + std::string(150, 'q');
+    l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    EXPECT_EQ(std::string(l.rec.person), std::string(20, 'p'));
+    EXPECT_EQ(std::string(l.rec.personLine), std::string(150, 'p') + std::string(50, 'q'));
+    EXPECT_STREQ(l.rec.Edate, "01-02-2024");
+    // A record whose person was set afresh writes that person.
+    std::snprintf(l.rec.person, sizeof l.rec.person, "%s", "Textbook model");
+    EXPECT_STREQ(PersonLineOf(l.rec), "Textbook model");
+    PatternRecord fresh{};
+    std::snprintf(fresh.person, sizeof fresh.person, "%s", "Lee");
+    EXPECT_STREQ(PersonLineOf(fresh), "Lee");
 }
 
 TEST(PatternRead, PeakSearch)

@@ -283,6 +283,22 @@ TEST(Save, WritesToTheOpenFileAndSaveAsLeavesItTheTarget)
     Menu(MENUBAR_SAVEAS);
 }
 
+// The viewer shows the first 20 characters of a longer person line, and a
+// save writes the whole line back rather than the part shown.
+TEST(Save, ALongPersonLineIsShownCutAndSavedWhole)
+{
+    Start();
+    const std::string name = "Dr. Hannele Virtanen-Korhonen, group 4, 2nd try";  // 47
+    const std::string a = WriteAtn("long.atn", Sample(), name, "a line\n");
+    Open(a);
+    EXPECT_EQ(std::string(ptsPtr->person), name.substr(0, 20));
+    ptsPtr->e_data[10] = 4.5;
+    Menu(MENUBAR_SAVE);
+    const std::string saved = ReadBytes(a);
+    EXPECT_EQ(saved.substr(0, saved.find("\n03-15-2004")),
+              "0 10.000000 0.000000 1\n" + name + "\na line");
+}
+
 TEST(Save, AfterSaveAsOpeningAnotherFileLeavesTheOriginalAlone)
 {
     // Delete a plane, keep the result under a new name, go on to another
