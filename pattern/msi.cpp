@@ -101,7 +101,8 @@ void Resample(Points pts, double out[PATTERN_LEVELS])
         if (p.first < 0)
             p.first += 360.0;
     }
-    // A later point at the same angle replaces an earlier one.
+    // The reader lets through only a closing point (360 after 0) with the
+    // same loss; it replaces the earlier one.
     std::stable_sort(pts.begin(), pts.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     Points u;
