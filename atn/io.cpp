@@ -2,7 +2,9 @@
 // atn export, atn import and atn plot.
 #include <QFileInfo>
 
+#include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "atn.h"
 #include "cli.h"
@@ -84,6 +86,18 @@ int RunExport(const QStringList &args)
         Complain("export: --format must be csv or msi");
         return 2;
     }
+    std::optional<double> frequency;
+    if (p.isSet(QStringLiteral("frequency"))) {
+        bool ok = false;
+        const double f = p.value(QStringLiteral("frequency")).toDouble(&ok);
+        // "inf" and "nan" read as numbers, and a FREQUENCY that cannot be
+        // written would be left out of the file without a word.
+        if (!ok || !std::isfinite(f) || !(f > 0)) {
+            Complain("export: --frequency must be a positive number of MHz");
+            return 2;
+        }
+        frequency = f;
+    }
     AtnPattern pat;
     if (!Load(in, pat))
         return 1;
@@ -94,15 +108,7 @@ int RunExport(const QStringList &args)
         MsiWriteData d;
         d.name = p.isSet(QStringLiteral("name")) ? p.value(QStringLiteral("name")).toStdString()
                                                  : QFileInfo(in).completeBaseName().toStdString();
-        if (p.isSet(QStringLiteral("frequency"))) {
-            bool ok = false;
-            const double f = p.value(QStringLiteral("frequency")).toDouble(&ok);
-            if (!ok || !(f > 0)) {
-                Complain("export: --frequency must be a positive number of MHz");
-                return 2;
-            }
-            d.frequencyMHz = f;
-        }
+        d.frequencyMHz = frequency;
         const LobeMetrics e = PlaneLobeMetrics(pat.rec.e_data),
                           h = PlaneLobeMetrics(pat.rec.h_data);
         d.hWidth = h.hpbw;

@@ -254,7 +254,7 @@ void OfferRecovery(void)
     // line ending with LF and the description its lines joined by LF.
     NOdescript = lines;
     if (lines > 0) {
-        CopyText(person, (std::string(rec.person) + "\n").c_str());
+        TakePerson(PersonLineOf(rec));  // one line, within the box's length
         std::string d(rec.descript);
         if (!d.empty() && d.back() == '\n')
             d.pop_back();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <utility>
 
 namespace {
@@ -100,7 +101,8 @@ void Resample(Points pts, double out[PATTERN_LEVELS])
         if (p.first < 0)
             p.first += 360.0;
     }
-    // A later point at the same angle replaces an earlier one.
+    // The reader lets through only a closing point (360 after 0) with the
+    // same loss; it replaces the earlier one.
     std::stable_sort(pts.begin(), pts.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     Points u;
@@ -160,6 +162,11 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
     out = MsiPattern{};
     out.gainUnit = "dBd";
     Points cuts[2];
+    struct DirectionSeen {
+        int line;
+        double angle, loss;
+    };
+    std::map<double, DirectionSeen> directions[2];
     bool seen[2] = {false, false};
     const char *cutNames[2] = {"HORIZONTAL", "VERTICAL"};
 
@@ -180,11 +187,26 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
         if (inCut >= 0) {
             const std::string_view a = NextToken(rest), l = NextToken(rest);
             const auto angle = Number(a), loss = Number(l);
+            const std::string point = "point " + std::to_string(cuts[inCut].size() + 1) + " of "
+                                      + std::to_string(expected) + " of the " + cutNames[inCut]
+                                      + " block (from line " + std::to_string(blockLine) + ")";
             if (!angle || !loss)
-                return Fail(lineNo, "expected \"angle loss\" as point "
-                                        + std::to_string(cuts[inCut].size() + 1) + " of "
-                                        + std::to_string(expected) + " of the " + cutNames[inCut]
-                                        + " block (from line " + std::to_string(blockLine) + ")");
+                return Fail(lineNo, "expected \"angle loss\" as " + point);
+            if (!rest.empty())
+                return Fail(lineNo, "expected \"angle loss\" as " + point
+                                        + ", found more after the loss: \""
+                                        + std::string(rest.substr(0, 20)) + "\"");
+            // Two points in one direction make the cut ambiguous; only a
+            // closing point (360 after 0) that repeats the loss is allowed.
+            double direction = std::fmod(*angle, 360.0);
+            if (direction < 0)
+                direction += 360.0;
+            const auto [it, fresh] =
+                directions[inCut].try_emplace(direction, DirectionSeen{lineNo, *angle, *loss});
+            if (!fresh && (it->second.angle == *angle || it->second.loss != *loss))
+                return Fail(lineNo, "angle " + std::string(a) + " of the " + cutNames[inCut]
+                                        + " block points where line "
+                                        + std::to_string(it->second.line) + " already did");
             cuts[inCut].push_back({*angle, *loss});
             if (int(cuts[inCut].size()) == expected)
                 inCut = -1;
@@ -226,7 +248,23 @@ MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out)
             const auto f = Number(rest, &unit);
             if (!f)
                 return Fail(lineNo, "FREQUENCY is not a number");
-            out.frequencyMHz = *f;
+            // Megahertz unless a unit says otherwise.
+            const std::string u = Upper(Trim(unit));
+            double mhz;
+            if (u.empty() || u == "MHZ")
+                mhz = *f;
+            else if (u == "GHZ")
+                mhz = *f * 1e3;
+            else if (u == "KHZ")
+                mhz = *f / 1e3;
+            else if (u == "HZ")
+                mhz = *f / 1e6;
+            else
+                return Fail(lineNo, "the FREQUENCY unit \"" + std::string(Trim(unit).substr(0, 20))
+                                        + "\" is not one of Hz, kHz, MHz and GHz");
+            if (!std::isfinite(mhz))
+                return Fail(lineNo, "FREQUENCY is too large");
+            out.frequencyMHz = mhz;
         } else if (key == "GAIN") {
             std::string_view unit;
             const auto g = Number(rest, &unit);
@@ -320,9 +358,11 @@ std::string FormatCsv(const double e[PATTERN_LEVELS], const double h[PATTERN_LEV
     for (int k = 0; k < PATTERN_LEVELS; ++k) {
         out += std::to_string(k);
         out += ',';
-        AppendFixed(out, e[k], 6);
+        if (e)
+            AppendFixed(out, e[k], 6);
         out += ',';
-        AppendFixed(out, h[k], 6);
+        if (h)
+            AppendFixed(out, h[k], 6);
         out += '\n';
     }
     return out;

@@ -37,9 +37,10 @@ struct MsiReadResult {
 
 // Reads an MSI file held in memory. Accepts keys in any case, a first line
 // without the NAME key, tabs, angles with decimals, any count of points per
-// cut (interpolated to whole degrees round the circle) and CR LF line ends.
-// Refuses a file without both cuts, a cut with too few or malformed lines,
-// or numbers that are not finite.
+// cut (interpolated to whole degrees round the circle), a FREQUENCY in
+// Hz, kHz, MHz (the default) or GHz, and CR LF line ends. Refuses a file
+// without both cuts, a cut with too few or malformed lines or two points in
+// one direction, an unknown frequency unit, or numbers that are not finite.
 MsiReadResult ReadMsiText(std::string_view text, MsiPattern &out);
 
 // ---- Writing ---------------------------------------------------------------
@@ -56,5 +57,5 @@ struct MsiWriteData {
 std::string FormatMsi(const MsiWriteData &data);
 
 // A header line "angle_deg,e_db,h_db" and 360 rows of angle and both levels
-// ("%f", '.' whatever the locale).
+// ("%f", '.' whatever the locale). A plane given as null has empty cells.
 std::string FormatCsv(const double eLevels[PATTERN_LEVELS], const double hLevels[PATTERN_LEVELS]);

@@ -427,9 +427,9 @@ const char *SkipSpace(const char *p, const char *end)
     return p;
 }
 
-// The number at the start of [p, end) after white space, as a lenient scan
-// takes it: "-12.5abc" gives -12.5. A leading '+' is allowed; infinities,
-// NaN and out-of-range values count as no number. On success p moves past it.
+// The number at the start of [p, end) after white space; p moves past it,
+// and what follows is the caller's to judge. A leading '+' is allowed;
+// infinities, NaN and out-of-range values count as no number.
 template <typename T> bool ScanNumber(const char *&p, const char *end, T &out)
 {
     const char *q = SkipSpace(p, end);
@@ -449,6 +449,16 @@ template <typename T> bool ScanNumber(const char *&p, const char *end, T &out)
     p = r.ptr;
     out = value;
     return true;
+}
+
+// A short line as it may be shown in a sentence: control bytes and bytes
+// outside ASCII become '?'.
+std::string Printable(const char *text)
+{
+    std::string out;
+    for (const char *c = text; *c; ++c)
+        out += (unsigned char)*c < 0x20 || (unsigned char)*c >= 0x7F ? '?' : *c;
+    return out;
 }
 
 // A header field: a number that white space or the end of the line follows.
@@ -498,8 +508,12 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
                       + std::to_string(total) + " lines.");
     };
 
-    if (!next(rec.person, PATTERN_PERSON_MAX))
+    // The viewer shows the first 20 characters of the person line; the
+    // whole line (within its limit) is kept so that a save gives it back.
+    if (!next(rec.personLine, PATTERN_PERSON_LINE_MAX))
         return shortFile();
+    std::memcpy(rec.person, rec.personLine,
+                std::min(std::strlen(rec.personLine), size_t(PATTERN_PERSON_MAX)));
 
     // All n lines are consumed so that the planes are read from their own
     // lines; only what fits in the description is kept, each kept line (cut
@@ -527,18 +541,25 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
     for (const Plane &pl : planes) {
         if (!next(pl.date, PATTERN_DATE_MAX) || !next(pl.time, PATTERN_TIME_MAX))
             return shortFile();
-        // Only the start of a level line counts, as the files have always
-        // been read; a level beyond the limit is taken as the limit.
+        // Only the first characters of a level line count, as the files
+        // have always been read; a level beyond the limit is taken as the
+        // limit.
         char level[LEVEL_LINE_MAX + 1];
         for (int i = 0; i < PATTERN_LEVELS; ++i) {
             if (!next(level, LEVEL_LINE_MAX))
                 return shortFile();
-            const char *q = level;
+            const char *q = level, *levelEnd = level + std::strlen(level);
             double v = 0.0;
-            if (!ScanNumber(q, level + std::strlen(level), v))
-                return refuse("line " + std::to_string(lineNo) + " should hold the " + pl.label
-                              + "-plane level at " + std::to_string(i)
-                              + " degrees, but it does not start with a number.");
+            const std::string where = "line " + std::to_string(lineNo) + " should hold the "
+                                      + pl.label + "-plane level at " + std::to_string(i)
+                                      + " degrees, but ";
+            if (!ScanNumber(q, levelEnd, v))
+                return refuse(where + "it does not start with a number.");
+            // Only blanks (and the CR of a CR LF file) may follow the number
+            // within the kept characters: a time line read as a level, or a
+            // level in exponent form cut before its exponent, is not a level.
+            if (SkipSpace(q, levelEnd) != levelEnd)
+                return refuse(where + "\"" + Printable(level) + "\" is not a number.");
             pl.levels[i] = std::clamp(v, -PATTERN_LEVEL_LIMIT, PATTERN_LEVEL_LIMIT);
             clamped += pl.levels[i] != v;
         }

@@ -6,6 +6,8 @@
 // Most characters of each text field the viewer keeps; the arrays hold one
 // more for the terminating NUL so they can go straight to C-style calls.
 constexpr int PATTERN_PERSON_MAX = 20;
+// Most of the person line kept for writing it back (Kesto writes up to 49).
+constexpr int PATTERN_PERSON_LINE_MAX = 200;
 constexpr int PATTERN_DESCRIPT_MAX = 200;
 constexpr int PATTERN_DATE_MAX = 10;     // MM-DD-YYYY
 constexpr int PATTERN_TIME_MAX = 8;      // HH:MM:SS
@@ -24,7 +26,15 @@ struct PatternRecord {
     double Hattn;
     double e_data[PATTERN_LEVELS];  // level in dB at i degrees
     double h_data[PATTERN_LEVELS];
+    // The person line as the file holds it, of which person shows the
+    // start; a save writes it back whole. Empty in a record not read from
+    // a file.
+    char personLine[PATTERN_PERSON_LINE_MAX + 1];
 };
+
+// The person line a save writes: the whole line read from the file, or
+// person when the record was not read or person no longer starts it.
+const char *PersonLineOf(const PatternRecord &r);
 
 // Index of the lowest angle holding the strictly greatest level above
 // PATTERN_FLOOR, or -1 when no level rises above it.

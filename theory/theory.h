@@ -65,6 +65,11 @@ struct NecPatternRow {
 std::vector<std::vector<NecPatternRow>> ParseNecPatterns(const std::string &output);
 // The deck of a wire type (empty for a closed-form type).
 std::string NecDeck(int type);
+// The rows each pattern table of a deck's output holds, from its RP cards.
+std::vector<size_t> NecTableRows(const std::string &deck);
+// Empty when the output is a whole run of the deck: every pattern table
+// with all its rows, ended by the run time; otherwise a one-line reason.
+std::string NecOutputProblem(const std::string &deck, const std::string &output);
 
 // ---- Models ------------------------------------------------------------------
 // Computes a model afresh with the given runner (for wire types).

@@ -100,7 +100,7 @@ bool SavePattern(const char *path)
     if (!ptsPtr)
         return false;
     const PatternRecord &r = *ptsPtr;
-    const std::string text = ViewerTextBlock(r.person, r.descript);
+    const std::string text = ViewerTextBlock(PersonLineOf(r), r.descript);
     PatternFileData d;
     d.Antype = r.Antype;
     d.Eattn = r.Eattn;

@@ -173,13 +173,28 @@ void antExportCallback(int, int, void *, int)
         MessagePopup("Export", "Choose a file name ending in .png, .svg, .pdf, .csv or .msi.");
         return;
     }
-    // A hidden plane goes out as zeros, as a save writes it.
-    static const double zeros[360] = {};
-    const double *e = Eflag == 1 ? zeros : ptsPtr->e_data;
-    const double *h = Hflag == 1 ? zeros : ptsPtr->h_data;
+    // A plane deleted from view has no levels to export: a save writes it
+    // as zeros, which an export would pass off as a measured cut. CSV
+    // leaves its cells empty; an MSI file needs both cuts.
+    const double *e = Eflag == 1 ? nullptr : ptsPtr->e_data;
+    const double *h = Hflag == 1 ? nullptr : ptsPtr->h_data;
     std::string bytes;
     if (ext == "csv") {
         bytes = FormatCsv(e, h);
+    } else if (!e || !h) {
+        const std::string which = !e && !h ? "The E and H planes are"
+                                  : !e     ? "The E plane is"
+                                           : "The H plane is";
+        const std::string show = !e && !h ? "E Data view and H data view"
+                                 : !e     ? "E Data view"
+                                          : "H data view";
+        const std::string msg =
+            which
+            + " deleted from view: an MSI file needs both planes, and a deleted one would "
+              "go out as a cut that was never measured. The file was not written; choose "
+            + show + " to show it again, or export as CSV.";
+        MessagePopup("Export", msg.c_str());
+        return;
     } else {
         MsiWriteData d;
         d.name = BaseName(filepathname);

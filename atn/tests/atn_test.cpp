@@ -255,6 +255,32 @@ TEST_F(AtnTool, HandWrittenMsiWithTheVariationsOfRealFilesImports)
     EXPECT_FALSE(fs::exists(dir / "x.atn"));
 }
 
+// The MSI FREQUENCY goes out in MHz and comes back in MHz whatever unit a
+// file gives it; a value that cannot be written is refused, not dropped.
+TEST_F(AtnTool, MsiFrequencyIsWrittenOrRefusedAndReadInMegahertz)
+{
+    for (const char *bad : {"inf", "-inf", "nan", "1e999", "0", "-5", "abc", ""}) {
+        const Outcome r =
+            Atn({"export", kSamples[0], "-f", "msi", "--frequency", bad, "-o", In("f.msi")});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.err, "atn: export: --frequency must be a positive number of MHz\n") << bad;
+        EXPECT_FALSE(fs::exists(dir / "f.msi")) << bad;
+    }
+    Outcome r = Atn({"export", kSamples[0], "-f", "msi", "--frequency", "2400", "-o", In("f.msi")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream f(dir / "f.msi");
+    std::stringstream ss;
+    ss << f.rdbuf();
+    EXPECT_NE(ss.str().find("\nFREQUENCY 2400.000\n"), std::string::npos) << ss.str();
+
+    std::string text = ss.str();
+    text.replace(text.find("2400.000"), 8, "2.4 GHz");
+    Write("ghz.msi", text);
+    r = Atn({"info", In("ghz.msi")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("FREQUENCY 2400.000 MHz"), std::string::npos) << r.out;
+}
+
 TEST_F(AtnTool, CsvHasAHeaderAnd360Rows)
 {
     const Outcome r = Atn({"export", kSamples[1], "-o", In("h.csv")});

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <cmath>
 #include <filesystem>
@@ -141,6 +142,30 @@ TEST_F(AtnTheory, WithoutNec2cTheWireTypesSayWhichPackage)
     EXPECT_NE(wire.err.find("Debian package nec2c"), std::string::npos) << wire.err;
     EXPECT_EQ(std::count(wire.err.begin(), wire.err.end(), '\n'), 1) << wire.err;
     EXPECT_EQ(Atn({"theory", "12"}, empty).status, 0);
+}
+
+// nec2c exits with 0 when its output could not be written whole (a full
+// TMPDIR): the model is an error, not a textbook pattern from what was left.
+TEST_F(AtnTheory, ACutNec2cOutputIsAnErrorNotAModel)
+{
+    const QString real = QStandardPaths::findExecutable(QStringLiteral("nec2c"));
+    if (real.isEmpty())
+        GTEST_SKIP() << "nec2c is not installed";
+    {
+        std::ofstream f(dir / "nec2c");
+        f << "#!/bin/sh\nfor a; do case $a in -o*) out=${a#-o};; esac; done\n"
+          << "'" << real.toStdString() << "' \"$@\" || exit $?\n"
+          << "size=$(wc -c < \"$out\")\n"
+          << "head -c $((size * 6 / 10)) \"$out\" > \"$out.cut\" && mv \"$out.cut\" \"$out\"\n";
+    }
+    fs::permissions(dir / "nec2c", fs::perms::owner_all);
+    const QString path = QString::fromStdString(dir.string()) + QStringLiteral(":/usr/bin:/bin");
+    const Outcome r = Atn({"theory", "0"}, path);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(r.out.find("H 39"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("nec2c's output is incomplete: pattern table 3 of 3 has"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(AtnTheory, CompareWithTheoryReportsTheRotationTheRigUsed)

@@ -138,7 +138,17 @@ INSTANTIATE_TEST_SUITE_P(
         Broken{"DataOutsideBlock", "NAME a\nHORIZONTAL 1\n0 0\n1 1\n", 4, "expected a key"},
         Broken{"BadGain", "NAME a\nGAIN high\n", 2, "GAIN"},
         Broken{"TwoBlocks", "NAME a\nVERTICAL 1\n0 0\nVERTICAL 1\n0 0\n", 4, "second VERTICAL"},
-        Broken{"Atn", "3 10.000000 0.000000 0\nperson\n01-02-2024\n", 3, "expected a key"}),
+        Broken{"Atn", "3 10.000000 0.000000 0\nperson\n01-02-2024\n", 3, "expected a key"},
+        Broken{"ThirdToken", "NAME a\nVERTICAL 1\n0 0\nHORIZONTAL 2\n0 0\n180 20 junk\n", 6,
+               "point 2 of 2 of the HORIZONTAL block (from line 4), found more after the loss: "
+               "\"junk\""},
+        Broken{"SameAngleTwice", "NAME a\nVERTICAL 1\n0 0\nHORIZONTAL 3\n0 0\n180 20\n180 20\n", 7,
+               "angle 180 of the HORIZONTAL block points where line 6 already did"},
+        Broken{"SameDirection", "NAME a\nVERTICAL 3\n-90 3\n0 0\n270 4\nHORIZONTAL 1\n0 0\n", 5,
+               "angle 270 of the VERTICAL block points where line 3 already did"},
+        Broken{"FrequencyUnit", "NAME a\nFREQUENCY 2.4 GHZz\n", 2,
+               "the FREQUENCY unit \"GHZz\" is not one of Hz, kHz, MHz and GHz"},
+        Broken{"FrequencyHuge", "NAME a\nFREQUENCY 1e307 GHz\n", 2, "too large"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Csv, HeaderAnd360RowsWithAPointWhateverTheLocale)
@@ -151,6 +161,33 @@ TEST(Csv, HeaderAnd360RowsWithAPointWhateverTheLocale)
               0u);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 361);
     EXPECT_NE(csv.find("\n359,-29.916667,-30.000000\n"), std::string::npos);
+}
+
+TEST(Msi, FrequencyUnitsBecomeMegahertz)
+{
+    const std::string cuts = Cut("HORIZONTAL", 4, 90, Cosine) + Cut("VERTICAL", 4, 90, Cosine);
+    struct {
+        const char *line;
+        double mhz;
+    } cases[] = {
+        {"FREQUENCY 2.4 GHz", 2400.0},     {"frequency 2.4 ghz", 2400.0},
+        {"FREQUENCY 2400MHz", 2400.0},     {"FREQUENCY 144.5", 144.5},
+        {"FREQUENCY 7050 kHz", 7.05},      {"FREQUENCY 2400000000 Hz\r", 2400.0},
+        {"FREQUENCY 435.5 mhz \t", 435.5},
+    };
+    for (const auto &c : cases) {
+        MsiPattern p;
+        const MsiReadResult r = ReadMsiText("NAME x\n" + std::string(c.line) + "\n" + cuts, p);
+        ASSERT_TRUE(r.ok) << c.line << ": " << r.error;
+        EXPECT_DOUBLE_EQ(p.frequencyMHz.value_or(0), c.mhz) << c.line;
+    }
+    // A cut that closes the circle with the first point's loss at 360 is
+    // one direction given once.
+    MsiPattern p;
+    const MsiReadResult r =
+        ReadMsiText("NAME x\nHORIZONTAL 3\n0 1\n180 5\n360 1\nVERTICAL 2\n0 0\n180 6\n", p);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_DOUBLE_EQ(p.horizontal[90], -3.0);
 }
 
 TEST(Msi, AnyFiniteFrequencyReadIsWrittenInFull)

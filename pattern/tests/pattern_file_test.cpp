@@ -256,12 +256,28 @@ TEST(PatternRead, LongLinesAreCut)
     a.Htime = "13:14:15:16";
     Loaded l = LoadText(a.Text());
     EXPECT_STREQ(l.rec.person, "Abcdefghijklmnopqrst");
+    // The whole line is kept beside it for a save to write back.
+    EXPECT_STREQ(l.rec.personLine, "Abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_STREQ(PersonLineOf(l.rec), "Abcdefghijklmnopqrstuvwxyz0123456789");
     EXPECT_DOUBLE_EQ(l.rec.e_data[0], -123.45678);
     EXPECT_DOUBLE_EQ(l.rec.e_data[1], -1.23456);
     EXPECT_STREQ(l.rec.Edate, "01-02-2024");
     EXPECT_STREQ(l.rec.Etime, "10:11:12");
     EXPECT_STREQ(l.rec.Htime, "13:14:15");
     EXPECT_DOUBLE_EQ(l.rec.h_data[0], -30.0);
+
+    a.person = std::string(150, 'p') + std::string(150, 'q');
+    l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    EXPECT_EQ(std::string(l.rec.person), std::string(20, 'p'));
+    EXPECT_EQ(std::string(l.rec.personLine), std::string(150, 'p') + std::string(50, 'q'));
+    EXPECT_STREQ(l.rec.Edate, "01-02-2024");
+    // A record whose person was set afresh writes that person.
+    std::snprintf(l.rec.person, sizeof l.rec.person, "%s", "Textbook model");
+    EXPECT_STREQ(PersonLineOf(l.rec), "Textbook model");
+    PatternRecord fresh{};
+    std::snprintf(fresh.person, sizeof fresh.person, "%s", "Lee");
+    EXPECT_STREQ(PersonLineOf(fresh), "Lee");
 }
 
 TEST(PatternRead, PeakSearch)
@@ -314,21 +330,23 @@ TEST(PatternRead, DescriptionKeptWithin200Characters)
     EXPECT_STREQ(l.rec.Etime, "10:11:12");
 }
 
-TEST(PatternRead, LevelLinesScanLeniently)
+TEST(PatternRead, LevelLinesReadFromTheirFirstTenCharacters)
 {
-    // The start of a level line that holds a number is taken as the design
-    // of the files has it; a level beyond the limit becomes the limit.
+    // The first ten characters of a level line hold one number, blanks or a
+    // CR around it; a level beyond the limit becomes the limit.
     struct {
         const char *line;
         double want;
     } cases[] = {
-        {"-12.5abc", -12.5},
         {"  +3.25", 3.25},
         {"\t-7", -7.0},
         {"1e2", 100.0},
         {".5", 0.5},
-        {"4,5", 4.0},
+        {"-4.5   ", -4.5},
+        {"-4.5\r", -4.5},
         {"-30.000000\r", -30.0},
+        {"-30.000000 and more", -30.0},
+        {"123456789.000000", 10000.0},
         {"3e30", 10000.0},
         {"-1e10", -10000.0},
         {"999999999", 10000.0},
@@ -417,6 +435,14 @@ TEST(PatternRead, RefusesWhatIsNotAPatternFile)
         {withLevel(1, "+-5"), "line 6 "},
         {withLevel(1, "-"), "line 6 "},
         {withLevel(1, "1234567890123"), nullptr},  // cut to 10 digits: read as a number
+        {withLevel(2, "-12.5abc"), "line 7 should hold the E-plane level at 2 degrees, but "
+                                   "\"-12.5abc\" is not a number."},
+        {withLevel(2, "4,5"), "line 7 "},
+        {withLevel(2, "1.5 2"), "line 7 "},
+        {withLevel(2, "10:31:07"), "line 7 "},
+        {withLevel(PATTERN_LEVELS, "-2.195000e+01"),
+         "line 367 should hold the H-plane level at 0 degrees, but \"-2.195000e\" is not"},
+        {withLevel(3, "-3\x01"), "\"-3?\" is not a number."},
         {std::string(3'000'000, 'z'), "line 1 "},  // one endless line
         {"\x7f"
          "ELF\x02\x01\x01",
@@ -434,6 +460,39 @@ TEST(PatternRead, RefusesWhatIsNotAPatternFile)
             << l.result.error;
         EXPECT_NE(l.result.error.find(c.says), std::string::npos) << l.result.error;
     }
+}
+
+// A header that counts one description line too few or too many shifts
+// every line after it; the date, time or a level then lands where the other
+// was expected, and the file is refused rather than read one line off.
+TEST(PatternRead, AMiscountedDescriptionIsRefused)
+{
+    AtnLines a;
+    a.descript = {"first", "second"};
+    a.Etime = "10:31:07";
+    a.header = "0 0 0 1";
+    Loaded l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_FALSE(l.result.ok);
+    EXPECT_NE(l.result.error.find("line 6 should hold the E-plane level at 0 degrees, but "
+                                  "\"10:31:07\" is not a number."),
+              std::string::npos)
+        << l.result.error;
+
+    a.header = "0 0 0 3";
+    l = LoadText(a.Text());
+    ExpectSound(l);
+    EXPECT_FALSE(l.result.ok);
+    EXPECT_NE(l.result.error.find("line 367 should hold the E-plane level at 359 degrees, but "
+                                  "\"03-04-2024\" is not a number."),
+              std::string::npos)
+        << l.result.error;
+
+    a.header = "0 0 0 2";
+    l = LoadText(a.Text());
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    EXPECT_STREQ(l.rec.Etime, "10:31:07");
+    EXPECT_STREQ(l.rec.Hdate, "03-04-2024");
 }
 
 // The line was drawn so that every file either writer produces still opens,

@@ -83,6 +83,64 @@ TEST(NecTable, ParsesEveryPatternTableOfACapturedOutput)
     EXPECT_EQ(cut[0].size(), 5u);
 }
 
+// A whole nec2c run of a small deck is sound; the same output cut off
+// anywhere after its first table says what is missing.
+TEST(NecTable, AnOutputCutShortIsRefusedWhereverItEnds)
+{
+    const std::string deck = "CM Dipole (500 MHz)\nCE\n"
+                             "GW 1 21 0.000000 0.000000 -0.140902 0.000000 0.000000 0.140902 "
+                             "0.0005996\nGE 0\nEX 0 1 11 0 1 0\nFR 0 1 0 0 500.000 0\n"
+                             "RP 0 10 1 1000 0 0.0 1 0\nRP 0 1 3 1000 90.0 0 0 1\nEN\n";
+    std::ifstream f(THEORY_RUN);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    const std::string run = ss.str();
+    ASSERT_EQ(NecTableRows(deck), (std::vector<size_t>{10, 3}));
+    EXPECT_EQ(NecOutputProblem(deck, run), "");
+
+    auto problem = [&](size_t keep) { return NecOutputProblem(deck, run.substr(0, keep)); };
+    const size_t second = run.rfind("RADIATION PATTERNS"), lastRow = run.rfind("   90.00 ");
+    EXPECT_EQ(problem(second - 40), "nec2c's output is incomplete: pattern table 2 of 2 has 0 of "
+                                    "its 3 rows (the output ends before it)");
+    EXPECT_EQ(problem(lastRow), "nec2c's output is incomplete: pattern table 2 of 2 has 2 of its "
+                                "3 rows");
+    // The last row cut in the middle of its total gain.
+    EXPECT_EQ(problem(lastRow + 44), problem(lastRow));
+    EXPECT_EQ(problem(run.find("RUN TIME")),
+              "nec2c's output is incomplete: it ends without the closing RUN TIME line");
+    for (size_t keep = run.find("RADIATION PATTERNS"); keep < run.find("RUN TIME") + 8; ++keep)
+        ASSERT_NE(problem(keep), "") << "cut at " << keep;
+    EXPECT_EQ(NecOutputProblem(deck, run + run.substr(second - 40)),
+              "nec2c gave 3 pattern tables, not 2");
+
+    // Over a ground the engine leaves out the directions below the horizon.
+    EXPECT_EQ(NecTableRows(NecDeck(3)), (std::vector<size_t>{91, 91, 360}));
+    EXPECT_EQ(NecTableRows(NecDeck(0)), (std::vector<size_t>{181, 181, 360}));
+}
+
+// nec2c exits with 0 even when writing its output failed (a full disk): a
+// model from the part that got written would look right and be wrong.
+TEST(NecProcess, AModelFromACutOutputIsAnError)
+{
+    std::string whole, err;
+    ASSERT_TRUE(RunNec2c(NecDeck(0), whole, err)) << err;
+    const TheoryModel sound =
+        ComputeTheoryModel(0, [&](const std::string &, std::string &out, std::string &) {
+            out = whole;
+            return true;
+        });
+    EXPECT_TRUE(sound.ok) << sound.error;
+    for (double share : {0.6, 0.9, 0.999}) {
+        const TheoryModel cut =
+            ComputeTheoryModel(0, [&](const std::string &, std::string &out, std::string &) {
+                out = whole.substr(0, size_t(whole.size() * share));
+                return true;
+            });
+        EXPECT_FALSE(cut.ok) << share;
+        EXPECT_NE(cut.error.find("nec2c's output is incomplete"), std::string::npos) << cut.error;
+    }
+}
+
 TEST(NecProcess, MissingProgramGivesTheMessageAndClosedFormsStillWork)
 {
     Scratch s;

@@ -175,6 +175,18 @@ TEST(Open, AFileThatIsNotAPatternIsRefusedAndTheLoadedOneStays)
     rt::test::AcknowledgeMessage();
     Menu(MENUBAR_OPEN);
     EXPECT_STREQ(filepathname, good.c_str());
+    // One description line more than the header counts: the time line would
+    // be read as the first level and every level a degree off.
+    std::string extra = whole;
+    extra.insert(extra.find('\n', extra.find('\n') + 1) + 1, "one line too many\n");
+    rt::test::ChooseFile(WriteBytes("extra.atn", extra));
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_OPEN);
+    EXPECT_NE(
+        rt::test::Popups().back().text.find("should hold the E-plane level at 0 degrees, but"),
+        std::string::npos)
+        << rt::test::Popups().back().text;
+    EXPECT_STREQ(filepathname, good.c_str());
 }
 
 TEST(Open, AHugeFileIsRefusedBeforeItIsRead)
@@ -269,6 +281,22 @@ TEST(Save, WritesToTheOpenFileAndSaveAsLeavesItTheTarget)
     // Save as cancelled writes nothing.
     rt::test::CancelFile();
     Menu(MENUBAR_SAVEAS);
+}
+
+// The viewer shows the first 20 characters of a longer person line, and a
+// save writes the whole line back rather than the part shown.
+TEST(Save, ALongPersonLineIsShownCutAndSavedWhole)
+{
+    Start();
+    const std::string name = "Dr. Hannele Virtanen-Korhonen, group 4, 2nd try";  // 47
+    const std::string a = WriteAtn("long.atn", Sample(), name, "a line\n");
+    Open(a);
+    EXPECT_EQ(std::string(ptsPtr->person), name.substr(0, 20));
+    ptsPtr->e_data[10] = 4.5;
+    Menu(MENUBAR_SAVE);
+    const std::string saved = ReadBytes(a);
+    EXPECT_EQ(saved.substr(0, saved.find("\n03-15-2004")),
+              "0 10.000000 0.000000 1\n" + name + "\na line");
 }
 
 TEST(Save, AfterSaveAsOpeningAnotherFileLeavesTheOriginalAlone)

@@ -99,10 +99,13 @@ TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)
     rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT);  // E turned by one degree
     Menu(MENUBAR_EDATA);                                    // and then hidden
     const std::string csv = ReadBytes(Export("a.csv"));
-    double turned[360], zeros[360] = {};
+    double turned[360];
     for (int k = 0; k < 360; ++k)
         turned[k] = planes.e[(k + 359) % 360];
-    EXPECT_EQ(csv, FormatCsv(zeros, planes.h)) << "a hidden plane goes out as zeros";
+    // A hidden plane has no levels to go out: its cells stay empty.
+    EXPECT_EQ(csv, FormatCsv(nullptr, planes.h));
+    EXPECT_EQ(csv.find(",0.000000"), std::string::npos);
+    EXPECT_NE(csv.find("\n40,," + std::to_string(planes.h[40]) + "\n"), std::string::npos) << csv;
     Menu(MENUBAR_EDATA);
     EXPECT_EQ(ReadBytes(Export("a.csv", false, true)), FormatCsv(turned, planes.h));
 
@@ -113,6 +116,37 @@ TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)
         EXPECT_NEAR(m.horizontal[k], std::max(-30.0, planes.h[k] + 2.0), 0.01) << k;
     }
     EXPECT_EQ(rt::test::PopupLog().find("message"), std::string::npos) << rt::test::PopupLog();
+}
+
+// An MSI file has no way to say that a cut is missing: while a plane is
+// deleted from view the export says so and writes nothing.
+TEST_F(Additions, MsiExportIsRefusedWhileAPlaneIsDeleted)
+{
+    Open(WriteAtn("a.atn", planes));
+    const std::string old = Export("old.msi");
+    const std::string before = ReadBytes(old);
+    Menu(MENUBAR_HDATA);
+    Export("old.msi", true, true);
+    Export("new.msi", true);
+    EXPECT_EQ(ReadBytes(old), before);
+    EXPECT_FALSE(fs::exists(dir / "new.msi"));
+    const std::string log = rt::test::PopupLog();
+    EXPECT_NE(log.find("message:Export|The H plane is deleted from view: an MSI file needs both "
+                       "planes"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("choose H data view to show it again"), std::string::npos) << log;
+    Menu(MENUBAR_EDATA);
+    Export("new.msi", true);
+    EXPECT_NE(rt::test::PopupLog().find("The E and H planes are deleted from view"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "new.msi"));
+    const std::string csv = ReadBytes(Export("both.csv"));
+    EXPECT_NE(csv.find("\n359,,\n"), std::string::npos) << csv;
+    Menu(MENUBAR_EDATA);
+    Menu(MENUBAR_HDATA);
+    MsiPattern m;
+    EXPECT_TRUE(ReadMsiText(ReadBytes(Export("new.msi")), m).ok);
 }
 
 TEST_F(Additions, ExportDrawsTheCurrentView)
