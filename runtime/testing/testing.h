@@ -74,6 +74,13 @@ bool QuitRequested();
 
 // ---- Reading back ----
 std::vector<PlotItem> GraphItems(int panel, int control);
+// The texts a graph shows at its size on screen, with their boxes in pixels
+// of the graph (labels that would cover another of their series left out).
+struct ShownText {
+    std::string text;
+    double left = 0, top = 0, width = 0, height = 0;
+};
+std::vector<ShownText> GraphTexts(int panel, int control);
 int PlotCount(int panel, int control);
 QWidget *PanelWidget(int panel);
 QWidget *CtrlWidget(int panel, int control);

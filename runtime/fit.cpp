@@ -1,0 +1,275 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Windows that would not fit their screen at the user's font size are made
+// to: first the spacing and margins of their layouts tighten, then their
+// graphs shrink below the size they were drawn at, as far as that helps. A
+// window that fits keeps its drawn look and size.
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "graph.h"
+#include "internal.h"
+
+namespace rt::detail {
+
+namespace {
+
+// A widget of a form may name a box layout (its property tightLayout) and a
+// place in it (tightIndex, default the end) to move to when the window is
+// tightened, for example from a tall column into a short one.
+constexpr const char *kTightLayout = "tightLayout";
+constexpr const char *kTightIndex = "tightIndex";
+constexpr const char *kHome = "rtFitHome";  // name of the layout it came from
+constexpr const char *kHomeIndex = "rtFitHomeIndex";
+
+// Room left on the screen for a title bar, borders and a desktop panel that
+// the window system may not report in the available geometry.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 68;
+// Tightened layouts.
+constexpr int kTightSpacing = 2;
+constexpr int kTightMargin = 3;
+// Graphs shrink in steps down to this share of their drawn size.
+constexpr double kSmallestGraph = 0.5;
+constexpr double kGraphStep = 0.04;
+
+// Dynamic properties that keep what the form asked for.
+constexpr const char *kSpacing = "rtFitSpacing";  // QSize: horizontal, vertical
+constexpr const char *kMargins = "rtFitMargins";  // QRect: left, top, right, bottom
+constexpr const char *kDrawnMin = "rtFitDrawnMin";
+constexpr const char *kDrawnRect = "rtFitDrawnRect";
+
+QSize Needed(QWidget *w)
+{
+    // Layouts and their cached sizes are brought up to date at once, from
+    // the innermost out, instead of on the next round of events.
+    const QList<QWidget *> all = w->findChildren<QWidget *>();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (QLayout *l = (*it)->layout()) {
+            l->invalidate();
+            l->activate();
+            (*it)->updateGeometry();
+        }
+    if (QLayout *l = w->layout()) {
+        l->invalidate();
+        l->activate();
+    }
+    QSize s = w->minimumSizeHint().expandedTo(w->minimumSize());
+    if (QLayout *l = w->layout(); l && l->hasHeightForWidth())
+        s.setHeight(std::max(s.height(), l->totalHeightForWidth(s.width())));
+    return s;
+}
+
+bool Fits(QSize need, QSize room)
+{
+    return need.width() <= room.width() && need.height() <= room.height();
+}
+
+std::pair<int, int> Spacing(QLayout *l)
+{
+    if (auto *g = qobject_cast<QGridLayout *>(l))
+        return {g->horizontalSpacing(), g->verticalSpacing()};
+    return {l->spacing(), l->spacing()};
+}
+
+void SetSpacing(QLayout *l, int h, int v)
+{
+    if (auto *g = qobject_cast<QGridLayout *>(l)) {
+        g->setHorizontalSpacing(h);
+        g->setVerticalSpacing(v);
+    } else {
+        l->setSpacing(std::min(h, v));
+    }
+}
+
+void TightenLayouts(QWidget *w)
+{
+    for (QLayout *l : w->findChildren<QLayout *>()) {
+        const auto [h, v] = Spacing(l);
+        const QMargins m = l->contentsMargins();
+        l->setProperty(kSpacing, QSize(h, v));
+        l->setProperty(kMargins, QRect(m.left(), m.top(), m.right(), m.bottom()));
+        SetSpacing(l, std::min(h, kTightSpacing), std::min(v, kTightSpacing));
+        l->setContentsMargins(std::min(m.left(), kTightMargin), std::min(m.top(), kTightMargin),
+                              std::min(m.right(), kTightMargin),
+                              std::min(m.bottom(), kTightMargin));
+    }
+}
+
+QBoxLayout *BoxLayout(QWidget *w, const QString &name)
+{
+    for (QBoxLayout *l : w->findChildren<QBoxLayout *>())
+        if (l->objectName() == name)
+            return l;
+    return nullptr;
+}
+
+QBoxLayout *HoldingLayout(QWidget *w, QWidget *child)
+{
+    for (QBoxLayout *l : w->findChildren<QBoxLayout *>())
+        if (l->indexOf(child) >= 0)
+            return l;
+    return nullptr;
+}
+
+void MoveWidgets(QWidget *w)
+{
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        const QVariant target = c->property(kTightLayout);
+        if (!target.isValid() || c->property(kHome).isValid())
+            continue;
+        QBoxLayout *to = BoxLayout(w, target.toString());
+        QBoxLayout *from = HoldingLayout(w, c);
+        if (!to || !from || to == from)
+            continue;
+        c->setProperty(kHome, from->objectName());
+        c->setProperty(kHomeIndex, from->indexOf(c));
+        from->removeWidget(c);
+        const QVariant at = c->property(kTightIndex);
+        to->insertWidget(at.isValid() ? std::min(at.toInt(), to->count()) : -1, c);
+    }
+}
+
+void MoveWidgetsBack(QWidget *w)
+{
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        const QVariant home = c->property(kHome);
+        if (!home.isValid())
+            continue;
+        QBoxLayout *to = BoxLayout(w, home.toString());
+        if (QBoxLayout *from = HoldingLayout(w, c); from && to) {
+            from->removeWidget(c);
+            to->insertWidget(std::min(c->property(kHomeIndex).toInt(), to->count()), c);
+        }
+        c->setProperty(kHome, QVariant());
+        c->setProperty(kHomeIndex, QVariant());
+    }
+}
+
+// A graph that sets a size in its layout, or a box whose graphs are placed
+// by hand (the box sets the size, its children their place in it).
+std::vector<QWidget *> GraphBoxes(QWidget *w)
+{
+    std::vector<QWidget *> boxes;
+    for (Graph *g : w->findChildren<Graph *>()) {
+        QWidget *parent = g->parentWidget();
+        QWidget *box = parent && !parent->layout() && parent != w ? parent : g;
+        if (box->minimumSize().isEmpty())
+            continue;
+        if (std::find(boxes.begin(), boxes.end(), box) == boxes.end())
+            boxes.push_back(box);
+    }
+    return boxes;
+}
+
+void ScaleBox(QWidget *box, double scale)
+{
+    if (!box->property(kDrawnMin).isValid()) {
+        box->setProperty(kDrawnMin, box->minimumSize());
+        for (QWidget *c : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            c->setProperty(kDrawnRect, c->geometry());
+    }
+    const QSize drawn = box->property(kDrawnMin).toSize();
+    box->setMinimumSize(int(std::lround(drawn.width() * scale)),
+                        int(std::lround(drawn.height() * scale)));
+    if (box->layout() == nullptr)
+        for (QWidget *c : box->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect r = c->property(kDrawnRect).toRect();
+            if (r.isValid())
+                c->setGeometry(int(std::lround(r.x() * scale)), int(std::lround(r.y() * scale)),
+                               int(std::lround(r.width() * scale)),
+                               int(std::lround(r.height() * scale)));
+        }
+}
+
+// Back to the form's own spacing, margins and graph sizes.
+void Restore(QWidget *w)
+{
+    MoveWidgetsBack(w);
+    for (QLayout *l : w->findChildren<QLayout *>()) {
+        const QVariant s = l->property(kSpacing);
+        if (!s.isValid())
+            continue;
+        SetSpacing(l, s.toSize().width(), s.toSize().height());
+        const QRect m = l->property(kMargins).toRect();
+        l->setContentsMargins(m.x(), m.y(), m.width(), m.height());
+        l->setProperty(kSpacing, QVariant());
+        l->setProperty(kMargins, QVariant());
+    }
+    for (QWidget *box : GraphBoxes(w))
+        if (box->property(kDrawnMin).isValid()) {
+            ScaleBox(box, 1.0);
+            box->setProperty(kDrawnMin, QVariant());
+        }
+}
+
+}  // namespace
+
+QSize ScreenRoom(QWidget *w)
+{
+    QScreen *screen = w->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QSize avail = screen->availableGeometry().size();
+    return {avail.width() - kFrameWidth, avail.height() - kFrameHeight};
+}
+
+void FitToScreen(QWidget *w)
+{
+    if (!w || !w->layout())
+        return;
+    Restore(w);
+    const QSize room = ScreenRoom(w);
+    if (room.isEmpty())
+        return;
+    QSize need = Needed(w);
+    if (Fits(need, room))
+        return;
+    // A window not shown yet may have grown to what it needed before: it
+    // opens at what it needs now.
+    struct Shrink {
+        QWidget *w;
+        ~Shrink()
+        {
+            if (!w->isVisible())
+                w->resize(w->size().boundedTo(Needed(w).expandedTo(w->minimumSize())));
+        }
+    } shrink{w};
+    TightenLayouts(w);
+    MoveWidgets(w);
+    need = Needed(w);
+    if (Fits(need, room))
+        return;
+    // Smaller graphs, one step at a time, while each step makes the window
+    // smaller where it is too large.
+    const std::vector<QWidget *> boxes = GraphBoxes(w);
+    if (boxes.empty())
+        return;
+    double scale = 1.0;
+    while (!Fits(need, room) && scale - kGraphStep >= kSmallestGraph - 1e-9) {
+        const double next = scale - kGraphStep;
+        for (QWidget *b : boxes)
+            ScaleBox(b, next);
+        const QSize now = Needed(w);
+        const bool helps = (need.width() > room.width() && now.width() < need.width())
+                           || (need.height() > room.height() && now.height() < need.height());
+        if (!helps) {
+            for (QWidget *b : boxes)
+                ScaleBox(b, scale);
+            Needed(w);
+            break;
+        }
+        scale = next;
+        need = now;
+    }
+}
+
+}  // namespace rt::detail
