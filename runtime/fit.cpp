@@ -60,7 +60,11 @@ QSize Needed(QWidget *w)
         l->invalidate();
         l->activate();
     }
-    QSize s = w->minimumSizeHint().expandedTo(w->minimumSize());
+    // A window of fixed size takes the size its content would like.
+    const QLayout *top = w->layout();
+    QSize s = top && top->sizeConstraint() == QLayout::SetFixedSize
+                  ? w->sizeHint()
+                  : w->minimumSizeHint().expandedTo(w->minimumSize());
     if (QLayout *l = w->layout(); l && l->hasHeightForWidth())
         s.setHeight(std::max(s.height(), l->totalHeightForWidth(s.width())));
     return s;
