@@ -2,7 +2,8 @@
 // Windows that would not fit their screen at the user's font size are made
 // to: first the spacing and margins of their layouts tighten, then their
 // graphs shrink below the size they were drawn at, as far as that helps. A
-// window that fits keeps its drawn look and size.
+// window that fits keeps its drawn look and size; graphs shrink only when
+// that makes the window fit.
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -217,7 +218,7 @@ void Restore(QWidget *w)
 
 QSize ScreenRoom(QWidget *w)
 {
-    QScreen *screen = w->screen();
+    QScreen *screen = w ? w->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -252,28 +253,27 @@ void FitToScreen(QWidget *w)
     need = Needed(w);
     if (Fits(need, room))
         return;
-    // Smaller graphs, one step at a time, while each step makes the window
-    // smaller where it is too large.
+    // Smaller graphs, one step at a time, until the window fits.
     const std::vector<QWidget *> boxes = GraphBoxes(w);
     if (boxes.empty())
         return;
-    double scale = 1.0;
-    while (!Fits(need, room) && scale - kGraphStep >= kSmallestGraph - 1e-9) {
-        const double next = scale - kGraphStep;
+    // Only when the smallest graphs would make it fit: a window too large
+    // whatever its graphs' size keeps them as drawn.
+    for (QWidget *b : boxes)
+        ScaleBox(b, kSmallestGraph);
+    if (!Fits(Needed(w), room)) {
         for (QWidget *b : boxes)
-            ScaleBox(b, next);
-        const QSize now = Needed(w);
-        const bool helps = (need.width() > room.width() && now.width() < need.width())
-                           || (need.height() > room.height() && now.height() < need.height());
-        if (!helps) {
-            for (QWidget *b : boxes)
-                ScaleBox(b, scale);
-            Needed(w);
-            break;
-        }
-        scale = next;
-        need = now;
+            ScaleBox(b, 1.0);
+        return;
     }
+    for (double scale = 1.0 - kGraphStep; scale > kSmallestGraph - 1e-9; scale -= kGraphStep) {
+        for (QWidget *b : boxes)
+            ScaleBox(b, scale);
+        if (Fits(Needed(w), room))
+            return;
+    }
+    for (QWidget *b : boxes)
+        ScaleBox(b, kSmallestGraph);
 }
 
 }  // namespace rt::detail
