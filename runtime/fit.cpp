@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QWidget>
@@ -21,13 +22,22 @@ namespace rt::detail {
 
 namespace {
 
-// A widget of a form may name a box layout (its property tightLayout) and a
-// place in it (tightIndex, default the end) to move to when the window is
-// tightened, for example from a tall column into a short one.
+// A widget of a form may name a box layout (its property tightLayout), a
+// place in it (tightIndex, default the end) and an alignment there
+// (tightAlignment, Qt::Alignment flags) to move to when the window is
+// tightened, for example from a tall column into a short one; a label with
+// tightWordWrap set wraps its text then. Such changes come in steps
+// (tightStep, 1 by default): a later step only when the earlier ones leave
+// the window too large.
 constexpr const char *kTightLayout = "tightLayout";
 constexpr const char *kTightIndex = "tightIndex";
+constexpr const char *kTightAlignment = "tightAlignment";
+constexpr const char *kTightWordWrap = "tightWordWrap";
+constexpr const char *kTightStep = "tightStep";
+constexpr const char *kWrapped = "rtFitWrapped";
 constexpr const char *kHome = "rtFitHome";  // name of the layout it came from
 constexpr const char *kHomeIndex = "rtFitHomeIndex";
+constexpr const char *kHomeAlignment = "rtFitHomeAlignment";
 
 // Room left on the screen for a title bar, borders and a desktop panel that
 // the window system may not report in the available geometry.
@@ -123,9 +133,26 @@ QBoxLayout *HoldingLayout(QWidget *w, QWidget *child)
     return nullptr;
 }
 
-void MoveWidgets(QWidget *w)
+int Step(const QObject *o)
+{
+    const QVariant v = o->property(kTightStep);
+    return v.isValid() ? v.toInt() : 1;
+}
+
+int LastStep(QWidget *w)
+{
+    int last = 0;
+    for (QWidget *c : w->findChildren<QWidget *>())
+        if (c->property(kTightLayout).isValid() || c->property(kTightWordWrap).isValid())
+            last = std::max(last, Step(c));
+    return last;
+}
+
+void MoveWidgets(QWidget *w, int step)
 {
     for (QWidget *c : w->findChildren<QWidget *>()) {
+        if (Step(c) != step)
+            continue;
         const QVariant target = c->property(kTightLayout);
         if (!target.isValid() || c->property(kHome).isValid())
             continue;
@@ -135,10 +162,22 @@ void MoveWidgets(QWidget *w)
             continue;
         c->setProperty(kHome, from->objectName());
         c->setProperty(kHomeIndex, from->indexOf(c));
+        c->setProperty(kHomeAlignment, int(from->itemAt(from->indexOf(c))->alignment()));
         from->removeWidget(c);
         const QVariant at = c->property(kTightIndex);
-        to->insertWidget(at.isValid() ? std::min(at.toInt(), to->count()) : -1, c);
+        to->insertWidget(at.isValid() ? std::min(at.toInt(), to->count()) : -1, c, 0,
+                         Qt::Alignment(c->property(kTightAlignment).toInt()));
     }
+    for (QLabel *l : w->findChildren<QLabel *>())
+        if (Step(l) == step && l->property(kTightWordWrap).toBool() && !l->wordWrap()) {
+            // On two lines at most, with room for both kept in the layout
+            // (a window's smallest size does not follow a wrapping text).
+            const int oneLine = l->sizeHint().width();
+            l->setProperty(kWrapped, l->minimumSize());
+            l->setWordWrap(true);
+            const int width = oneLine / 2 + l->fontMetrics().averageCharWidth() * 4;
+            l->setMinimumSize(width, l->heightForWidth(width));
+        }
 }
 
 void MoveWidgetsBack(QWidget *w)
@@ -150,11 +189,19 @@ void MoveWidgetsBack(QWidget *w)
         QBoxLayout *to = BoxLayout(w, home.toString());
         if (QBoxLayout *from = HoldingLayout(w, c); from && to) {
             from->removeWidget(c);
-            to->insertWidget(std::min(c->property(kHomeIndex).toInt(), to->count()), c);
+            to->insertWidget(std::min(c->property(kHomeIndex).toInt(), to->count()), c, 0,
+                             Qt::Alignment(c->property(kHomeAlignment).toInt()));
         }
         c->setProperty(kHome, QVariant());
         c->setProperty(kHomeIndex, QVariant());
+        c->setProperty(kHomeAlignment, QVariant());
     }
+    for (QLabel *l : w->findChildren<QLabel *>())
+        if (const QVariant was = l->property(kWrapped); was.isValid()) {
+            l->setWordWrap(false);
+            l->setMinimumSize(was.toSize());
+            l->setProperty(kWrapped, QVariant());
+        }
 }
 
 // A graph that sets a size in its layout, or a box whose graphs are placed
@@ -249,8 +296,11 @@ void FitToScreen(QWidget *w)
         }
     } shrink{w};
     TightenLayouts(w);
-    MoveWidgets(w);
     need = Needed(w);
+    for (int step = 1, last = LastStep(w); step <= last && !Fits(need, room); ++step) {
+        MoveWidgets(w, step);
+        need = Needed(w);
+    }
     if (Fits(need, room))
         return;
     // Smaller graphs, one step at a time, until the window fits.

@@ -161,6 +161,14 @@ TEST(FitsTheScreen, TheMainWindowAtSixteenPointsAndAtTheDefaultFont)
             }
             EXPECT_TRUE(rt::test::CtrlWidget(panels[0], KESTOPNL_EXIT)->isVisible());
             EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(panels[0])), "");
+            // The sub-windows too.
+            for (size_t i = 1; i < panels.size(); ++i) {
+                DisplayPanel(panels[i]);
+                const QWidget *sub = rt::test::PanelWidget(panels[i]);
+                EXPECT_LE(sub->width(), avail.width()) << sub->objectName().toStdString();
+                EXPECT_LE(sub->height(), avail.height() - 68) << sub->objectName().toStdString();
+                HidePanel(panels[i]);
+            }
         } else if (avail.height() >= 900) {
             EXPECT_EQ(w, 640) << "the drawn size";
             EXPECT_LT(main->height(), 720);

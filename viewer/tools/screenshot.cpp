@@ -63,6 +63,10 @@ int main(int argc, char **argv)
                 panel->minimumSizeHint().width(), panel->minimumSizeHint().height(),
                 panel->screen()->availableGeometry().width(),
                 panel->screen()->availableGeometry().height());
+    if (QWidget *area = panel->findChild<QWidget *>(QStringLiteral("graphArea")))
+        std::printf("graph area %dx%d, polar graph %dx%d\n", area->width(), area->height(),
+                    rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR)->width(),
+                    rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR)->height());
     if (qEnvironmentVariableIsSet("VELORAN_SHOT_CONTRAST"))
         rt::test::ChooseMenuItem(bar, MENUBAR_CONTRAST);
     shot("start.png");
