@@ -95,7 +95,14 @@ QRectF Graph::textBox(const PlotItem &it, const QFontMetricsF &fm) const
     // The point is the lower-left corner of the text.
     const QPointF at = toPixel(it.xs[0], it.ys[0]);
     const QString s = QString::fromUtf8(it.text.c_str());
-    return {at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height()};
+    QRectF box(at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height());
+    // A text that the graph's edge would cut (a large font) moves inside.
+    const QSizeF size = renderSize_.isValid() ? renderSize_ : QSizeF(this->size());
+    if (box.width() <= size.width())
+        box.moveLeft(std::clamp(box.left(), 0.0, size.width() - box.width()));
+    if (box.height() <= size.height())
+        box.moveTop(std::clamp(box.top(), 0.0, size.height() - box.height()));
+    return box;
 }
 
 std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
@@ -107,7 +114,8 @@ std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
     // k-th one, its first-plotted label among them, with the smallest k that
     // leaves no two touching; the other labels, from the series' first one
     // outwards, stay when they touch none already kept. In a series of
-    // several, a label the graph's edge would cut is left out too.
+    // several, a label the graph's edge would cut is left out too, and so is
+    // one that a text of its own (a marker's) would cover.
     std::vector<bool> hidden(items_.size(), false);
     const QFontMetricsF fm(textFont(), device);
     const double gap = fm.height() / 4;
@@ -124,8 +132,16 @@ std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
         return a.adjusted(-gap, -1, gap, 1).intersects(b);
     };
     for (auto &[colours, members] : series) {
-        if (members.size() < 2)
+        if (members.size() < 2) {
+            // A text of its own (a marker's) goes over the labels: those it
+            // would cover are left out.
+            for (auto &[other, labels] : series)
+                if (labels.size() >= 2)
+                    for (size_t i : labels)
+                        if (boxes[i].intersects(boxes[members.front()]))
+                            hidden[i] = true;
             continue;
+        }
         std::vector<size_t> kept;
         std::vector<bool> placed(items_.size(), false);
         // Rows (one y), then columns (one x), of three labels or more.
