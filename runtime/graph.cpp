@@ -105,6 +105,16 @@ QRectF Graph::textBox(const PlotItem &it, const QFontMetricsF &fm) const
     return box;
 }
 
+QRectF Graph::inkBox(const PlotItem &it, const QFontMetricsF &fm) const
+{
+    // A text on a background shows the whole box; one without, its letters.
+    const QRectF box = textBox(it, fm);
+    if (!isTransparent(it.fillColor))
+        return box;
+    return fm.tightBoundingRect(QString::fromUtf8(it.text.c_str()))
+        .translated(box.left(), box.top() + fm.ascent());
+}
+
 std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
 {
     // Labels of one series (the same colours) that would cover one another
@@ -135,10 +145,11 @@ std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
         if (members.size() < 2) {
             // A text of its own (a marker's) goes over the labels: those it
             // would cover are left out.
+            const QRectF marker = inkBox(items_[members.front()], fm);
             for (auto &[other, labels] : series)
                 if (labels.size() >= 2)
                     for (size_t i : labels)
-                        if (boxes[i].intersects(boxes[members.front()]))
+                        if (inkBox(items_[i], fm).intersects(marker))
                             hidden[i] = true;
             continue;
         }
@@ -214,7 +225,7 @@ std::vector<std::pair<std::string, QRectF>> Graph::shownTexts() const
     const QFontMetricsF fm(textFont(), this);
     for (size_t i = 0; i < items_.size(); ++i)
         if (items_[i].kind == PlotKind::Text && !hidden[i])
-            shown.emplace_back(items_[i].text, textBox(items_[i], fm));
+            shown.emplace_back(items_[i].text, inkBox(items_[i], fm));
     return shown;
 }
 

@@ -58,8 +58,9 @@ public:
     // on a vector device. Line widths and text grow by the given factors.
     void renderTo(QPainter &painter, const QRectF &target, double lineScale, double fontScale);
     QPointF toGraph(QPointF pixel) const;
-    // The texts the graph shows at its size on screen and where (pixels):
-    // labels that would cover another of their series are left out.
+    // The texts the graph shows at its size on screen and where (pixels:
+    // the box of one on a background, the letters of one without): labels
+    // that would cover another are left out.
     std::vector<std::pair<std::string, QRectF>> shownTexts() const;
 
     // Called on a left click (after the cursor moved) and, when the graph
@@ -86,6 +87,7 @@ private:
     void drawAll(QPainter &p) const;
     QFont textFont() const;
     QRectF textBox(const PlotItem &it, const QFontMetricsF &fm) const;
+    QRectF inkBox(const PlotItem &it, const QFontMetricsF &fm) const;
     std::vector<bool> hiddenTexts(const QPaintDevice *device) const;
 
     double xMin_ = -10, xMax_ = 10, yMin_ = -10, yMax_ = 10;
