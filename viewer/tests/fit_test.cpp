@@ -4,12 +4,14 @@
 // one another; at the default font on a large screen nothing changes.
 // ctest runs these on a 1280 x 1024 screen and the FitsTheScreen and
 // GraphLabels cases once more on a laptop's 1366 x 768 (prefix laptop1366.).
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 #include "codepage.h"
 #include "lobes.h"
+#include "ogl3d_testing.h"
 #include "viewer_fixture.h"
 
 using namespace vt;
@@ -124,6 +126,21 @@ TEST(FitsTheScreen, AtSixteenPointsEverySubWindowIsOnTheScreen)
     EXPECT_EQ(OffScreen(Shown(lobepnl)), "");
     Menu(MENUBAR_CODEPAGE);
     EXPECT_EQ(OffScreen(Shown(codepnl)), "");
+    // The 3D properties dialogue, as it shows.
+    Menu(MENUBAR_3D);
+    QSize properties;
+    rt::test::AnswerOglProperties(
+        [&](QDialog &dlg) {
+            dlg.show();
+            ProcessSystemEvents();
+            properties = dlg.size();
+            dlg.hide();
+        },
+        false);
+    Menu(MENUBAR_GRAPHICS);
+    EXPECT_TRUE(properties.isValid());
+    EXPECT_LE(properties.width(), Avail().width());
+    EXPECT_LE(properties.height(), Avail().height() - 68);
     for (int id : {THEORYPNL, GAINPNL}) {
         const int p = LoadPanel(0, "antenna.uir", id);
         DisplayPanel(p);
