@@ -3,13 +3,15 @@
 // to: first the spacing and margins of their layouts tighten, then their
 // graphs shrink below the size they were drawn at, as far as that helps. A
 // window that fits keeps its drawn look and size; graphs shrink only when
-// that makes the window fit.
+// that makes the window fit. A main window that fits in no way scrolls.
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QMainWindow>
 #include <QScreen>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
@@ -55,6 +57,7 @@ constexpr const char *kSpacing = "rtFitSpacing";  // QSize: horizontal, vertical
 constexpr const char *kMargins = "rtFitMargins";  // QRect: left, top, right, bottom
 constexpr const char *kDrawnMin = "rtFitDrawnMin";
 constexpr const char *kDrawnRect = "rtFitDrawnRect";
+constexpr const char *kScroll = "rtFitScroll";  // the scroll area a main window's content went into
 
 QSize Needed(QWidget *w)
 {
@@ -243,6 +246,10 @@ void ScaleBox(QWidget *box, double scale)
 // Back to the form's own spacing, margins and graph sizes.
 void Restore(QWidget *w)
 {
+    if (auto *main = qobject_cast<QMainWindow *>(w))
+        if (auto *area = qobject_cast<QScrollArea *>(main->centralWidget());
+            area && area->objectName() == QLatin1String(kScroll))
+            main->setCentralWidget(area->takeWidget());  // the scroll area goes
     MoveWidgetsBack(w);
     for (QLayout *l : w->findChildren<QLayout *>()) {
         const QVariant s = l->property(kSpacing);
@@ -286,15 +293,20 @@ void FitToScreen(QWidget *w)
     if (Fits(need, room))
         return;
     // A window not shown yet may have grown to what it needed before: it
-    // opens at what it needs now.
+    // opens at what it needs now (or at the room, when it scrolls).
     struct Shrink {
         QWidget *w;
+        QSize size;
         ~Shrink()
         {
-            if (!w->isVisible())
+            if (w->isVisible())
+                return;
+            if (size.isValid())
+                w->resize(size);
+            else
                 w->resize(w->size().boundedTo(Needed(w).expandedTo(w->minimumSize())));
         }
-    } shrink{w};
+    } shrink{w, QSize()};
     TightenLayouts(w);
     need = Needed(w);
     for (int step = 1, last = LastStep(w); step <= last && !Fits(need, room); ++step) {
@@ -303,27 +315,41 @@ void FitToScreen(QWidget *w)
     }
     if (Fits(need, room))
         return;
-    // Smaller graphs, one step at a time, until the window fits.
-    const std::vector<QWidget *> boxes = GraphBoxes(w);
-    if (boxes.empty())
-        return;
-    // Only when the smallest graphs would make it fit: a window too large
-    // whatever its graphs' size keeps them as drawn.
-    for (QWidget *b : boxes)
-        ScaleBox(b, kSmallestGraph);
-    if (!Fits(Needed(w), room)) {
+    // Smaller graphs, one step at a time, until the window fits; only when
+    // the smallest graphs would make it fit.
+    if (const std::vector<QWidget *> boxes = GraphBoxes(w); !boxes.empty()) {
+        for (QWidget *b : boxes)
+            ScaleBox(b, kSmallestGraph);
+        if (Fits(Needed(w), room)) {
+            for (double scale = 1.0 - kGraphStep; scale > kSmallestGraph - 1e-9;
+                 scale -= kGraphStep) {
+                for (QWidget *b : boxes)
+                    ScaleBox(b, scale);
+                if (Fits(Needed(w), room))
+                    return;
+            }
+            for (QWidget *b : boxes)
+                ScaleBox(b, kSmallestGraph);
+            return;
+        }
         for (QWidget *b : boxes)
             ScaleBox(b, 1.0);
+    }
+    // Still too large: a main window's content scrolls, at its drawn size.
+    auto *main = qobject_cast<QMainWindow *>(w);
+    QWidget *content = main ? main->centralWidget() : nullptr;
+    if (!content)
         return;
-    }
-    for (double scale = 1.0 - kGraphStep; scale > kSmallestGraph - 1e-9; scale -= kGraphStep) {
-        for (QWidget *b : boxes)
-            ScaleBox(b, scale);
-        if (Fits(Needed(w), room))
-            return;
-    }
-    for (QWidget *b : boxes)
-        ScaleBox(b, kSmallestGraph);
+    const QSize whole = Needed(w);
+    main->takeCentralWidget();
+    auto *area = new QScrollArea;
+    area->setObjectName(QString::fromLatin1(kScroll));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(content);
+    main->setCentralWidget(area);
+    Needed(w);
+    shrink.size = whole.boundedTo(room).expandedTo(w->minimumSize());
 }
 
 }  // namespace rt::detail

@@ -5,6 +5,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -63,4 +65,27 @@ TEST(FitToScreen, AGraphThatCannotHelpKeepsItsSize)
     rt::detail::FitToScreen(fits.w.get());
     EXPECT_EQ(fits.graph->minimumSize(), QSize(400, 400));
     EXPECT_EQ(fits.w->layout()->spacing(), spacing);
+}
+
+TEST(FitToScreen, AMainWindowThatCannotFitScrollsAndComesBackWhole)
+{
+    const QSize room = rt::detail::ScreenRoom(nullptr);
+    QMainWindow main;
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("content"));
+    auto *column = new QVBoxLayout(content);
+    auto *label = new QLabel(QStringLiteral("x"));
+    label->setMinimumSize(room.width() + 300, room.height() + 300);
+    column->addWidget(label);
+    main.setCentralWidget(content);
+    rt::detail::FitToScreen(&main);
+    auto *area = qobject_cast<QScrollArea *>(main.centralWidget());
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->widget(), content);
+    EXPECT_LE(main.width(), room.width());
+    EXPECT_LE(main.height(), room.height());
+    // Content that fits again is no longer wrapped.
+    label->setMinimumSize(200, 100);
+    rt::detail::FitToScreen(&main);
+    EXPECT_EQ(main.centralWidget(), content);
 }
