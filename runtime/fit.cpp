@@ -243,6 +243,15 @@ void ScaleBox(QWidget *box, double scale)
         }
 }
 
+// Back to the drawn size; the next shrinking takes the places anew.
+void Unscale(QWidget *box)
+{
+    if (!box->property(kDrawnMin).isValid())
+        return;
+    ScaleBox(box, 1.0);
+    box->setProperty(kDrawnMin, QVariant());
+}
+
 // Back to the form's own spacing, margins and graph sizes.
 void Restore(QWidget *w)
 {
@@ -262,10 +271,7 @@ void Restore(QWidget *w)
         l->setProperty(kMargins, QVariant());
     }
     for (QWidget *box : GraphBoxes(w))
-        if (box->property(kDrawnMin).isValid()) {
-            ScaleBox(box, 1.0);
-            box->setProperty(kDrawnMin, QVariant());
-        }
+        Unscale(box);
 }
 
 }  // namespace
@@ -333,7 +339,7 @@ void FitToScreen(QWidget *w)
             return;
         }
         for (QWidget *b : boxes)
-            ScaleBox(b, 1.0);
+            Unscale(b);
     }
     // Still too large: a main window's content scrolls, at its drawn size.
     auto *main = qobject_cast<QMainWindow *>(w);
