@@ -10,10 +10,14 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "graph.h"
 #include "internal.h"
+#include "rt.h"
 
 namespace {
 
@@ -88,4 +92,78 @@ TEST(FitToScreen, AMainWindowThatCannotFitScrollsAndComesBackWhole)
     label->setMinimumSize(200, 100);
     rt::detail::FitToScreen(&main);
     EXPECT_EQ(main.centralWidget(), content);
+}
+
+namespace {
+
+rt::PlotItem Label(double x, double y, const char *text, int color)
+{
+    rt::PlotItem it;
+    it.kind = rt::PlotKind::Text;
+    it.xs = {x};
+    it.ys = {y};
+    it.text = text;
+    it.color = color;
+    it.fillColor = RT_TRANSPARENT;
+    return it;
+}
+
+}  // namespace
+
+TEST(GraphTexts, ARowTooTightForItsLabelsKeepsEveryKthOneWithTheFirstPlotted)
+{
+    rt::Graph g;
+    g.setProperty("xMin", -110.0);
+    g.setProperty("xMax", 110.0);
+    g.setProperty("yMin", -10.0);
+    g.setProperty("yMax", 10.0);
+    QFont f = g.font();
+    f.setPointSize(16);
+    g.setFont(f);
+    // A scale from -100 to 100 in tens, plotted from the middle outwards.
+    const char *names[] = {"0",   "-10", "10",  "-20", "20",  "-30",  "30",
+                           "-40", "40",  "-50", "50",  "-60", "60",   "-70",
+                           "70",  "-80", "80",  "-90", "90",  "-100", "100"};
+    const int at[] = {0,   -10, 10,  -20, 20,  -30, 30,  -40, 40,   -50, 50,
+                      -60, 60,  -70, 70,  -80, 80,  -90, 90,  -100, 100};
+    for (int i = 0; i < 21; ++i)
+        g.add(Label(at[i], -5, names[i], 0xFFFFFF));
+    g.add(Label(-100, 5, "title", 0xFF0000));  // another series, above the scale
+    for (int width : {2400, 700, 300}) {
+        g.resize(width, 100);
+        const auto shown = g.shownTexts();
+        std::vector<int> xs;
+        bool title = false;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            for (size_t j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(shown[i].second.intersects(shown[j].second))
+                    << width << ": '" << shown[i].first << "' and '" << shown[j].first << "'";
+            EXPECT_TRUE(QRectF(-1, -1, width + 2, 102).contains(shown[i].second)) << width;
+            if (shown[i].first == "title")
+                title = true;
+            else
+                xs.push_back(std::stoi(shown[i].first));
+        }
+        EXPECT_TRUE(title) << width;
+        EXPECT_NE(std::find(xs.begin(), xs.end(), 0), xs.end()) << "the first plotted stays";
+        if (width == 2400) {
+            EXPECT_EQ(xs.size(), 21u) << "room for all";
+            continue;
+        }
+        // Evenly stepped, so the scale still reads as one.
+        ASSERT_GE(xs.size(), 3u) << width;
+        EXPECT_LT(xs.size(), 21u) << width;
+        std::sort(xs.begin(), xs.end());
+        for (size_t i = 2; i < xs.size(); ++i)
+            EXPECT_EQ(xs[i] - xs[i - 1], xs[1] - xs[0]) << width;
+    }
+    // A text of its own over the scale hides the label under it, and only that.
+    g.resize(2400, 100);
+    g.add(Label(0, -5, "marker", 0x00FF00));
+    std::vector<std::string> shown;
+    for (const auto &[text, box] : g.shownTexts())
+        shown.push_back(text);
+    EXPECT_EQ(shown.size(), 22u);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "0"), 0);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "marker"), 1);
 }
