@@ -5,6 +5,7 @@
 // window that fits keeps its drawn look and size; graphs shrink only when
 // that makes the window fit. A main window that fits in no way scrolls.
 #include <QBoxLayout>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -93,6 +94,8 @@ std::pair<int, int> Spacing(QLayout *l)
 {
     if (auto *g = qobject_cast<QGridLayout *>(l))
         return {g->horizontalSpacing(), g->verticalSpacing()};
+    if (auto *f = qobject_cast<QFormLayout *>(l))
+        return {f->horizontalSpacing(), f->verticalSpacing()};
     return {l->spacing(), l->spacing()};
 }
 
@@ -101,6 +104,9 @@ void SetSpacing(QLayout *l, int h, int v)
     if (auto *g = qobject_cast<QGridLayout *>(l)) {
         g->setHorizontalSpacing(h);
         g->setVerticalSpacing(v);
+    } else if (auto *f = qobject_cast<QFormLayout *>(l)) {
+        f->setHorizontalSpacing(h);
+        f->setVerticalSpacing(v);
     } else {
         l->setSpacing(std::min(h, v));
     }
