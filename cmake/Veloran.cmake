@@ -48,6 +48,18 @@ function(veloran_add_uir target)
   add_dependencies(${target} ${target}_files)
 endfunction()
 
+# veloran_offscreen_platform(<var> <width>x<height>)
+# The QT_QPA_PLATFORM value of the offscreen platform with one screen of that
+# size (the platform's own screen is 800 x 600, smaller than any desktop's).
+function(veloran_offscreen_platform var size)
+  string(REPLACE "x" ";" wh ${size})
+  list(GET wh 0 w)
+  list(GET wh 1 h)
+  set(config ${CMAKE_BINARY_DIR}/offscreen-${size}.json)
+  file(WRITE ${config} "{\"screens\": [{\"name\": \"screen-${size}\", \"x\": 0, \"y\": 0, \"width\": ${w}, \"height\": ${h}, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n")
+  set(${var} "offscreen:configfile=${config}" PARENT_SCOPE)
+endfunction()
+
 # veloran_add_test(<name> SOURCES ... LIBS ... [GL])
 # One GoogleTest executable in the test programs' folder; every case runs in
 # its own process (the programs keep program-wide state), in that folder.
@@ -73,7 +85,9 @@ function(veloran_add_test name)
   if(T_GL)
     set(env "QT_QPA_PLATFORM=xcb")
   else()
-    set(env "QT_QPA_PLATFORM=offscreen")
+    # A screen as large as the one the test script's Xvfb gives.
+    veloran_offscreen_platform(platform 1280x1024)
+    set(env "QT_QPA_PLATFORM=${platform}")
   endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${VELORAN_TEST_BIN_DIR}

@@ -83,15 +83,162 @@ void Graph::applyMap(PlotItem &it) const
     it.fillColor = mapped(fill);
 }
 
+QFont Graph::textFont() const
+{
+    QFont f = font();
+    f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1) * fontScale_);
+    return f;
+}
+
+QRectF Graph::textBox(const PlotItem &it, const QFontMetricsF &fm) const
+{
+    // The point is the lower-left corner of the text.
+    const QPointF at = toPixel(it.xs[0], it.ys[0]);
+    const QString s = QString::fromUtf8(it.text.c_str());
+    QRectF box(at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height());
+    // A text that the graph's edge would cut (a large font) moves inside.
+    const QSizeF size = renderSize_.isValid() ? renderSize_ : QSizeF(this->size());
+    if (box.width() <= size.width())
+        box.moveLeft(std::clamp(box.left(), 0.0, size.width() - box.width()));
+    if (box.height() <= size.height())
+        box.moveTop(std::clamp(box.top(), 0.0, size.height() - box.height()));
+    return box;
+}
+
+QRectF Graph::inkBox(const PlotItem &it, const QFontMetricsF &fm) const
+{
+    // A text on a background shows the whole box; one without, its letters.
+    const QRectF box = textBox(it, fm);
+    if (!isTransparent(it.fillColor))
+        return box;
+    return fm.tightBoundingRect(QString::fromUtf8(it.text.c_str()))
+        .translated(box.left(), box.top() + fm.ascent());
+}
+
+std::vector<bool> Graph::hiddenTexts(const QPaintDevice *device) const
+{
+    // Labels of one series (the same colours) that would cover one another
+    // at this size and font, or come closer than half a letter, are thinned
+    // out, so a large font or a small graph shows fewer labels instead of a
+    // heap of them. A row or a column of labels (one y or one x) keeps every
+    // k-th one, its first-plotted label among them, with the smallest k that
+    // leaves no two touching; the other labels, from the series' first one
+    // outwards, stay when they touch none already kept. In a series of
+    // several, a label the graph's edge would cut is left out too, and so is
+    // one that a text of its own (a marker's) would cover.
+    std::vector<bool> hidden(items_.size(), false);
+    const QFontMetricsF fm(textFont(), device);
+    const double gap = fm.height() / 4;
+    const QSizeF size = renderSize_.isValid() ? renderSize_ : QSizeF(this->size());
+    const QRectF area = QRectF(QPointF(0, 0), size).adjusted(-1, -1, 1, 1);
+    std::vector<QRectF> boxes(items_.size());
+    std::map<std::pair<int, int>, std::vector<size_t>> series;
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].kind == PlotKind::Text) {
+            series[{items_[i].color, items_[i].fillColor}].push_back(i);
+            boxes[i] = textBox(items_[i], fm);
+        }
+    auto touch = [&](const QRectF &a, const QRectF &b) {
+        return a.adjusted(-gap, -1, gap, 1).intersects(b);
+    };
+    for (auto &[colours, members] : series) {
+        if (members.size() < 2) {
+            // A text of its own (a marker's) goes over the labels: those it
+            // would cover are left out.
+            const QRectF marker = inkBox(items_[members.front()], fm);
+            for (auto &[other, labels] : series)
+                if (labels.size() >= 2)
+                    for (size_t i : labels)
+                        if (inkBox(items_[i], fm).intersects(marker))
+                            hidden[i] = true;
+            continue;
+        }
+        std::vector<size_t> kept;
+        std::vector<bool> placed(items_.size(), false);
+        // Rows (one y), then columns (one x), of three labels or more.
+        for (int axis = 0; axis < 2; ++axis) {
+            std::map<double, std::vector<size_t>> lines;
+            for (size_t i : members)
+                if (!placed[i])
+                    lines[axis == 0 ? items_[i].ys[0] : items_[i].xs[0]].push_back(i);
+            for (auto &[at, line] : lines) {
+                if (line.size() < 3)
+                    continue;
+                const size_t anchor = line.front();  // first plotted
+                std::sort(line.begin(), line.end(), [&](size_t a, size_t b) {
+                    return axis == 0 ? items_[a].xs[0] < items_[b].xs[0]
+                                     : items_[a].ys[0] > items_[b].ys[0];
+                });
+                const long a = long(std::find(line.begin(), line.end(), anchor) - line.begin());
+                const long n = long(line.size());
+                long step = 1;
+                for (; step < n; ++step) {
+                    bool clear = true;
+                    long last = -1;
+                    for (long j = a % step; j < n && clear; j += step) {
+                        if (!area.contains(boxes[line[size_t(j)]]))
+                            continue;
+                        if (last >= 0 && touch(boxes[line[size_t(last)]], boxes[line[size_t(j)]]))
+                            clear = false;
+                        last = j;
+                    }
+                    if (clear)
+                        break;
+                }
+                for (long j = 0; j < n; ++j) {
+                    const size_t i = line[size_t(j)];
+                    placed[i] = true;
+                    if ((j - a) % step != 0 || !area.contains(boxes[i]))
+                        hidden[i] = true;
+                    else
+                        kept.push_back(i);
+                }
+            }
+        }
+        std::vector<size_t> rest;
+        for (size_t i : members)
+            if (!placed[i])
+                rest.push_back(i);
+        if (rest.empty())
+            continue;
+        const QPointF first = boxes[members.front()].center();
+        std::stable_sort(rest.begin(), rest.end(), [&](size_t a, size_t b) {
+            const QPointF da = boxes[a].center() - first, db = boxes[b].center() - first;
+            return QPointF::dotProduct(da, da) < QPointF::dotProduct(db, db);
+        });
+        for (size_t i : rest) {
+            const bool covers = std::any_of(kept.begin(), kept.end(),
+                                            [&](size_t k) { return touch(boxes[k], boxes[i]); });
+            if (covers || !area.contains(boxes[i]))
+                hidden[i] = true;
+            else
+                kept.push_back(i);
+        }
+    }
+    return hidden;
+}
+
+std::vector<std::pair<std::string, QRectF>> Graph::shownTexts() const
+{
+    std::vector<std::pair<std::string, QRectF>> shown;
+    const std::vector<bool> hidden = hiddenTexts(this);
+    const QFontMetricsF fm(textFont(), this);
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].kind == PlotKind::Text && !hidden[i])
+            shown.emplace_back(items_[i].text, inkBox(items_[i], fm));
+    return shown;
+}
+
 void Graph::drawAll(QPainter &p) const
 {
-    for (const auto &it : items_)
-        if (!labelsOnTop_ || it.kind != PlotKind::Text)
-            drawItem(p, it);
+    const std::vector<bool> hidden = hiddenTexts(p.device());
+    for (size_t i = 0; i < items_.size(); ++i)
+        if ((!labelsOnTop_ || items_[i].kind != PlotKind::Text) && !hidden[i])
+            drawItem(p, items_[i]);
     if (labelsOnTop_)
-        for (const auto &it : items_)
-            if (it.kind == PlotKind::Text)
-                drawItem(p, it);
+        for (size_t i = 0; i < items_.size(); ++i)
+            if (items_[i].kind == PlotKind::Text && !hidden[i])
+                drawItem(p, items_[i]);
 }
 
 void Graph::setColorMap(std::vector<std::pair<int, int>> map, bool labelsOnTop)
@@ -116,8 +263,11 @@ int Graph::add(PlotItem item)
     }
     items_.push_back(std::move(item));
     // Appending draws just the new item onto the cached picture, so a trace
-    // that grows one segment at a time stays cheap however long it gets.
-    if (cacheValid_) {
+    // that grows one segment at a time stays cheap however long it gets. A
+    // new text may take the place of another: everything is drawn again.
+    if (cacheValid_ && items_.back().kind == PlotKind::Text) {
+        invalidate();
+    } else if (cacheValid_) {
         QPainter p(&cache_);
         p.setRenderHint(QPainter::Antialiasing);
         drawItem(p, items_.back());
@@ -125,9 +275,10 @@ int Graph::add(PlotItem item)
         // Labels stay above a curve drawn over them.
         if (labelsOnTop_ && items_.back().kind != PlotKind::Text) {
             bool any = false;
-            for (const auto &it : items_)
-                if (it.kind == PlotKind::Text) {
-                    drawItem(p, it);
+            const std::vector<bool> hidden = hiddenTexts(&cache_);
+            for (size_t i = 0; i < items_.size(); ++i)
+                if (items_[i].kind == PlotKind::Text && !hidden[i]) {
+                    drawItem(p, items_[i]);
                     any = true;
                 }
             if (any)
@@ -237,14 +388,11 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
         break;
     }
     case PlotKind::Text: {
-        // The point is the lower-left corner of the text.
-        QFont f = font();
-        f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1) * fontScale_);
+        const QFont f = textFont();
         p.setFont(f);
         const QFontMetricsF fm(f, p.device());
         const QString s = QString::fromUtf8(it.text.c_str());
-        const QPointF at = toPixel(it.xs[0], it.ys[0]);
-        QRectF box(at.x(), at.y() - fm.height(), fm.horizontalAdvance(s) + 2, fm.height());
+        const QRectF box = textBox(it, fm);
         if (!isTransparent(it.fillColor))
             p.fillRect(box, toColor(it.fillColor));
         p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, s);

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QPixmap>
 #include <QWidget>
 
 #include <functional>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -55,6 +58,10 @@ public:
     // on a vector device. Line widths and text grow by the given factors.
     void renderTo(QPainter &painter, const QRectF &target, double lineScale, double fontScale);
     QPointF toGraph(QPointF pixel) const;
+    // The texts the graph shows at its size on screen and where (pixels:
+    // the box of one on a background, the letters of one without): labels
+    // that would cover another are left out.
+    std::vector<std::pair<std::string, QRectF>> shownTexts() const;
 
     // Called on a left click (after the cursor moved) and, when the graph
     // commits on clicks, on the release.
@@ -78,6 +85,10 @@ private:
     int mapped(int color) const;
     void applyMap(PlotItem &it) const;
     void drawAll(QPainter &p) const;
+    QFont textFont() const;
+    QRectF textBox(const PlotItem &it, const QFontMetricsF &fm) const;
+    QRectF inkBox(const PlotItem &it, const QFontMetricsF &fm) const;
+    std::vector<bool> hiddenTexts(const QPaintDevice *device) const;
 
     double xMin_ = -10, xMax_ = 10, yMin_ = -10, yMax_ = 10;
     bool equalScale_ = false;

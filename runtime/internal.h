@@ -114,6 +114,12 @@ void CopyText(const QString &s, char *buffer, std::size_t size);
 // and answered with -1.
 int UnknownAttribute(const char *function, int attribute);
 
+// The room a window has on its screen, its frame left out.
+QSize ScreenRoom(QWidget *window);
+// Tightens the layouts and shrinks the graphs of a window that would not fit
+// that room; a window that fits is left as its form drew it.
+void FitToScreen(QWidget *window);
+
 bool TestMode();
 void RecordTestFailure(const std::string &what);
 void RecordUserEvent(int panelOrMenuBar, int controlOrItem);

@@ -485,6 +485,7 @@ int DisplayPanel(int panel)
     Panel *p = FindPanel(panel);
     if (!p || !p->widget)
         return -1;
+    FitToScreen(p->widget);
     // A laid-out panel opens at least as large as its content needs, wrapped
     // texts included, whatever the size the form was drawn at.
     if (QLayout *l = p->widget->layout()) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <string>
@@ -140,4 +143,52 @@ TEST(AtLargeFont, TheSweepCaptionsStayLargerThanTheRest)
     }
     for (int p : panels)
         DiscardPanel(p);
+}
+
+// At 16 pt on the screen it gets (ctest runs this once more on a laptop's
+// 1366 x 768 screen, prefix laptop1366.), the main window leaves room for a
+// frame and a desktop panel and every control is on the screen; at the
+// default font on a large screen it keeps its drawn size.
+TEST(FitsTheScreen, TheMainWindowAtSixteenPointsAndAtTheDefaultFont)
+{
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    const int base = QApplication::font().pointSize();
+    for (int pt : {16, 0}) {
+        rt::test::UseFontSize(pt ? pt : base);
+        const std::vector<int> panels = LoadAll();
+        DisplayPanel(panels[0]);
+        QWidget *main = rt::test::PanelWidget(panels[0]);
+        for (int i = 0; i < 3; ++i)
+            ProcessSystemEvents();
+        int w = 0, h = 0;
+        GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_WIDTH, &w);
+        GetCtrlAttribute(panels[0], KESTOPNL_GRAPH, RT_ATTR_HEIGHT, &h);
+        EXPECT_EQ(w, h);
+        if (pt) {
+            EXPECT_LE(main->width(), avail.width() - 16) << pt;
+            EXPECT_LE(main->height(), avail.height() - 68) << pt;
+            for (QWidget *c : main->findChildren<QWidget *>()) {
+                if (c->isVisible() && !c->objectName().isEmpty()) {
+                    EXPECT_TRUE(QRect(QPoint(0, 0), avail.size())
+                                    .contains(QRect(c->mapTo(main, QPoint(0, 0)), c->size())))
+                        << c->objectName().toStdString();
+                }
+            }
+            EXPECT_TRUE(rt::test::CtrlWidget(panels[0], KESTOPNL_EXIT)->isVisible());
+            EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(panels[0])), "");
+            // The sub-windows too.
+            for (size_t i = 1; i < panels.size(); ++i) {
+                DisplayPanel(panels[i]);
+                const QWidget *sub = rt::test::PanelWidget(panels[i]);
+                EXPECT_LE(sub->width(), avail.width()) << sub->objectName().toStdString();
+                EXPECT_LE(sub->height(), avail.height() - 68) << sub->objectName().toStdString();
+                HidePanel(panels[i]);
+            }
+        } else if (avail.height() >= 900) {
+            EXPECT_EQ(w, 640) << "the drawn size";
+            EXPECT_LT(main->height(), 720);
+        }
+        for (int p : panels)
+            DiscardPanel(p);
+    }
 }

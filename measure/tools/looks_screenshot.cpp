@@ -3,12 +3,16 @@
 // short sweep against the simulated rig, the information and step panels),
 // for looking at the layout without a person at the screen.
 //   kesto_looks_screenshot <folder>
+// The main panel comes with a picture of the whole screen (screen-main.png),
+// and the main window's size and smallest size are printed.
 // VELORAN_SHOT_FONT_PT=14 sets the application font's size and
 // VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -38,14 +42,19 @@ int main(int argc, char **argv)
         rt::test::PanelWidget(panel)->grab().save(QString::fromStdString(dir + "/" + name));
     };
     rt::test::Enable();
+    // The desktop's font and palette are there before the program starts.
+    static char name[] = "Kesto";
+    static char *startArgs[] = {name, nullptr};
+    if (InitCVIRTE(nullptr, startArgs, nullptr) == 0)
+        return 1;
+    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
+        rt::test::UseFontSize(pt);
+    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
+        rt::test::UseDarkPalette(true);
     auto rig = std::make_shared<rigsim::RigModel>();
     rig->setAntenna(rigsim::Antenna::Dipole);
     rigsim::BindSimulatedRig(1, rig);
     rt::test::OnUserEventWait([&] {
-        if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
-            rt::test::UseFontSize(pt);
-        if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
-            rt::test::UseDarkPalette(true);
         save(portpnl, "chooser.png");
         rt::test::PressButton(portpnl, PORTPNL_COM1);
     });
@@ -55,6 +64,12 @@ int main(int argc, char **argv)
             ProcessSystemEvents();
         rt::test::PressButton(kestopnl, KESTOPNL_STOP);
         save(kestopnl, "main.png");
+        QWidget *main = rt::test::PanelWidget(kestopnl);
+        main->screen()->grabWindow(0).save(QString::fromStdString(dir + "/screen-main.png"));
+        std::printf("window %dx%d, smallest %dx%d, screen %dx%d\n", main->width(), main->height(),
+                    main->minimumSizeHint().width(), main->minimumSizeHint().height(),
+                    main->screen()->availableGeometry().width(),
+                    main->screen()->availableGeometry().height());
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_INFO);
         save(infopnl, "info.png");
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_STEP);

@@ -373,6 +373,17 @@ std::vector<PlotItem> GraphItems(int panel, int control)
     return g ? g->items() : std::vector<PlotItem>{};
 }
 
+std::vector<ShownText> GraphTexts(int panel, int control)
+{
+    auto *c = detail::FindCtrl(panel, control);
+    auto g = c ? qobject_cast<Graph *>(c->widget) : nullptr;
+    std::vector<ShownText> texts;
+    if (g)
+        for (const auto &[text, box] : g->shownTexts())
+            texts.push_back({text, box.left(), box.top(), box.width(), box.height()});
+    return texts;
+}
+
 int PlotCount(int panel, int control)
 {
     return int(GraphItems(panel, control).size());

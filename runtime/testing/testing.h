@@ -74,6 +74,14 @@ bool QuitRequested();
 
 // ---- Reading back ----
 std::vector<PlotItem> GraphItems(int panel, int control);
+// The texts a graph shows at its size on screen, with what they cover in
+// pixels of the graph: the box of a text on a background, the letters of
+// one without (labels that would cover another are left out).
+struct ShownText {
+    std::string text;
+    double left = 0, top = 0, width = 0, height = 0;
+};
+std::vector<ShownText> GraphTexts(int panel, int control);
 int PlotCount(int panel, int control);
 QWidget *PanelWidget(int panel);
 QWidget *CtrlWidget(int panel, int control);

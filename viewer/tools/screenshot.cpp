@@ -4,10 +4,15 @@
 // lobe metrics panels, for looking at the layout without a person at the screen.
 //   antenna_screenshot <pattern.atn> <folder> [analysis]
 // VELORAN_SHOT_FONT_PT=14 sets the application font's size and
-// VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may.
+// VELORAN_SHOT_DARK=1 a dark palette, as a user's desktop may. Each main
+// panel picture comes with one of the whole screen (screen-*.png), and the
+// main window's size and smallest size are printed.
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
+
+#include <cstdio>
 
 #include <string>
 
@@ -33,13 +38,16 @@ int main(int argc, char **argv)
     if (argc < 3)
         return 2;
     rt::test::Enable();
-    if (AntennaStartup(argc, argv) < 0)
+    // The desktop's font and palette are there before the program starts.
+    if (InitCVIRTE(nullptr, argv, nullptr) == 0)
         return 1;
-    const std::string dir = argv[2];
     if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
         rt::test::UseFontSize(pt);
     if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
         rt::test::UseDarkPalette(true);
+    if (AntennaStartup(argc, argv) < 0)
+        return 1;
+    const std::string dir = argv[2];
     const int bar = GetPanelMenuBar(antennalab);
     QWidget *panel = rt::test::PanelWidget(antennalab);
     auto save = [&](const QPixmap &pix, const char *name) {
@@ -48,7 +56,17 @@ int main(int argc, char **argv)
     auto shot = [&](const char *name) {
         Settle();
         save(panel->grab(), name);
+        if (QScreen *screen = panel->screen())
+            save(screen->grabWindow(0), ("screen-" + std::string(name)).c_str());
     };
+    std::printf("window %dx%d, smallest %dx%d, screen %dx%d\n", panel->width(), panel->height(),
+                panel->minimumSizeHint().width(), panel->minimumSizeHint().height(),
+                panel->screen()->availableGeometry().width(),
+                panel->screen()->availableGeometry().height());
+    if (QWidget *area = panel->findChild<QWidget *>(QStringLiteral("graphArea")))
+        std::printf("graph area %dx%d, polar graph %dx%d\n", area->width(), area->height(),
+                    rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR)->width(),
+                    rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR)->height());
     if (qEnvironmentVariableIsSet("VELORAN_SHOT_CONTRAST"))
         rt::test::ChooseMenuItem(bar, MENUBAR_CONTRAST);
     shot("start.png");
