@@ -145,7 +145,7 @@ TEST(AtLargeFont, TheSweepCaptionsStayLargerThanTheRest)
         DiscardPanel(p);
 }
 
-// At 16 pt on the screen it gets (ctest runs this once more on a laptop's
+// At 16 pt on the screen it is given (ctest runs this once more on a laptop's
 // 1366 x 768 screen, prefix laptop1366.), the main window leaves room for a
 // frame and a desktop panel and every control is on the screen; at the
 // default font on a large screen it keeps its drawn size.
