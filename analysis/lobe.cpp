@@ -14,9 +14,14 @@ int At(int k)
     return WrapAngle(k);
 }
 
-// Steps from P in direction dir (+1 or -1) to the first sample at or below
-// target, with the crossing interpolated linearly between it and the sample
-// before it; empty when the walk goes round without one.
+double Wrap360(double a)
+{
+    a = std::fmod(a, 360.0);
+    return a < 0 ? a + 360.0 : a;
+}
+
+}  // namespace
+
 std::optional<double> CrossingOffset(const double *V, int P, int dir, double target)
 {
     for (int s = 1; s < LEVELS; ++s) {
@@ -30,12 +35,7 @@ std::optional<double> CrossingOffset(const double *V, int P, int dir, double tar
     return std::nullopt;
 }
 
-// Steps from P to the first null in direction dir. Measured levels ripple
-// by a fraction of a decibel from sample to sample, so the null is the
-// lowest level passed when the level first rises again by more than
-// NULL_RISE, once it is more than 3 dB below the peak (ripple on the lobe's
-// top is no null). Empty when the walk goes round without one.
-std::optional<int> NullOffset(const double *V, int P, int dir)
+std::optional<int> FirstNullOffset(const double *V, int P, int dir, double peakLevel, double rise)
 {
     double low = V[P];
     int at = 0;
@@ -44,20 +44,28 @@ std::optional<int> NullOffset(const double *V, int P, int dir)
         if (v < low) {
             low = v;
             at = s;
-        } else if (v - low > NULL_RISE && V[P] - low > HALF_POWER_DROP) {
+        } else if (v - low > rise && peakLevel - low > HALF_POWER_DROP) {
             return at;
         }
     }
     return std::nullopt;
 }
 
-double Wrap360(double a)
+std::optional<double> BeamwidthAt(const double V[LEVELS], int P, double target, double *left,
+                                  double *right)
 {
-    a = std::fmod(a, 360.0);
-    return a < 0 ? a + 360.0 : a;
+    if (P < 0 || P >= LEVELS)
+        return std::nullopt;
+    const auto r = CrossingOffset(V, P, +1, target);
+    const auto l = CrossingOffset(V, P, -1, target);
+    if (!r || !l)
+        return std::nullopt;
+    if (left)
+        *left = Wrap360(P - *l);
+    if (right)
+        *right = Wrap360(P + *r);
+    return *l + *r;
 }
-
-}  // namespace
 
 ViewerReadouts PlaneReadouts(const double V[LEVELS])
 {
@@ -84,16 +92,7 @@ std::optional<double> InterpolatedBeamwidth(const double V[LEVELS], int P, doubl
 {
     if (P < 0 || P >= LEVELS)
         return std::nullopt;
-    const double target = V[P] - drop;
-    const auto r = CrossingOffset(V, P, +1, target);
-    const auto l = CrossingOffset(V, P, -1, target);
-    if (!r || !l)
-        return std::nullopt;
-    if (left)
-        *left = Wrap360(P - *l);
-    if (right)
-        *right = Wrap360(P + *r);
-    return *l + *r;
+    return BeamwidthAt(V, P, V[P] - drop, left, right);
 }
 
 LobeMetrics PlaneLobeMetrics(const double V[LEVELS])
@@ -116,7 +115,8 @@ LobeMetrics PlaneLobeMetrics(const double V[LEVELS])
     // plane with a single notch (a cardioid) has it as both first nulls, a
     // first-null width of 360 degrees and no side lobe. Walks that pass
     // each other found no first null on one side.
-    const auto nl = NullOffset(V, P, -1), nr = NullOffset(V, P, +1);
+    const auto nl = FirstNullOffset(V, P, -1, V[P], NULL_RISE),
+               nr = FirstNullOffset(V, P, +1, V[P], NULL_RISE);
     if (!nl || !nr || *nl + *nr > LEVELS)
         return m;
     m.nullLeft = At(P - *nl);

@@ -61,6 +61,22 @@ LobeMetrics PlaneLobeMetrics(const double levels[LEVELS]);
 std::optional<double> InterpolatedBeamwidth(const double levels[LEVELS], int P, double drop,
                                             double *left = nullptr, double *right = nullptr);
 
+// The walks the metrics are made of, for other metrics over other curves.
+// Steps from P in direction dir (+1 or -1) to the first sample at or below
+// target, with the crossing interpolated linearly between it and the sample
+// before it; empty when the walk goes round without one.
+std::optional<double> CrossingOffset(const double *levels, int P, int dir, double target);
+// Steps from P to the first null in direction dir: the lowest level passed
+// when the level first rises again by more than rise, once it is more than
+// 3 dB below peakLevel (ripple on the lobe's top is no null). Empty when the
+// walk goes round without one.
+std::optional<int> FirstNullOffset(const double *levels, int P, int dir, double peakLevel,
+                                   double rise);
+// Width between the crossings of target on either side of P, as
+// InterpolatedBeamwidth.
+std::optional<double> BeamwidthAt(const double levels[LEVELS], int P, double target,
+                                  double *left = nullptr, double *right = nullptr);
+
 // Estimated directivity from the two planes' half-power beamwidths in
 // degrees (41253 / (thetaE * thetaH)); an estimate for a single main lobe,
 // not a measured gain. Empty when either width is missing, not positive or

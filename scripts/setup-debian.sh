@@ -4,7 +4,7 @@
 # and the tools that check its desktop files and build and check its package.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config
-      qt6-base-dev qt6-serialport-dev
+      qt6-base-dev qt6-serialport-dev nlohmann-json3-dev
       qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins qt6-svg-dev
       libgtest-dev xvfb xauth librsvg2-bin poppler-utils
       fonts-dejavu-core clang nec2c

@@ -4,25 +4,28 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fit.h"
 #include "lobe.h"
+#include "lobe_fit.h"
 #include "pattern_record.h"
 #include "theory.h"
 
 bool PlanePeak(const double levels[LEVELS], double *peak)
 {
-    const int p = PeakIndex(levels);
-    if (p < 0)
+    const PlaneFit f = FitPlane(levels);
+    if (!f.peakFound)
         return false;
-    *peak = levels[p];
+    *peak = f.peakLevel;
     return true;
 }
 
 TheoryComparison CompareWithModel(const double measured[LEVELS], const double model[LEVELS])
 {
     TheoryComparison c;
-    double mPeak = 0;
-    if (!PlanePeak(measured, &mPeak))
+    const FittedLobeMetrics fm = PlaneFittedMetrics(measured);
+    if (!fm.fit.peakFound)
         return c;
+    const double mPeak = fm.fit.peakLevel;
     const double modelPeak = *std::max_element(model, model + LEVELS);
     double scaled[LEVELS], a[LEVELS], b[LEVELS];
     for (int k = 0; k < LEVELS; ++k) {
@@ -38,20 +41,31 @@ TheoryComparison CompareWithModel(const double measured[LEVELS], const double mo
     const double floor = mPeak - COMPARE_WINDOW_DB;
     c.valid = true;
     c.rotation = pc.rotation;
-    double sum = 0, mx = 0;
+    // The model's level: the offset that makes the squared differences
+    // least over the compared angles, their mean, rather than one peak
+    // against the other.
+    double sum = 0;
     for (int k = 0; k < LEVELS; ++k) {
         c.scaled[k] = scaled[WrapAngle(k - pc.rotation)];
+        if (measured[k] >= floor) {
+            sum += measured[k] - c.scaled[k];
+            ++c.angles;
+        }
+    }
+    c.offset = c.angles ? sum / c.angles : 0;
+    double sq = 0, mx = 0;
+    for (int k = 0; k < LEVELS; ++k) {
+        c.scaled[k] += c.offset;
         if (measured[k] < floor)
             continue;
         const double d = measured[k] - c.scaled[k];
-        sum += d * d;
+        sq += d * d;
         mx = std::max(mx, std::fabs(d));
-        ++c.angles;
     }
-    c.rms = c.angles ? std::sqrt(sum / c.angles) : 0;
+    c.rms = c.angles ? std::sqrt(sq / c.angles) : 0;
     c.maxDiff = mx;
-    const int mp = PeakIndex(measured), sp = PeakIndex(c.scaled);
-    c.measuredHpbw = mp >= 0 ? InterpolatedBeamwidth(measured, mp, 3.0).value_or(0) : 0;
+    c.measuredHpbw = fm.hpbw.value_or(0);
+    const int sp = PeakIndex(c.scaled);
     c.modelHpbw = sp >= 0 ? InterpolatedBeamwidth(c.scaled, sp, 3.0).value_or(0) : 0;
     return c;
 }

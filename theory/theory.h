@@ -69,14 +69,19 @@ const TheoryModel &TheoryModelOf(int type);
 void PrepareAllTheoryModels();
 
 // ---- Comparing a measurement with a model ---------------------------------------
-// The model cut scaled so its peak equals the measurement's peak, the
-// rotation that aligns them (ComparePlanes), and over the angles where the
-// measurement is within 20 dB of its peak the RMS and largest difference.
-// hpbw values are the interpolated half-power widths (0 when none).
+// The model cut turned by the rotation that aligns it (ComparePlanes on
+// relative power) and set to the level that matches the measurement best
+// (the least-squares offset), and over the angles where the measurement is
+// within 20 dB of its fitted peak the RMS and largest difference. hpbw
+// values are the interpolated half-power widths (0 when none), the
+// measurement's fitted through its noise (lobe_fit.h).
 struct TheoryComparison {
     bool valid = false;  // false when the measured plane has no peak
     int rotation = 0;    // the model turned right by this matches the measurement
     double rms = 0, maxDiff = 0;
+    // dB the model was moved beyond matching its peak to the measurement's
+    // fitted peak.
+    double offset = 0;
     int angles = 0;  // angles that were compared
     double modelHpbw = 0, measuredHpbw = 0;
     double scaled[LEVELS] = {};  // the model scaled and turned, ready to draw
@@ -87,7 +92,8 @@ TheoryComparison CompareWithModel(const double measured[LEVELS], const double mo
 // ---- Gain by comparison ----------------------------------------------------------
 // Levels are received levels in dB with the attenuation added back, so with a
 // reference of known gain measured in the same set-up the antenna's gain is
-// G = Gref + (peak - reference peak), plane by plane.
+// G = Gref + (peak - reference peak), plane by plane, each peak fitted
+// through the noise (fit.h).
 struct GainByComparison {
     bool eValid = false, hValid = false;
     double e = 0, h = 0;  // dBi
@@ -95,5 +101,6 @@ struct GainByComparison {
 GainByComparison GainFromReference(const double e[LEVELS], const double h[LEVELS],
                                    const double refE[LEVELS], const double refH[LEVELS],
                                    double referenceGainDbi);
-// The highest level of a plane, or false when it has no level above the floor.
+// The fitted peak level of a plane, or false when it has no level above the
+// floor.
 bool PlanePeak(const double levels[LEVELS], double *peak);
