@@ -91,8 +91,9 @@ py::object Compare(py::handle a, py::handle b)
     return ToPython(Comparison(x.data(), y.data()));
 }
 
-py::dict Antenna(int type)
+py::dict Antenna(py::handle typeObj)
 {
+    const int type = IntFrom(typeObj, "type");
     const AntennaEntry *a = AntennaOf(type);
     if (!a)
         RaiseValue("type: the library's antenna types are 0 to 15, got " + std::to_string(type));
@@ -147,8 +148,9 @@ void BindAnalysis(py::module_ &m)
           "verdict and findings.");
     m.def(
         "rotate",
-        [](py::handle levels, int degrees) {
+        [](py::handle levels, py::handle degreesObj) {
             Levels v = LevelsFrom(levels, "levels");
+            const int degrees = IntFrom(degreesObj, "degrees");
             const int s = ((degrees % PATTERN_LEVELS) + PATTERN_LEVELS) % PATTERN_LEVELS;
             if (s)
                 RotateLevels(v.data(), s);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Python values to and from what the libraries take, checked so that no
 // argument a script passes can reach them malformed.
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -158,4 +159,17 @@ double FiniteFrom(py::handle obj, const char *what)
     if (!std::isfinite(v))
         RaiseValue(std::string(what) + ": expected a finite number, got " + Number(v));
     return v;
+}
+
+int IntFrom(py::handle obj, const char *what)
+{
+    if (!py::isinstance<py::int_>(obj) || py::isinstance<py::bool_>(obj))
+        RaiseType(std::string(what) + ": expected an int, got " + TypeName(obj));
+    int overflow = 0;
+    const long long v = PyLong_AsLongLongAndOverflow(obj.ptr(), &overflow);
+    if (v == -1 && PyErr_Occurred())
+        throw py::error_already_set();
+    if (overflow || v < INT_MIN || v > INT_MAX)
+        RaiseValue(std::string(what) + ": expected an int from -2147483648 to 2147483647");
+    return int(v);
 }

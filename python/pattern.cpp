@@ -60,7 +60,8 @@ void SetDescription(PyPattern &p, py::handle v)
     if (!s.empty() && s.back() != '\n')
         s += '\n';  // every description line ends with LF
     if (s.size() > size_t(PATTERN_DESCRIPT_MAX))
-        RaiseValue("description: at most 200 bytes in UTF-8 fit in a pattern file, got "
+        RaiseValue("description: at most 200 bytes in UTF-8 fit in a pattern file with the "
+                   "newline that ends it, got "
                    + std::to_string(s.size()));
     Put(Rec(p).descript, sizeof Rec(p).descript, s);
     p.loaded.desNO = int(std::count(s.begin(), s.end(), '\n'));
@@ -167,13 +168,13 @@ py::array_t<double> View(py::object self, double *levels)
     return py::array_t<double>({PATTERN_LEVELS}, {sizeof(double)}, levels, self);
 }
 
-py::object Make(py::handle e, py::handle h, int type, py::handle person, py::handle description,
-                py::handle eDate, py::handle eTime, py::handle hDate, py::handle hTime,
-                py::handle eAttn, py::handle hAttn)
+py::object Make(py::handle e, py::handle h, py::handle type, py::handle person,
+                py::handle description, py::handle eDate, py::handle eTime, py::handle hDate,
+                py::handle hTime, py::handle eAttn, py::handle hAttn)
 {
     PyPattern p;
     PatternRecord &r = Rec(p);
-    r.Antype = type;
+    r.Antype = IntFrom(type, "antenna_type");
     if (!e.is_none()) {
         const Levels l = LevelsFrom(e, "e");
         std::copy(l.begin(), l.end(), r.e_data);
@@ -256,7 +257,7 @@ void BindPattern(py::module_ &m)
 {
     using namespace pybind11::literals;
     py::class_<PyPattern> c(m, "Pattern", kPatternDoc);
-    c.def(py::init([](py::handle e, py::handle h, int type, py::handle person,
+    c.def(py::init([](py::handle e, py::handle h, py::handle type, py::handle person,
                       py::handle description, py::handle eDate, py::handle eTime, py::handle hDate,
                       py::handle hTime, py::handle eAttn, py::handle hAttn) {
               py::object o =
@@ -270,7 +271,7 @@ void BindPattern(py::module_ &m)
 
     c.def_property(
         "antenna_type", [](PyPattern &p) { return Rec(p).Antype; },
-        [](PyPattern &p, int t) { Rec(p).Antype = t; },
+        [](PyPattern &p, py::handle t) { Rec(p).Antype = IntFrom(t, "antenna_type"); },
         "Antenna type: the index into the library of sixteen types (0 to 15), -1 for none.");
     c.def_property_readonly(
         "antenna_name",
@@ -385,8 +386,9 @@ void BindPattern(py::module_ &m)
           "none. Returns the text when path is None, else writes it and returns None.");
     c.def(
         "rotate",
-        [](py::object self, const std::string &plane, int degrees) {
+        [](py::object self, const std::string &plane, py::handle degreesObj) {
             PyPattern &p = self.cast<PyPattern &>();
+            const int degrees = IntFrom(degreesObj, "degrees");
             double *v = Plane(p, plane);
             const int s = ((degrees % PATTERN_LEVELS) + PATTERN_LEVELS) % PATTERN_LEVELS;
             if (s)

@@ -62,8 +62,9 @@ json ComparisonJson(const TheoryComparison &c)
     };
 }
 
-py::dict Theory(int type)
+py::dict Theory(py::handle typeObj)
 {
+    const int type = TypeFrom(IntFrom(typeObj, "type"));
     const TheoryModel &m = Model(type);
     const TheoryDesign &d = DesignOf(type);
     py::dict out = ToPython(json{

@@ -43,6 +43,8 @@ py::array_t<double> LevelArray(const double *levels);
 std::string PathFrom(py::handle obj, const char *what);
 // A path as Python shows it (undecodable bytes kept by surrogate escapes).
 py::str ShownPath(const std::string &path);
+// A C int (a Python int, not a bool), or TypeError/ValueError naming what.
+int IntFrom(py::handle obj, const char *what);
 // A finite number, or ValueError naming what.
 double FiniteFrom(py::handle obj, const char *what);
 
