@@ -168,9 +168,9 @@ py::array_t<double> View(py::object self, double *levels)
     return py::array_t<double>({PATTERN_LEVELS}, {sizeof(double)}, levels, self);
 }
 
-py::object Make(py::handle e, py::handle h, py::handle type, py::handle person,
-                py::handle description, py::handle eDate, py::handle eTime, py::handle hDate,
-                py::handle hTime, py::handle eAttn, py::handle hAttn)
+PyPattern Make(py::handle e, py::handle h, py::handle type, py::handle person,
+               py::handle description, py::handle eDate, py::handle eTime, py::handle hDate,
+               py::handle hTime, py::handle eAttn, py::handle hAttn)
 {
     PyPattern p;
     PatternRecord &r = Rec(p);
@@ -192,7 +192,7 @@ py::object Make(py::handle e, py::handle h, py::handle type, py::handle person,
     SetStamp(r.Htime, sizeof r.Htime, hTime.is_none() ? py::str(now.time) : hTime, "h_time");
     r.Eattn = FiniteFrom(eAttn, "e_attenuation");
     r.Hattn = FiniteFrom(hAttn, "h_attenuation");
-    return py::cast(std::move(p));
+    return p;
 }
 
 py::object Loaded(LoadedPattern &&l)
@@ -260,9 +260,8 @@ void BindPattern(py::module_ &m)
     c.def(py::init([](py::handle e, py::handle h, py::handle type, py::handle person,
                       py::handle description, py::handle eDate, py::handle eTime, py::handle hDate,
                       py::handle hTime, py::handle eAttn, py::handle hAttn) {
-              py::object o =
-                  Make(e, h, type, person, description, eDate, eTime, hDate, hTime, eAttn, hAttn);
-              return new PyPattern(o.cast<PyPattern &>());
+              return new PyPattern(
+                  Make(e, h, type, person, description, eDate, eTime, hDate, hTime, eAttn, hAttn));
           }),
           "e"_a = py::none(), "h"_a = py::none(), py::kw_only(), "antenna_type"_a = -1,
           "person"_a = "", "description"_a = "", "e_date"_a = py::none(), "e_time"_a = py::none(),
