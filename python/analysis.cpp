@@ -129,6 +129,8 @@ void BindAnalysis(py::module_ &m)
                 Plane(date.c_str(), time.c_str(), FiniteFrom(attn, "attenuation"), v.data()));
         },
         "levels"_a, "date"_a = "", "time"_a = "", "attenuation"_a = 0.0,
+        "metrics(levels, date=\"\", time=\"\", attenuation=0.0) -> dict\n"
+        "\n"
         "The figures of one plane, the keys and values that atn info --json gives a\n"
         "plane: the viewer's readouts (peak_angle_deg, peak_level_db, hpb_left_deg,\n"
         "hpb_right_deg, hpb_width_deg, hpb_level_db), \"lobe\" (interpolated beamwidths,\n"
@@ -136,11 +138,15 @@ void BindAnalysis(py::module_ &m)
         "with limited_by_floor), \"fitted\" (the same through the noise), \"noise\" and\n"
         "dynamic_range_db. A figure the plane does not have is None.");
     m.def("compare", Compare, "a"_a, "b"_a,
+          "compare(a, b) -> dict\n"
+          "\n"
           "How closely b matches a, as atn compare gives it: the rotation of b (0 to 359,\n"
           "as the viewer's rotate-right buttons turn it) that matches a best, and the RMS\n"
           "and largest level difference there. For two Patterns a dict per plane\n"
           "{\"e\": ..., \"h\": ...}; for two arrays of 360 levels one dict.");
     m.def("checks", Checks, "pattern"_a, "distance"_a = py::none(),
+          "checks(pattern, distance=None) -> dict\n"
+          "\n"
           "The checks on a measurement, as atn check --json gives them for a file:\n"
           "dynamic range, floor-limited figures, noise, the planes at boresight and, with\n"
           "the range distance in metres, the far field of the pattern's antenna type.\n"
@@ -157,6 +163,8 @@ void BindAnalysis(py::module_ &m)
             return LevelArray(v.data());
         },
         "levels"_a, "degrees"_a,
+        "rotate(levels, degrees) -> numpy.ndarray\n"
+        "\n"
         "360 levels turned circularly by the viewer's rotation rule: positive degrees\n"
         "move the pattern to higher angles (new[k] = old[k - degrees]), negative to\n"
         "lower. Returns a new array.");
@@ -169,6 +177,8 @@ void BindAnalysis(py::module_ &m)
             return py::make_tuple(LevelArray(x), LevelArray(y));
         },
         "levels"_a,
+        "polar_points(levels) -> (x, y)\n"
+        "\n"
         "The viewer's polar graph coordinates (x, y) of 360 levels: level L at a degrees\n"
         "at radius L + 30, clockwise from the top, so -30 dB is the centre.");
     m.def(
@@ -184,9 +194,13 @@ void BindAnalysis(py::module_ &m)
             return py::make_tuple(LevelArray(x), LevelArray(car));
         },
         "levels"_a,
+        "cartesian_points(levels) -> (angles, levels)\n"
+        "\n"
         "The viewer's Cartesian trace (angles, levels) of 360 levels: angles -180 to\n"
         "179 degrees, 0 in the middle.");
     m.def("antenna", Antenna, "type"_a,
+          "antenna(type) -> dict\n"
+          "\n"
           "The antenna table's entry of a library type (0 to 15): name, picture, frequency,\n"
           "the textbook model's engine, geometry and source, the physical cuts shown as\n"
           "E and H, and the largest dimension and wavelength in metres.");
@@ -196,12 +210,19 @@ void BindAnalysis(py::module_ &m)
     c.def(
         "metrics",
         [](py::handle self) { return ToPython(Metrics(NeedPattern(self, "pattern").loaded.rec)); },
+        "metrics() -> dict\n"
+        "\n"
         "The figures of both planes, {\"e\": ..., \"h\": ...}, each as veloran.metrics\n"
         "gives them with the plane's date, time and attenuation: atn info --json's planes.");
     c.def(
         "info", [](py::handle self) { return Info(NeedPattern(self, "pattern")); },
+        "info() -> dict\n"
+        "\n"
         "Everything atn info --json gives for the file: file, ok, format, antenna_type,\n"
         "antenna_name, person, description, description_lines, clamped_levels, e, h and\n"
         "directivity_estimate.");
-    c.def("checks", Checks, "distance"_a = py::none(), "veloran.checks of this pattern.");
+    c.def("checks", Checks, "distance"_a = py::none(),
+          "checks(distance=None) -> dict\n"
+          "\n"
+          "veloran.checks of this pattern.");
 }

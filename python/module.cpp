@@ -46,6 +46,10 @@ void RaiseType(const std::string &message)
 
 PYBIND11_MODULE(_veloran, m)
 {
+    // Each docstring starts with its Python signature: the generated ones
+    // would show the C++ side's argument types.
+    py::options options;
+    options.disable_function_signatures();
     m.doc() = kModuleDoc;
     patternError = PyErr_NewExceptionWithDoc("veloran.PatternError", kPatternErrorDoc,
                                              PyExc_ValueError, nullptr);

@@ -266,7 +266,11 @@ void BindPattern(py::module_ &m)
           "e"_a = py::none(), "h"_a = py::none(), py::kw_only(), "antenna_type"_a = -1,
           "person"_a = "", "description"_a = "", "e_date"_a = py::none(), "e_time"_a = py::none(),
           "h_date"_a = py::none(), "h_time"_a = py::none(), "e_attenuation"_a = 0.0,
-          "h_attenuation"_a = 0.0);
+          "h_attenuation"_a = 0.0,
+          "Pattern(e=None, h=None, *, antenna_type=-1, person='', description='', e_date=None,\n"
+          "        e_time=None, h_date=None, h_time=None, e_attenuation=0.0, h_attenuation=0.0)\n"
+          "\n"
+          "A pattern made from arrays; the class's help says more.");
 
     c.def_property(
         "antenna_type", [](PyPattern &p) { return Rec(p).Antype; },
@@ -364,6 +368,8 @@ void BindPattern(py::module_ &m)
         "Levels of the file beyond +-10000 dB, read as +-10000 dB.");
 
     c.def("write", Write, "path"_a,
+          "write(path) -> None\n"
+          "\n"
           "Writes the pattern as an atn file, as the viewer saves it: through a temporary\n"
           "file that replaces the old one only once it is complete, so a failed write\n"
           "leaves the old file as it was. Raises OSError with the reason on failure.");
@@ -374,11 +380,15 @@ void BindPattern(py::module_ &m)
             return Output(path, FormatCsv(Rec(p).e_data, Rec(p).h_data));
         },
         "path"_a = py::none(),
+        "to_csv(path=None) -> str or None\n"
+        "\n"
         "The levels as CSV, as atn export writes them: a header angle_deg,e_db,h_db and\n"
         "360 rows. Returns the text when path is None, else writes the file whole (or\n"
         "raises OSError) and returns None.");
     c.def("write_msi", WriteMsi, "path"_a = py::none(), "name"_a = py::none(),
           "frequency"_a = py::none(),
+          "write_msi(path=None, name=None, frequency=None) -> str or None\n"
+          "\n"
           "The pattern as an MSI antenna file, as atn export writes it (H plane the\n"
           "HORIZONTAL cut, E plane the VERTICAL cut, losses below the highest level).\n"
           "name defaults to the file's name without its extension, frequency (MHz) to\n"
@@ -395,11 +405,15 @@ void BindPattern(py::module_ &m)
             return self;
         },
         "plane"_a, "degrees"_a,
+        "rotate(plane, degrees) -> Pattern\n"
+        "\n"
         "Turns one plane (\"e\" or \"h\") in place by the viewer's rotation rule:\n"
         "positive degrees to higher angles (the rotate-right buttons), negative to lower.\n"
         "Returns the pattern.");
     c.def(
         "copy", [](PyPattern &p) { return PyPattern(p); },
+        "copy() -> Pattern\n"
+        "\n"
         "A copy of the pattern, levels included.");
     c.def("__copy__", [](PyPattern &p) { return PyPattern(p); });
     c.def(
@@ -417,6 +431,8 @@ void BindPattern(py::module_ &m)
 
     m.def(
         "read", [](py::handle path) { return ReadPattern(PathFrom(path, "path")); }, "path"_a,
+        "read(path) -> Pattern\n"
+        "\n"
         "Reads a pattern file as atn reads it: an atn file, checked line by line\n"
         "before the viewer's reader takes it, or an MSI antenna file (.msi, .pln, .ant,\n"
         "or any file that is plainly not an atn file but reads as MSI). Raises\n"
@@ -432,6 +448,8 @@ void BindPattern(py::module_ &m)
             return Loaded(std::move(l));
         },
         "path"_a,
+        "read_msi(path) -> Pattern\n"
+        "\n"
         "Reads a file as an MSI antenna file whatever its name, as atn import does:\n"
         "levels 0 dB at the highest, floored at -30 dB, the header as the description,\n"
         "both planes dated now. Raises veloran.PatternError.");

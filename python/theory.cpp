@@ -217,6 +217,8 @@ void BindTheory(py::module_ &m)
 {
     using namespace pybind11::literals;
     m.def("theory", Theory, "type"_a,
+          "theory(type) -> dict\n"
+          "\n"
           "The textbook model of a library antenna type (0 to 15), as atn theory gives it:\n"
           "type, name, frequency_mhz, engine (\"nec2c\" for the wire antennas, simulated\n"
           "with NEC-2, or \"closed form\"), gain_dbi, model, source, the physical cuts\n"
@@ -224,6 +226,8 @@ void BindTheory(py::module_ &m)
           "(angle 0 on the main beam). Computed once per process. Raises RuntimeError\n"
           "when the model cannot be made (nec2c missing).");
     m.def("compare_theory", CompareTheory, "pattern"_a,
+          "compare_theory(pattern) -> dict\n"
+          "\n"
           "The pattern against the textbook model of its recorded type, as atn compare\n"
           "--theory --json gives it: per plane the model's aligning rotation, RMS and\n"
           "largest difference over the angles within 20 dB of the peak, and both\n"
@@ -236,11 +240,16 @@ void BindTheory(py::module_ &m)
             return c.valid ? py::object(LevelArray(c.scaled)) : py::object(py::none());
         },
         "measured"_a, "model"_a,
+        "_model_overlay(measured, model) -> numpy.ndarray or None\n"
+        "\n"
         "The model cut turned and set to the measured plane's level, as the viewer\n"
         "draws it dashed; None when the measured plane has no peak.");
     m.def("gain", Gain, "files"_a, "references"_a, "reference_gain"_a = py::none(),
           "distance"_a = py::none(), "u_reference"_a = 0.5, "u_attenuator"_a = 0.25,
           "u_mismatch"_a = 0.1, "u_alignment"_a = 0.1,
+          "gain(files, references, reference_gain=None, distance=None, u_reference=0.5, "
+          "u_attenuator=0.25, u_mismatch=0.1, u_alignment=0.1) -> dict\n"
+          "\n"
           "The antenna's gain by comparison with a reference antenna of known gain\n"
           "measured in the same set-up, with its uncertainty budget, as atn gain --json\n"
           "gives it: gain_dbi = reference gain + (boresight level of the antenna - that\n"
