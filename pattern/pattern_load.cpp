@@ -110,6 +110,7 @@ std::string CheckAtnText(std::string_view text)
     if (std::memchr(text.data(), '\0', text.size()))
         return "not a text file";
     std::vector<std::string_view> lines;
+    lines.reserve(PATTERN_FIXED_LINES + 16);
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);

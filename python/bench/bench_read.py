@@ -51,8 +51,8 @@ def numpy_parse(path):
 def numpy_loadtxt(path):
     with open(path, encoding="latin-1", newline="\n") as f:
         n = int(f.readline().split()[3])
-    e = np.loadtxt(path, skiprows=3 + n, max_rows=360)
-    h = np.loadtxt(path, skiprows=365 + n, max_rows=360)
+    e = np.loadtxt(path, skiprows=4 + n, max_rows=360)
+    h = np.loadtxt(path, skiprows=366 + n, max_rows=360)
     return e, h
 
 
