@@ -56,7 +56,8 @@ void SetPerson(PyPattern &p, py::handle v)
 
 void SetDescription(PyPattern &p, py::handle v)
 {
-    std::string s = FieldText(v, "description", PATTERN_DESCRIPT_MAX + 1, false);
+    // Its limit counts the newline that ends it, which may still be added.
+    std::string s = FieldText(v, "description", std::string::npos, false);
     if (!s.empty() && s.back() != '\n')
         s += '\n';  // every description line ends with LF
     if (s.size() > size_t(PATTERN_DESCRIPT_MAX))
