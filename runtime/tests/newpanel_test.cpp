@@ -14,16 +14,10 @@
 
 namespace {
 
-int Nop(int, int, int, void *, int, int)
+int Closed(int, int, int, void *, int, int)
 {
     return 0;
 }
-int NopPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-void NopMenu(int, int, void *, int)
-{}
 
 QRgb Centre(int panel, int control)
 {
@@ -80,18 +74,14 @@ TEST(NewPanel, MakesAHiddenPanelWithGraphsThatPlotLikeLoadedOnes)
 
 TEST(NewPanel, AControlAddedToALoadedPanelTakesAFreeId)
 {
-    for (const char *n : {"GraphCallback", "ButtonCallback", "ValueCallback", "TimerCallback",
-                          "FocusCallback", "CloseCallback"})
-        RegisterCtrlCallback(n, Nop);
-    RegisterPanelCallback("PanelCallback", NopPanel);
-    RegisterMenuCallback("AskCallback", NopMenu);
-    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
+    RegisterCtrlCallback("CloseCallback", Closed);
+    const int p = LoadPanel(0, "rtdemo.uir", DLGPNL);
     ASSERT_GT(p, 0);
     const int g = NewCtrl(p, RT_CTRL_GRAPH, "Extra", 0, 0);
-    ASSERT_GT(g, DEMOPNL_TIMER);
+    ASSERT_GT(g, DLGPNL_NOTE);
     PlotLine(p, g, 0, 0, 1, 1, RT_BLUE);
     EXPECT_EQ(rt::test::PlotCount(p, g), 1);
-    EXPECT_EQ(rt::test::PlotCount(p, DEMOPNL_GRAPH), 0) << "the form's own graph is untouched";
+    EXPECT_EQ(SetCtrlVal(p, DLGPNL_NOTE, "still there"), 0) << "the form's own controls stay";
     // A child panel made at run time goes with its parent.
     const int child = NewPanel(p, "child", 0, 0, 50, 50);
     ASSERT_GT(child, 0);
