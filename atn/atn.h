@@ -62,8 +62,6 @@ void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
 // record's planes, dashed over the pattern in place of those drawn before.
 void DrawModelCuts(const double *eModel, const double *hModel, const PatternRecord &r);
 void RemoveModelCuts();
-// The library name of an antenna type, or null for a type outside 0 to 15.
-const char *AntennaName(int type);
 
 // The person and description of a record as text: lines that are not UTF-8
 // come from an older PC and are read in the default legacy code page.

@@ -104,8 +104,3 @@ int DrawingPanel()
 {
     return gPanel;
 }
-
-const char *AntennaName(int type)
-{
-    return type >= 0 && type < THEORY_TYPES ? DesignOf(type).name : nullptr;
-}

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "antennas.h"
 #include "atn.h"
 #include "cli.h"
 #include "pattern_text.h"
@@ -65,7 +66,7 @@ QJsonObject FileJson(const AtnPattern &p)
     const PatternRecord &r = p.rec;
     const PlaneFigures e = FiguresOf(r.e_data), h = FiguresOf(r.h_data);
     const auto d = DirectivityEstimate(e.lobe.hpbw, h.lobe.hpbw);
-    const char *name = AntennaName(r.Antype);
+    const char *name = AntennaNameOf(r.Antype);
     return QJsonObject{
         {"file", QString::fromLocal8Bit(p.path.c_str())},
         {"ok", true},
@@ -130,7 +131,7 @@ void PrintFile(const AtnPattern &p)
 {
     const PatternRecord &r = p.rec;
     std::printf("%s (%s file)\n", Printable(ShownName(p.path)).c_str(), p.format.c_str());
-    const char *name = AntennaName(r.Antype);
+    const char *name = AntennaNameOf(r.Antype);
     if (r.Antype == -1 || !name)
         std::printf("  antenna: type %d, It is not specified.\n", r.Antype);
     else

@@ -13,6 +13,7 @@
 #include <map>
 #include <unistd.h>
 
+#include "antennas.h"
 #include "atn.h"
 #include "cli.h"
 #include "render.h"
@@ -295,7 +296,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
     f.setPointSize(9);
     f.setBold(false);
     p.setFont(f);
-    const char *name = AntennaName(r.Antype);
+    const char *name = AntennaNameOf(r.Antype);
     p.drawText(QPointF(page.left(), page.top() + 140),
                QStringLiteral("Antenna: %1    E: %2 %3, %4 dB    H: %5 %6, %7 dB")
                    .arg(name ? U(name) : QStringLiteral("It is not specified."))

@@ -60,14 +60,12 @@ function(veloran_offscreen_platform var size)
   set(${var} "offscreen:configfile=${config}" PARENT_SCOPE)
 endfunction()
 
-# veloran_add_test(<name> SOURCES ... LIBS ... [GL])
+# veloran_add_test(<name> SOURCES ... LIBS ...)
 # One GoogleTest executable in the test programs' folder; every case runs in
-# its own process (the programs keep program-wide state), in that folder.
-# Without GL the cases run on the
-# offscreen platform; GL cases need the X display that the test script
-# provides through Xvfb.
+# its own process (the programs keep program-wide state), in that folder, on
+# the offscreen platform (nothing the programs draw needs an X display).
 function(veloran_add_test name)
-  cmake_parse_arguments(T "GL" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   # The files the programs load at run time (panels, pictures, help) are
   # copied beside the tests, which load them the same way.
   if(NOT TARGET veloran_test_files)
@@ -82,13 +80,9 @@ function(veloran_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELORAN_TEST_BIN_DIR})
   add_dependencies(${name} veloran_test_files)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest)
-  if(T_GL)
-    set(env "QT_QPA_PLATFORM=xcb")
-  else()
-    # A screen as large as the one the test script's Xvfb gives.
-    veloran_offscreen_platform(platform 1280x1024)
-    set(env "QT_QPA_PLATFORM=${platform}")
-  endif()
+  # A screen as large as the one the test script's Xvfb gives.
+  veloran_offscreen_platform(platform 1280x1024)
+  set(env "QT_QPA_PLATFORM=${platform}")
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${VELORAN_TEST_BIN_DIR}
     DISCOVERY_MODE PRE_TEST

@@ -24,7 +24,9 @@ if [ "${VELORAN_DEMO_NO_BUILD:-0}" = 1 ]; then
     build=${VELORAN_BUILD_DIR:-$here/build}
 else
     bash "$here/scripts/setup-debian.sh"
-    build=$(bash "$here/scripts/build.sh" | tail -n 1)
+    # Only the programs and the files they load: the tests, benchmarks and
+    # tools come with scripts/test.sh, into the same build folder.
+    build=$(VELORAN_BUILD_TARGETS="Kesto antenna rigsim atn" bash "$here/scripts/build.sh" | tail -n 1)
 fi
 bin="$build/bin"
 

@@ -5,8 +5,8 @@
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config
       qt6-base-dev qt6-serialport-dev
-      qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libqt6opengl6-dev qt6-svg-dev
-      libgtest-dev xvfb xauth libgl1-mesa-dri librsvg2-bin poppler-utils
+      qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins qt6-svg-dev
+      libgtest-dev xvfb xauth librsvg2-bin poppler-utils
       fonts-dejavu-core clang nec2c
       dbus-daemon at-spi2-core python3-pyatspi
       desktop-file-utils appstream shared-mime-info dpkg-dev lintian debhelper fakeroot

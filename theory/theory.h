@@ -11,29 +11,17 @@
 #include <vector>
 
 #include "analysis.h"
+#include "antennas.h"
 
-constexpr int THEORY_TYPES = 16;
+constexpr int THEORY_TYPES = ANTENNA_TYPES;
 // Lowest level a model cut holds, relative to its peak: nulls and the
 // half-space behind a ground plane are filled in at this depth.
 constexpr double THEORY_DEPTH_DB = 40.0;
 
-enum class TheoryEngine { Nec2c, ClosedForm };
-
-// One row of the design table: what each library type is modelled as.
-struct TheoryDesign {
-    int type;
-    const char *name;     // the library's name of the type
-    double frequencyMhz;  // the library's frequency
-    TheoryEngine engine;
-    const char *model;   // one line: geometry or model and its dimensions
-    const char *source;  // where the dimensions and the model come from
-    const char *ePlane;  // the physical cut shown as the kit's E plane
-    const char *hPlane;  // and as its H plane
-    // Dimensions, in wavelengths unless the model says otherwise; their
-    // meaning depends on the type (see DesignOf in theory.cpp).
-    double p[6];
-};
-const TheoryDesign &DesignOf(int type);  // type 0..15
+// What each library type is modelled as is its row of the antenna table.
+using TheoryEngine = ModelEngine;
+using TheoryDesign = AntennaEntry;
+const TheoryDesign &DesignOf(int type);  // type 0..15 (others clamped)
 const char *EngineName(TheoryEngine e);  // "nec2c" or "closed form"
 
 struct TheoryModel {

@@ -28,9 +28,9 @@ veloran_add_test(antenna_library_tests
   SOURCES tests/library_test.cpp tests/info_print_test.cpp tests/threed_test.cpp
   LIBS antenna_core runtime_test_main pattern_test_support)
 add_dependencies(antenna_library_tests antenna_library_files)
-# Rendering, screenshots and printing of the 3D view need OpenGL.
-veloran_add_test(antenna_3d_gl_tests
-  SOURCES tests/threed_gl_test.cpp
-  LIBS antenna_core runtime_test_main pattern_test_support
-  GL)
+# The 3D view's pictures, screenshots and printing: the run-time draws the
+# solid itself, so these run offscreen like the rest.
+veloran_add_test(antenna_3d_picture_tests
+  SOURCES tests/threed_picture_test.cpp
+  LIBS antenna_core runtime_test_main pattern_test_support)
 endif()

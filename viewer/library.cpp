@@ -7,24 +7,12 @@
 #include "rt.h"
 #include "threed.h"
 
+// The names and pictures are the antenna table's, in its order.
 const char *const AntName[ANT_TYPES] = {
-    "Dipole (500 MHz)",
-    "Dipole (2 GHz)",
-    "Folded Dipole (500 MHz)",
-    "Monopole Antenna (500 MHz)",
-    "Monopole Antenna (2 GHz)",
-    "Drooping (500 MHz)",
-    "Circular Loop (500 MHz)",
-    "Diamond Loop (500 MHz)",
-    "Square Loop (2 GHz)",
-    "Yagi (500 MHz)",
-    "Spiral (2 GHz)",
-    "Helical (10 GHz)",
-    "Horn (10 GHz)",
-    "Rectangular Patch (10 GHz)",
-    "MicroStrip Planar Array (Rectangular, 10 GHz)",
-    "MicroStrip Planar Array (Circular, 10 GHz)",
-};
+    AntennaNameOf(0),  AntennaNameOf(1),  AntennaNameOf(2),  AntennaNameOf(3),
+    AntennaNameOf(4),  AntennaNameOf(5),  AntennaNameOf(6),  AntennaNameOf(7),
+    AntennaNameOf(8),  AntennaNameOf(9),  AntennaNameOf(10), AntennaNameOf(11),
+    AntennaNameOf(12), AntennaNameOf(13), AntennaNameOf(14), AntennaNameOf(15)};
 
 #define DIPOLE_TEXT                                                                                \
     "It is a half-wave dipole antenna.\n(1)Bandwidth=11:1\n(2)Gain = 2\n(3)Polarization = Line"
@@ -62,10 +50,10 @@ const char *const AntDescript[ANT_TYPES] = {
 };
 
 const char *const AntPicture[ANT_TYPES] = {
-    "Dipole5.bmp", "Dipole2.bmp", "Folded.bmp", "Mono5.bmp",    "Mono2.bmp",  "Drooping.bmp",
-    "Loopc.bmp",   "Loopd.bmp",   "Loops.bmp",  "Yagi.bmp",     "Spirla.bmp", "Helical.bmp",
-    "Horn.bmp",    "Patch.bmp",   "Patch.bmp",  "Drooping.bmp",
-};
+    AntennaPictureOf(0),  AntennaPictureOf(1),  AntennaPictureOf(2),  AntennaPictureOf(3),
+    AntennaPictureOf(4),  AntennaPictureOf(5),  AntennaPictureOf(6),  AntennaPictureOf(7),
+    AntennaPictureOf(8),  AntennaPictureOf(9),  AntennaPictureOf(10), AntennaPictureOf(11),
+    AntennaPictureOf(12), AntennaPictureOf(13), AntennaPictureOf(14), AntennaPictureOf(15)};
 
 namespace {
 

@@ -4,7 +4,9 @@
 // the main panel's own callback.
 #pragma once
 
-constexpr int ANT_TYPES = 16;
+#include "antennas.h"
+
+constexpr int ANT_TYPES = ANTENNA_TYPES;
 
 extern const char *const AntName[ANT_TYPES];
 extern const char *const AntDescript[ANT_TYPES];
