@@ -52,12 +52,16 @@ struct PlaneFigures {
 };
 PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS]);
 
-// Drawing through the viewer's own panel, hidden: false with the reason when
-// its resource file cannot be loaded.
+// Makes the two graphs pictures are drawn on, offscreen, with their frames:
+// false with the reason when they cannot be made.
 bool PrepareDrawing(std::string &error);
-// Draws a pattern on both of the viewer's graphs; planes not wanted are left
-// out as the viewer's hide command leaves them out.
+// Draws a pattern on both graphs in place of the one drawn before; planes
+// not wanted are left out as the viewer's hide command leaves them out.
 void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
+// A model's cuts (null: none for that plane), scaled and turned to the
+// record's planes, dashed over the pattern in place of those drawn before.
+void DrawModelCuts(const double *eModel, const double *hModel, const PatternRecord &r);
+void RemoveModelCuts();
 
 // The person and description of a record as text: lines that are not UTF-8
 // come from an older PC and are read in the default legacy code page.

@@ -19,7 +19,6 @@
 #include "pattern_file.h"
 #include "render.h"
 #include "theory.h"
-#include "theory_view.h"
 
 namespace {
 
@@ -435,12 +434,12 @@ void SetReportTheory(bool on)
 
 void ReportTheoryOverlay(const PatternRecord &r)
 {
-    RemoveTheoryCurves();
+    RemoveModelCuts();
     if (!reportTheory)
         return;
     std::string error;
     if (const TheoryModel *m = ModelFor(r.Antype, error))
-        DrawTheoryCurves(m->e, m->h, r.e_data, r.h_data, true, true);
+        DrawModelCuts(m->e, m->h, r);
 }
 
 double ReportTheoryLines(QPainter &p, double x, double y, double width, const PatternRecord &r)

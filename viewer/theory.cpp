@@ -12,6 +12,7 @@
 #include "antenna_uir.h"
 #include "lobe.h"
 #include "pattern_file.h"
+#include "plots.h"
 #include "rt.h"
 #include "theory.h"
 
@@ -178,31 +179,19 @@ void DrawTheoryCurves(const double *eModel, const double *hModel, const double *
                       const double *hMeasured, bool showE, bool showH)
 {
     RemoveTheoryCurves();
-    static int arrayXs[LEVELS];
-    BuildArrayX(arrayXs);
+    TheoryComparison c[2];
     for (int plane = 0; plane < 2; ++plane) {
         const double *model = plane == 0 ? eModel : hModel;
         const double *measured = plane == 0 ? eMeasured : hMeasured;
-        if (!model || !measured || !(plane == 0 ? showE : showH))
-            continue;
-        const TheoryComparison c = CompareWithModel(measured, model);
-        if (!c.valid)
-            continue;
-        // Below the graphs' -30 dB centre nothing is drawn lower.
-        double levels[LEVELS];
-        for (int k = 0; k < LEVELS; ++k)
-            levels[k] = std::max(-30.0, c.scaled[k]);
-        double x[LEVELS + 1], y[LEVELS + 1], car[LEVELS];
-        BuildPolarBlock(levels, 360, x, y);
-        x[LEVELS] = x[0];
-        y[LEVELS] = y[0];
-        BuildCarBlock(levels, car);
-        const int color = plane == 0 ? RT_RED : RT_BLUE;
-        overlayPlots[plane] = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, LEVELS + 1, RT_DOUBLE,
-                                     RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
-        overlayPlots[2 + plane] =
-            PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayXs, car, LEVELS, RT_INTEGER, RT_DOUBLE,
-                   RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
+        if (model && measured && (plane == 0 ? showE : showH))
+            c[plane] = CompareWithModel(measured, model);
+    }
+    const ModelCutPlots p =
+        PlotModelCuts(antennalab, ANTENNALAB_POLAR, ANTENNALAB_CARTESIAN,
+                      c[0].valid ? c[0].scaled : nullptr, c[1].valid ? c[1].scaled : nullptr);
+    for (int plane = 0; plane < 2; ++plane) {
+        overlayPlots[plane] = p.polar[plane];
+        overlayPlots[2 + plane] = p.cartesian[plane];
     }
 }
 
