@@ -12,60 +12,22 @@
 #include "antennas.h"
 #include "atn.h"
 #include "cli.h"
+#include "figures_json.h"
+#include "json.h"
 #include "pattern_text.h"
 
 namespace {
-
-QJsonValue Opt(const std::optional<double> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonValue Opt(const std::optional<int> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
 
 QString Text(const char *s)
 {
     return QString::fromUtf8(s);
 }
 
-QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
-{
-    const ViewerReadouts &r = f.readouts;
-    const LobeMetrics &m = f.lobe;
-    QJsonObject lobe{
-        {"hpbw_deg", Opt(m.hpbw)},
-        {"hpbw_left_deg", Opt(m.hpbwLeft)},
-        {"hpbw_right_deg", Opt(m.hpbwRight)},
-        {"bw10_deg", Opt(m.bw10)},
-        {"first_null_left_deg", Opt(m.nullLeft)},
-        {"first_null_right_deg", Opt(m.nullRight)},
-        {"fnbw_deg", Opt(m.fnbw)},
-        {"front_to_back_db", Opt(m.frontToBack)},
-        {"side_lobe_level_db", Opt(m.sideLobeLevel)},
-        {"side_lobe_angle_deg", Opt(m.sideLobeAngle)},
-    };
-    return QJsonObject{
-        {"date", Text(date)},
-        {"time", Text(time)},
-        {"attenuation_db", attn},
-        {"peak_angle_deg", r.peak},
-        {"peak_level_db", Opt(r.peakLevel)},
-        {"hpb_left_deg", r.search.leftFound ? QJsonValue(r.search.left) : QJsonValue()},
-        {"hpb_right_deg", r.search.rightFound ? QJsonValue(r.search.right) : QJsonValue()},
-        {"hpb_width_deg", r.hpbWidth},
-        {"hpb_level_db", r.hpbLevel},
-        {"lobe", lobe},
-    };
-}
-
 QJsonObject FileJson(const AtnPattern &p)
 {
     const PatternRecord &r = p.rec;
-    const PlaneFigures e = FiguresOf(r.e_data), h = FiguresOf(r.h_data);
-    const auto d = DirectivityEstimate(e.lobe.hpbw, h.lobe.hpbw);
+    const auto d =
+        DirectivityEstimate(PlaneLobeMetrics(r.e_data).hpbw, PlaneLobeMetrics(r.h_data).hpbw);
     const char *name = AntennaNameOf(r.Antype);
     return QJsonObject{
         {"file", QString::fromLocal8Bit(p.path.c_str())},
@@ -77,8 +39,8 @@ QJsonObject FileJson(const AtnPattern &p)
         {"description", QString::fromStdString(DescriptOf(r))},
         {"description_lines", p.desNO},
         {"clamped_levels", p.clampedLevels},
-        {"e", PlaneJson(r.Edate, r.Etime, r.Eattn, e)},
-        {"h", PlaneJson(r.Hdate, r.Htime, r.Hattn, h)},
+        {"e", PlaneJsonOf(r.Edate, r.Etime, r.Eattn, r.e_data)},
+        {"h", PlaneJsonOf(r.Hdate, r.Htime, r.Hattn, r.h_data)},
         {"directivity_estimate",
          d ? QJsonValue(QJsonObject{{"ratio", d->ratio}, {"dbi", d->dBi}}) : QJsonValue()},
     };
@@ -167,7 +129,7 @@ void PrintFile(const AtnPattern &p)
 QJsonObject PlaneJsonOf(const char *date, const char *time, double attn,
                         const double levels[PATTERN_LEVELS])
 {
-    return PlaneJson(date, time, attn, FiguresOf(levels));
+    return ToQJsonObject(PlaneFiguresJson(date, time, attn, levels));
 }
 
 int RunInfo(const QStringList &args)
@@ -224,9 +186,10 @@ int RunCompare(const QStringList &args)
                 "(0 to 359 degrees, as the viewer's rotate-right buttons turn it) that matches A\n"
                 "best, and prints that rotation with the RMS and the largest level difference.",
                 "A and B: atn or MSI files");
-    p.addOption({QStringLiteral("theory"),
-                 QStringLiteral("Compare each FILE instead with the textbook model of its recorded\n"
-                                "antenna type (any number of files).")});
+    p.addOption(
+        {QStringLiteral("theory"),
+         QStringLiteral("Compare each FILE instead with the textbook model of its recorded\n"
+                        "antenna type (any number of files).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("With --theory: one JSON document.")});
     int status = 0;
     if (!Parse(p, args, "compare", &status))
