@@ -199,3 +199,26 @@ TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
     EXPECT_EQ(m.mainLobes, 0);
     EXPECT_FALSE(m.fit.peakFound || m.hpbw || m.frontToBack || m.backLobe || m.sideLobe);
 }
+
+// The -10 dB crossings lie far down the flanks, near the nulls: what the
+// fit makes of them must still be the noiseless pattern's width.
+TEST(Fit, TheTenDecibelWidthSurvivesTheNoiseBesideTheNulls)
+{
+    for (const auto &[name, make] :
+         {std::pair{"dipole", +[](double s, unsigned seed) { return Dipole(-5.0, s, seed); }},
+          std::pair{"beam", +[](double s, unsigned seed) { return Beam(-25.0, s, seed); }}}) {
+        SCOPED_TRACE(name);
+        const Plane clean = make(0.0, 1);
+        const auto raw = PlaneLobeMetrics(clean.v).bw10;
+        const auto fitted = PlaneFittedMetrics(clean.v).bw10;
+        ASSERT_TRUE(raw && fitted);
+        EXPECT_NEAR(*fitted, *raw, 1.0);
+        for (unsigned seed = 1; seed <= 10; ++seed) {
+            const FittedLobeMetrics m = PlaneFittedMetrics(make(0.5, seed).v);
+            ASSERT_TRUE(m.bw10) << seed;
+            EXPECT_NEAR(*m.bw10, *raw, 3.0) << seed;
+            ASSERT_TRUE(m.hpbw) << seed;
+            EXPECT_GT(*m.bw10, *m.hpbw) << seed;
+        }
+    }
+}
