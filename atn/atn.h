@@ -78,6 +78,9 @@ int RunExport(const QStringList &args);
 int RunImport(const QStringList &args);
 int RunCompare(const QStringList &args);
 int RunReport(const QStringList &args);
+// atn check: 0 when every check passes, 3 when one warns, 1 on a file that
+// cannot be read, 2 on a usage error.
+int RunCheck(const QStringList &args);
 
 // ---- Textbook models (theory.cpp) ----
 class QJsonObject;
