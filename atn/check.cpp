@@ -110,8 +110,8 @@ int RunCheck(const QStringList &args)
                  distance ? QJsonValue(*distance) : QJsonValue(QJsonValue::Null));
         all.append(o);
     }
-    if (json)
-        PrintJson(QJsonObject{{"files", all}});
+    if (json && !PrintJson(QJsonObject{{"files", all}}))
+        return 1;
     return failed ? 1 : warned ? 3 : 0;
 }
 

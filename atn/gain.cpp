@@ -310,8 +310,7 @@ int RunGain(const QStringList &args)
                                                          ? QJsonValue(*g.eGainDbi - *g.hGainDbi)
                                                          : QJsonValue(QJsonValue::Null));
         }
-        PrintJson(o);
-        return g.ok ? 0 : 1;
+        return PrintJson(o) && g.ok ? 0 : 1;
     }
     if (!g.ok)
         return 1;

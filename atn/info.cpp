@@ -274,10 +274,8 @@ int RunInfo(const QStringList &args)
         else
             PrintFile(pat);
     }
-    if (json) {
-        const QByteArray out = QJsonDocument(QJsonObject{{"files", all}}).toJson();
-        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-    }
+    if (json && !PrintJson(QJsonObject{{"files", all}}))
+        return 1;
     return failed ? 1 : 0;
 }
 

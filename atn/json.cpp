@@ -5,8 +5,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <cstdio>
 #include <limits>
+#include <string>
+
+#include "atn.h"
 
 QJsonValue ToQJson(const nlohmann::json &j)
 {
@@ -52,8 +54,14 @@ QJsonObject ToQJsonObject(const nlohmann::json &j)
     return j.is_object() ? ToQJson(j).toObject() : QJsonObject();
 }
 
-void PrintJson(const QJsonObject &o)
+bool PrintJson(const QJsonObject &o)
 {
-    const QByteArray out = QJsonDocument(o).toJson();
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    // Written and flushed at once, so that a failure is seen with its reason
+    // (a document larger than the buffer fails while it is written).
+    std::string error;
+    if (!SaveBytes(QStringLiteral("-"), QJsonDocument(o).toJson(), error)) {
+        Complain(NotWritten(QStringLiteral("-"), error));
+        return false;
+    }
+    return true;
 }

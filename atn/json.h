@@ -12,5 +12,6 @@
 QJsonValue ToQJson(const nlohmann::json &j);
 // An object tree as a Qt object (an empty object for anything else).
 QJsonObject ToQJsonObject(const nlohmann::json &j);
-// One JSON document on standard output.
-void PrintJson(const QJsonObject &o);
+// One JSON document on standard output: false, with the message given,
+// when it could not be written.
+bool PrintJson(const QJsonObject &o);
