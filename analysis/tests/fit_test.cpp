@@ -191,6 +191,24 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
+// A beam without side lobes whose back lies wholly on the floor: the walks
+// either side end in one run of floor samples, whose middle is then both
+// first nulls, whichever side it is seen from.
+TEST(Lobes, ALongRunOnTheFloorHasItsNullInItsMiddle)
+{
+    for (double centre : {90.0, 200.0}) {
+        Plane p;
+        for (int k = 0; k < LEVELS; ++k)
+            p.v[k] = Reading(Bump(k, centre, -5.0, 30));
+        const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+        ASSERT_TRUE(m.nullLeft && m.nullRight) << centre;
+        EXPECT_NEAR(AngleDiff(*m.nullLeft, centre + 180), 0.0, 1.0) << centre << " " << *m.nullLeft;
+        EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 180), 0.0, 1.0)
+            << centre << " " << *m.nullRight;
+        EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+    }
+}
+
 TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
 {
     Plane p;
