@@ -66,7 +66,11 @@ std::vector<Lobe> LobesBetween(const double *S, int P, int a, int b, double rise
             lowAt = s;
         }
     }
-    if (maxAt > start)
+    // The last lobe must rise above both its ends as the others do: a span
+    // that is only floor (the walks' rises were the main lobe's own flanks)
+    // holds no lobe.
+    const double ends = std::max(S[WrapAngle(P + start)], S[WrapAngle(P + b)]);
+    if (maxAt > start && max - ends > rise)
         lobes.push_back({start, b, max, maxAt});
     return lobes;
 }

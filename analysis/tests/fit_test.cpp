@@ -206,6 +206,10 @@ TEST(Lobes, ALongRunOnTheFloorHasItsNullInItsMiddle)
         EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 180), 0.0, 1.0)
             << centre << " " << *m.nullRight;
         EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+        // The floor between the nulls is no lobe.
+        EXPECT_EQ(m.sideLobes, 0);
+        EXPECT_FALSE(m.sideLobe);
+        EXPECT_FALSE(m.backLobe);
     }
 }
 
