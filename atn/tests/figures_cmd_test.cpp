@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -402,6 +403,44 @@ TEST_F(AtnFigures, GainSaysWhenItIsOutsideTheMethodOrFarFromTheModel)
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(Has(bad.err, "The reference antenna has no plane with a peak.")) << bad.err;
     EXPECT_FALSE(Json(bad.out)["ok"].toBool());
+}
+
+TEST_F(AtnFigures, ReportShowsBoundsAndFittedWidthsWithTheRawBeside)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    double beam[360];
+    for (int k = 0; k < 360; ++k) {
+        const double d = std::min(std::abs(k - 90), 360 - std::abs(k - 90));
+        beam[k] = std::max(-30.0, -5.0 - 12.0 * (d / 30) * (d / 30));
+    }
+    const QString pdf = QString::fromStdString((dir / "r.pdf").string());
+    ASSERT_EQ(Atn({"report", kSamples[1], Save("smooth.atn", -1, beam, beam), "-o", pdf}).status,
+              0);
+    QProcess p;
+    p.start(pdftotext, {"-layout", pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    // The PDF's fonts join f and i.
+    const QStringList pages = QString::fromUtf8(p.readAllStandardOutput())
+                                  .replace(QString::fromUtf8("\xef\xac\x81"), QStringLiteral("fi"))
+                                  .split(QLatin1Char('\f'));
+    ASSERT_GE(pages.size(), 3);
+    const QJsonObject lobe =
+        Plane(Json(Atn({"info", "--json", kSamples[1]}).out)["files"][0].toObject(), "e")["lobe"]
+            .toObject();
+    const std::string horn = pages[1].toStdString(), smooth = pages[2].toStdString();
+    // The horn's raw front-to-back, a bound: its back lies on the floor.
+    const std::string ftb = Fixed(lobe["front_to_back_db"].toDouble(), 2);
+    EXPECT_TRUE(Has(horn, "≥ " + ftb + " dB")) << horn;
+    EXPECT_TRUE(Has(pages[0].toStdString(), "≥ " + Fixed(lobe["front_to_back_db"].toDouble(), 1)));
+    // Its fitted width with the raw one beside; the smooth beam's alone.
+    EXPECT_TRUE(Has(horn, "(raw " + Fixed(lobe["hpbw_deg"].toDouble(), 2) + "°)")) << horn;
+    const size_t row = smooth.find("-3 dB width, fitted");
+    ASSERT_NE(row, std::string::npos) << smooth;
+    const std::string line = smooth.substr(row, smooth.find('\n', row) - row);
+    EXPECT_TRUE(Has(line, "30.00°")) << line;
+    EXPECT_FALSE(Has(line, "raw")) << line;
 }
 
 TEST_F(AtnFigures, HelpNamesTheMethodItsAssumptionsAndDefaults)
