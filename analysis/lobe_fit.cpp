@@ -25,10 +25,13 @@ double NullAngle(const double V[LEVELS], int at, bool *limited)
     *limited = OnFloor(V[WrapAngle(at)]);
     if (!*limited)
         return WrapAngle(at);
+    // The whole run, however long: cut short on one side only, its middle
+    // would move into the run by that cut, and the two walks that end in
+    // one long run would put their nulls apart in it.
     int l = 0, r = 0;
-    while (l < LEVELS / 2 && OnFloor(V[WrapAngle(at - l - 1)]))
+    while (l < LEVELS - 1 && OnFloor(V[WrapAngle(at - l - 1)]))
         ++l;
-    while (r < LEVELS / 2 && OnFloor(V[WrapAngle(at + r + 1)]))
+    while (l + r < LEVELS - 1 && OnFloor(V[WrapAngle(at + r + 1)]))
         ++r;
     const double a = std::fmod(at + (r - l) / 2.0 + LEVELS, double(LEVELS));
     return a;
@@ -63,7 +66,11 @@ std::vector<Lobe> LobesBetween(const double *S, int P, int a, int b, double rise
             lowAt = s;
         }
     }
-    if (maxAt > start)
+    // The last lobe must rise above both its ends as the others do: a span
+    // that is only floor (the walks' rises were the main lobe's own flanks)
+    // holds no lobe.
+    const double ends = std::max(S[WrapAngle(P + start)], S[WrapAngle(P + b)]);
+    if (maxAt > start && max - ends > rise)
         lobes.push_back({start, b, max, maxAt});
     return lobes;
 }
@@ -130,8 +137,8 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             back = &lobe;
     }
     if (back) {
-        m.backLobe = LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)),
-                               OnFloor(back->max)};
+        m.backLobe =
+            LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)), OnFloor(back->max)};
         m.frontToBack = peak - back->max;
         m.frontToBackLimited = m.backLobe->limited;
         if (back->max >= peak - EQUAL_LOBES_DB)
@@ -144,8 +151,8 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             continue;
         ++m.sideLobes;
         if (!m.sideLobe || lobe.max - peak > m.sideLobe->level)
-            m.sideLobe = LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)),
-                                   OnFloor(lobe.max)};
+            m.sideLobe =
+                LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)), OnFloor(lobe.max)};
     }
     return m;
 }

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
 
 #include "lobe.h"
@@ -78,12 +79,18 @@ int RunExport(const QStringList &args);
 int RunImport(const QStringList &args);
 int RunCompare(const QStringList &args);
 int RunReport(const QStringList &args);
+// atn check: 0 when every check passes, 3 when one warns, 1 on a file that
+// cannot be read, 2 on a usage error.
+int RunCheck(const QStringList &args);
 
 // ---- Textbook models (theory.cpp) ----
 class QJsonObject;
 class QPainter;
 int RunTheory(const QStringList &args);
-int RunGain(const QStringList &args);
+int RunGain(const QStringList &args);  // gain.cpp
+// The textbook model gain of a library antenna type, or none with the reason
+// (no library type, or a model that cannot be computed).
+std::optional<double> ModelGainOfType(int type, std::string *error = nullptr);
 // atn compare --theory: each file against the model of its recorded type.
 int CompareWithTheory(const QStringList &files, bool json);
 // The plane keys of atn info --json for any 360 levels.

@@ -191,6 +191,28 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
+// A beam without side lobes whose back lies wholly on the floor: the walks
+// either side end in one run of floor samples, whose middle is then both
+// first nulls, whichever side it is seen from.
+TEST(Lobes, ALongRunOnTheFloorHasItsNullInItsMiddle)
+{
+    for (double centre : {90.0, 200.0}) {
+        Plane p;
+        for (int k = 0; k < LEVELS; ++k)
+            p.v[k] = Reading(Bump(k, centre, -5.0, 30));
+        const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+        ASSERT_TRUE(m.nullLeft && m.nullRight) << centre;
+        EXPECT_NEAR(AngleDiff(*m.nullLeft, centre + 180), 0.0, 1.0) << centre << " " << *m.nullLeft;
+        EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 180), 0.0, 1.0)
+            << centre << " " << *m.nullRight;
+        EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+        // The floor between the nulls is no lobe.
+        EXPECT_EQ(m.sideLobes, 0);
+        EXPECT_FALSE(m.sideLobe);
+        EXPECT_FALSE(m.backLobe);
+    }
+}
+
 TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
 {
     Plane p;
@@ -198,4 +220,27 @@ TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
     const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
     EXPECT_EQ(m.mainLobes, 0);
     EXPECT_FALSE(m.fit.peakFound || m.hpbw || m.frontToBack || m.backLobe || m.sideLobe);
+}
+
+// The -10 dB crossings lie far down the flanks, near the nulls: what the
+// fit makes of them must still be the noiseless pattern's width.
+TEST(Fit, TheTenDecibelWidthSurvivesTheNoiseBesideTheNulls)
+{
+    for (const auto &[name, make] :
+         {std::pair{"dipole", +[](double s, unsigned seed) { return Dipole(-5.0, s, seed); }},
+          std::pair{"beam", +[](double s, unsigned seed) { return Beam(-25.0, s, seed); }}}) {
+        SCOPED_TRACE(name);
+        const Plane clean = make(0.0, 1);
+        const auto raw = PlaneLobeMetrics(clean.v).bw10;
+        const auto fitted = PlaneFittedMetrics(clean.v).bw10;
+        ASSERT_TRUE(raw && fitted);
+        EXPECT_NEAR(*fitted, *raw, 1.0);
+        for (unsigned seed = 1; seed <= 10; ++seed) {
+            const FittedLobeMetrics m = PlaneFittedMetrics(make(0.5, seed).v);
+            ASSERT_TRUE(m.bw10) << seed;
+            EXPECT_NEAR(*m.bw10, *raw, 3.0) << seed;
+            ASSERT_TRUE(m.hpbw) << seed;
+            EXPECT_GT(*m.bw10, *m.hpbw) << seed;
+        }
+    }
 }

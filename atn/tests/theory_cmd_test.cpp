@@ -192,8 +192,8 @@ TEST_F(AtnTheory, GainByComparisonToAHundredthOfADecibel)
     Outcome r = Atn({"gain", aut, "--reference", ref, "--reference-gain", "2.15", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     QJsonObject o = Json(r.out);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["e"].toDouble(), 2.15 + 7.34, 0.01);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["h"].toDouble(), 2.15 + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["e"].toDouble(), 2.15 + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["h"].toDouble(), 2.15 + 7.34, 0.01);
     EXPECT_NEAR(o["reference_gain_dbi"].toDouble(), 2.15, 1e-9);
     // Without a gain, the reference's type's model gain is used.
     r = Atn({"gain", aut, "--reference", ref, "--json"});
@@ -201,7 +201,7 @@ TEST_F(AtnTheory, GainByComparisonToAHundredthOfADecibel)
     o = Json(r.out);
     const double model = Json(Atn({"theory", "12", "--json"}).out)["gain_dbi"].toDouble();
     EXPECT_NEAR(o["reference_gain_dbi"].toDouble(), model, 1e-9);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["e"].toDouble(), model + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["e"].toDouble(), model + 7.34, 0.01);
     // A reference without a type needs its gain.
     const QString untyped = Horn("untyped.atn", -1, 0, -20);
     r = Atn({"gain", aut, "--reference", untyped});
