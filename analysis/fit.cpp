@@ -288,3 +288,16 @@ std::optional<double> FittedBeamwidth(const double V[LEVELS], const PlaneFit &f,
     const double width = r - l;
     return width <= 0 ? width + 360.0 : width;
 }
+
+bool FitLobeTop(const double V[LEVELS], int centre, int h, double *angle, double *level)
+{
+    const Parabola p = FitParabola(V, centre, h);
+    if (!p.ok || !(p.c[2] < 0))
+        return false;
+    const double vertex = -p.c[1] / (2 * p.c[2]);
+    if (std::fabs(vertex) > h)
+        return false;
+    *angle = Wrap360(centre + vertex);
+    *level = p.c[0] + p.c[1] * vertex + p.c[2] * vertex * vertex;
+    return true;
+}

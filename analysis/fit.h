@@ -51,6 +51,11 @@ double EstimateNoise(const double levels[LEVELS], bool *known = nullptr);
 // Everything above for one plane.
 PlaneFit FitPlane(const double levels[LEVELS]);
 
+// The top of another lobe, as the main lobe's is found: a least-squares
+// parabola over the readings within h samples of centre. false (nothing
+// written) where they have no top there.
+bool FitLobeTop(const double levels[LEVELS], int centre, int h, double *angle, double *level);
+
 // The width between the crossings of (fitted peak level - drop) on either
 // side of the fitted peak: found on the smoothed curve and, where the plane
 // is noisy, moved to where a quadratic through the readings around each

@@ -137,11 +137,19 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             back = &lobe;
     }
     if (back) {
-        m.backLobe =
-            LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)), OnFloor(back->max)};
-        m.frontToBack = peak - back->max;
+        // Its top fitted as the main lobe's is, so that two equal lobes
+        // read as equal.
+        double angle = WrapAngle(P + back->maxAt), level = back->max;
+        const int h = std::min(f.fitPoints / 2, std::max(2, (back->end - back->start) / 4));
+        if (!FitLobeTop(V, WrapAngle(P + back->maxAt), h, &angle, &level) || level < back->max - 1.0
+            || level > back->max + 1.0) {
+            angle = WrapAngle(P + back->maxAt);
+            level = back->max;
+        }
+        m.backLobe = LobeLevel{level - peak, angle, OnFloor(level)};
+        m.frontToBack = peak - level;
         m.frontToBackLimited = m.backLobe->limited;
-        if (back->max >= peak - EQUAL_LOBES_DB)
+        if (level >= peak - EQUAL_LOBES_DB)
             m.mainLobes = 2;
     } else {
         oppositeLevel();
