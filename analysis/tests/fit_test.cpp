@@ -131,6 +131,15 @@ TEST(Fit, NoiseThatLiftsThePeakIsFlagged)
         flagged += PlaneFittedMetrics(Dipole(-5.0, 0.8, seed).v).fit.noisy;
     EXPECT_GE(flagged, 8);
     EXPECT_FALSE(PlaneFittedMetrics(Dipole(-5.0, 0.05).v).fit.noisy);
+    // A clean plane with a pointed top: its highest sample stands above the
+    // parabola through the top, but no noise put it there.
+    Plane pointed;
+    for (int k = 0; k < LEVELS; ++k)
+        pointed.v[k] = std::max(-30.0, -2.0 - 0.25 * std::min(k, LEVELS - k));
+    const PlaneFit f = FitPlane(pointed.v);
+    EXPECT_GT(f.peakBias, NOISE_BIAS_LIMIT_DB);
+    EXPECT_LT(f.noiseDb, 0.1);
+    EXPECT_FALSE(f.noisy);
 }
 
 TEST(Fit, APeakBetweenSamplesIsFoundBetweenThem)
