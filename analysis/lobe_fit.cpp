@@ -107,8 +107,19 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
         oppositeLevel();
         return m;
     }
-    m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
-    m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    // With the whole back on the floor there is no notch to find the middle
+    // of: each first null is where the main lobe meets the floor.
+    bool backOnFloor = true;
+    for (int s = *nr; s <= LEVELS - *nl && backOnFloor; ++s)
+        backOnFloor = OnFloor(V[WrapAngle(P + s)]);
+    if (backOnFloor) {
+        m.nullLeft = WrapAngle(P - *nl);
+        m.nullRight = WrapAngle(P + *nr);
+        m.nullLeftLimited = m.nullRightLimited = true;
+    } else {
+        m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
+        m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    }
     double fn = *m.nullRight - *m.nullLeft;
     m.fnbw = fn <= 0 ? fn + LEVELS : fn;
 
@@ -130,8 +141,8 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             back = &lobe;
     }
     if (back) {
-        m.backLobe = LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)),
-                               OnFloor(back->max)};
+        m.backLobe =
+            LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)), OnFloor(back->max)};
         m.frontToBack = peak - back->max;
         m.frontToBackLimited = m.backLobe->limited;
         if (back->max >= peak - EQUAL_LOBES_DB)
@@ -144,8 +155,8 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             continue;
         ++m.sideLobes;
         if (!m.sideLobe || lobe.max - peak > m.sideLobe->level)
-            m.sideLobe = LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)),
-                                   OnFloor(lobe.max)};
+            m.sideLobe =
+                LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)), OnFloor(lobe.max)};
     }
     return m;
 }

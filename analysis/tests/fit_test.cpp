@@ -200,6 +200,23 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
+TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasItsNullsWhereItMeetsTheFloor)
+{
+    // One beam, 20 degrees wide, on the floor from 31.6 degrees out on
+    // either side all the way round the back.
+    Plane p;
+    for (int k = 0; k < LEVELS; ++k)
+        p.v[k] = std::max(-30.0, Bump(k, 100, 0.0, 20));
+    const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+    ASSERT_TRUE(m.nullLeft && m.nullRight && m.fnbw);
+    EXPECT_NEAR(*m.nullLeft, 68.0, 1.0);
+    EXPECT_NEAR(*m.nullRight, 132.0, 1.0);
+    EXPECT_NEAR(*m.fnbw, 64.0, 2.0);
+    EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+    ASSERT_TRUE(m.frontToBack);
+    EXPECT_TRUE(m.frontToBackLimited);
+}
+
 TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
 {
     Plane p;
