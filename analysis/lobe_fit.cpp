@@ -124,7 +124,9 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
     m.fnbw = fn <= 0 ? fn + LEVELS : fn;
 
     const int a = *nr, b = LEVELS - *nl;
-    const std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    // A stretch of the floor that never rises above it is no lobe.
+    std::erase_if(lobes, [](const Lobe &l) { return l.max <= PATTERN_FLOOR; });
     // The back lobe is the one round the opposite direction (the higher of
     // two that meet there), the floor on either side of a lobe not counted
     // as part of it; the opposite direction inside the main lobe or on the

@@ -200,7 +200,7 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
-TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasItsNullsWhereItMeetsTheFloor)
+TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasNullsWhereItMeetsItAndNoOtherLobe)
 {
     // One beam, 20 degrees wide, on the floor from 31.6 degrees out on
     // either side all the way round the back.
@@ -215,6 +215,10 @@ TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasItsNullsWhereItMeetsTheFloor)
     EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
     ASSERT_TRUE(m.frontToBack);
     EXPECT_TRUE(m.frontToBackLimited);
+    // Nor is the floor behind it a lobe of any kind.
+    EXPECT_FALSE(m.backLobe);
+    EXPECT_FALSE(m.sideLobe) << "side lobe at " << m.sideLobe->angle;
+    EXPECT_EQ(m.sideLobes, 0);
 }
 
 TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
