@@ -158,12 +158,8 @@ void FillPlane(const double *levels, bool hidden, const PlaneCtrls &c, const std
     } else {
         SetCtrlVal(lobepnl, c.fnbw, Width(std::nullopt, raw.fnbw).c_str());
     }
-    // A lobe within 1 dB of the floor is a bound; one that never leaves the
-    // floor has no direction worth naming.
+    // A lobe within 1 dB of the floor is only a bound.
     auto lobe = [&](const LobeLevel &l) {
-        if (l.limited && f.peakLevel + l.level <= PATTERN_FLOOR)
-            return Say(QT_TRANSLATE_NOOP("Lobes", "≤ %1 dB, all on the floor"),
-                       {Fixed(l.level, 2)});
         return Say(l.limited ? QT_TRANSLATE_NOOP("Lobes", "≤ %1 dB at %2 deg")
                              : QT_TRANSLATE_NOOP("Lobes", "%1 dB at %2 deg"),
                    {Fixed(l.level, 2), Fixed(l.angle, 0)});
@@ -252,6 +248,14 @@ void RefreshLobePanel()
     if (open && text.empty())
         text = Say(QT_TRANSLATE_NOOP(
             "Lobes", "No figure is bounded by the floor and no plane is too noisy."));
+    text += (text.empty() ? "" : "\n\n")
+            + Say(QT_TRANSLATE_NOOP(
+                "Lobes", "Fitted through the noise: the peak from a parabola over the "
+                         "main lobe's top, widths and nulls from the smoothed curve; the "
+                         "raw figure, from the samples as they are, follows where it "
+                         "differs. Levels in dB relative to the peak; ≥ and ≤ mark "
+                         "bounds set by the -30 dB floor. Directivity from 41253 / (E "
+                         "width x H width)."));
     ResetTextBox(lobepnl, LOBEPNL_FINDINGS, text.c_str());
 }
 

@@ -75,8 +75,9 @@ TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
     // Everything behind the beam is on the -30 dB floor: front-to-back is a
     // bound, and no side lobe rises above the floor.
     EXPECT_EQ(Text(LOBEPNL_E_FB), "≥ 27.66 dB (raw 28.00)");
-    EXPECT_EQ(Text(LOBEPNL_E_SLL), "≤ -27.66 dB, all on the floor");
-    EXPECT_EQ(Text(LOBEPNL_E_NOISE), "0.00 dB");  // a clean plane is no noisy one
+    EXPECT_EQ(Text(LOBEPNL_E_SLL), "none");
+    EXPECT_EQ(Text(LOBEPNL_E_FNBW), "224.0 deg, 288.0 to 152.0");  // where it meets the floor
+    EXPECT_EQ(Text(LOBEPNL_E_NOISE), "0.00 dB");                   // a clean plane is no noisy one
     // 41253 / (26.74 x 13.56); the raw widths' 41253 / (24 x 12) beside it.
     EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "113.8 (20.6 dBi; raw 21.6 dBi)");
 
