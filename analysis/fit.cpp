@@ -260,7 +260,9 @@ PlaneFit FitPlane(const double V[LEVELS])
     f.peakLevel = p.ok ? p.c[0] + p.c[1] * x0 + p.c[2] * x0 * x0 : topLevel;
     f.peakLevelU = f.noiseDb * std::sqrt(std::max(0.0, VarianceFactor(p, x0)));
     f.peakBias = V[raw] - f.peakLevel;
-    f.noisy = f.peakBias > NOISE_BIAS_LIMIT_DB;
+    // Only noise is flagged: a plane too quiet to move any figure (a sharp,
+    // clean top that no parabola follows) lifts no sample.
+    f.noisy = f.peakBias > NOISE_BIAS_LIMIT_DB && f.noiseKnown && f.noiseDb >= kSmoothFrom;
     return f;
 }
 

@@ -40,7 +40,9 @@ struct PlaneFit {
     int fitPoints = 0;       // samples the parabola was fitted to
     // Highest sample minus the fitted peak level: what the noise added.
     double peakBias = 0;
-    bool noisy = false;  // peakBias above NOISE_BIAS_LIMIT_DB
+    // peakBias above NOISE_BIAS_LIMIT_DB on a plane with noise enough to
+    // move a figure (0.1 dB or more per reading).
+    bool noisy = false;
 };
 
 // The noise estimate alone: the spread of the samples about a running

@@ -114,13 +114,26 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
         oppositeLevel();
         return m;
     }
-    m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
-    m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    // With the whole back on the floor there is no notch to find the middle
+    // of: each first null is where the main lobe meets the floor.
+    bool backOnFloor = true;
+    for (int s = *nr; s <= LEVELS - *nl && backOnFloor; ++s)
+        backOnFloor = OnFloor(V[WrapAngle(P + s)]);
+    if (backOnFloor) {
+        m.nullLeft = WrapAngle(P - *nl);
+        m.nullRight = WrapAngle(P + *nr);
+        m.nullLeftLimited = m.nullRightLimited = true;
+    } else {
+        m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
+        m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    }
     double fn = *m.nullRight - *m.nullLeft;
     m.fnbw = fn <= 0 ? fn + LEVELS : fn;
 
     const int a = *nr, b = LEVELS - *nl;
-    const std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    // A stretch of the floor that never rises above it is no lobe.
+    std::erase_if(lobes, [](const Lobe &l) { return l.max <= PATTERN_FLOOR; });
     // The back lobe is the one round the opposite direction (the higher of
     // two that meet there), the floor on either side of a lobe not counted
     // as part of it; the opposite direction inside the main lobe or on the

@@ -8,6 +8,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "checks_view.h"
 #include "lobes.h"
 #include "pattern_file.h"
 #include "rt.h"
@@ -198,6 +199,7 @@ bool OpenPatternFile(const char *path, int panel, std::string *error)
         Viewer3DRedraw();
     SetRotationDisplay(RT_RED, REDvalue);
     RefreshLobePanel();
+    RefreshChecksPanel();
     TheoryPatternChanged();
     NoteRecentFile(path);
     return true;
@@ -221,6 +223,7 @@ void CloseCallback(int, int, void *, int panel)
         return;
     ClosePattern(panel);
     RefreshLobePanel();
+    RefreshChecksPanel();
     TheoryPatternChanged();
 }
 

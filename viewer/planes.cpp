@@ -3,6 +3,7 @@
 // memory; a save writes it as zeros.
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "checks_view.h"
 #include "lobes.h"
 #include "plots.h"
 #include "rt.h"
@@ -51,6 +52,7 @@ void antDeleteECallback(int, int, void *, int)
     TogglePlane({&Eflag, MENUBAR_EDATA, " E Data delete", " E Data view", &polarPlot1, &polarPlot3,
                  &carPlot1, 0, RT_RED});
     RefreshLobePanel();
+    RefreshChecksPanel();
     RefreshTheory();
 }
 
@@ -59,5 +61,6 @@ void antDeleteHCallback(int, int, void *, int)
     TogglePlane({&Hflag, MENUBAR_HDATA, " H data delete", " H data view", &polarPlot2, &polarPlot4,
                  &carPlot2, 1, RT_BLUE});
     RefreshLobePanel();
+    RefreshChecksPanel();
     RefreshTheory();
 }

@@ -131,6 +131,15 @@ TEST(Fit, NoiseThatLiftsThePeakIsFlagged)
         flagged += PlaneFittedMetrics(Dipole(-5.0, 0.8, seed).v).fit.noisy;
     EXPECT_GE(flagged, 8);
     EXPECT_FALSE(PlaneFittedMetrics(Dipole(-5.0, 0.05).v).fit.noisy);
+    // A clean plane with a pointed top: its highest sample stands above the
+    // parabola through the top, but no noise put it there.
+    Plane pointed;
+    for (int k = 0; k < LEVELS; ++k)
+        pointed.v[k] = std::max(-30.0, -2.0 - 0.25 * std::min(k, LEVELS - k));
+    const PlaneFit f = FitPlane(pointed.v);
+    EXPECT_GT(f.peakBias, NOISE_BIAS_LIMIT_DB);
+    EXPECT_LT(f.noiseDb, 0.1);
+    EXPECT_FALSE(f.noisy);
 }
 
 TEST(Fit, APeakBetweenSamplesIsFoundBetweenThem)
@@ -195,10 +204,31 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
-// A beam without side lobes whose back lies wholly on the floor: the walks
-// either side end in one run of floor samples, whose middle is then both
-// first nulls, whichever side it is seen from.
-TEST(Lobes, ALongRunOnTheFloorHasItsNullInItsMiddle)
+TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasNullsWhereItMeetsItAndNoOtherLobe)
+{
+    // One beam, 20 degrees wide, on the floor from 31.6 degrees out on
+    // either side all the way round the back.
+    Plane p;
+    for (int k = 0; k < LEVELS; ++k)
+        p.v[k] = std::max(-30.0, Bump(k, 100, 0.0, 20));
+    const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+    ASSERT_TRUE(m.nullLeft && m.nullRight && m.fnbw);
+    EXPECT_NEAR(*m.nullLeft, 68.0, 1.0);
+    EXPECT_NEAR(*m.nullRight, 132.0, 1.0);
+    EXPECT_NEAR(*m.fnbw, 64.0, 2.0);
+    EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+    ASSERT_TRUE(m.frontToBack);
+    EXPECT_TRUE(m.frontToBackLimited);
+    // Nor is the floor behind it a lobe of any kind.
+    EXPECT_FALSE(m.backLobe);
+    EXPECT_FALSE(m.sideLobe) << "side lobe at " << m.sideLobe->angle;
+    EXPECT_EQ(m.sideLobes, 0);
+}
+
+// The same for beams either side of 0 degrees, whose floor runs cross it:
+// the walks either side end in one run of floor samples, and each null is
+// where the beam meets it, whichever side it is seen from.
+TEST(Lobes, ALongRunOnTheFloorAcrossZeroHasTheNullsAtItsEnds)
 {
     for (double centre : {90.0, 200.0}) {
         Plane p;
@@ -206,8 +236,10 @@ TEST(Lobes, ALongRunOnTheFloorHasItsNullInItsMiddle)
             p.v[k] = Reading(Bump(k, centre, -5.0, 30));
         const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
         ASSERT_TRUE(m.nullLeft && m.nullRight) << centre;
-        EXPECT_NEAR(AngleDiff(*m.nullLeft, centre + 180), 0.0, 1.0) << centre << " " << *m.nullLeft;
-        EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 180), 0.0, 1.0)
+        // A 30 degree beam 5 dB below 0, 12 (d / 30)^2 dB down: on the floor
+        // from 43.3 degrees out, the first sample there 44 degrees out.
+        EXPECT_NEAR(AngleDiff(*m.nullLeft, centre - 44.0), 0.0, 1.0) << centre << " " << *m.nullLeft;
+        EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 44.0), 0.0, 1.0)
             << centre << " " << *m.nullRight;
         EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
         // The floor between the nulls is no lobe.

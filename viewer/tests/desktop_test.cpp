@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "checks_view.h"
 #include "codepage.h"
 #include "lobes.h"
 #include "viewer_fixture.h"
@@ -321,6 +322,8 @@ TEST(Dialogues, EverySubWindowIsADialogueOfTheMainWindow)
     ExpectDialogue(info, "information");
     Menu(MENUBAR_LOBES);
     ExpectDialogue(lobepnl, "lobe metrics");
+    Menu(MENUBAR_CHECKS);
+    ExpectDialogue(checkpnl, "checks");
     Menu(MENUBAR_CODEPAGE);
     ExpectDialogue(codepnl, "text of older files");
     Menu(MENUBAR_ABOUT);
