@@ -103,7 +103,7 @@ std::string LobeText(const LobeLevel &l)
     std::string level = Fixed(l.level, 2);
     if (l.level > 0 && level != "0.00")
         level = "+" + level;  // a second main lobe a little above the fitted peak
-    return std::string(l.limited ? "<= " : "") + level + " dB at " + Angle(l.angle) + " deg"
+    return std::string(l.limited ? "≤ " : "") + level + " dB at " + Angle(l.angle) + " deg"
            + (l.limited ? " (it lies on the -30 dB floor)" : "");
 }
 
@@ -145,7 +145,7 @@ void PrintFitted(const PlaneFigures &f, const FittedLobeMetrics &m)
     else
         std::printf("    back lobe: %s\n", LobeText(*m.backLobe).c_str());
     if (m.frontToBack && m.frontToBackLimited)
-        std::printf("    front-to-back: >= %s dB (the back lies on the -30 dB floor)\n",
+        std::printf("    front-to-back: ≥ %s dB (the back lies on the -30 dB floor)\n",
                     Fixed(*m.frontToBack, 2).c_str());
     else
         std::printf("    front-to-back: %s\n", Num(m.frontToBack, " dB").c_str());

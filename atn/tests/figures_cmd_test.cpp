@@ -201,7 +201,7 @@ TEST_F(AtnFigures, InfoTextShowsBoundsTheBackLobeTheFitAndTheNoise)
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonObject horn = Json(Atn({"info", "--json", kSamples[1]}).out)["files"][0].toObject();
     const double ftb = Plane(horn, "e")["fitted"].toObject()["front_to_back_db"].toDouble();
-    EXPECT_TRUE(Has(r.out, "    front-to-back: >= " + Fixed(ftb, 2)
+    EXPECT_TRUE(Has(r.out, "    front-to-back: ≥ " + Fixed(ftb, 2)
                                + " dB (the back lies on the -30 dB floor)\n"))
         << r.out;
 
