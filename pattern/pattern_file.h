@@ -34,6 +34,13 @@ struct PatternFileData {
 std::string KestoTextBlock(std::string_view person, std::string_view descript);
 std::string ViewerTextBlock(std::string_view person, std::string_view descript);
 
+// The data a save writes for a record as the viewer holds it: the record's
+// type, attenuations, dates, times and both planes, with its text block (the
+// person line the file had, PersonLineOf, then the description) put in
+// text, which the data points into and must outlive it. lines is the
+// number of description lines (the viewer's desNO).
+PatternFileData PatternFileDataOf(const PatternRecord &r, int lines, std::string &text);
+
 // The exact bytes of the file.
 std::string FormatPatternFile(const PatternFileData &data);
 

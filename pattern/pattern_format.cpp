@@ -278,6 +278,24 @@ std::string ViewerTextBlock(std::string_view person, std::string_view descript)
     return text;
 }
 
+PatternFileData PatternFileDataOf(const PatternRecord &r, int lines, std::string &text)
+{
+    text = ViewerTextBlock(PersonLineOf(r), r.descript);
+    PatternFileData d;
+    d.Antype = r.Antype;
+    d.Eattn = r.Eattn;
+    d.Hattn = r.Hattn;
+    d.lines = lines;
+    d.text = text;
+    d.Edate = r.Edate;
+    d.Etime = r.Etime;
+    d.Hdate = r.Hdate;
+    d.Htime = r.Htime;
+    d.e_data = r.e_data;
+    d.h_data = r.h_data;
+    return d;
+}
+
 std::string FormatPatternFile(const PatternFileData &data)
 {
     std::string out;

@@ -123,6 +123,41 @@ TEST(PatternFile, WritesExactBytes)
     EXPECT_EQ(d.format().substr(0, 24), "-1 -2.250000 0.000000 0\n");
 }
 
+TEST(PatternFile, ARecordIsSavedWithEveryFieldAndItsWholePersonLine)
+{
+    // Every field different, a person line longer than the 20 characters
+    // the record shows: the save of the record read gives the file back.
+    AtnLines f;
+    f.header = "7 10.500000 -2.250000 2";
+    f.person = "Lab group 4, bench 2: Kim and Lee";
+    f.descript = {"Horn at 10 GHz", "second line"};
+    f.Edate = "05-06-2007";
+    f.Etime = "08:09:10";
+    f.Hdate = "11-12-2013";
+    f.Htime = "14:15:16";
+    for (int i = 0; i < PATTERN_LEVELS; ++i) {
+        f.e[i] = std::to_string(i % 7 - 20) + ".250000";
+        f.h[i] = std::to_string(-(i % 5) - 10) + ".500000";
+    }
+    const std::string bytes = f.Text();
+    const Loaded l = LoadText(bytes);
+    ASSERT_TRUE(l.result.ok) << l.result.error;
+    ASSERT_STREQ(l.rec.person, "Lab group 4, bench 2");
+
+    std::string text;
+    const PatternFileData d = PatternFileDataOf(l.rec, l.desNO, text);
+    EXPECT_EQ(FormatPatternFile(d), bytes);
+    EXPECT_EQ(d.text, text);
+
+    // A record made in memory has no line of its own: its person is saved.
+    PatternRecord made = l.rec;
+    made.personLine[0] = '\0';
+    std::snprintf(made.person, sizeof made.person, "%s", "Ann");
+    const std::string saved = FormatPatternFile(PatternFileDataOf(made, l.desNO, text));
+    EXPECT_EQ(saved.substr(0, saved.find("05-06-2007")),
+              "7 10.500000 -2.250000 2\nAnn\nHorn at 10 GHz\nsecond line\n");
+}
+
 TEST(PatternFile, MeasurementProgramRoundTrip)
 {
     auto e = SweepLevels(0.1234567), h = SweepLevels(-0.0000004);
