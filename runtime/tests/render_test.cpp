@@ -10,6 +10,7 @@
 
 #include <sys/resource.h>
 
+#include "files.h"
 #include "render.h"
 #include "rt.h"
 #include "rt_fixture.h"
@@ -45,28 +46,10 @@ int GraphPanel()
 
 std::string Slurp(const fs::path &p)
 {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return testsupport::GetFile(p.string());
 }
 
-// Writes fail once a file would grow past the limit, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-
-private:
-    rlimit old{};
-};
+using testsupport::FileSizeLimit;
 
 }  // namespace
 
