@@ -288,7 +288,7 @@ void StepExchange(char command, char *reply)
 void RigStandsAt(unsigned angle)
 {
     knownAngle = angle;
-    angleKnown = angle < unsigned(KESTO_SAMPLES);
+    angleKnown = rigproto::AnglePossible(angle);
 }
 
 int RigLinkDown(void)
