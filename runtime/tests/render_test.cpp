@@ -10,6 +10,7 @@
 
 #include <sys/resource.h>
 
+#include "demo_panel.h"
 #include "files.h"
 #include "render.h"
 #include "rt.h"
@@ -20,26 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Nop(int, int, int, void *, int, int)
-{
-    return 0;
-}
-int NopPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-void NopMenu(int, int, void *, int)
-{}
-
 int GraphPanel()
 {
-    for (const char *n : {"GraphCallback", "ButtonCallback", "ValueCallback", "TimerCallback",
-                          "FocusCallback", "CloseCallback"})
-        RegisterCtrlCallback(n, Nop);
-    RegisterPanelCallback("PanelCallback", NopPanel);
-    RegisterMenuCallback("AskCallback", NopMenu);
-    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
-    EXPECT_GT(p, 0);
+    const int p = rt::test::LoadDemoPanel();
     PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30, 0, RT_RED);
     return p;
 }
