@@ -23,7 +23,7 @@
 #include "pattern_file.h"
 #include "rt.h"
 #include "run_program.h"
-#include "scratch.h"
+#include "scratch_test.h"
 #include "testing.h"
 
 namespace fs = std::filesystem;
@@ -42,14 +42,8 @@ const char *const kSamples[] = {testsupport::SampleFile("dipole.atn"),
                                 testsupport::SampleFile("horn.atn"),
                                 testsupport::SampleFile("yagi.atn")};
 
-class AtnTool : public testing::Test {
+class AtnTool : public testsupport::ScratchTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(scratch.path.empty());
-        dir = scratch.path;
-    }
-    QString In(const char *name) const { return QString::fromStdString((dir / name).string()); }
     std::string Write(const char *name, const std::string &bytes) const
     {
         std::ofstream(dir / name, std::ios::binary) << bytes;
@@ -68,8 +62,6 @@ protected:
         EXPECT_TRUE(WritePatternFile((dir / name).string(), d).ok);
         return (dir / name).string();
     }
-    testsupport::ScratchFolder scratch{"atn-test"};
-    fs::path dir;
 };
 
 double Readout(int ctrl)

@@ -18,7 +18,7 @@
 #include "antenna_pattern.h"
 #include "pattern_builder.h"
 #include "run_program.h"
-#include "scratch.h"
+#include "scratch_test.h"
 
 namespace fs = std::filesystem;
 
@@ -33,14 +33,8 @@ QJsonObject Json(const std::string &s)
     return QJsonDocument::fromJson(QByteArray::fromStdString(s)).object();
 }
 
-class AtnTheory : public testing::Test {
+class AtnTheory : public testsupport::ScratchTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(scratch.path.empty());
-        dir = scratch.path;
-    }
-    QString In(const char *name) const { return QString::fromStdString((dir / name).string()); }
     // The simulated rig's horn, main lobe at boresight, peak at peak dB.
     QString Horn(const char *name, int type, int boresight, double peak) const
     {
@@ -57,8 +51,6 @@ protected:
         EXPECT_TRUE(d.write((dir / name).string()).ok);
         return In(name);
     }
-    testsupport::ScratchFolder scratch{"atn-theory"};
-    fs::path dir;
 };
 
 }  // namespace
