@@ -36,6 +36,24 @@ constexpr double kTanHalfView = 0.43;
 constexpr double kEyePerDistance = 1.6;
 constexpr double kPi = 3.14159265358979323846;
 
+// Calls cell(a, b, c, d) with the indices of the four corners of each cell
+// of a plot's grid, row by row, the cells that join a grid back to its start
+// included: a and b on one row of points, c and d on the next.
+template <class F> void ForEachCell(const OglPlot &p, F &&cell)
+{
+    const int cols = p.columns, rows = p.rows;
+    const int cellRows = rows - 1 + (p.wrapRows ? 1 : 0);
+    const int cellCols = cols - 1 + (p.wrapColumns ? 1 : 0);
+    for (int i = 0; i < cellRows; ++i) {
+        const int i1 = (i + 1) % rows;
+        for (int j = 0; j < cellCols; ++j) {
+            const int j1 = (j + 1) % cols;
+            cell(std::size_t(i * cols + j), std::size_t(i * cols + j1), std::size_t(i1 * cols + j),
+                 std::size_t(i1 * cols + j1));
+        }
+    }
+}
+
 // One vertex on screen: position, reciprocal depth, light.
 struct ScreenVertex {
     float x, y, iz, diffuse, specular;
@@ -172,22 +190,13 @@ void DrawPlot(Target &t, const Camera &cam, const OglPlot &p, bool lit, double d
         }
         return;
     }
-    const int quadRows = rows - 1 + (p.wrapRows ? 1 : 0);
-    const int quadCols = cols - 1 + (p.wrapColumns ? 1 : 0);
-    for (int i = 0; i < quadRows; ++i) {
-        const int i1 = (i + 1) % rows;
-        for (int j = 0; j < quadCols; ++j) {
-            const int j1 = (j + 1) % cols;
-            const ScreenVertex &a = v[std::size_t(i * cols + j)];
-            const ScreenVertex &b = v[std::size_t(i * cols + j1)];
-            const ScreenVertex &c = v[std::size_t(i1 * cols + j)];
-            const ScreenVertex &d = v[std::size_t(i1 * cols + j1)];
-            if (a.ok && b.ok && c.ok)
-                Rasterise(t, a, b, c, base, alpha);
-            if (b.ok && d.ok && c.ok)
-                Rasterise(t, b, d, c, base, alpha);
-        }
-    }
+    ForEachCell(p, [&](std::size_t ia, std::size_t ib, std::size_t ic, std::size_t id) {
+        const ScreenVertex &a = v[ia], &b = v[ib], &c = v[ic], &d = v[id];
+        if (a.ok && b.ok && c.ok)
+            Rasterise(t, a, b, c, base, alpha);
+        if (b.ok && d.ok && c.ok)
+            Rasterise(t, b, d, c, base, alpha);
+    });
 }
 
 }  // namespace
@@ -267,26 +276,18 @@ void OglPrepareSurface(OglPlot &p)
     p.wrapRows = joins(false);
     // Each point's normal: the area-weighted sum of its triangles' normals.
     std::vector<Vec> sum(n, Vec{0, 0, 0});
-    const int quadRows = rows - 1 + (p.wrapRows ? 1 : 0);
-    const int quadCols = cols - 1 + (p.wrapColumns ? 1 : 0);
-    for (int i = 0; i < quadRows; ++i) {
-        const int i1 = (i + 1) % rows;
-        for (int j = 0; j < quadCols; ++j) {
-            const int j1 = (j + 1) % cols;
-            const std::size_t a = std::size_t(i * cols + j), b = std::size_t(i * cols + j1),
-                              c = std::size_t(i1 * cols + j), d = std::size_t(i1 * cols + j1);
-            const Vec n1 = Cross(Sub(p.points[b], p.points[a]), Sub(p.points[c], p.points[a]));
-            const Vec n2 = Cross(Sub(p.points[d], p.points[b]), Sub(p.points[c], p.points[b]));
-            // A point that is not a number (or overflows) spoils no neighbour.
-            const auto usable = [](const Vec &v) { return std::isfinite(Dot(v, v)); };
-            if (usable(n1))
-                for (std::size_t k : {a, b, c})
-                    sum[k] = Add(sum[k], n1);
-            if (usable(n2))
-                for (std::size_t k : {b, d, c})
-                    sum[k] = Add(sum[k], n2);
-        }
-    }
+    ForEachCell(p, [&](std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
+        const Vec n1 = Cross(Sub(p.points[b], p.points[a]), Sub(p.points[c], p.points[a]));
+        const Vec n2 = Cross(Sub(p.points[d], p.points[b]), Sub(p.points[c], p.points[b]));
+        // A point that is not a number (or overflows) spoils no neighbour.
+        const auto usable = [](const Vec &v) { return std::isfinite(Dot(v, v)); };
+        if (usable(n1))
+            for (std::size_t k : {a, b, c})
+                sum[k] = Add(sum[k], n1);
+        if (usable(n2))
+            for (std::size_t k : {b, d, c})
+                sum[k] = Add(sum[k], n2);
+    });
     Vec centroid{0, 0, 0};
     std::size_t finite = 0;
     for (const Vec &q : p.points)
