@@ -36,6 +36,12 @@ inline void EnterScratchDir()
     std::filesystem::current_path(rt::test::ScratchDir());
 }
 
+// A case that runs in the scratch directory.
+class InScratchDir : public testing::Test {
+protected:
+    void SetUp() override { EnterScratchDir(); }
+};
+
 inline std::shared_ptr<rigsim::RigModel> MakeRig(int port = 1)
 {
     auto rig = std::make_shared<rigsim::RigModel>();

@@ -18,10 +18,7 @@ using kt::RunKesto;
 
 namespace {
 
-class ReadingsTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class ReadingsTest : public kt::InScratchDir {};
 
 double ExpectedLevel(const rigsim::RigModel &like, int deg)
 {

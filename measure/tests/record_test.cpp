@@ -14,10 +14,7 @@ using kt::RunKesto;
 
 namespace {
 
-class RecordTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class RecordTest : public kt::InScratchDir {};
 
 std::vector<std::string> Lines(const std::string &path)
 {
