@@ -129,6 +129,9 @@ void KestoEndSignal(int signal);
 
 // ---- Shell (shell.cpp) -----------------------------------------------------
 void Init_Polar(void);
+// A sub-panel's close button: on commit the panel goes and the handle that
+// holds it is cleared. Returns 0, as a control callback does.
+int DiscardOnCommit(int panel, int event, int &handle);
 void RegisterKestoCallbacks(void);
 // The program: start-up, event loop, end. Returns main's exit code.
 int KestoMain(int argc, char **argv);

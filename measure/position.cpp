@@ -131,11 +131,7 @@ int ApplyStepCallback(int panel, int, int event, void *, int, int)
 
 int CloseStepCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    steppnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, steppnl);
 }
 
 // The counts change only through their arrows: focus goes straight on to Apply.

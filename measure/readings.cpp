@@ -202,9 +202,5 @@ int ApplyReadingsCallback(int panel, int, int event, void *, int, int)
 
 int CloseReadingsCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    readpnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, readpnl);
 }
