@@ -89,18 +89,8 @@ bool WriteModel(const QString &out, int type, const TheoryModel &m, const QStrin
     if (ext == QLatin1String("atn")) {
         std::string text;
         int lines = 0;
-        const PatternRecord r = ModelRecord(type, m, false, &text, &lines);
-        PatternFileData d;
-        d.Antype = type;
-        d.lines = lines;
-        d.text = text;
-        d.Edate = r.Edate;
-        d.Etime = r.Etime;
-        d.Hdate = r.Hdate;
-        d.Htime = r.Htime;
-        d.e_data = r.e_data;
-        d.h_data = r.h_data;
-        const PatternFileResult w = WritePatternFile(outPath, d);
+        const PatternRecord r = ModelRecord(type, m, false, nullptr, &lines);
+        const PatternFileResult w = WritePatternFile(outPath, PatternFileDataOf(r, lines, text));
         if (!w.ok)
             Complain(outPath + ": not written: " + w.error);
         return w.ok;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "rig_protocol.h"
+
 // ---- Panels (shell.cpp) --------------------------------------------------
 extern int kestopnl;     // main panel
 extern int menu_handle;  // its menu bar
@@ -31,11 +33,8 @@ extern double AttnVals;
 constexpr double KESTO_REPLY_TIMEOUT = 1.0;
 constexpr double KESTO_INIT_TIMEOUT = 3.0;
 
-// Level in dB of a raw receiver reading: twentieths of a dB above -50 dB,
-// with the attenuation added back. No floor.
-double RawToLevel(unsigned raw, double attn);
 // The floor of every decoded level.
-constexpr double KESTO_LEVEL_FLOOR = -30.0;
+constexpr double KESTO_LEVEL_FLOOR = rigproto::kLevelFloor;
 
 // Seconds between two polls of the rig (the poll timer's interval).
 constexpr double KESTO_POLL_INTERVAL = 0.5;
@@ -130,6 +129,9 @@ void KestoEndSignal(int signal);
 
 // ---- Shell (shell.cpp) -----------------------------------------------------
 void Init_Polar(void);
+// A sub-panel's close button: on commit the panel goes and the handle that
+// holds it is cleared. Returns 0, as a control callback does.
+int DiscardOnCommit(int panel, int event, int &handle);
 void RegisterKestoCallbacks(void);
 // The program: start-up, event loop, end. Returns main's exit code.
 int KestoMain(int argc, char **argv);

@@ -10,6 +10,7 @@
 
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int ReadPerStep = 1;
@@ -113,7 +114,7 @@ int ReadStepLevel(int step)
         }
         const int wanted = sweepReadings - int(readings.size());
         for (int k = 0; k < wanted; ++k) {
-            outBuffers[0] = 'H';
+            outBuffers[0] = rigproto::kCmdReport;
             inBuffers[0] = 0;
             CalVal(outBuffers, inBuffers);
             // A failed exchange has already asked about the connection; it
@@ -201,9 +202,5 @@ int ApplyReadingsCallback(int panel, int, int event, void *, int, int)
 
 int CloseReadingsCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    readpnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, readpnl);
 }

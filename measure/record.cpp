@@ -145,11 +145,7 @@ int AcceptCallback(int panel, int, int event, void *, int, int)
 
 int EscCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    infopnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, infopnl);
 }
 
 void SaveFileCallback(int, int, void *, int)

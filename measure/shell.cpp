@@ -51,6 +51,15 @@ void QuitKesto(const char *title)
 
 }  // namespace
 
+int DiscardOnCommit(int panel, int event, int &handle)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    DiscardPanel(panel);
+    handle = 0;
+    return 0;
+}
+
 void Init_Polar(void)
 {
     for (int k = 1; k <= 7; ++k)

@@ -2,6 +2,7 @@
 // Measurement engine: the poll timer, the automatic sweep and Stop.
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int KestoTimerCallback(int, int, int event, void *, int, int)
@@ -9,7 +10,7 @@ int KestoTimerCallback(int, int, int event, void *, int, int)
     if (event != RT_EVENT_TIMER_TICK)
         return 0;
     GetCtrlVal(kestopnl, KESTOPNL_ATTN, &AttnVals);
-    outBuffers[0] = 'H';
+    outBuffers[0] = rigproto::kCmdReport;
     inBuffers[0] = 0;
     CalVal(outBuffers, inBuffers);
     return 0;
@@ -84,9 +85,9 @@ void Sweep(int panel)
             break;
         GetMenuBarAttribute(menu_handle, KESTOMENU_SOUND, RT_ATTR_CHECKED, &sound);
         if (sound == 1 && i == 0)
-            RigSend('I');
+            RigSend(rigproto::kCmdSoundOn);
         if (sound == 1 && i == kSweepSteps - 1)
-            RigSend('J');
+            RigSend(rigproto::kCmdSoundOff);
         AngInc1Callback(panel, KESTOPNL_INC1, RT_EVENT_COMMIT, nullptr, 0, 0);
         if (RigLinkDown()) {
             // The link is still down after the user confirmed it: the step is
@@ -109,7 +110,7 @@ void Sweep(int panel)
     }
     DataIndex = 0;
     SetCtrlAttribute(panel, KESTOPNL_TIMER, RT_ATTR_ENABLED, 1);
-    outBuffers[0] = 'C';
+    outBuffers[0] = rigproto::kCmdInit;
     inBuffers[0] = 0;
     CalVal(outBuffers, inBuffers);
     if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
@@ -146,11 +147,11 @@ int StopCallback(int, int, int event, void *, int, int)
 {
     if (event != RT_EVENT_COMMIT)
         return 0;
-    outBuffers[0] = 'C';
+    outBuffers[0] = rigproto::kCmdInit;
     inBuffers[0] = 0;
     first = 1;
     if (sound == 1)
-        RigSend('J');
+        RigSend(rigproto::kCmdSoundOff);
     RigInitUndecoded();
     // Outside a sweep the saved count is not the user's: leave Sstep alone.
     if (sweeping)

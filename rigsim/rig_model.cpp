@@ -6,22 +6,6 @@
 
 namespace rigsim {
 
-std::uint16_t RawLevel(double receiverLevelDb)
-{
-    double raw = std::round((receiverLevelDb + 50.0) * 20.0);
-    if (!(raw > 0.0))  // also catches NaN
-        return 0;
-    if (raw > 65535.0)
-        return 65535;
-    return std::uint16_t(raw);
-}
-
-std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle)
-{
-    return {std::uint8_t(rawLevel >> 8), std::uint8_t(rawLevel & 0xFF), std::uint8_t(angle >> 8),
-            std::uint8_t(angle & 0xFF)};
-}
-
 Fault Fault::silence()
 {
     Fault f;
@@ -186,18 +170,13 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
 
     // Carry the command out. The reply reports the state after the command.
     double work = 0.0;
-    bool hasReply = true;
+    const bool hasReply = rigproto::HasReply(byte);
     switch (byte) {
     case kCmdReport:
         break;
     case kCmdForward:
-        st.angle = (st.angle + 1) % 360;
-        ++steps_;
-        ++stepsSinceInit_;
-        work = st.stepMs;
-        break;
     case kCmdBack:
-        st.angle = (st.angle + 359) % 360;
+        st.angle = int(rigproto::StepTarget(unsigned(st.angle), byte));
         ++steps_;
         ++stepsSinceInit_;
         work = st.stepMs;
@@ -214,21 +193,18 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
         break;
     case kCmdSoundOn:
         st.sound = true;
-        hasReply = false;
         break;
     case kCmdSoundOff:
         st.sound = false;
-        hasReply = false;
         break;
     default:
         // Anything else is line noise to the rig: ignored, no reply.
-        hasReply = false;
         break;
     }
     if (hasReply)
         ++exchanges_;
     if ((unplugCount_ == UnplugCount::Replies && hasReply)
-        || (unplugCount_ == UnplugCount::Steps && (byte == kCmdForward || byte == kCmdBack))) {
+        || (unplugCount_ == UnplugCount::Steps && rigproto::IsStep(byte))) {
         if (--unplugLeft_ <= 0) {
             unplugCount_ = UnplugCount::None;
             unplugDue_ = true;

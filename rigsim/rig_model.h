@@ -16,21 +16,19 @@
 #include <vector>
 
 #include "antenna_pattern.h"
+#include "rig_protocol.h"
 
 namespace rigsim {
 
-// Command bytes the rig understands.
-inline constexpr std::uint8_t kCmdReport = 'H';
-inline constexpr std::uint8_t kCmdForward = 'A';
-inline constexpr std::uint8_t kCmdBack = 'B';
-inline constexpr std::uint8_t kCmdInit = 'C';
-inline constexpr std::uint8_t kCmdSoundOn = 'I';
-inline constexpr std::uint8_t kCmdSoundOff = 'J';
-
-// Raw level of the receiver: twentieths of a dB above -50 dB, 0..65535.
-std::uint16_t RawLevel(double receiverLevelDb);
-// The four reply bytes: raw level then angle, both big-endian.
-std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle);
+// The protocol's command bytes and reply, under the names the rig uses.
+using rigproto::EncodeReply;
+using rigproto::kCmdBack;
+using rigproto::kCmdForward;
+using rigproto::kCmdInit;
+using rigproto::kCmdReport;
+using rigproto::kCmdSoundOff;
+using rigproto::kCmdSoundOn;
+using rigproto::RawLevel;
 
 // One byte on the line with the time (ms on the rig's timeline) at which it
 // has completely arrived at the far end.

@@ -18,60 +18,32 @@
 #include "analysis.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "files.h"
 #include "msi.h"
 #include "pattern_file.h"
 #include "rt.h"
+#include "run_program.h"
+#include "scratch_test.h"
 #include "testing.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    bool crashed = false;
-    std::string out, err;
-};
-
-Outcome Atn(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ATN_BINARY), args);
-    Outcome r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        r.crashed = true;
-        return r;
-    }
-    r.crashed = p.exitStatus() != QProcess::NormalExit;
-    r.status = p.exitCode();
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
+using Outcome = testsupport::RunResult;
+using testsupport::Atn;
 
 std::string Slurp(const fs::path &p)
 {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return testsupport::GetFile(p.string());
 }
 
-const char *const kSamples[] = {ATN_SAMPLES "/dipole.atn", ATN_SAMPLES "/horn.atn",
-                                ATN_SAMPLES "/yagi.atn"};
+const char *const kSamples[] = {testsupport::SampleFile("dipole.atn"),
+                                testsupport::SampleFile("horn.atn"),
+                                testsupport::SampleFile("yagi.atn")};
 
-class AtnTool : public testing::Test {
+class AtnTool : public testsupport::ScratchTest {
 protected:
-    void SetUp() override
-    {
-        std::string tmpl = (fs::temp_directory_path() / "atn-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    QString In(const char *name) const { return QString::fromStdString((dir / name).string()); }
     std::string Write(const char *name, const std::string &bytes) const
     {
         std::ofstream(dir / name, std::ios::binary) << bytes;
@@ -90,7 +62,6 @@ protected:
         EXPECT_TRUE(WritePatternFile((dir / name).string(), d).ok);
         return (dir / name).string();
     }
-    fs::path dir;
 };
 
 double Readout(int ctrl)

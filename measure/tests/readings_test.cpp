@@ -18,10 +18,7 @@ using kt::RunKesto;
 
 namespace {
 
-class ReadingsTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class ReadingsTest : public kt::InScratchDir {};
 
 double ExpectedLevel(const rigsim::RigModel &like, int deg)
 {
@@ -326,9 +323,9 @@ TEST_F(ReadingsTest, StopDuringTheSettleEndsTheSweepAfterThatStep)
 
 TEST_F(ReadingsTest, SettingsAreKeptAndReadBackWithinTheirRanges)
 {
-    char dir[] = "/tmp/kesto-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string ini = std::string(dir) + "/Kesto.conf";
+    const testsupport::ScratchFolder dir("kesto-settings");
+    ASSERT_FALSE(dir.path.empty());
+    const std::string ini = dir.at("Kesto.conf");
     rt::test::UseSettingsFile(ini);
     auto rig = kt::MakeRig(1);
     RunKesto(PORTPNL_COM1, [&] {
@@ -366,7 +363,6 @@ TEST_F(ReadingsTest, SettingsAreKeptAndReadBackWithinTheirRanges)
     text << in.rdbuf();
     EXPECT_NE(text.str().find("readingsPerStep"), std::string::npos) << text.str();
     rt::test::UseSettingsFile({});
-    std::filesystem::remove_all(dir);
 }
 
 // ---- Time left ---------------------------------------------------------------------------

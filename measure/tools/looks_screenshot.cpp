@@ -22,23 +22,13 @@
 #include "rt.h"
 #include "testing.h"
 
-namespace {
-
-void Settle()
-{
-    for (int i = 0; i < 5; ++i)
-        ProcessSystemEvents();
-}
-
-}  // namespace
-
 int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
     const std::string dir = argv[1];
     auto save = [&](int panel, const char *name) {
-        Settle();
+        rt::test::Settle();
         rt::test::PanelWidget(panel)->grab().save(QString::fromStdString(dir + "/" + name));
     };
     rt::test::Enable();
@@ -47,10 +37,7 @@ int main(int argc, char **argv)
     static char *startArgs[] = {name, nullptr};
     if (InitCVIRTE(nullptr, startArgs, nullptr) == 0)
         return 1;
-    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
-        rt::test::UseFontSize(pt);
-    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
-        rt::test::UseDarkPalette(true);
+    rt::test::UseShotLooks();
     auto rig = std::make_shared<rigsim::RigModel>();
     rig->setAntenna(rigsim::Antenna::Dipole);
     rigsim::BindSimulatedRig(1, rig);

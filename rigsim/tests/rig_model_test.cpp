@@ -15,15 +15,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// The measurement program's decode of a reply.
+// The measurement program's decode of a reply, without the floor.
 double DecodeLevel(const Bytes &r, double attn)
 {
-    return (r[0] * 256 + r[1]) / 20.0 - 50.0 + attn;
+    return rigproto::RawToLevel(rigproto::ReplyRaw(r.data()), attn);
 }
 
 unsigned DecodeAngle(const Bytes &r)
 {
-    return r[2] * 256u + r[3];
+    return rigproto::ReplyAngle(r.data());
 }
 
 Bytes Values(const std::vector<TimedByte> &timed)

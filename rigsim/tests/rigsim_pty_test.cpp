@@ -28,6 +28,7 @@
 
 #include "rig_model.h"
 #include "rig_process.h"
+#include "scratch.h"
 
 using rigsim_test::RigProcess;
 
@@ -35,29 +36,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// A scratch folder of this test process under $TMPDIR (or /tmp), removed
-// when the process ends.
+// The scratch folder of this test process, removed when it ends.
 std::string ScratchDir()
 {
-    struct Folder {
-        std::string path;
-        pid_t owner = getpid();
-        Folder()
-        {
-            const char *tmp = std::getenv("TMPDIR");
-            std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/rigsim-test-XXXXXX";
-            if (mkdtemp(templ.data()))
-                path = templ;
-        }
-        ~Folder()
-        {
-            std::error_code ec;
-            if (getpid() == owner && !path.empty())
-                std::filesystem::remove_all(path, ec);
-        }
-    };
-    static Folder folder;
-    return folder.path;
+    return testsupport::ProcessScratchDir().string();
 }
 
 int OpenSerial(const std::string &path)

@@ -25,14 +25,12 @@ class Additions : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (fs::temp_directory_path() / "antenna-export-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
+        ASSERT_FALSE(scratch.path.empty());
+        dir = scratch.path;
         planes = MakePlanes([](int a) { return Lobe(a, 40, -2.0, 0.25); },
                             [](int a) { return Lobe(a, 300, -4.0, 0.5); });
         Start();
     }
-    void TearDown() override { fs::remove_all(dir); }
     // Exports to name; with a message expected after the file is chosen, and
     // the question that replaces a file there answered Yes.
     std::string Export(const char *name, bool message = false, bool replace = false)
@@ -46,6 +44,7 @@ protected:
         Menu(MENUBAR_EXPORT);
         return path;
     }
+    testsupport::ScratchFolder scratch{"antenna-export"};
     fs::path dir;
     Planes planes;
 };
