@@ -179,6 +179,7 @@ void ReadingsCallback(int, int, void *, int)
     }
     SetCtrlVal(readpnl, READPNL_READINGS, ReadPerStep);
     SetCtrlVal(readpnl, READPNL_SETTLE, SettleTime);
+    SetCtrlVal(readpnl, READPNL_CLOSURE, ClosureLimitText(ClosureLimit).c_str());
     DisplayPanel(readpnl);
 }
 
@@ -189,10 +190,23 @@ int ApplyReadingsCallback(int panel, int, int event, void *, int, int)
     int readings = ReadPerStep, settle = SettleTime;
     GetCtrlVal(panel, READPNL_READINGS, &readings);
     GetCtrlVal(panel, READPNL_SETTLE, &settle);
+    char typed[64] = "";
+    GetCtrlVal(panel, READPNL_CLOSURE, typed);
+    double closure = ClosureLimit;
+    if (!ParseClosureLimit(typed, &closure)) {
+        // Nothing is taken: the panel stays open for the value to be mended.
+        const std::string msg = "The closure warning must be a number of dB from "
+                                + ClosureLimitText(KESTO_CLOSURE_MIN) + " to "
+                                + ClosureLimitText(KESTO_CLOSURE_MAX) + ", such as "
+                                + ClosureLimitText(KESTO_CLOSURE_LIMIT) + ".\nNothing was changed.";
+        MessagePopup("Readings per step", msg.c_str());
+        SetActiveCtrl(panel, READPNL_CLOSURE);
+        return 0;
+    }
     ReadPerStep = Clamp(readings, 1, kMaxReadings);
     SettleTime = Clamp(settle, 0, kMaxSettle);
     if (SetUserSetting(kProgram, kReadingsKey, ReadPerStep) != 0
-        || SetUserSetting(kProgram, kSettleKey, SettleTime) != 0)
+        || SetUserSetting(kProgram, kSettleKey, SettleTime) != 0 || KeepClosureLimit(closure) != 0)
         MessagePopup("Readings per step",
                      "The settings apply to this run but could not be kept for the next one.");
     DiscardPanel(panel);

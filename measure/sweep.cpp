@@ -37,6 +37,7 @@ void FileLevel(unsigned index)
         imsi_Edata[index] = Level;
     else if (PlaneType == 1)
         imsi_Hdata[index] = Level;
+    PlaneSampleFiled(PlaneType, index);
 }
 
 // Lets the event loop run (Stop, Save and the menus stay within reach) until
@@ -68,6 +69,13 @@ template <std::size_t N> void CopyStamp(char (&to)[N], const char *from)
 void Sweep(int panel)
 {
     sweeping = 1;
+    // Where the sweep starts and the level read there: the closing exchange
+    // reads that level again when the rig comes back to this angle.
+    const unsigned startAngle = Angle;
+    const double startLevel = Level;
+    const int plane = PlaneType;
+    PlaneSweepStarted(plane);
+    ShowSweepStarted(plane);
     FileLevel(Angle);
     StopFlag = 0;
     CopyStamp(Etime, TimeStr());
@@ -101,6 +109,8 @@ void Sweep(int panel)
         SetCtrlVal(panel, KESTOPNL_PROGRESS, i + 1);
         SweepProgressStep(panel, ++done);
     }
+    const int full = done == kSweepSteps;
+    PlaneSweepsEnded(full);
     if (PlaneType == 0) {
         QuestionCompleteE = 1;
         GetCtrlVal(panel, KESTOPNL_ATTN, &Eattn);
@@ -115,6 +125,7 @@ void Sweep(int panel)
     CalVal(outBuffers, inBuffers);
     if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
         QuestionSave = 1;
+    ShowSweepEnded(plane, full, done, startAngle, startLevel);
     if (QuestionSave == 1)
         KeepRecoveryAfterSweep();
     SweepProgressEnd(panel, done);
@@ -137,7 +148,7 @@ int AutoCallback(int panel, int, int event, void *, int, int)
         return 0;
     tval = Sstep;
     Sstep = 1;
-    if (event == RT_EVENT_COMMIT)
+    if (event == RT_EVENT_COMMIT && ConfirmOverwriteOfUnsavedSweep(PlaneType))
         Sweep(panel);
     Sstep = std::uint16_t(tval);
     return 0;

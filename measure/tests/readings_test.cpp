@@ -130,6 +130,7 @@ TEST_F(ReadingsTest, SettingsAppliedDuringASweepTakeEffectWithTheNext)
         kt::AfterSteps(rig, 100, [] { ApplyReadings(3, 0); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         EXPECT_EQ(ReadPerStep, 3);
+        rt::test::AnswerConfirm(1);  // sweep again over the unsaved E-plane
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "H" + std::string(359, 'A') + "C" + Repeat("AHH", 359) + "C");
@@ -166,6 +167,7 @@ TEST_F(ReadingsTest, FourReadingsHalveTheNoiseOfOne)
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         one = Deviation(*rig);
         ApplyReadings(4, 50);
+        rt::test::AnswerConfirm(1);  // sweep again over the unsaved E-plane
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         four = Deviation(*rig);
     });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of Kesto's panels (the port chooser, the main panel after a
-// short sweep against the simulated rig, the information and step panels),
+// sweep against the simulated rig, after a second sweep whose level drifted
+// and after a save, the readings, information and step panels),
 // for looking at the layout without a person at the screen.
 //   kesto_looks_screenshot <folder>
 // The main panel comes with a picture of the whole screen (screen-main.png),
@@ -57,6 +58,18 @@ int main(int argc, char **argv)
                     main->minimumSizeHint().width(), main->minimumSizeHint().height(),
                     main->screen()->availableGeometry().width(),
                     main->screen()->availableGeometry().height());
+        // The status line: an H sweep on a drifting rig (its closure warns),
+        // then the record saved.
+        rig->setStepTimeMs(100.0);
+        rig->setDrift(3.0);
+        rt::test::CommitValue(kestopnl, KESTOPNL_PLANE, 1);
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        save(kestopnl, "main-closure.png");
+        rt::test::ChooseFile(dir + "/looks.atn");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_SAVE);
+        save(kestopnl, "main-saved.png");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_READINGS);
+        save(readpnl, "readings.png");
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_INFO);
         save(infopnl, "info.png");
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_STEP);
