@@ -84,12 +84,12 @@ CheckLine FloorLine(const PatternChecks &c)
         const FittedLobeMetrics &m = p->metrics;
         if (m.frontToBack && m.frontToBackLimited)
             line.findings.push_back(M(QT_TRANSLATE_NOOP("Checks",
-                                                        "%1: front-to-back >= %2 dB: the back of "
+                                                        "%1: front-to-back ≥ %2 dB: the back of "
                                                         "the pattern is on the floor."),
                                       {Plane(name), Db(*m.frontToBack)}));
         if (m.sideLobe && m.sideLobe->limited)
             line.findings.push_back(M(QT_TRANSLATE_NOOP("Checks",
-                                                        "%1: side lobe <= %2 dB at %3 deg: it "
+                                                        "%1: side lobe ≤ %2 dB at %3 deg: it "
                                                         "reaches no higher than the floor."),
                                       {Plane(name), Db(m.sideLobe->level), Deg(m.sideLobe->angle)}));
         for (const auto &[angle, limited] :

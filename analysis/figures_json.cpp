@@ -127,7 +127,18 @@ json ChecksJson(const PatternChecks &c)
                              {"title", English(l.title)},
                              {"verdict", VerdictName(l.verdict)},
                              {"findings", Texts(l.findings)}});
-    const FarField &f = c.farField;
+    return json{
+        {"verdict", VerdictName(c.overall())},
+        {"checks", lines},
+        {"e", PlaneCheckJson(c.e)},
+        {"h", PlaneCheckJson(c.h)},
+        {"boresight_difference_db", Opt(c.boresightDifference)},
+        {"far_field", FarFieldJson(c.farField)},
+    };
+}
+
+json FarFieldJson(const FarField &f)
+{
     json far{{"made", f.made}};
     if (f.made) {
         far["distance_m"] = f.distance;
@@ -141,14 +152,7 @@ json ChecksJson(const PatternChecks &c)
         far["wavelengths_ok"] = f.wavelengthsOk;
         far["ok"] = f.ok();
     }
-    return json{
-        {"verdict", VerdictName(c.overall())},
-        {"checks", lines},
-        {"e", PlaneCheckJson(c.e)},
-        {"h", PlaneCheckJson(c.h)},
-        {"boresight_difference_db", Opt(c.boresightDifference)},
-        {"far_field", far},
-    };
+    return far;
 }
 
 json GainJson(const GainResult &g)
@@ -172,10 +176,9 @@ json GainJson(const GainResult &g)
         {"statement", GainStatement(g)},
         {"outside_method", g.outsideMethod},
         {"far_from_model", g.farFromModel},
-        {"uncertainty",
-         json{{"components", parts},
-              {"combined_standard_db", g.combined},
-              {"coverage_factor", g.coverage},
-              {"expanded_db", g.expanded}}},
+        {"uncertainty", json{{"components", parts},
+                             {"combined_standard_db", g.combined},
+                             {"coverage_factor", g.coverage},
+                             {"expanded_db", g.expanded}}},
     };
 }

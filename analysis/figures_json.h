@@ -18,6 +18,11 @@ nlohmann::json PlaneFiguresJson(const char *date, const char *time, double atten
 // The checks of one pattern (`atn check --json`, without the file's name).
 nlohmann::json ChecksJson(const PatternChecks &c);
 
+// A far-field check: "made" and, when made, the distance, the antenna's
+// size and wavelength, the three bounds and their verdicts (the
+// "far_field" of the checks, and of each antenna of `atn gain --json`).
+nlohmann::json FarFieldJson(const FarField &f);
+
 // The gain and its uncertainty budget (`atn gain --json`'s "uncertainty"
 // and the figures beside it).
 nlohmann::json GainJson(const GainResult &g);

@@ -41,7 +41,7 @@ constexpr double kSmoothFrom = 0.1;
 // What the smoothed curve should keep of the noise at most.
 constexpr double kSmoothedTarget = 0.2;
 constexpr int kMaxHalfWidth = 12;
-constexpr double kTopShare = 0.3;  // of the half-power width, each side of the top
+constexpr double kTopShare = 0.3;    // of the half-power width, each side of the top
 constexpr double kFlankShare = 0.3;  // the same round a crossing on a flank
 constexpr int kMaxFlankHalfWidth = 30;
 constexpr int kMaxTopHalfWidth = 30;
@@ -148,6 +148,32 @@ double RefineCrossing(const double V[LEVELS], double at, double target, int h)
     return found ? Wrap360(centre + best) : at;
 }
 
+// The half-width, at most h, of a window round the crossing at `at` (dir:
+// the way from the peak to it) that stays on the flank: short of the peak,
+// and short of the null beyond the crossing and of the first reading on the
+// floor. A quadratic through a null or clamped readings is no flank.
+int FlankHalfWidth(const double V[LEVELS], const PlaneFit &f, double at, int dir, int h)
+{
+    const int c = int(std::lround(at));
+    const int toPeak = WrapAngle((c - f.peakIndex) * dir);
+    h = std::min(h, toPeak - 1);
+    const double rise = std::max(NULL_RISE, 4.0 * f.smoothedNoiseDb);
+    double low = f.smoothed[WrapAngle(c)];
+    int lowAt = 0;
+    for (int s = 1; s <= h; ++s) {
+        const int k = WrapAngle(c + dir * s);
+        if (V[k] <= PATTERN_FLOOR + FLOOR_MARGIN_DB)
+            return s - 1;
+        if (f.smoothed[k] < low) {
+            low = f.smoothed[k];
+            lowAt = s;
+        } else if (f.smoothed[k] - low > rise) {
+            return lowAt - 1;
+        }
+    }
+    return h;
+}
+
 }  // namespace
 
 double EstimateNoise(const double V[LEVELS], bool *known)
@@ -234,7 +260,9 @@ PlaneFit FitPlane(const double V[LEVELS])
     f.peakLevel = p.ok ? p.c[0] + p.c[1] * x0 + p.c[2] * x0 * x0 : topLevel;
     f.peakLevelU = f.noiseDb * std::sqrt(std::max(0.0, VarianceFactor(p, x0)));
     f.peakBias = V[raw] - f.peakLevel;
-    f.noisy = f.peakBias > NOISE_BIAS_LIMIT_DB;
+    // Only noise is flagged: a plane too quiet to move any figure (a sharp,
+    // clean top that no parabola follows) lifts no sample.
+    f.noisy = f.peakBias > NOISE_BIAS_LIMIT_DB && f.noiseKnown && f.noiseDb >= kSmoothFrom;
     return f;
 }
 
@@ -250,8 +278,10 @@ std::optional<double> FittedBeamwidth(const double V[LEVELS], const PlaneFit &f,
         return std::nullopt;
     if (f.smoothHalfWidth > 0) {
         const int h = std::clamp(int(std::lround(kFlankShare * *w)), 2, kMaxFlankHalfWidth);
-        l = RefineCrossing(V, l, target, h);
-        r = RefineCrossing(V, r, target, h);
+        if (const int hl = FlankHalfWidth(V, f, l, -1, h); hl >= 2)
+            l = RefineCrossing(V, l, target, hl);
+        if (const int hr = FlankHalfWidth(V, f, r, +1, h); hr >= 2)
+            r = RefineCrossing(V, r, target, hr);
     }
     if (left)
         *left = l;
@@ -259,4 +289,17 @@ std::optional<double> FittedBeamwidth(const double V[LEVELS], const PlaneFit &f,
         *right = r;
     const double width = r - l;
     return width <= 0 ? width + 360.0 : width;
+}
+
+bool FitLobeTop(const double V[LEVELS], int centre, int h, double *angle, double *level)
+{
+    const Parabola p = FitParabola(V, centre, h);
+    if (!p.ok || !(p.c[2] < 0))
+        return false;
+    const double vertex = -p.c[1] / (2 * p.c[2]);
+    if (std::fabs(vertex) > h)
+        return false;
+    *angle = Wrap360(centre + vertex);
+    *level = p.c[0] + p.c[1] * vertex + p.c[2] * vertex * vertex;
+    return true;
 }

@@ -40,7 +40,9 @@ struct PlaneFit {
     int fitPoints = 0;       // samples the parabola was fitted to
     // Highest sample minus the fitted peak level: what the noise added.
     double peakBias = 0;
-    bool noisy = false;  // peakBias above NOISE_BIAS_LIMIT_DB
+    // peakBias above NOISE_BIAS_LIMIT_DB on a plane with noise enough to
+    // move a figure (0.1 dB or more per reading).
+    bool noisy = false;
 };
 
 // The noise estimate alone: the spread of the samples about a running
@@ -50,6 +52,11 @@ double EstimateNoise(const double levels[LEVELS], bool *known = nullptr);
 
 // Everything above for one plane.
 PlaneFit FitPlane(const double levels[LEVELS]);
+
+// The top of another lobe, as the main lobe's is found: a least-squares
+// parabola over the readings within h samples of centre. false (nothing
+// written) where they have no top there.
+bool FitLobeTop(const double levels[LEVELS], int centre, int h, double *angle, double *level);
 
 // The width between the crossings of (fitted peak level - drop) on either
 // side of the fitted peak: found on the smoothed curve and, where the plane

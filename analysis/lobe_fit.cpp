@@ -25,10 +25,13 @@ double NullAngle(const double V[LEVELS], int at, bool *limited)
     *limited = OnFloor(V[WrapAngle(at)]);
     if (!*limited)
         return WrapAngle(at);
+    // The whole run, however long: cut short on one side only, its middle
+    // would move into the run by that cut, and the two walks that end in
+    // one long run would put their nulls apart in it.
     int l = 0, r = 0;
-    while (l < LEVELS / 2 && OnFloor(V[WrapAngle(at - l - 1)]))
+    while (l < LEVELS - 1 && OnFloor(V[WrapAngle(at - l - 1)]))
         ++l;
-    while (r < LEVELS / 2 && OnFloor(V[WrapAngle(at + r + 1)]))
+    while (l + r < LEVELS - 1 && OnFloor(V[WrapAngle(at + r + 1)]))
         ++r;
     const double a = std::fmod(at + (r - l) / 2.0 + LEVELS, double(LEVELS));
     return a;
@@ -63,7 +66,11 @@ std::vector<Lobe> LobesBetween(const double *S, int P, int a, int b, double rise
             lowAt = s;
         }
     }
-    if (maxAt > start)
+    // The last lobe must rise above both its ends as the others do: a span
+    // that is only floor (the walks' rises were the main lobe's own flanks)
+    // holds no lobe.
+    const double ends = std::max(S[WrapAngle(P + start)], S[WrapAngle(P + b)]);
+    if (maxAt > start && max - ends > rise)
         lobes.push_back({start, b, max, maxAt});
     return lobes;
 }
@@ -107,13 +114,26 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
         oppositeLevel();
         return m;
     }
-    m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
-    m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    // With the whole back on the floor there is no notch to find the middle
+    // of: each first null is where the main lobe meets the floor.
+    bool backOnFloor = true;
+    for (int s = *nr; s <= LEVELS - *nl && backOnFloor; ++s)
+        backOnFloor = OnFloor(V[WrapAngle(P + s)]);
+    if (backOnFloor) {
+        m.nullLeft = WrapAngle(P - *nl);
+        m.nullRight = WrapAngle(P + *nr);
+        m.nullLeftLimited = m.nullRightLimited = true;
+    } else {
+        m.nullLeft = NullAngle(V, P - *nl, &m.nullLeftLimited);
+        m.nullRight = NullAngle(V, P + *nr, &m.nullRightLimited);
+    }
     double fn = *m.nullRight - *m.nullLeft;
     m.fnbw = fn <= 0 ? fn + LEVELS : fn;
 
     const int a = *nr, b = LEVELS - *nl;
-    const std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    std::vector<Lobe> lobes = LobesBetween(S, P, a, b, rise);
+    // A stretch of the floor that never rises above it is no lobe.
+    std::erase_if(lobes, [](const Lobe &l) { return l.max <= PATTERN_FLOOR; });
     // The back lobe is the one round the opposite direction (the higher of
     // two that meet there), the floor on either side of a lobe not counted
     // as part of it; the opposite direction inside the main lobe or on the
@@ -130,11 +150,19 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             back = &lobe;
     }
     if (back) {
-        m.backLobe = LobeLevel{back->max - peak, double(WrapAngle(P + back->maxAt)),
-                               OnFloor(back->max)};
-        m.frontToBack = peak - back->max;
+        // Its top fitted as the main lobe's is, so that two equal lobes
+        // read as equal.
+        double angle = WrapAngle(P + back->maxAt), level = back->max;
+        const int h = std::min(f.fitPoints / 2, std::max(2, (back->end - back->start) / 4));
+        if (!FitLobeTop(V, WrapAngle(P + back->maxAt), h, &angle, &level) || level < back->max - 1.0
+            || level > back->max + 1.0) {
+            angle = WrapAngle(P + back->maxAt);
+            level = back->max;
+        }
+        m.backLobe = LobeLevel{level - peak, angle, OnFloor(level)};
+        m.frontToBack = peak - level;
         m.frontToBackLimited = m.backLobe->limited;
-        if (back->max >= peak - EQUAL_LOBES_DB)
+        if (level >= peak - EQUAL_LOBES_DB)
             m.mainLobes = 2;
     } else {
         oppositeLevel();
@@ -144,8 +172,8 @@ FittedLobeMetrics PlaneFittedMetrics(const double V[LEVELS])
             continue;
         ++m.sideLobes;
         if (!m.sideLobe || lobe.max - peak > m.sideLobe->level)
-            m.sideLobe = LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)),
-                                   OnFloor(lobe.max)};
+            m.sideLobe =
+                LobeLevel{lobe.max - peak, double(WrapAngle(P + lobe.maxAt)), OnFloor(lobe.max)};
     }
     return m;
 }

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
 
 #include "lobe.h"
@@ -45,12 +46,16 @@ struct PlaneFigures {
 };
 PlaneFigures FiguresOf(const double levels[PATTERN_LEVELS]);
 
-// Drawing through the viewer's own panel, hidden: false with the reason when
-// its resource file cannot be loaded.
+// Makes the two graphs pictures are drawn on, offscreen, with their frames:
+// false with the reason when they cannot be made.
 bool PrepareDrawing(std::string &error);
-// Draws a pattern on both of the viewer's graphs; planes not wanted are left
-// out as the viewer's hide command leaves them out.
+// Draws a pattern on both graphs in place of the one drawn before; planes
+// not wanted are left out as the viewer's hide command leaves them out.
 void DrawPattern(const PatternRecord &rec, bool showE, bool showH);
+// A model's cuts (null: none for that plane), scaled and turned to the
+// record's planes, dashed over the pattern in place of those drawn before.
+void DrawModelCuts(const double *eModel, const double *hModel, const PatternRecord &r);
+void RemoveModelCuts();
 
 // The person and description of a record as text: lines that are not UTF-8
 // come from an older PC and are read in the default legacy code page.
@@ -67,12 +72,18 @@ int RunExport(const QStringList &args);
 int RunImport(const QStringList &args);
 int RunCompare(const QStringList &args);
 int RunReport(const QStringList &args);
+// atn check: 0 when every check passes, 3 when one warns, 1 on a file that
+// cannot be read, 2 on a usage error.
+int RunCheck(const QStringList &args);
 
 // ---- Textbook models (theory.cpp) ----
 class QJsonObject;
 class QPainter;
 int RunTheory(const QStringList &args);
-int RunGain(const QStringList &args);
+int RunGain(const QStringList &args);  // gain.cpp
+// The textbook model gain of a library antenna type, or none with the reason
+// (no library type, or a model that cannot be computed).
+std::optional<double> ModelGainOfType(int type, std::string *error = nullptr);
 // atn compare --theory: each file against the model of its recorded type.
 int CompareWithTheory(const QStringList &files, bool json);
 // The plane keys of atn info --json for any 360 levels.

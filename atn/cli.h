@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
 #include <string>
 
 // Sets up a parser for one sub-command with --help; Parse returns false with
@@ -16,3 +17,7 @@ bool Parse(QCommandLineParser &p, const QStringList &args, const char *command, 
 std::string ToolkitOptionsHelp();
 // A required option's value or a usage error.
 bool Required(QCommandLineParser &p, const QString &name, QString *value, int *status);
+// --distance M (metres) when given: false with a message for anything but
+// a positive number.
+bool ParseDistanceOption(QCommandLineParser &p, const char *command,
+                         std::optional<double> *distance);

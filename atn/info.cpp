@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // atn info and atn compare.
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -12,60 +11,22 @@
 #include "antennas.h"
 #include "atn.h"
 #include "cli.h"
+#include "figures_json.h"
+#include "json.h"
 #include "pattern_text.h"
 
 namespace {
-
-QJsonValue Opt(const std::optional<double> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
-
-QJsonValue Opt(const std::optional<int> &v)
-{
-    return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
-}
 
 QString Text(const char *s)
 {
     return QString::fromUtf8(s);
 }
 
-QJsonObject PlaneJson(const char *date, const char *time, double attn, const PlaneFigures &f)
-{
-    const ViewerReadouts &r = f.readouts;
-    const LobeMetrics &m = f.lobe;
-    QJsonObject lobe{
-        {"hpbw_deg", Opt(m.hpbw)},
-        {"hpbw_left_deg", Opt(m.hpbwLeft)},
-        {"hpbw_right_deg", Opt(m.hpbwRight)},
-        {"bw10_deg", Opt(m.bw10)},
-        {"first_null_left_deg", Opt(m.nullLeft)},
-        {"first_null_right_deg", Opt(m.nullRight)},
-        {"fnbw_deg", Opt(m.fnbw)},
-        {"front_to_back_db", Opt(m.frontToBack)},
-        {"side_lobe_level_db", Opt(m.sideLobeLevel)},
-        {"side_lobe_angle_deg", Opt(m.sideLobeAngle)},
-    };
-    return QJsonObject{
-        {"date", Text(date)},
-        {"time", Text(time)},
-        {"attenuation_db", attn},
-        {"peak_angle_deg", r.peak},
-        {"peak_level_db", Opt(r.peakLevel)},
-        {"hpb_left_deg", r.search.leftFound ? QJsonValue(r.search.left) : QJsonValue()},
-        {"hpb_right_deg", r.search.rightFound ? QJsonValue(r.search.right) : QJsonValue()},
-        {"hpb_width_deg", r.hpbWidth},
-        {"hpb_level_db", r.hpbLevel},
-        {"lobe", lobe},
-    };
-}
-
 QJsonObject FileJson(const AtnPattern &p)
 {
     const PatternRecord &r = p.rec;
-    const PlaneFigures e = FiguresOf(r.e_data), h = FiguresOf(r.h_data);
-    const auto d = DirectivityEstimate(e.lobe.hpbw, h.lobe.hpbw);
+    const auto d =
+        DirectivityEstimate(PlaneLobeMetrics(r.e_data).hpbw, PlaneLobeMetrics(r.h_data).hpbw);
     const char *name = AntennaNameOf(r.Antype);
     return QJsonObject{
         {"file", QString::fromLocal8Bit(p.path.c_str())},
@@ -77,8 +38,8 @@ QJsonObject FileJson(const AtnPattern &p)
         {"description", QString::fromStdString(DescriptOf(r))},
         {"description_lines", p.desNO},
         {"clamped_levels", p.clampedLevels},
-        {"e", PlaneJson(r.Edate, r.Etime, r.Eattn, e)},
-        {"h", PlaneJson(r.Hdate, r.Htime, r.Hattn, h)},
+        {"e", PlaneJsonOf(r.Edate, r.Etime, r.Eattn, r.e_data)},
+        {"h", PlaneJsonOf(r.Hdate, r.Htime, r.Hattn, r.h_data)},
         {"directivity_estimate",
          d ? QJsonValue(QJsonObject{{"ratio", d->ratio}, {"dbi", d->dBi}}) : QJsonValue()},
     };
@@ -93,16 +54,123 @@ std::string Num(const std::optional<double> &v, const char *unit, int decimals =
     return b;
 }
 
-std::string Num(const std::optional<int> &v, const char *unit)
+// An angle as a reading: whole degrees without decimals, else one.
+std::string Angle(double a)
 {
-    return v ? std::to_string(*v) + unit : "none";
+    std::string t = Fixed(a, 1);
+    if (t.size() > 2 && t.compare(t.size() - 2, 2, ".0") == 0)
+        t.resize(t.size() - 2);
+    return t;
+}
+
+std::string Width(const std::optional<double> &w, const std::optional<double> &left,
+                  const std::optional<double> &right)
+{
+    std::string t = Num(w, " deg");
+    if (w && left && right)
+        t += " (" + Fixed(*left, 2) + " to " + Fixed(*right, 2) + " deg)";
+    return t;
+}
+
+// The fitted figure, and the raw one (from the samples as they are) beside
+// it where the two read differently.
+std::string WithRaw(const std::string &fitted, const std::string &raw)
+{
+    return fitted == raw ? fitted : fitted + "; raw " + raw;
+}
+
+// The first nulls, with a note where they lie on the floor (the fitted
+// ones know it).
+std::string Nulls(const std::optional<double> &width, const std::optional<double> &left,
+                  const std::optional<double> &right, bool leftLimited = false,
+                  bool rightLimited = false)
+{
+    if (!width || !left || !right)
+        return "none";
+    std::string note;
+    if (leftLimited && rightLimited)
+        note = ", both on the floor: deeper than measured";
+    else if (leftLimited || rightLimited)
+        note = ", the one at " + Angle(leftLimited ? *left : *right)
+               + " deg on the floor: deeper than measured";
+    return Angle(*width) + " deg (nulls at " + Angle(*left) + " and " + Angle(*right) + " deg"
+           + note + ")";
+}
+
+// A lobe's level relative to the peak, as a bound where it lies on the floor.
+std::string LobeText(const LobeLevel &l)
+{
+    std::string level = Fixed(l.level, 2);
+    if (l.level > 0 && level != "0.00")
+        level = "+" + level;  // a second main lobe a little above the fitted peak
+    return std::string(l.limited ? "≤ " : "") + level + " dB at " + Angle(l.angle) + " deg"
+           + (l.limited ? " (it lies on the -30 dB floor)" : "");
+}
+
+void PrintFitted(const PlaneFigures &f, const FittedLobeMetrics &m)
+{
+    const LobeMetrics &raw = f.lobe;
+    const PlaneFit &fit = m.fit;
+    if (!fit.peakFound) {
+        std::printf("    fitted peak: none\n");
+        return;
+    }
+    const std::string rawPeak =
+        std::to_string(raw.peak) + " deg, " + Fixed(*raw.peakLevel, 2) + " dB";
+    const std::string fitPeak = Angle(fit.peakAngle) + " deg, " + Fixed(fit.peakLevel, 2) + " dB";
+    std::printf("    fitted peak: %s (+-%s dB)%s\n", fitPeak.c_str(),
+                Fixed(fit.peakLevelU, 2).c_str(),
+                fitPeak == rawPeak ? "" : ("; raw " + rawPeak).c_str());
+    std::printf("    beamwidth -3 dB (fitted): %s\n",
+                WithRaw(Width(m.hpbw, m.hpbwLeft, m.hpbwRight),
+                        Width(raw.hpbw, raw.hpbwLeft, raw.hpbwRight))
+                    .c_str());
+    std::printf("    beamwidth -10 dB (fitted): %s\n",
+                WithRaw(Num(m.bw10, " deg"), Num(raw.bw10, " deg")).c_str());
+    auto opt = [](const std::optional<int> &v) {
+        return v ? std::optional<double>(*v) : std::nullopt;
+    };
+    std::printf(
+        "    first-null beamwidth (fitted): %s\n",
+        WithRaw(Nulls(m.fnbw, m.nullLeft, m.nullRight, m.nullLeftLimited, m.nullRightLimited),
+                Nulls(opt(raw.fnbw), opt(raw.nullLeft), opt(raw.nullRight)))
+            .c_str());
+    if (m.mainLobes == 2)
+        std::printf("    main lobes: two, within %.0f dB of each other, at %s and %s deg\n",
+                    EQUAL_LOBES_DB, Angle(fit.peakAngle).c_str(), Angle(m.backLobe->angle).c_str());
+    if (!m.backLobe)
+        std::printf("    back lobe: none\n");
+    else if (m.mainLobes == 2)
+        std::printf("    back lobe: the second main lobe, %s\n", LobeText(*m.backLobe).c_str());
+    else
+        std::printf("    back lobe: %s\n", LobeText(*m.backLobe).c_str());
+    if (m.frontToBack && m.frontToBackLimited)
+        std::printf("    front-to-back: ≥ %s dB (the back lies on the -30 dB floor)\n",
+                    Fixed(*m.frontToBack, 2).c_str());
+    else
+        std::printf("    front-to-back: %s\n", Num(m.frontToBack, " dB").c_str());
+    if (m.sideLobe)
+        std::printf("    side lobes: %d, the highest %s\n", m.sideLobes,
+                    LobeText(*m.sideLobe).c_str());
+    else
+        std::printf("    side lobes: none\n");
+    if (!fit.noiseKnown)
+        std::printf("    noise: unknown (too little of the plane lies above the floor)\n");
+    else if (fit.noisy)
+        std::printf("    noise: %s dB per reading; it lifts the highest sample %s dB above the "
+                    "fitted peak: average several readings per step in Kesto\n",
+                    Fixed(fit.noiseDb, 2).c_str(), Fixed(fit.peakBias, 2).c_str());
+    else
+        std::printf("    noise: %s dB per reading\n", Fixed(fit.noiseDb, 2).c_str());
+    std::printf("    dynamic range: %s dB above the -30 dB floor\n",
+                Fixed(fit.peakLevel - PATTERN_FLOOR, 2).c_str());
 }
 
 void PrintPlane(const char *label, const char *date, const char *time, double attn,
-                const PlaneFigures &f)
+                const double levels[PATTERN_LEVELS])
 {
+    const PlaneFigures f = FiguresOf(levels);
     const ViewerReadouts &r = f.readouts;
-    const LobeMetrics &m = f.lobe;
     std::printf("  %s plane: measured %s %s, attenuation %.1f dB\n", label, date, time, attn);
     if (r.peak < 0)
         std::printf("    peak: none (no level above -30 dB)\n");
@@ -113,18 +181,7 @@ void PrintPlane(const char *label, const char *date, const char *time, double at
                     r.search.left, r.search.right, r.hpbWidth, r.hpbLevel);
     else
         std::printf("    half-power: none (the viewer shows 0)\n");
-    std::printf("    beamwidth -3 dB (interpolated): %s", Num(m.hpbw, " deg").c_str());
-    if (m.hpbw)
-        std::printf(" (%.2f to %.2f deg)", *m.hpbwLeft, *m.hpbwRight);
-    std::printf("\n    beamwidth -10 dB: %s\n", Num(m.bw10, " deg").c_str());
-    std::printf("    first-null beamwidth: %s", Num(m.fnbw, " deg").c_str());
-    if (m.fnbw)
-        std::printf(" (nulls at %d and %d deg)", *m.nullLeft, *m.nullRight);
-    std::printf("\n    front-to-back: %s\n", Num(m.frontToBack, " dB").c_str());
-    std::printf("    side lobe: %s", Num(m.sideLobeLevel, " dB").c_str());
-    if (m.sideLobeLevel)
-        std::printf(" at %d deg", *m.sideLobeAngle);
-    std::printf("\n");
+    PrintFitted(f, PlaneFittedMetrics(levels));
 }
 
 void PrintFile(const AtnPattern &p)
@@ -150,10 +207,10 @@ void PrintFile(const AtnPattern &p)
     std::printf("  description: %s\n", d.empty() ? "(none)" : d.c_str());
     if (p.clampedLevels)
         std::printf("  levels: %d beyond +-10000 dB, read as +-10000 dB\n", p.clampedLevels);
-    const PlaneFigures e = FiguresOf(r.e_data), h = FiguresOf(r.h_data);
-    PrintPlane("E", r.Edate, r.Etime, r.Eattn, e);
-    PrintPlane("H", r.Hdate, r.Htime, r.Hattn, h);
-    const auto dir = DirectivityEstimate(e.lobe.hpbw, h.lobe.hpbw);
+    PrintPlane("E", r.Edate, r.Etime, r.Eattn, r.e_data);
+    PrintPlane("H", r.Hdate, r.Htime, r.Hattn, r.h_data);
+    const auto dir =
+        DirectivityEstimate(PlaneLobeMetrics(r.e_data).hpbw, PlaneLobeMetrics(r.h_data).hpbw);
     if (dir)
         std::printf("  directivity (estimate from the two half-power widths): %.1f, %.1f dBi\n",
                     dir->ratio, dir->dBi);
@@ -167,7 +224,7 @@ void PrintFile(const AtnPattern &p)
 QJsonObject PlaneJsonOf(const char *date, const char *time, double attn,
                         const double levels[PATTERN_LEVELS])
 {
-    return PlaneJson(date, time, attn, FiguresOf(levels));
+    return ToQJsonObject(PlaneFiguresJson(date, time, attn, levels));
 }
 
 int RunInfo(const QStringList &args)
@@ -176,9 +233,16 @@ int RunInfo(const QStringList &args)
     SetUpParser(p, "info",
                 "Prints the header of each pattern file (antenna type, attenuations, person,\n"
                 "description, dates), the viewer's readouts of each plane (peak angle and level,\n"
-                "half-power edges, width and level) and the lobe metrics: interpolated -3 dB and\n"
-                "-10 dB beamwidths, first-null beamwidth, front-to-back ratio, side-lobe level,\n"
-                "and a directivity estimate (41253 / (E width x H width)).\n"
+                "half-power edges, width and level) and the lobe metrics through the noise: the\n"
+                "main lobe's peak fitted over its top, the -3 dB and -10 dB beamwidths and the\n"
+                "first nulls on a smoothed curve (the raw figure from the samples beside each\n"
+                "where the two differ), the back lobe apart from the side lobes, the\n"
+                "front-to-back ratio, the noise per reading (with a hint when it lifts the\n"
+                "highest sample more than 0.3 dB above the fitted peak) and the dynamic range\n"
+                "above the -30 dB floor. A figure within 1 dB of the floor is a bound: \">=\" or\n"
+                "\"<=\". The directivity estimate (41253 / (E width x H width)) uses the raw\n"
+                "widths. --json keeps the raw metrics under \"lobe\" (with a limited_by_floor\n"
+                "flag beside each bound) and adds \"fitted\", \"noise\" and \"dynamic_range_db\".\n"
                 "A file that cannot be read gets one line on stderr; the status is then 1.",
                 "atn or MSI files");
     p.addOption({QStringLiteral("json"), QStringLiteral("One JSON document for all files.")});
@@ -209,10 +273,8 @@ int RunInfo(const QStringList &args)
         else
             PrintFile(pat);
     }
-    if (json) {
-        const QByteArray out = QJsonDocument(QJsonObject{{"files", all}}).toJson();
-        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-    }
+    if (json && !PrintJson(QJsonObject{{"files", all}}))
+        return 1;
     return failed ? 1 : 0;
 }
 
@@ -224,9 +286,10 @@ int RunCompare(const QStringList &args)
                 "(0 to 359 degrees, as the viewer's rotate-right buttons turn it) that matches A\n"
                 "best, and prints that rotation with the RMS and the largest level difference.",
                 "A and B: atn or MSI files");
-    p.addOption({QStringLiteral("theory"),
-                 QStringLiteral("Compare each FILE instead with the textbook model of its recorded\n"
-                                "antenna type (any number of files).")});
+    p.addOption(
+        {QStringLiteral("theory"),
+         QStringLiteral("Compare each FILE instead with the textbook model of its recorded\n"
+                        "antenna type (any number of files).")});
     p.addOption({QStringLiteral("json"), QStringLiteral("With --theory: one JSON document.")});
     int status = 0;
     if (!Parse(p, args, "compare", &status))

@@ -147,17 +147,8 @@ int RunImport(const QStringList &args)
         Complain(ShownName(path) + ": " + error);
         return 1;
     }
-    const std::string text = ViewerTextBlock(pat.rec.person, pat.rec.descript);
-    PatternFileData d;
-    d.Antype = pat.rec.Antype;
-    d.lines = pat.desNO;
-    d.text = text;
-    d.Edate = pat.rec.Edate;
-    d.Etime = pat.rec.Etime;
-    d.Hdate = pat.rec.Hdate;
-    d.Htime = pat.rec.Htime;
-    d.e_data = pat.rec.e_data;
-    d.h_data = pat.rec.h_data;
+    std::string text;
+    const PatternFileData d = PatternFileDataOf(pat.rec, pat.desNO, text);
     if (out == QLatin1String("-"))
         return Write(out, FormatPatternFile(d)) ? 0 : 1;
     const PatternFileResult w = WritePatternFile(out.toLocal8Bit().toStdString(), d);

@@ -29,7 +29,10 @@ const char kUsage[] =
     "  compare   how closely one pattern matches another, at the best rotation\n"
     "  report    an A4 PDF: a summary page, then one page for each file\n"
     "  theory    the textbook model of a library antenna type (0 to 15)\n"
-    "  gain      the gain in dBi by comparison with a reference antenna\n"
+    "  gain      the gain in dBi by comparison with a reference antenna, with its\n"
+    "            uncertainty budget\n"
+    "  check     the checks on a measurement: dynamic range, figures on the floor,\n"
+    "            noise, the planes at boresight, far field (status 3 when one warns)\n"
     "\n"
     "\"atn COMMAND --help\" describes a command and its options.\n"
     "\"-\" as a file name reads standard input; \"-o -\" writes to standard output.\n";
@@ -89,6 +92,8 @@ int Run(char **argv)
         return RunTheory(args);
     if (command == QLatin1String("gain"))
         return RunGain(args);
+    if (command == QLatin1String("check"))
+        return RunCheck(args);
     if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
         std::puts("atn " VELORAN_VERSION);
         return 0;

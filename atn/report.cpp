@@ -16,6 +16,7 @@
 #include "antennas.h"
 #include "atn.h"
 #include "cli.h"
+#include "lobe_fit.h"
 #include "render.h"
 
 namespace {
@@ -27,6 +28,7 @@ struct Entry {
     std::string error;
     AtnPattern pat;
     PlaneFigures e, h;
+    FittedLobeMetrics fe, fh;  // through the noise: the widths the pages show
 };
 
 QString Q(const std::string &s)
@@ -45,6 +47,26 @@ QString Fmt(const std::optional<double> &v, int decimals = 1)
 QString Fmt(const std::optional<int> &v)
 {
     return v ? QString::number(*v) : QStringLiteral("–");
+}
+
+// A fitted width, and the raw one from the samples beside it where the two
+// read differently.
+QString Width(const std::optional<double> &fitted, const std::optional<double> &raw, int decimals,
+              const QString &unit = QString(), const QString &prefix = QString())
+{
+    const QString f = Fmt(fitted, decimals) + (fitted ? unit : QString());
+    const QString r = Fmt(raw, decimals) + (raw ? unit : QString());
+    return f == r ? f : f + QStringLiteral(" (") + prefix + r + QStringLiteral(")");
+}
+
+// The raw front-to-back ratio, a lower bound where the level opposite the
+// peak lies on the floor.
+QString FrontToBack(const LobeMetrics &m, const double *levels, int decimals)
+{
+    if (!m.frontToBack)
+        return Fmt(m.frontToBack, decimals);
+    const bool bound = OnFloor(levels[WrapAngle(m.peak + 180)]);
+    return (bound ? QStringLiteral("≥ ") : QString()) + Fmt(m.frontToBack, decimals);
 }
 
 QString TitleOf(const Entry &e)
@@ -236,13 +258,16 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
                 .arg(entries.size() - bad)
                 .arg(bad)
                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-        p.drawText(QPointF(page.left(), page.top() + 190),
-                   QStringLiteral("Widths in degrees (-3 dB interpolated), levels in dB, "
-                                  "D = directivity estimate from both half-power widths."));
+        p.drawText(QPointF(page.left(), page.top() + 180),
+                   QStringLiteral("Widths in degrees (-3 dB, fitted through the noise; the raw "
+                                  "width in brackets where it differs), levels in dB,"));
+        p.drawText(QPointF(page.left(), page.top() + 225),
+                   QStringLiteral("≥ a bound (the back lies on the -30 dB floor), "
+                                  "D = directivity estimate from both raw half-power widths."));
     }
     const double w = page.width();
-    const std::vector<double> widths{w * 0.30, w * 0.08, w * 0.10, w * 0.08,
-                                     w * 0.10, w * 0.10, w * 0.10, w * 0.14};
+    const std::vector<double> widths{w * 0.22, w * 0.08, w * 0.14, w * 0.08,
+                                     w * 0.14, w * 0.10, w * 0.10, w * 0.14};
     std::vector<QStringList> rows{{QStringLiteral("File / person"), QStringLiteral("E peak"),
                                    QStringLiteral("E width"), QStringLiteral("H peak"),
                                    QStringLiteral("H width"), QStringLiteral("E F/B"),
@@ -259,12 +284,13 @@ void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entr
             && fm.horizontalAdvance(Q(e.shown) + QStringLiteral(" …")) > room)
             title = fm.elidedText(Q(e.shown), Qt::ElideMiddle, room);
         const auto d = DirectivityEstimate(e.e.lobe.hpbw, e.h.lobe.hpbw);
-        rows.push_back({title,
-                        Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
-                        Fmt(e.e.lobe.hpbw),
-                        Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
-                        Fmt(e.h.lobe.hpbw), Fmt(e.e.lobe.frontToBack), Fmt(e.h.lobe.frontToBack),
-                        d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
+        rows.push_back(
+            {title, Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
+             Width(e.fe.hpbw, e.e.lobe.hpbw, 1),
+             Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
+             Width(e.fh.hpbw, e.h.lobe.hpbw, 1), FrontToBack(e.e.lobe, e.pat.rec.e_data, 1),
+             FrontToBack(e.h.lobe, e.pat.rec.h_data, 1),
+             d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
     }
     double y = page.top() + (number == 1 ? kFirstTop : kNextTop);
     if (rows.size() > 1)
@@ -333,32 +359,39 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
                                     .arg(d.hpbLevel, 0, 'f', 2)
                               : QStringLiteral("0 (none)");
     };
-    auto nulls = [](const LobeMetrics &m) {
-        return m.fnbw ? QStringLiteral("%1° (%2° … %3°)")
-                            .arg(*m.fnbw)
-                            .arg(*m.nullLeft)
-                            .arg(*m.nullRight)
-                      : QStringLiteral("–");
+    auto nulls = [](const FittedLobeMetrics &f, const LobeMetrics &m) {
+        if (!f.fnbw)
+            return m.fnbw ? QStringLiteral("– (raw %1°)").arg(*m.fnbw) : QStringLiteral("–");
+        const QString text =
+            QStringLiteral("%1° (%2° … %3°)").arg(*f.fnbw).arg(*f.nullLeft).arg(*f.nullRight);
+        return m.fnbw && double(*m.fnbw) != *f.fnbw
+                   ? text + QStringLiteral(", raw %1°").arg(*m.fnbw)
+                   : text;
     };
-    auto side_ = [](const LobeMetrics &m) {
-        return m.sideLobeLevel ? QStringLiteral("%1 dB at %2°")
-                                     .arg(*m.sideLobeLevel, 0, 'f', 2)
-                                     .arg(*m.sideLobeAngle)
-                               : QStringLiteral("none");
+    auto side_ = [](const LobeMetrics &m, const double *levels) {
+        if (!m.sideLobeLevel)
+            return QStringLiteral("none");
+        const bool bound = OnFloor(levels[*m.sideLobeAngle]);
+        return QStringLiteral("%1%2 dB at %3°")
+            .arg(bound ? QStringLiteral("≤ ") : QString())
+            .arg(*m.sideLobeLevel, 0, 'f', 2)
+            .arg(*m.sideLobeAngle);
     };
+    const FittedLobeMetrics &fe = e.fe, &fh = e.fh;
+    const QString kRaw = QStringLiteral("raw ");
     const auto d = DirectivityEstimate(me.hpbw, mh.hpbw);
     std::vector<QStringList> rows{
         row("", QStringLiteral("E plane"), QStringLiteral("H plane")),
         row("Peak", peak(re), peak(rh)),
         row("Half-power (viewer)", hpb(re), hpb(rh)),
-        row("-3 dB width, interpolated", Fmt(me.hpbw, 2) + QStringLiteral("°"),
-            Fmt(mh.hpbw, 2) + QStringLiteral("°")),
-        row("-10 dB width", Fmt(me.bw10, 2) + QStringLiteral("°"),
-            Fmt(mh.bw10, 2) + QStringLiteral("°")),
-        row("First-null width", nulls(me), nulls(mh)),
-        row("Front-to-back", Fmt(me.frontToBack, 2) + QStringLiteral(" dB"),
-            Fmt(mh.frontToBack, 2) + QStringLiteral(" dB")),
-        row("Side lobe", side_(me), side_(mh)),
+        row("-3 dB width, fitted", Width(fe.hpbw, me.hpbw, 2, QStringLiteral("°"), kRaw),
+            Width(fh.hpbw, mh.hpbw, 2, QStringLiteral("°"), kRaw)),
+        row("-10 dB width, fitted", Width(fe.bw10, me.bw10, 2, QStringLiteral("°"), kRaw),
+            Width(fh.bw10, mh.bw10, 2, QStringLiteral("°"), kRaw)),
+        row("First-null width, fitted", nulls(fe, me), nulls(fh, mh)),
+        row("Front-to-back", FrontToBack(me, r.e_data, 2) + QStringLiteral(" dB"),
+            FrontToBack(mh, r.h_data, 2) + QStringLiteral(" dB")),
+        row("Side lobe", side_(me, r.e_data), side_(mh, r.h_data)),
     };
     const double w = page.width();
     double y = Table(p, page.left(), top + side + 100, {w * 0.34, w * 0.33, w * 0.33}, rows, 62);
@@ -396,9 +429,10 @@ int RunReport(const QStringList &args)
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("The PDF to write; - for standard output."),
                  QStringLiteral("OUT")});
-    p.addOption({QStringLiteral("theory"),
-                 QStringLiteral("Add each file's textbook model: dashed cuts on the graphs and the\n"
-                                "comparison numbers.")});
+    p.addOption(
+        {QStringLiteral("theory"),
+         QStringLiteral("Add each file's textbook model: dashed cuts on the graphs and the\n"
+                        "comparison numbers.")});
     int status = 0;
     QString out;
     if (!Parse(p, args, "report", &status) || !Required(p, QStringLiteral("output"), &out, &status))
@@ -424,6 +458,8 @@ int RunReport(const QStringList &args)
         if (e.ok) {
             e.e = FiguresOf(e.pat.rec.e_data);
             e.h = FiguresOf(e.pat.rec.h_data);
+            e.fe = PlaneFittedMetrics(e.pat.rec.e_data);
+            e.fh = PlaneFittedMetrics(e.pat.rec.h_data);
         } else {
             ++failed;
             if (progress)

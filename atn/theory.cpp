@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// atn theory, atn compare --theory, atn gain and the textbook part of atn
-// report --theory: the library types' textbook models beside measurements.
+// atn theory, atn compare --theory and the textbook part of atn report
+// --theory: the library types' textbook models beside measurements.
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -19,7 +19,6 @@
 #include "pattern_file.h"
 #include "render.h"
 #include "theory.h"
-#include "theory_view.h"
 
 namespace {
 
@@ -90,18 +89,8 @@ bool WriteModel(const QString &out, int type, const TheoryModel &m, const QStrin
     if (ext == QLatin1String("atn")) {
         std::string text;
         int lines = 0;
-        const PatternRecord r = ModelRecord(type, m, false, &text, &lines);
-        PatternFileData d;
-        d.Antype = type;
-        d.lines = lines;
-        d.text = text;
-        d.Edate = r.Edate;
-        d.Etime = r.Etime;
-        d.Hdate = r.Hdate;
-        d.Htime = r.Htime;
-        d.e_data = r.e_data;
-        d.h_data = r.h_data;
-        const PatternFileResult w = WritePatternFile(outPath, d);
+        const PatternRecord r = ModelRecord(type, m, false, nullptr, &lines);
+        const PatternFileResult w = WritePatternFile(outPath, PatternFileDataOf(r, lines, text));
         if (!w.ok)
             Complain(outPath + ": not written: " + w.error);
         return w.ok;
@@ -340,92 +329,16 @@ int CompareWithTheory(const QStringList &files, bool json)
     return failed ? 1 : 0;
 }
 
-int RunGain(const QStringList &args)
+std::optional<double> ModelGainOfType(int type, std::string *error)
 {
-    QCommandLineParser p;
-    SetUpParser(p, "gain",
-                "The antenna's gain by comparison with a reference antenna of known gain measured\n"
-                "in the same set-up (same distance, frequency, polarisation and source; the\n"
-                "attenuation read back into the levels): G = Gref + (peak - reference peak),\n"
-                "plane by plane. The reference gain defaults to the textbook model gain of the\n"
-                "reference file's antenna type (about 2.15 dBi for the half-wave dipole).",
-                "the measured antenna's atn or MSI file");
-    p.addOption({QStringLiteral("reference"), QStringLiteral("The reference antenna's file."),
-                 QStringLiteral("REF")});
-    p.addOption({QStringLiteral("reference-gain"),
-                 QStringLiteral("The reference antenna's gain in dBi."), QStringLiteral("DBI")});
-    p.addOption({QStringLiteral("json"), QStringLiteral("Print one JSON document.")});
-    int status = 0;
-    QString ref;
-    if (!Parse(p, args, "gain", &status)
-        || !Required(p, QStringLiteral("reference"), &ref, &status))
-        return status;
-    const QStringList files = p.positionalArguments();
-    if (files.size() != 1) {
-        Complain("gain: give exactly one measured file; see --help");
-        return 2;
+    std::string why;
+    const TheoryModel *m = ModelFor(type, why);
+    if (!m) {
+        if (error)
+            *error = why;
+        return std::nullopt;
     }
-    std::optional<double> given;
-    if (p.isSet(QStringLiteral("reference-gain"))) {
-        bool ok = false;
-        const double g = p.value(QStringLiteral("reference-gain")).toDouble(&ok);
-        if (!ok || !std::isfinite(g)) {
-            Complain("gain: --reference-gain takes a number of dBi");
-            return 2;
-        }
-        given = g;
-    }
-    AtnPattern aut, refPat;
-    for (auto [f, pat] : {std::pair{files[0], &aut}, std::pair{ref, &refPat}}) {
-        std::string error;
-        const std::string path = f.toLocal8Bit().toStdString();
-        if (!LoadPatternFile(path, *pat, error)) {
-            Complain(path + ": " + error);
-            return 1;
-        }
-    }
-    double refGain = 0;
-    if (given) {
-        refGain = *given;
-    } else {
-        std::string error;
-        const TheoryModel *m = ModelFor(refPat.rec.Antype, error);
-        if (!m) {
-            Complain(refPat.path + ": no reference gain: " + error + "; give --reference-gain");
-            return 1;
-        }
-        refGain = m->gainDbi;
-    }
-    const GainByComparison g = GainFromReference(aut.rec.e_data, aut.rec.h_data, refPat.rec.e_data,
-                                                 refPat.rec.h_data, refGain);
-    std::optional<double> own;
-    if (aut.rec.Antype >= 0 && aut.rec.Antype < THEORY_TYPES && TheoryModelOf(aut.rec.Antype).ok)
-        own = TheoryModelOf(aut.rec.Antype).gainDbi;
-    if (p.isSet(QStringLiteral("json"))) {
-        const QJsonObject o{
-            {"file", files[0]},
-            {"reference", ref},
-            {"reference_gain_dbi", refGain},
-            {"reference_gain_from", given ? QStringLiteral("given") : QStringLiteral("model")},
-            {"gain_dbi", QJsonObject{{"e", g.eValid ? QJsonValue(g.e) : QJsonValue()},
-                                     {"h", g.hValid ? QJsonValue(g.h) : QJsonValue()}}},
-            {"e_minus_h_db", g.eValid && g.hValid ? QJsonValue(g.e - g.h) : QJsonValue()},
-            {"model_gain_dbi", own ? QJsonValue(*own) : QJsonValue()},
-        };
-        const QByteArray out = QJsonDocument(o).toJson();
-        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
-    } else {
-        std::printf("%s against %s (reference gain %.2f dBi, %s)\n", aut.path.c_str(),
-                    refPat.path.c_str(), refGain, given ? "given" : "its type's model");
-        std::printf("  E plane: %s\n  H plane: %s\n",
-                    g.eValid ? (Fixed(g.e, 2) + " dBi").c_str() : "no peak",
-                    g.hValid ? (Fixed(g.h, 2) + " dBi").c_str() : "no peak");
-        if (g.eValid && g.hValid)
-            std::printf("  E minus H: %.2f dB (a check of the set-up)\n", g.e - g.h);
-        if (own)
-            std::printf("  model gain of its type: %.2f dBi\n", *own);
-    }
-    return g.eValid || g.hValid ? 0 : 1;
+    return m->gainDbi;
 }
 
 void SetReportTheory(bool on)
@@ -435,12 +348,12 @@ void SetReportTheory(bool on)
 
 void ReportTheoryOverlay(const PatternRecord &r)
 {
-    RemoveTheoryCurves();
+    RemoveModelCuts();
     if (!reportTheory)
         return;
     std::string error;
     if (const TheoryModel *m = ModelFor(r.Antype, error))
-        DrawTheoryCurves(m->e, m->h, r.e_data, r.h_data, true, true);
+        DrawModelCuts(m->e, m->h, r);
 }
 
 double ReportTheoryLines(QPainter &p, double x, double y, double width, const PatternRecord &r)

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "rig_protocol.h"
+
 // ---- Panels (shell.cpp) --------------------------------------------------
 extern int kestopnl;     // main panel
 extern int menu_handle;  // its menu bar
@@ -31,11 +33,8 @@ extern double AttnVals;
 constexpr double KESTO_REPLY_TIMEOUT = 1.0;
 constexpr double KESTO_INIT_TIMEOUT = 3.0;
 
-// Level in dB of a raw receiver reading: twentieths of a dB above -50 dB,
-// with the attenuation added back. No floor.
-double RawToLevel(unsigned raw, double attn);
 // The floor of every decoded level.
-constexpr double KESTO_LEVEL_FLOOR = -30.0;
+constexpr double KESTO_LEVEL_FLOOR = rigproto::kLevelFloor;
 
 // Seconds between two polls of the rig (the poll timer's interval).
 constexpr double KESTO_POLL_INTERVAL = 0.5;
@@ -104,6 +103,54 @@ void SweepProgressEnd(int panel, int done);
 // "m:ss", or "h:mm:ss" from an hour on, of a time in seconds.
 std::string DurationText(double seconds);
 
+// ---- What each plane's last sweep left (planes.cpp) --------------------------
+// Only the E and H planes are tracked; the D choice never counts.
+void ResetPlaneSweeps(void);
+void PlaneSweepStarted(int plane);
+void PlaneSampleFiled(int plane, unsigned index);
+// Ends the sweep for the planes it filed samples into: complete only when
+// the sweep ran in full and filed every sample of the plane.
+void PlaneSweepsEnded(int full);
+void PlaneSweepsSaved(void);
+// A recovered record: every sample from an earlier sweep, and a plane that
+// holds any level counts as an unsaved sweep.
+void PlaneSweepsRecovered(void);
+// Samples filed by the plane's last (or running) sweep.
+int PlaneSamplesFiled(int plane);
+// 1 to go on saving: no plane's last sweep was stopped, or the user said Yes.
+int ConfirmSaveOfPartialSweeps(void);
+// 1 to sweep `plane`: it holds no unsaved sweep, or the user said Yes.
+int ConfirmOverwriteOfUnsavedSweep(int plane);
+
+// ---- Status line, closure check and title (status.cpp) ----------------------
+// The closure check warns when the level at the start, read again after a
+// full sweep, differs from sample 0 by more than ClosureLimit dB.
+constexpr double KESTO_CLOSURE_LIMIT = 1.0;
+constexpr double KESTO_CLOSURE_MIN = 0.05;
+constexpr double KESTO_CLOSURE_MAX = 30.0;
+extern double ClosureLimit;
+void LoadClosureSetting(void);
+// Takes a new threshold and keeps it for the next run (0, or -1 when it
+// could not be kept).
+int KeepClosureLimit(double limitDb);
+// A threshold as typed: a number of dB from KESTO_CLOSURE_MIN to
+// KESTO_CLOSURE_MAX, with a point or a comma; false for anything else.
+bool ParseClosureLimit(const std::string &text, double *limitDb);
+std::string ClosureLimitText(double limitDb);
+// What the status line says at the end of a full sweep (`replied`: the
+// closing "C" was answered) and of a stopped one.
+std::string ClosureText(int plane, int replied, unsigned startAngle, double startLevel,
+                        unsigned endAngle, double endLevel, double limitDb);
+std::string StoppedText(int plane, int steps, int filed);
+void ShowSweepStarted(int plane);
+// After the sweep's closing exchange: `Angle`, `Level` and `level` are the
+// rig's reply to it.
+void ShowSweepEnded(int plane, int full, int steps, unsigned startAngle, double startLevel);
+void ShowSaved(const char *path);
+void ResetKestoTitle(void);
+// The title names the file last saved, with "*" while newer data is unsaved.
+void UpdateKestoTitle(void);
+
 // ---- Measurement record (record.cpp) --------------------------------------
 constexpr int KESTO_PERSON_SIZE = 50;
 constexpr int KESTO_DESCRIPT_SIZE = 200;
@@ -117,6 +164,9 @@ extern double imsi_Edata[KESTO_SAMPLES], imsi_Hdata[KESTO_SAMPLES], imsi_Ddata[K
 extern char Edate[11], Etime[9], Hdate[11], Htime[9];
 extern double Eattn, Hattn;
 void Init_Imsi_Data(void);
+// The save command's work; what became of it.
+enum { KESTO_SAVE_DONE, KESTO_SAVE_NOT_DONE, KESTO_SAVE_DECLINED };
+int SaveRecord(void);
 // The bytes the save command writes for the present record.
 std::string RecordFileText(void);
 // The unsaved measurement kept for the next start: written with a safe save
@@ -130,6 +180,9 @@ void KestoEndSignal(int signal);
 
 // ---- Shell (shell.cpp) -----------------------------------------------------
 void Init_Polar(void);
+// A sub-panel's close button: on commit the panel goes and the handle that
+// holds it is cleared. Returns 0, as a control callback does.
+int DiscardOnCommit(int panel, int event, int &handle);
 void RegisterKestoCallbacks(void);
 // The program: start-up, event loop, end. Returns main's exit code.
 int KestoMain(int argc, char **argv);

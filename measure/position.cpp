@@ -5,6 +5,7 @@
 
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 std::uint16_t Sstep = 1;
@@ -80,22 +81,22 @@ int PlaneColor(int plane)
 
 int AngInc1Callback(int panel, int, int event, void *, int, int)
 {
-    return Steps(panel, event, 'A', Sstep, false);
+    return Steps(panel, event, rigproto::kCmdForward, Sstep, false);
 }
 
 int AngInc10Callback(int panel, int, int event, void *, int, int)
 {
-    return Steps(panel, event, 'A', Lstep, true);
+    return Steps(panel, event, rigproto::kCmdForward, Lstep, true);
 }
 
 int AngDec1Callback(int panel, int, int event, void *, int, int)
 {
-    return Steps(panel, event, 'B', Sstep, false);
+    return Steps(panel, event, rigproto::kCmdBack, Sstep, false);
 }
 
 int AngDec10Callback(int panel, int, int event, void *, int, int)
 {
-    return Steps(panel, event, 'B', Lstep, true);
+    return Steps(panel, event, rigproto::kCmdBack, Lstep, true);
 }
 
 void MoveStepCallback(int, int, void *, int)
@@ -130,11 +131,7 @@ int ApplyStepCallback(int panel, int, int event, void *, int, int)
 
 int CloseStepCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    steppnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, steppnl);
 }
 
 // The counts change only through their arrows: focus goes straight on to Apply.

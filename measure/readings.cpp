@@ -10,6 +10,7 @@
 
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int ReadPerStep = 1;
@@ -113,7 +114,7 @@ int ReadStepLevel(int step)
         }
         const int wanted = sweepReadings - int(readings.size());
         for (int k = 0; k < wanted; ++k) {
-            outBuffers[0] = 'H';
+            outBuffers[0] = rigproto::kCmdReport;
             inBuffers[0] = 0;
             CalVal(outBuffers, inBuffers);
             // A failed exchange has already asked about the connection; it
@@ -178,6 +179,7 @@ void ReadingsCallback(int, int, void *, int)
     }
     SetCtrlVal(readpnl, READPNL_READINGS, ReadPerStep);
     SetCtrlVal(readpnl, READPNL_SETTLE, SettleTime);
+    SetCtrlVal(readpnl, READPNL_CLOSURE, ClosureLimitText(ClosureLimit).c_str());
     DisplayPanel(readpnl);
 }
 
@@ -188,10 +190,23 @@ int ApplyReadingsCallback(int panel, int, int event, void *, int, int)
     int readings = ReadPerStep, settle = SettleTime;
     GetCtrlVal(panel, READPNL_READINGS, &readings);
     GetCtrlVal(panel, READPNL_SETTLE, &settle);
+    char typed[64] = "";
+    GetCtrlVal(panel, READPNL_CLOSURE, typed);
+    double closure = ClosureLimit;
+    if (!ParseClosureLimit(typed, &closure)) {
+        // Nothing is taken: the panel stays open for the value to be mended.
+        const std::string msg = "The closure warning must be a number of dB from "
+                                + ClosureLimitText(KESTO_CLOSURE_MIN) + " to "
+                                + ClosureLimitText(KESTO_CLOSURE_MAX) + ", such as "
+                                + ClosureLimitText(KESTO_CLOSURE_LIMIT) + ".\nNothing was changed.";
+        MessagePopup("Readings per step", msg.c_str());
+        SetActiveCtrl(panel, READPNL_CLOSURE);
+        return 0;
+    }
     ReadPerStep = Clamp(readings, 1, kMaxReadings);
     SettleTime = Clamp(settle, 0, kMaxSettle);
     if (SetUserSetting(kProgram, kReadingsKey, ReadPerStep) != 0
-        || SetUserSetting(kProgram, kSettleKey, SettleTime) != 0)
+        || SetUserSetting(kProgram, kSettleKey, SettleTime) != 0 || KeepClosureLimit(closure) != 0)
         MessagePopup("Readings per step",
                      "The settings apply to this run but could not be kept for the next one.");
     DiscardPanel(panel);
@@ -201,9 +216,5 @@ int ApplyReadingsCallback(int panel, int, int event, void *, int, int)
 
 int CloseReadingsCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    readpnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, readpnl);
 }

@@ -92,6 +92,7 @@ void Init_Imsi_Data(void)
         imsi_Edata[i] = 0.0;
         imsi_Hdata[i] = 0.0;
     }
+    ResetPlaneSweeps();
 }
 
 int AntTypeCallback(int panel, int control, int event, void *, int, int)
@@ -145,33 +146,41 @@ int AcceptCallback(int panel, int, int event, void *, int, int)
 
 int EscCallback(int panel, int, int event, void *, int, int)
 {
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    DiscardPanel(panel);
-    infopnl = 0;
-    return 0;
+    return DiscardOnCommit(panel, event, infopnl);
 }
 
-void SaveFileCallback(int, int, void *, int)
+int SaveRecord(void)
 {
     if (QuestionSave != 1) {
         MessagePopup("Error", "The data is empty.");
-        return;
+        return KESTO_SAVE_NOT_DONE;
     }
+    // A plane whose last sweep was stopped is part new, part old: the user
+    // says whether that is to be saved.
+    if (!ConfirmSaveOfPartialSweeps())
+        return KESTO_SAVE_DECLINED;
     char path[RT_PATH_SIZE];
     if (FileSelectPopup("", "*.atn", "", "Save", RT_SAVE_BUTTON, 0, 1, 1, 1, path, sizeof path)
         == RT_NO_FILE_SELECTED)
-        return;
+        return KESTO_SAVE_NOT_DONE;
     std::string text;
     const PatternFileResult r = WritePatternFile(path, RecordData(text));
     if (!r.ok) {
         // The measurement stays unsaved, so that exit still offers to save it.
         const std::string msg = "The data could not be saved.\n" + r.error;
         MessagePopup("Error", msg.c_str());
-        return;
+        return KESTO_SAVE_NOT_DONE;
     }
     QuestionSave = 0;
+    PlaneSweepsSaved();
     DropRecovery();
+    ShowSaved(path);
+    return KESTO_SAVE_DONE;
+}
+
+void SaveFileCallback(int, int, void *, int)
+{
+    SaveRecord();
 }
 
 // ---- Recovery of an unsaved measurement --------------------------------------
@@ -270,6 +279,7 @@ void OfferRecovery(void)
         imsi_Edata[i] = rec.e_data[i];
         imsi_Hdata[i] = rec.h_data[i];
     }
+    PlaneSweepsRecovered();
     QuestionSave = 1;
 }
 

@@ -8,6 +8,7 @@
 
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int COMnumber = 0;
@@ -66,26 +67,23 @@ void WriteCommand(char command, double replyTimeout)
 
 }  // namespace
 
-double RawToLevel(unsigned raw, double attn)
-{
-    return raw / 20.0 - 50.0 + attn;
-}
-
 namespace {
+
+using rigproto::kReplySize;
 
 bool Exchange(char command, char *reply)
 {
-    WriteCommand(command, command == 'C' ? KESTO_INIT_TIMEOUT : KESTO_REPLY_TIMEOUT);
-    level = ComRd(COMnumber, reply, 4);
-    return level == 4;
+    WriteCommand(command, command == rigproto::kCmdInit ? KESTO_INIT_TIMEOUT : KESTO_REPLY_TIMEOUT);
+    level = ComRd(COMnumber, reply, kReplySize);
+    return level == kReplySize;
 }
 
 void KeepReply(const char *reply)
 {
-    LH = (unsigned char)reply[0];
-    LL = (unsigned char)reply[1];
-    AH = (unsigned char)reply[2];
-    AL = (unsigned char)reply[3];
+    LH = (unsigned char)reply[rigproto::kLevelHigh];
+    LL = (unsigned char)reply[rigproto::kLevelLow];
+    AH = (unsigned char)reply[rigproto::kAngleHigh];
+    AL = (unsigned char)reply[rigproto::kAngleLow];
 }
 
 constexpr const char *kConnectionText = "Confirm the connection between power and cable.\n"
@@ -100,27 +98,20 @@ unsigned knownAngle = 0;
 
 unsigned AngleOf(const char *reply)
 {
-    return unsigned((unsigned char)reply[2]) * 256u + (unsigned char)reply[3];
+    return rigproto::ReplyAngle(reinterpret_cast<const unsigned char *>(reply));
 }
 
 void NoteAngle(const char *reply)
 {
     knownAngle = AngleOf(reply);
-    angleKnown = knownAngle < unsigned(KESTO_SAMPLES);
-}
-
-// Where a step from `from` ends: one degree forward or back.
-unsigned StepTarget(unsigned from, char command)
-{
-    return command == 'A' ? (from + 1) % 360u : (from + 359) % 360u;
+    angleKnown = rigproto::AnglePossible(knownAngle);
 }
 
 // A step's reply can be right only at the step's angle; with the start angle
 // unknown, at least within 0..359.
 bool SoundStepReply(const char *reply, char command, bool fromKnown, unsigned from)
 {
-    const unsigned a = AngleOf(reply);
-    return a < unsigned(KESTO_SAMPLES) && (!fromKnown || a == StepTarget(from, command));
+    return rigproto::StepReplyPossible(AngleOf(reply), std::uint8_t(command), fromKnown, from);
 }
 
 // How long the line must stay quiet before Kesto counts it as drained, and
@@ -155,9 +146,9 @@ int Drain(void)
 bool AskAngle(char *now)
 {
     Drain();
-    if (!Exchange('H', now))
+    if (!Exchange(rigproto::kCmdReport, now))
         return false;
-    return Drain() == 0 && AngleOf(now) < unsigned(KESTO_SAMPLES);
+    return Drain() == 0 && rigproto::AnglePossible(AngleOf(now));
 }
 
 bool AskAngleBounded(char *now)
@@ -195,7 +186,8 @@ bool ReopenAfterYes(void)
 void RecoverLink(char command)
 {
     const bool reopened = ReopenAfterYes();
-    linkDown = reopened && (command == 'H' || command == 'C') ? 0 : 1;
+    linkDown =
+        reopened && (command == rigproto::kCmdReport || command == rigproto::kCmdInit) ? 0 : 1;
 }
 
 // A step sent whose outcome is not known yet: its command and the angle it
@@ -229,8 +221,8 @@ void StepExchange(char command, char *reply)
         owedCommand = command;
         owedFrom = from;
         owedFromKnown = known;
-        retakes = level == 4 ? kRetakes : 0;
-        ask = level != 4;
+        retakes = level == kReplySize ? kRetakes : 0;
+        ask = level != kReplySize;
     } else {
         // Left owed while the link was down: try the line before asking.
         retakes = 1;
@@ -261,8 +253,9 @@ void StepExchange(char command, char *reply)
         }
         // The rig's angle is known now.
         const unsigned at = AngleOf(now);
-        if (owedCommand == command && owedFromKnown && at == StepTarget(owedFrom, command)) {
-            std::memcpy(reply, now, 4);
+        if (owedCommand == command && owedFromKnown
+            && at == rigproto::StepTarget(owedFrom, std::uint8_t(command))) {
+            std::memcpy(reply, now, kReplySize);
         } else if (owedCommand != command || !owedFromKnown || at == owedFrom) {
             // Not made (or an earlier step of the other kind, or a start that
             // was not known): the step is made now, from where the rig stands.
@@ -270,8 +263,8 @@ void StepExchange(char command, char *reply)
             owedFrom = at;
             owedFromKnown = true;
             if (!Exchange(command, reply) || !SoundStepReply(reply, command, true, at)) {
-                retakes = level == 4 ? kRetakes : 0;
-                ask = level != 4;
+                retakes = level == kReplySize ? kRetakes : 0;
+                ask = level != kReplySize;
                 continue;
             }
         } else {
@@ -295,7 +288,7 @@ void StepExchange(char command, char *reply)
 void RigStandsAt(unsigned angle)
 {
     knownAngle = angle;
-    angleKnown = angle < unsigned(KESTO_SAMPLES);
+    angleKnown = rigproto::AnglePossible(angle);
 }
 
 int RigLinkDown(void)
@@ -310,13 +303,13 @@ double RigLinkRest(void)
 
 void CalVal(char *command, char *reply)
 {
-    if (command[0] == 'A' || command[0] == 'B') {
+    if (rigproto::IsStep(std::uint8_t(command[0]))) {
         StepExchange(command[0], reply);
     } else if (Exchange(command[0], reply)) {
         KeepReply(reply);
         NoteAngle(reply);
         linkDown = 0;
-    } else if (command[0] == 'H' && RestLeft() > 0) {
+    } else if (command[0] == rigproto::kCmdReport && RestLeft() > 0) {
         // A poll on a link that has just been given its rest fails quietly.
         linkDown = 1;
     } else if (AskConnection()) {
@@ -324,10 +317,8 @@ void CalVal(char *command, char *reply)
     } else {
         QuitUserInterface(0);
     }
-    Angle = AH * 256u + AL;
-    Level = RawToLevel(LH * 256u + LL, AttnVals);
-    if (Level < KESTO_LEVEL_FLOOR)
-        Level = KESTO_LEVEL_FLOOR;
+    Angle = rigproto::Word(AH, AL);
+    Level = rigproto::DecodeLevel(rigproto::Word(LH, LL), AttnVals);
     SetCtrlVal(kestopnl, KESTOPNL_ANGLE, Angle);
     SetCtrlVal(kestopnl, KESTOPNL_LEVEL, Level);
 }
@@ -342,8 +333,8 @@ void RigInitUndecoded(void)
     // The rig moves on "C" and its reply is not read: the angle is unknown
     // until the next sound reply.
     angleKnown = false;
-    WriteCommand('C', KESTO_INIT_TIMEOUT);
-    level = ComRd(COMnumber, inBuffers, 4);
+    WriteCommand(rigproto::kCmdInit, KESTO_INIT_TIMEOUT);
+    level = ComRd(COMnumber, inBuffers, kReplySize);
 }
 
 std::string PortText(int port)
@@ -407,7 +398,7 @@ void OpenRigPort(void)
     // no tick reaches the rig before it is chosen.
     SetPollTimer(1);
     GetCtrlVal(kestopnl, KESTOPNL_ATTN, &AttnVals);
-    outBuffers[0] = 'H';
+    outBuffers[0] = rigproto::kCmdReport;
     inBuffers[0] = 0;
     CalVal(outBuffers, inBuffers);
 }
@@ -567,7 +558,7 @@ void ANTinitCallback(int, int, void *, int panel)
 {
     if (!ConfirmPopup("Initialization", "Are you want to initialize Veloran?"))
         return;
-    outBuffers[0] = 'C';
+    outBuffers[0] = rigproto::kCmdInit;
     inBuffers[0] = 0;
     SetCtrlVal(panel, KESTOPNL_ANGLE, 0);
     SetCtrlVal(panel, KESTOPNL_ATTN, 30.0);

@@ -2,6 +2,7 @@
 // Attenuation and sound settings.
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int soundcheck = 1;
@@ -14,7 +15,7 @@ int AttnValCallback(int panel, int control, int event, void *, int, int)
     SetCtrlVal(panel, KESTOPNL_ANGLE, Angle);
     // Re-derived from the kept reply bytes at once, without the floor; the
     // next poll brings a fresh, floored reading.
-    Level = RawToLevel(LH * 256u + LL, AttnVals);
+    Level = rigproto::RawToLevel(rigproto::Word(LH, LL), AttnVals);
     SetCtrlVal(panel, KESTOPNL_LEVEL, Level);
     return 0;
 }

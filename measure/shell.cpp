@@ -28,10 +28,13 @@ void QuitKesto(const char *title)
 {
     bool declined = false;
     if (QuestionSave != 0) {
-        if (ConfirmPopup("Save", "Save the data to the file?"))
-            SaveFileCallback(menu_handle, 0, nullptr, kestopnl);
-        else
+        if (ConfirmPopup("Save", "Save the data to the file?")) {
+            // No to saving a stopped sweep goes back to the program.
+            if (SaveRecord() == KESTO_SAVE_DECLINED)
+                return;
+        } else {
             declined = true;
+        }
     }
     if (!ConfirmPopup(title, "Are you want to quit?"))
         return;
@@ -50,6 +53,15 @@ void QuitKesto(const char *title)
 }
 
 }  // namespace
+
+int DiscardOnCommit(int panel, int event, int &handle)
+{
+    if (event != RT_EVENT_COMMIT)
+        return 0;
+    DiscardPanel(panel);
+    handle = 0;
+    return 0;
+}
 
 void Init_Polar(void)
 {
@@ -177,6 +189,8 @@ int KestoMain(int argc, char **argv)
     }
     Init_Imsi_Data();
     LoadReadingSettings();
+    LoadClosureSetting();
+    ResetKestoTitle();
     Init_Polar();
     soundcheck = 1;
     first = 1;

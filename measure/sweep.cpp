@@ -2,6 +2,7 @@
 // Measurement engine: the poll timer, the automatic sweep and Stop.
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 
 int KestoTimerCallback(int, int, int event, void *, int, int)
@@ -9,7 +10,7 @@ int KestoTimerCallback(int, int, int event, void *, int, int)
     if (event != RT_EVENT_TIMER_TICK)
         return 0;
     GetCtrlVal(kestopnl, KESTOPNL_ATTN, &AttnVals);
-    outBuffers[0] = 'H';
+    outBuffers[0] = rigproto::kCmdReport;
     inBuffers[0] = 0;
     CalVal(outBuffers, inBuffers);
     return 0;
@@ -36,6 +37,7 @@ void FileLevel(unsigned index)
         imsi_Edata[index] = Level;
     else if (PlaneType == 1)
         imsi_Hdata[index] = Level;
+    PlaneSampleFiled(PlaneType, index);
 }
 
 // Lets the event loop run (Stop, Save and the menus stay within reach) until
@@ -67,6 +69,13 @@ template <std::size_t N> void CopyStamp(char (&to)[N], const char *from)
 void Sweep(int panel)
 {
     sweeping = 1;
+    // Where the sweep starts and the level read there: the closing exchange
+    // reads that level again when the rig comes back to this angle.
+    const unsigned startAngle = Angle;
+    const double startLevel = Level;
+    const int plane = PlaneType;
+    PlaneSweepStarted(plane);
+    ShowSweepStarted(plane);
     FileLevel(Angle);
     StopFlag = 0;
     CopyStamp(Etime, TimeStr());
@@ -84,9 +93,9 @@ void Sweep(int panel)
             break;
         GetMenuBarAttribute(menu_handle, KESTOMENU_SOUND, RT_ATTR_CHECKED, &sound);
         if (sound == 1 && i == 0)
-            RigSend('I');
+            RigSend(rigproto::kCmdSoundOn);
         if (sound == 1 && i == kSweepSteps - 1)
-            RigSend('J');
+            RigSend(rigproto::kCmdSoundOff);
         AngInc1Callback(panel, KESTOPNL_INC1, RT_EVENT_COMMIT, nullptr, 0, 0);
         if (RigLinkDown()) {
             // The link is still down after the user confirmed it: the step is
@@ -100,6 +109,8 @@ void Sweep(int panel)
         SetCtrlVal(panel, KESTOPNL_PROGRESS, i + 1);
         SweepProgressStep(panel, ++done);
     }
+    const int full = done == kSweepSteps;
+    PlaneSweepsEnded(full);
     if (PlaneType == 0) {
         QuestionCompleteE = 1;
         GetCtrlVal(panel, KESTOPNL_ATTN, &Eattn);
@@ -109,11 +120,12 @@ void Sweep(int panel)
     }
     DataIndex = 0;
     SetCtrlAttribute(panel, KESTOPNL_TIMER, RT_ATTR_ENABLED, 1);
-    outBuffers[0] = 'C';
+    outBuffers[0] = rigproto::kCmdInit;
     inBuffers[0] = 0;
     CalVal(outBuffers, inBuffers);
     if (QuestionCompleteE == 1 || QuestionCompleteH == 1)
         QuestionSave = 1;
+    ShowSweepEnded(plane, full, done, startAngle, startLevel);
     if (QuestionSave == 1)
         KeepRecoveryAfterSweep();
     SweepProgressEnd(panel, done);
@@ -136,7 +148,7 @@ int AutoCallback(int panel, int, int event, void *, int, int)
         return 0;
     tval = Sstep;
     Sstep = 1;
-    if (event == RT_EVENT_COMMIT)
+    if (event == RT_EVENT_COMMIT && ConfirmOverwriteOfUnsavedSweep(PlaneType))
         Sweep(panel);
     Sstep = std::uint16_t(tval);
     return 0;
@@ -146,11 +158,11 @@ int StopCallback(int, int, int event, void *, int, int)
 {
     if (event != RT_EVENT_COMMIT)
         return 0;
-    outBuffers[0] = 'C';
+    outBuffers[0] = rigproto::kCmdInit;
     inBuffers[0] = 0;
     first = 1;
     if (sound == 1)
-        RigSend('J');
+        RigSend(rigproto::kCmdSoundOff);
     RigInitUndecoded();
     // Outside a sweep the saved count is not the user's: leave Sstep alone.
     if (sweeping)

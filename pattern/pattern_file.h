@@ -14,18 +14,7 @@
 #include <string_view>
 
 #include "pattern_record.h"
-
-// Outcome of a file operation; error is a sentence the caller can show.
-struct PatternFileResult {
-    bool ok = false;
-    std::string error;
-    // The same without the file's name, for callers that name it themselves
-    // ("cannot write: No space left on device"); may be empty on a read.
-    std::string reason;
-    // Levels of a read file that lay beyond PATTERN_LEVEL_LIMIT and were
-    // taken as the limit.
-    int clampedLevels = 0;
-};
+#include "safe_file.h"
 
 // Everything one save writes. Each program fills it from its own state.
 struct PatternFileData {
@@ -45,28 +34,19 @@ struct PatternFileData {
 std::string KestoTextBlock(std::string_view person, std::string_view descript);
 std::string ViewerTextBlock(std::string_view person, std::string_view descript);
 
+// The data a save writes for a record as the viewer holds it: the record's
+// type, attenuations, dates, times and both planes, with its text block (the
+// person line the file had, PersonLineOf, then the description) put in
+// text, which the data points into and must outlive it. lines is the
+// number of description lines (the viewer's desNO).
+PatternFileData PatternFileDataOf(const PatternRecord &r, int lines, std::string &text);
+
 // The exact bytes of the file.
 std::string FormatPatternFile(const PatternFileData &data);
 
-// Writes the file through a temporary file beside it that replaces the old
-// one only once it is complete and on disk, so a failed save leaves the
-// previous file as it was, and a crash leaves no temporary behind. A
-// symbolic link stays a link and its target gets the new contents; a file
-// with several hard links is written in place so that all its names stay
-// one file; the old file's mode and, where the saver may, its owner are
-// kept. A read-only file, a folder, a FIFO or a device is refused with a
-// sentence saying so.
+// Writes the file as WriteWholeFile does: whole or not at all, the old file
+// kept when the save fails.
 PatternFileResult WritePatternFile(const std::string &path, const PatternFileData &data);
-
-// Any other file a program writes (exports, pictures, reports) by the same
-// rules as a pattern file: whole or not at all, links followed, hard links
-// kept, read-only files, folders, FIFOs and devices refused.
-PatternFileResult WriteWholeFile(const std::string &path, std::string_view bytes);
-
-// Reads a regular file whole into bytes. A FIFO, device, socket or folder is
-// refused before it is opened (and checked again once opened, without
-// waiting), and so is a file of more than maxBytes.
-PatternFileResult ReadWholeFile(const std::string &path, std::size_t maxBytes, std::string &bytes);
 
 // The largest file the programs take as a pattern file: far above any real
 // one (a pattern with a long description is a few tens of kilobytes).

@@ -103,20 +103,8 @@ void Write(PyPattern &p, py::handle pathObj)
 {
     const std::string path = PathFrom(pathObj, "path");
     CheckPlanes(p);
-    const PatternRecord &r = Rec(p);
-    const std::string text = ViewerTextBlock(PersonLineOf(r), r.descript);
-    PatternFileData d;
-    d.Antype = r.Antype;
-    d.Eattn = r.Eattn;
-    d.Hattn = r.Hattn;
-    d.lines = p.loaded.desNO;
-    d.text = text;
-    d.Edate = r.Edate;
-    d.Etime = r.Etime;
-    d.Hdate = r.Hdate;
-    d.Htime = r.Htime;
-    d.e_data = r.e_data;
-    d.h_data = r.h_data;
+    std::string text;
+    const PatternFileData d = PatternFileDataOf(Rec(p), p.loaded.desNO, text);
     const PatternFileResult res = WritePatternFile(path, d);
     if (!res.ok)
         RaiseOs(res.error);

@@ -199,10 +199,9 @@ py::dict Gain(py::handle filesObj, py::handle refsObj, py::handle refGainObj,
                                {"h", g.hGainDbi ? json(*g.hGainDbi) : json(nullptr)}};
     j["e_minus_h_db"] = g.eGainDbi && g.hGainDbi ? json(*g.eGainDbi - *g.hGainDbi) : json(nullptr);
     j["model_gain_dbi"] = in.modelGainDbi ? json(*in.modelGainDbi) : json(nullptr);
-    // The far-field tree of the checks, for the measured antenna.
-    PatternChecks far;
-    far.farField = in.antennaFarField;
-    j["far_field"] = ChecksJson(far)["far_field"];
+    j["distance_m"] = distance ? json(*distance) : json(nullptr);
+    j["far_field"] = json{{"antenna", FarFieldJson(in.antennaFarField)},
+                          {"reference", FarFieldJson(in.referenceFarField)}};
     py::dict out = ToPython(j);
     out["file"] = filePaths[0];
     out["reference"] = refPaths[0];
@@ -259,6 +258,7 @@ void BindTheory(py::module_ &m)
           "the textbook gain of the first reference's type; distance (metres) adds the\n"
           "far-field term; the u_ settings are standard uncertainties in dB. The budget\n"
           "is \"uncertainty\": its components, the combined standard uncertainty, the\n"
-          "coverage factor k = 2 and the expanded uncertainty; \"statement\" reads\n"
+          "coverage factor k = 2 and the expanded uncertainty; \"far_field\" the check of\n"
+          "each antenna at the distance; \"statement\" reads\n"
           "\"G = 7.8 ± 0.9 dBi (k = 2)\".");
 }

@@ -6,22 +6,6 @@
 
 namespace rigsim {
 
-std::uint16_t RawLevel(double receiverLevelDb)
-{
-    double raw = std::round((receiverLevelDb + 50.0) * 20.0);
-    if (!(raw > 0.0))  // also catches NaN
-        return 0;
-    if (raw > 65535.0)
-        return 65535;
-    return std::uint16_t(raw);
-}
-
-std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle)
-{
-    return {std::uint8_t(rawLevel >> 8), std::uint8_t(rawLevel & 0xFF), std::uint8_t(angle >> 8),
-            std::uint8_t(angle & 0xFF)};
-}
-
 Fault Fault::silence()
 {
     Fault f;
@@ -73,6 +57,8 @@ RigState Normalised(RigState s)
 {
     s.angle = ((s.angle % 360) + 360) % 360;
     s.noiseDb = std::max(0.0, s.noiseDb);  // also turns NaN into 0
+    if (!std::isfinite(s.driftDbPerMin))
+        s.driftDbPerMin = 0.0;
     s.stepMs = std::max(0.0, s.stepMs);
     s.initMs = std::max(0.0, s.initMs);
     s.baud = std::max(0L, s.baud);
@@ -83,6 +69,11 @@ RigState Normalised(RigState s)
 double ReceiverLevelDb(const RigState &s)
 {
     return PatternLevelDb(s.antenna, s.plane, s.angle - s.boresight, s.peakDb) - s.attenuation;
+}
+
+double DriftDb(const RigState &s, double atMs)
+{
+    return s.driftDbPerMin * atMs / 60000.0;
 }
 
 namespace {
@@ -161,9 +152,9 @@ int RigModel::pendingFaults() const
     return int(faults_.size());
 }
 
-std::uint16_t RigModel::noisyRaw()
+std::uint16_t RigModel::noisyRaw(double atMs)
 {
-    double level = ReceiverLevelDb(state_);
+    double level = ReceiverLevelDb(state_) + DriftDb(state_, atMs);
     if (state_.noiseDb > 0.0)
         level += std::normal_distribution<double>(0.0, state_.noiseDb)(noiseRng_);
     return RawLevel(level);
@@ -186,18 +177,14 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
 
     // Carry the command out. The reply reports the state after the command.
     double work = 0.0;
-    bool hasReply = true;
+    bool switchCut = false;
+    const bool hasReply = rigproto::HasReply(byte);
     switch (byte) {
     case kCmdReport:
         break;
     case kCmdForward:
-        st.angle = (st.angle + 1) % 360;
-        ++steps_;
-        ++stepsSinceInit_;
-        work = st.stepMs;
-        break;
     case kCmdBack:
-        st.angle = (st.angle + 359) % 360;
+        st.angle = int(rigproto::StepTarget(unsigned(st.angle), byte));
         ++steps_;
         ++stepsSinceInit_;
         work = st.stepMs;
@@ -205,30 +192,28 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
     case kCmdInit:
         // Initialise: the positioner drives home to 0 degrees and the sound
         // goes off; the attenuator is a manual switch and stays as it is.
+        // After a whole sweep the operator remounts the antenna for the other
+        // cut once the rig is home, that is after the reply below.
         st.angle = 0;
         st.sound = false;
-        if (st.autoPlane && stepsSinceInit_ >= st.autoPlaneMinSteps)
-            st.plane = st.plane == Plane::E ? Plane::H : Plane::E;
+        switchCut = st.autoPlane && stepsSinceInit_ >= st.autoPlaneMinSteps;
         stepsSinceInit_ = 0;
         work = st.initMs;
         break;
     case kCmdSoundOn:
         st.sound = true;
-        hasReply = false;
         break;
     case kCmdSoundOff:
         st.sound = false;
-        hasReply = false;
         break;
     default:
         // Anything else is line noise to the rig: ignored, no reply.
-        hasReply = false;
         break;
     }
     if (hasReply)
         ++exchanges_;
     if ((unplugCount_ == UnplugCount::Replies && hasReply)
-        || (unplugCount_ == UnplugCount::Steps && (byte == kCmdForward || byte == kCmdBack))) {
+        || (unplugCount_ == UnplugCount::Steps && rigproto::IsStep(byte))) {
         if (--unplugLeft_ <= 0) {
             unplugCount_ = UnplugCount::None;
             unplugDue_ = true;
@@ -238,9 +223,11 @@ std::vector<TimedByte> RigModel::receive(std::uint8_t byte, double writtenAtMs)
     double done = std::max(arrive, rigBusyMs_) + work;
     std::vector<std::uint8_t> reply;
     if (hasReply) {
-        auto r = EncodeReply(noisyRaw(), std::uint16_t(st.angle));
+        auto r = EncodeReply(noisyRaw(done), std::uint16_t(st.angle));
         reply.assign(r.begin(), r.end());
     }
+    if (switchCut)
+        st.plane = st.plane == Plane::E ? Plane::H : Plane::E;
 
     if (!faults_.empty() && (hasReply || faults_.front().fault.onSilentCommands)
         && steps_ >= faults_.front().fromStep) {

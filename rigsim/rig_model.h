@@ -16,21 +16,19 @@
 #include <vector>
 
 #include "antenna_pattern.h"
+#include "rig_protocol.h"
 
 namespace rigsim {
 
-// Command bytes the rig understands.
-inline constexpr std::uint8_t kCmdReport = 'H';
-inline constexpr std::uint8_t kCmdForward = 'A';
-inline constexpr std::uint8_t kCmdBack = 'B';
-inline constexpr std::uint8_t kCmdInit = 'C';
-inline constexpr std::uint8_t kCmdSoundOn = 'I';
-inline constexpr std::uint8_t kCmdSoundOff = 'J';
-
-// Raw level of the receiver: twentieths of a dB above -50 dB, 0..65535.
-std::uint16_t RawLevel(double receiverLevelDb);
-// The four reply bytes: raw level then angle, both big-endian.
-std::array<std::uint8_t, 4> EncodeReply(std::uint16_t rawLevel, std::uint16_t angle);
+// The protocol's command bytes and reply, under the names the rig uses.
+using rigproto::EncodeReply;
+using rigproto::kCmdBack;
+using rigproto::kCmdForward;
+using rigproto::kCmdInit;
+using rigproto::kCmdReport;
+using rigproto::kCmdSoundOff;
+using rigproto::kCmdSoundOn;
+using rigproto::RawLevel;
 
 // One byte on the line with the time (ms on the rig's timeline) at which it
 // has completely arrived at the far end.
@@ -91,13 +89,18 @@ struct RigState {
     double peakDb = -5.0;    // antenna level at boresight
     double boresight = 0.0;  // positioner angle of the main lobe
     double noiseDb = 0.0;    // receiver noise, standard deviation in dB, >= 0
-    double stepMs = 0.0;     // per A or B, >= 0
-    double initMs = 0.0;     // for C, >= 0
+    // Slow drift of the receiver's level, dB per minute of the rig's
+    // timeline (from 0 when the model is made): a warming receiver or a
+    // source whose power creeps. Any sign; 0 for none.
+    double driftDbPerMin = 0.0;
+    double stepMs = 0.0;  // per A or B, >= 0
+    double initMs = 0.0;  // for C, >= 0
     // Line speed for the wire time of each byte (10 bits: start, 8 data,
     // stop); 0 gives no wire time.
     long baud = 9600;
     // After a C that follows at least `autoPlaneMinSteps` A/B steps since the
-    // previous C (a whole sweep), the cut under test toggles E <-> H.
+    // previous C (a whole sweep), the cut under test toggles E <-> H. The C
+    // is answered from the cut just swept; the next command finds the other.
     bool autoPlane = false;
     int autoPlaneMinSteps = 359;
 };
@@ -107,8 +110,10 @@ struct RigState {
 RigState Normalised(RigState s);
 
 // Level at the receiver for the rig in `s`, dB: the antenna's level at the
-// present angle less the attenuator, without noise.
+// present angle less the attenuator, without noise or drift.
 double ReceiverLevelDb(const RigState &s);
+// The drift of the receiver's level at `atMs` on the rig's timeline, dB.
+double DriftDb(const RigState &s, double atMs);
 
 class RigModel {
 public:
@@ -166,6 +171,11 @@ public:
         update([&](RigState &s) { s.noiseDb = sigmaDb; });
     }
     double noise() const { return state().noiseDb; }
+    void setDrift(double dbPerMinute)
+    {
+        update([&](RigState &s) { s.driftDbPerMin = dbPerMinute; });
+    }
+    double drift() const { return state().driftDbPerMin; }
     void setStepTimeMs(double ms)
     {
         update([&](RigState &s) { s.stepMs = ms; });
@@ -194,8 +204,9 @@ public:
 
     // --- Levels ---
     double antennaLevelDb(double angleDegrees) const;  // at the antenna
-    double receiverLevelDb() const;              // present angle, after the attenuator, no noise
-    std::array<std::uint8_t, 4> report() const;  // the reply for the present state, no noise
+    double receiverLevelDb() const;  // present angle, after the attenuator, no noise
+    // The reply for the present state, without noise or drift.
+    std::array<std::uint8_t, 4> report() const;
 
     // --- Faults ---
     // Applies `fault` to the next `exchanges` replies (kPermanent: until
@@ -256,7 +267,7 @@ public:
     int exchanges() const;  // H, A, B, C
 
 private:
-    std::uint16_t noisyRaw();
+    std::uint16_t noisyRaw(double atMs);
     void logLocked(double at, Direction dir, std::uint8_t v);
 
     // One lock for everything below; each operation takes it once.

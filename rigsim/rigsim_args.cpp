@@ -22,6 +22,7 @@ constexpr NamedRule kOptionRules[] = {
     {"--peak", {-1000, 1000, false, "dB"}},
     {"--boresight", {-1000000, 1000000, false, "degrees"}},
     {"--noise", {0, 100, false, "dB"}},
+    {"--drift", {-100, 100, false, "dB per minute"}},
     {"--baud", {0, 4000000, true, "baud"}},
     {"--step-ms", {0, 3600000, false, "ms"}},
     {"--init-ms", {0, 3600000, false, "ms"}},

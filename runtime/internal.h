@@ -90,6 +90,11 @@ Panel *FindMenuBarPanel(int menuBar);
 MenuItem *FindMenuItem(int menuBar, int item);
 std::vector<int> PanelHandles();
 
+// Takes a panel into the run-time's care: gives it its handle, watches its
+// window and wires its controls. A loaded panel and one a program makes
+// itself both come in here.
+int AddPanel(Panel p);
+
 int DispatchCtrl(int panel, int control, int event, int data1 = 0, int data2 = 0);
 void DispatchMenu(int menuBar, int item);
 int DispatchPanel(int panel, int event, int data1 = 0, int data2 = 0);

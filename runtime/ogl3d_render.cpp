@@ -3,7 +3,8 @@
 // round the view centre, the plots' surfaces rasterised with a depth buffer
 // and Gouraud shading (two-sided light from over the viewer's shoulder), the
 // box's far walls with their grid behind, and the axis lines and labels in
-// front, each axis line only where the solid does not hide it.
+// front, each axis line only where the solid does not hide it (the box is
+// drawn in ogl3d_box.cpp).
 //
 // A depth buffer rather than triangles sorted back to front: the viewer's
 // solid is sampled twice over and passes through itself, and only a depth
@@ -11,53 +12,20 @@
 #include "ogl3d_render.h"
 
 #include <QColor>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "ogl3d.h"
+#include "ogl3d_scene.h"
 
 namespace rt::detail {
 
+using namespace ogl;
+
 namespace {
-
-using Vec = std::array<double, 3>;
-
-Vec Sub(const Vec &a, const Vec &b)
-{
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-double Dot(const Vec &a, const Vec &b)
-{
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-Vec Cross(const Vec &a, const Vec &b)
-{
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-double Len(const Vec &a)
-{
-    return std::sqrt(Dot(a, a));
-}
-Vec Scale(const Vec &a, double s)
-{
-    return {a[0] * s, a[1] * s, a[2] * s};
-}
-Vec Add(const Vec &a, const Vec &b)
-{
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
-}
-Vec Unit(const Vec &a)
-{
-    const double l = Len(a);
-    return l > 0 ? Scale(a, 1 / l) : Vec{0, 0, 0};
-}
 
 // Tangent of half the narrower view angle: at distance 3 the box of the
 // axis ranges fits with room for the labels.
@@ -68,95 +36,28 @@ constexpr double kTanHalfView = 0.43;
 constexpr double kEyePerDistance = 1.6;
 constexpr double kPi = 3.14159265358979323846;
 
-// A whole number from an attribute's value, whatever the caller passed.
-int Whole(double v, int lo, int hi)
+// Calls cell(a, b, c, d) with the indices of the four corners of each cell
+// of a plot's grid, row by row, the cells that join a grid back to its start
+// included: a and b on one row of points, c and d on the next.
+template <class F> void ForEachCell(const OglPlot &p, F &&cell)
 {
-    return std::isfinite(v) ? int(std::clamp(v, double(lo), double(hi))) : lo;
-}
-// A colour attribute: 0xRRGGBB.
-QColor Colour(double v)
-{
-    return QColor::fromRgb(QRgb(unsigned(Whole(v, 0, 0xFFFFFF))));
-}
-
-struct Camera {
-    Vec eye{}, right{}, up{}, fwd{};
-    double scale = 1, cx = 0, cy = 0;  // device pixels
-    double nearZ = 0.01;
-
-    // Screen position and reciprocal depth; false behind the near plane.
-    bool project(const Vec &p, double &sx, double &sy, double &iz) const
-    {
-        const Vec d = Sub(p, eye);
-        const double z = Dot(d, fwd);
-        if (z < nearZ)
-            return false;
-        iz = 1 / z;
-        sx = cx + scale * Dot(d, right) * iz;
-        sy = cy - scale * Dot(d, up) * iz;
-        return true;
-    }
-};
-
-struct Box {
-    double lo[3], hi[3];
-};
-
-Box AxisBox(const OglGraph &g)
-{
-    Box b{};
-    for (int k = 0; k < 3; ++k) {
-        b.lo[k] = g.get(RT_OGL_ATTR_XAXIS_MIN + k * RT_OGL_AXIS_STRIDE);
-        b.hi[k] = g.get(RT_OGL_ATTR_XAXIS_MAX + k * RT_OGL_AXIS_STRIDE);
-        if (!(b.hi[k] > b.lo[k])) {
-            b.lo[k] = -1;
-            b.hi[k] = 1;
+    const int cols = p.columns, rows = p.rows;
+    const int cellRows = rows - 1 + (p.wrapRows ? 1 : 0);
+    const int cellCols = cols - 1 + (p.wrapColumns ? 1 : 0);
+    for (int i = 0; i < cellRows; ++i) {
+        const int i1 = (i + 1) % rows;
+        for (int j = 0; j < cellCols; ++j) {
+            const int j1 = (j + 1) % cols;
+            cell(std::size_t(i * cols + j), std::size_t(i * cols + j1), std::size_t(i1 * cols + j),
+                 std::size_t(i1 * cols + j1));
         }
     }
-    return b;
-}
-
-// The camera for a picture of w x h device pixels.
-Camera MakeCamera(const OglGraph &g, double w, double h)
-{
-    const Box b = AxisBox(g);
-    double half = 0;
-    for (int k = 0; k < 3; ++k)
-        half = std::max(half, (b.hi[k] - b.lo[k]) / 2);
-    const double lon = g.get(RT_OGL_ATTR_VIEW_LONGITUDE) * kPi / 180;
-    const double lat = std::clamp(g.get(RT_OGL_ATTR_VIEW_LATITUDE), -90.0, 90.0) * kPi / 180;
-    const double dist = std::max(0.05, g.get(RT_OGL_ATTR_VIEW_DISTANCE)) * kEyePerDistance * half;
-    const Vec centre{g.get(RT_OGL_ATTR_VIEW_CENTER_X), g.get(RT_OGL_ATTR_VIEW_CENTER_Y),
-                     g.get(RT_OGL_ATTR_VIEW_CENTER_Z)};
-    // Longitude 0, latitude 0: from the -y side, x to the right, z up.
-    const Vec toEye{-std::sin(lon) * std::cos(lat), -std::cos(lon) * std::cos(lat), std::sin(lat)};
-    Camera c;
-    c.eye = Add(centre, Scale(toEye, dist));
-    c.fwd = Scale(toEye, -1);
-    c.right = {std::cos(lon), -std::sin(lon), 0};
-    c.up = Cross(c.right, c.fwd);
-    c.scale = std::min(w, h) / 2 / kTanHalfView;
-    c.cx = w / 2;
-    c.cy = h / 2;
-    c.nearZ = half * 0.02;
-    return c;
 }
 
 // One vertex on screen: position, reciprocal depth, light.
 struct ScreenVertex {
     float x, y, iz, diffuse, specular;
     bool ok;
-};
-
-// The depth buffer and the picture it guards.
-struct Target {
-    QImage &img;
-    std::vector<float> &depth;  // reciprocal depth, 0: nothing yet
-    int w, h;
-    Target(QImage &i, std::vector<float> &d) : img(i), depth(d), w(i.width()), h(i.height())
-    {
-        depth.assign(std::size_t(w) * std::size_t(h), 0.0f);
-    }
 };
 
 // Fills one triangle, interpolating depth and light across it.
@@ -289,230 +190,60 @@ void DrawPlot(Target &t, const Camera &cam, const OglPlot &p, bool lit, double d
         }
         return;
     }
-    const int quadRows = rows - 1 + (p.wrapRows ? 1 : 0);
-    const int quadCols = cols - 1 + (p.wrapColumns ? 1 : 0);
-    for (int i = 0; i < quadRows; ++i) {
-        const int i1 = (i + 1) % rows;
-        for (int j = 0; j < quadCols; ++j) {
-            const int j1 = (j + 1) % cols;
-            const ScreenVertex &a = v[std::size_t(i * cols + j)];
-            const ScreenVertex &b = v[std::size_t(i * cols + j1)];
-            const ScreenVertex &c = v[std::size_t(i1 * cols + j)];
-            const ScreenVertex &d = v[std::size_t(i1 * cols + j1)];
-            if (a.ok && b.ok && c.ok)
-                Rasterise(t, a, b, c, base, alpha);
-            if (b.ok && d.ok && c.ok)
-                Rasterise(t, b, d, c, base, alpha);
-        }
-    }
-}
-
-// Values of the labelled divisions of an axis: about |divisions| segments.
-std::vector<double> Ticks(double lo, double hi, int divisions)
-{
-    const int n = std::clamp(std::abs(divisions), 1, 50);
-    std::vector<double> v;
-    for (int i = 0; i <= n; ++i)
-        v.push_back(lo + (hi - lo) * i / n);
-    return v;
-}
-
-QColor Lighter(const QColor &c)
-{
-    return QColor(std::min(255, c.red() + 28), std::min(255, c.green() + 28),
-                  std::min(255, c.blue() + 36));
-}
-
-// Painter helpers in the picture's units (device pixels / dpr).
-struct Overlay {
-    const Camera &cam;
-    double dpr;
-    bool at(const Vec &p, QPointF &out, double *iz = nullptr) const
-    {
-        double sx = 0, sy = 0, z = 0;
-        if (!cam.project(p, sx, sy, z))
-            return false;
-        out = QPointF(sx / dpr, sy / dpr);
-        if (iz)
-            *iz = z;
-        return true;
-    }
-};
-
-// The far wall of each axis, with its grid lines.
-void DrawWalls(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b, double dpr,
-               int wallOf[3])
-{
-    const Overlay o{cam, dpr};
-    const QColor back = Colour(g.get(RT_OGL_ATTR_BACKGROUND_COLOR));
-    const bool frame = g.get(RT_OGL_ATTR_FRAME_VISIBLE) != 0;
-    const bool grid = g.get(RT_OGL_ATTR_GRID_VISIBLE) != 0;
-    QColor gridColour = Colour(g.get(RT_OGL_ATTR_GRID_COLOR));
-    gridColour.setAlpha(110);
-    QColor minor = gridColour;
-    minor.setAlpha(45);
-    for (int k = 0; k < 3; ++k)
-        wallOf[k] = cam.eye[k] >= (b.lo[k] + b.hi[k]) / 2 ? 0 : 1;  // 0: the far wall at lo
-    // Every wall the eye sees from inside lies behind whatever the box holds.
-    for (int face = 0; face < 6; ++face) {
-        const int k = face / 2;
-        const double w = face % 2 ? b.hi[k] : b.lo[k];
-        if (face % 2 ? cam.eye[k] >= w : cam.eye[k] <= w)
-            continue;
-        const int u = (k + 1) % 3, v = (k + 2) % 3;
-        auto corner = [&](double cu, double cv) {
-            Vec p{};
-            p[k] = w;
-            p[u] = cu;
-            p[v] = cv;
-            return p;
-        };
-        QPolygonF wall;
-        bool ok = true;
-        for (const auto &uv : {std::pair{b.lo[u], b.lo[v]}, std::pair{b.hi[u], b.lo[v]},
-                               std::pair{b.hi[u], b.hi[v]}, std::pair{b.lo[u], b.hi[v]}}) {
-            QPointF s;
-            ok = ok && o.at(corner(uv.first, uv.second), s);
-            wall << s;
-        }
-        if (!ok)
-            continue;
-        if (frame) {
-            pt.setPen(Qt::NoPen);
-            pt.setBrush(Lighter(back));
-            pt.drawPolygon(wall);
-        }
-        if (!grid)
-            continue;
-        pt.setBrush(Qt::NoBrush);
-        for (int pass = 0; pass < 2; ++pass) {
-            const int along = pass ? v : u, across = pass ? u : v;
-            const int divisions =
-                Whole(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + along * RT_OGL_AXIS_STRIDE), -50, 50);
-            const int sub = std::max(
-                1,
-                Whole(g.get(RT_OGL_ATTR_XAXIS_SUBDIVISIONS + along * RT_OGL_AXIS_STRIDE), 1, 50));
-            const std::vector<double> major = Ticks(b.lo[along], b.hi[along], divisions);
-            for (std::size_t m = 0; m < major.size(); ++m) {
-                for (int s = 0; s < (m + 1 < major.size() ? sub : 1); ++s) {
-                    const double val =
-                        s == 0 ? major[m] : major[m] + (major[m + 1] - major[m]) * s / sub;
-                    pt.setPen(QPen(s == 0 ? gridColour : minor, 1.0));
-                    Vec p0{}, p1{};
-                    p0[k] = p1[k] = w;
-                    p0[along] = p1[along] = val;
-                    p0[across] = b.lo[across];
-                    p1[across] = b.hi[across];
-                    QPointF s0, s1;
-                    if (o.at(p0, s0) && o.at(p1, s1))
-                        pt.drawLine(s0, s1);
-                }
-            }
-        }
-    }
-}
-
-// The axis lines through the origin, segment by segment where the depth
-// buffer has nothing nearer.
-void DrawAxisLines(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b,
-                   const Target &t, double dpr)
-{
-    const Overlay o{cam, dpr};
-    for (int k = 0; k < 3; ++k) {
-        const int id = RT_OGL_ATTR_XAXIS_COLOR + k;
-        if (!g.hasAttribute(id))
-            continue;
-        pt.setPen(QPen(Colour(g.get(id)), 2.0, Qt::SolidLine, Qt::FlatCap));
-        const int n = 80;
-        Vec p0{std::clamp(0.0, b.lo[0], b.hi[0]), std::clamp(0.0, b.lo[1], b.hi[1]),
-               std::clamp(0.0, b.lo[2], b.hi[2])};
-        Vec p1 = p0;
-        // Visible segments in a row make one line, drawn without gaps.
-        QPolygonF run;
-        const auto flush = [&] {
-            if (run.size() > 1)
-                pt.drawPolyline(run);
-            run.clear();
-        };
-        for (int i = 0; i < n; ++i) {
-            p0[k] = b.lo[k] + (b.hi[k] - b.lo[k]) * i / n;
-            p1[k] = b.lo[k] + (b.hi[k] - b.lo[k]) * (i + 1) / n;
-            QPointF s0, s1, sm;
-            double iz = 0;
-            bool visible = o.at(p0, s0) && o.at(p1, s1) && o.at(Scale(Add(p0, p1), 0.5), sm, &iz);
-            const double dx = sm.x() * dpr, dy = sm.y() * dpr;
-            if (visible && dx >= 0 && dy >= 0 && dx < t.w && dy < t.h) {
-                const int px = int(dx), py = int(dy);
-                const float z = t.depth[std::size_t(py) * std::size_t(t.w) + std::size_t(px)];
-                visible = !(z > 0 && float(iz) < z * 0.999f);  // not behind the solid
-            }
-            if (!visible) {
-                flush();
-                continue;
-            }
-            if (run.isEmpty())
-                run << s0;
-            run << s1;
-        }
-        flush();
-    }
-}
-
-// Numbers along three edges of the box nearest the viewer, and the axis
-// names beyond their middles.
-void DrawLabels(QPainter &pt, const OglGraph &g, const Camera &cam, const Box &b, double dpr,
-                const int wallOf[3])
-{
-    const Overlay o{cam, dpr};
-    const QColor back = Colour(g.get(RT_OGL_ATTR_BACKGROUND_COLOR));
-    pt.setPen(qGray(back.rgb()) > 128 ? QColor(40, 40, 40) : QColor(220, 220, 220));
-    QFont f = pt.font();
-    f.setPixelSize(int(std::clamp(11.0 * g.get(RT_OGL_ATTR_LABEL_SCALE), 6.0, 60.0)));
-    pt.setFont(f);
-    const QFontMetricsF fm(f);
-    const auto wall = [&](int k, bool far) { return (wallOf[k] != 0) == far ? b.hi[k] : b.lo[k]; };
-    static const char *const names[3] = {"X", "Y", "Z"};
-    static const int nameAttr[3] = {RT_OGL_ATTR_XAXIS_NAME_VISIBLE, RT_OGL_ATTR_YAXIS_NAME_VISIBLE,
-                                    RT_OGL_ATTR_ZAXIS_NAME_VISIBLE};
-    for (int k = 0; k < 3; ++k) {
-        // x and y along the floor's near edges, z up the side edge behind
-        // the y labels; each set moved off its edge across the floor.
-        Vec fixed{};
-        int across = 1;
-        if (k == 0) {
-            fixed = {0, wall(1, false), wall(2, true)};
-        } else {
-            fixed = {wall(0, false), k == 1 ? 0 : wall(1, true), k == 1 ? wall(2, true) : 0};
-            across = 0;
-        }
-        const double side = fixed[across] > (b.lo[across] + b.hi[across]) / 2 ? 1 : -1;
-        const double range = b.hi[across] - b.lo[across];
-        const auto put = [&](double value, const QString &text, double share) {
-            Vec p = fixed;
-            p[k] = value;
-            p[across] += side * share * range;
-            QPointF s;
-            if (!o.at(p, s))
-                return;
-            const QSizeF ts = fm.size(0, text);
-            pt.drawText(
-                QRectF(s.x() - ts.width() / 2, s.y() - ts.height() / 2, ts.width(), ts.height()),
-                Qt::AlignCenter, text);
-        };
-        const int divisions =
-            Whole(g.get(RT_OGL_ATTR_XAXIS_DIVISIONS + k * RT_OGL_AXIS_STRIDE), -50, 50);
-        for (double v : Ticks(b.lo[k], b.hi[k], divisions)) {
-            // z's number at the floor would cover y's last one.
-            if (k == 2 && v == wall(2, true))
-                continue;
-            put(v, QString::number(std::abs(v) < 1e-9 ? 0.0 : v, 'g', 4), 0.09);
-        }
-        if (g.get(nameAttr[k]) != 0)
-            put((b.lo[k] + b.hi[k]) / 2, QString::fromLatin1(names[k]), 0.22);
-    }
+    ForEachCell(p, [&](std::size_t ia, std::size_t ib, std::size_t ic, std::size_t id) {
+        const ScreenVertex &a = v[ia], &b = v[ib], &c = v[ic], &d = v[id];
+        if (a.ok && b.ok && c.ok)
+            Rasterise(t, a, b, c, base, alpha);
+        if (b.ok && d.ok && c.ok)
+            Rasterise(t, b, d, c, base, alpha);
+    });
 }
 
 }  // namespace
+
+namespace ogl {
+
+Box AxisBox(const OglGraph &g)
+{
+    Box b{};
+    for (int k = 0; k < 3; ++k) {
+        b.lo[k] = g.get(RT_OGL_ATTR_XAXIS_MIN + k * RT_OGL_AXIS_STRIDE);
+        b.hi[k] = g.get(RT_OGL_ATTR_XAXIS_MAX + k * RT_OGL_AXIS_STRIDE);
+        if (!(b.hi[k] > b.lo[k])) {
+            b.lo[k] = -1;
+            b.hi[k] = 1;
+        }
+    }
+    return b;
+}
+
+// The camera for a picture of w x h device pixels.
+Camera MakeCamera(const OglGraph &g, double w, double h)
+{
+    const Box b = AxisBox(g);
+    double half = 0;
+    for (int k = 0; k < 3; ++k)
+        half = std::max(half, (b.hi[k] - b.lo[k]) / 2);
+    const double lon = g.get(RT_OGL_ATTR_VIEW_LONGITUDE) * kPi / 180;
+    const double lat = std::clamp(g.get(RT_OGL_ATTR_VIEW_LATITUDE), -90.0, 90.0) * kPi / 180;
+    const double dist = std::max(0.05, g.get(RT_OGL_ATTR_VIEW_DISTANCE)) * kEyePerDistance * half;
+    const Vec centre{g.get(RT_OGL_ATTR_VIEW_CENTER_X), g.get(RT_OGL_ATTR_VIEW_CENTER_Y),
+                     g.get(RT_OGL_ATTR_VIEW_CENTER_Z)};
+    // Longitude 0, latitude 0: from the -y side, x to the right, z up.
+    const Vec toEye{-std::sin(lon) * std::cos(lat), -std::cos(lon) * std::cos(lat), std::sin(lat)};
+    Camera c;
+    c.eye = Add(centre, Scale(toEye, dist));
+    c.fwd = Scale(toEye, -1);
+    c.right = {std::cos(lon), -std::sin(lon), 0};
+    c.up = Cross(c.right, c.fwd);
+    c.scale = std::min(w, h) / 2 / kTanHalfView;
+    c.cx = w / 2;
+    c.cy = h / 2;
+    c.nearZ = half * 0.02;
+    return c;
+}
+
+}  // namespace ogl
 
 void OglPrepareSurface(OglPlot &p)
 {
@@ -545,26 +276,18 @@ void OglPrepareSurface(OglPlot &p)
     p.wrapRows = joins(false);
     // Each point's normal: the area-weighted sum of its triangles' normals.
     std::vector<Vec> sum(n, Vec{0, 0, 0});
-    const int quadRows = rows - 1 + (p.wrapRows ? 1 : 0);
-    const int quadCols = cols - 1 + (p.wrapColumns ? 1 : 0);
-    for (int i = 0; i < quadRows; ++i) {
-        const int i1 = (i + 1) % rows;
-        for (int j = 0; j < quadCols; ++j) {
-            const int j1 = (j + 1) % cols;
-            const std::size_t a = std::size_t(i * cols + j), b = std::size_t(i * cols + j1),
-                              c = std::size_t(i1 * cols + j), d = std::size_t(i1 * cols + j1);
-            const Vec n1 = Cross(Sub(p.points[b], p.points[a]), Sub(p.points[c], p.points[a]));
-            const Vec n2 = Cross(Sub(p.points[d], p.points[b]), Sub(p.points[c], p.points[b]));
-            // A point that is not a number (or overflows) spoils no neighbour.
-            const auto usable = [](const Vec &v) { return std::isfinite(Dot(v, v)); };
-            if (usable(n1))
-                for (std::size_t k : {a, b, c})
-                    sum[k] = Add(sum[k], n1);
-            if (usable(n2))
-                for (std::size_t k : {b, d, c})
-                    sum[k] = Add(sum[k], n2);
-        }
-    }
+    ForEachCell(p, [&](std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
+        const Vec n1 = Cross(Sub(p.points[b], p.points[a]), Sub(p.points[c], p.points[a]));
+        const Vec n2 = Cross(Sub(p.points[d], p.points[b]), Sub(p.points[c], p.points[b]));
+        // A point that is not a number (or overflows) spoils no neighbour.
+        const auto usable = [](const Vec &v) { return std::isfinite(Dot(v, v)); };
+        if (usable(n1))
+            for (std::size_t k : {a, b, c})
+                sum[k] = Add(sum[k], n1);
+        if (usable(n2))
+            for (std::size_t k : {b, d, c})
+                sum[k] = Add(sum[k], n2);
+    });
     Vec centroid{0, 0, 0};
     std::size_t finite = 0;
     for (const Vec &q : p.points)

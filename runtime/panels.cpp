@@ -270,6 +270,21 @@ std::vector<int> PanelHandles()
     return v;
 }
 
+int AddPanel(Panel p)
+{
+    const int handle = gNextPanel++;
+    p.handle = handle;
+    Panel &q = gPanels[handle] = p;
+    auto *filter = new PanelFilter(handle, q.widget);
+    q.filter = filter;
+    q.widget->installEventFilter(filter);
+    for (auto &[cid, c] : q.ctrls) {
+        c.widget->installEventFilter(filter);
+        c.kind->wire(c, handle);
+    }
+    return handle;
+}
+
 int DispatchCtrl(int panel, int control, int event, int data1, int data2)
 {
     Ctrl *c = FindCtrl(panel, control);
@@ -365,7 +380,6 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
         w->setProperty(kDialogPanel, true);
 
     Panel p;
-    p.handle = gNextPanel;
     p.resourceId = resourceId;
     p.parent = parent ? parentPanel : 0;
     p.name = form.panelName;
@@ -457,8 +471,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
     for (auto &[cid, c] : p.ctrls)
         if (c.name == closeName)
             p.closeCtrl = cid;
-    const int handle = gNextPanel++;
-    gPanels[handle] = p;
+    const int handle = AddPanel(p);
     if (p.menuBar) {
         gMenuBars[p.menuBar] = handle;
         ++gNextMenuBar;
@@ -469,13 +482,6 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId)
                 QObject::connect(m.action, &QAction::triggered, m.action,
                                  [mb, itemId] { DispatchMenu(mb, itemId); });
             }
-    }
-    auto *filter = new PanelFilter(handle, w);
-    gPanels[handle].filter = filter;
-    w->installEventFilter(filter);
-    for (auto &[cid, c] : gPanels[handle].ctrls) {
-        c.widget->installEventFilter(filter);
-        c.kind->wire(c, handle);
     }
     return handle;
 }

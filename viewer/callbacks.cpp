@@ -2,6 +2,7 @@
 // Every callback name that "antenna.uir" binds, registered before any panel
 // is loaded.
 #include "antenna.h"
+#include "checks_view.h"
 #include "codepage.h"
 #include "info.h"
 #include "launch.h"
@@ -78,6 +79,9 @@ void RegisterAntennaCallbacks()
     RT_MENU_CALLBACK(antExportCallback);
     RT_MENU_CALLBACK(antLobeCallback);
     RT_CTRL_CALLBACK(LobeCloseCallback);
+    // Checks on the open pattern
+    RegisterChecksCallbacks();
     // Textbook pattern and gain by comparison
     RegisterTheoryCallbacks();
+    RegisterGainCallbacks();
 }

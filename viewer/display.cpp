@@ -1,38 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pattern display: the hand-drawn polar and Cartesian frames, the curves of
 // both planes, the view commands and the plane chosen by a click on a curve.
-#include <cmath>
-
 #include "analysis.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "plots.h"
 #include "rt.h"
 
 namespace {
-
-const char kFont[] = "NIAppMetaFont";
-constexpr int kGrey = 0xA0A0A0;
-constexpr int kDarkCyan = 0x008080;
-
-double Rad(double degrees)
-{
-    return degrees * PI_VIEWER / 180.0;
-}
-
-void PolarText(double x, double y, const char *text)
-{
-    PlotText(antennalab, ANTENNALAB_POLAR, x, y, text, kFont, kGrey, kDarkCyan);
-}
-
-void CartText(double x, double y, const char *text)
-{
-    PlotText(antennalab, ANTENNALAB_CARTESIAN, x, y, text, kFont, RT_WHITE, RT_TRANSPARENT);
-}
-
-void CartLine(double x1, double y1, double x2, double y2)
-{
-    PlotLine(antennalab, ANTENNALAB_CARTESIAN, x1, y1, x2, y2, RT_WHITE);
-}
 
 int MenuBar()
 {
@@ -57,58 +32,12 @@ void ShowView(int polar, int cartesian)
 
 void Init_Polar()
 {
-    for (int i = 1; i <= 7; ++i)
-        PlotOval(antennalab, ANTENNALAB_POLAR, -5.0 * i, -5.0 * i, 5.0 * i, 5.0 * i, kGrey,
-                 RT_TRANSPARENT);
-    for (int i = 0; i <= 5; ++i) {
-        const double a = 94.24776 * i / 180.0;
-        PlotLine(antennalab, ANTENNALAB_POLAR, -35 * std::cos(a), -35 * std::sin(a),
-                 35 * std::cos(a), 35 * std::sin(a), kGrey);
-    }
-    PolarText(-2.4, 3.4, " -25");
-    PolarText(-2.4, 8.4, " -20");
-    PolarText(-2.4, 13.4, " -15");
-    PolarText(-2.4, 18.4, " -10");
-    PolarText(-2.4, 23.4, "  -5");
-    PolarText(-0.4, 28.4, "0");
-    PolarText(-0.4, 33.4, "5");
-
-    PolarText(34.0, -1.4, "90");
-    PolarText(-36.5, -1.4, "270");
-    PolarText(-1.8, -36.2, "180");
-    const double r30 = Rad(30), r60 = Rad(60), r120 = Rad(120), r150 = Rad(150);
-    PolarText(35 * std::cos(r60) - 0.8, 35 * std::sin(r60) - 0.8, "30");
-    PolarText(35 * std::cos(r30) - 0.8, 35 * std::sin(r30) - 0.8, "60");
-    PolarText(-35 * std::cos(r150) - 1.0, -35 * std::sin(r150) - 1.0, "120");
-    PolarText(-35 * std::cos(r120) - 1.0, -35 * std::sin(r120) - 1.0, "150");
-    PolarText(-35 * std::cos(r60) - 2.2, -35 * std::sin(r60) - 1.0, "210");
-    PolarText(-35 * std::cos(r30) - 1.8, -35 * std::sin(r30) - 0.8, "240");
-    PolarText(35 * std::cos(r120) - 2.0, 35 * std::sin(r120) - 1.0, "330");
-    PolarText(35 * std::cos(r150) - 2.0, 35 * std::sin(r150) - 1.0, "300");
+    PlotPolarFrame(antennalab, ANTENNALAB_POLAR);
 }
 
 void Init_Cartesian()
 {
-    CartLine(0, 0, 0, -50);
-    CartLine(-180, -50, 180, -50);
-    for (int i = 1; i <= 6; ++i) {
-        CartLine(30 * i, -50.2, 30 * i, -49.8);
-        CartLine(-30 * i, -50.2, -30 * i, -49.8);
-    }
-    for (int i = 0; i <= 9; ++i)
-        CartLine(-2, -5 * i, 2, -5 * i);
-    static const struct {
-        const char *text;
-        double x;
-    } angles[] = {{"0", -2},    {"-30", -34},   {"30", 26},     {"-60", -64}, {"60", 56},
-                  {"-90", -94}, {"90", 86},     {"-120", -126}, {"120", 114}, {"-150", -156},
-                  {"150", 145}, {"-180", -186}, {"180", 174}};
-    for (const auto &a : angles)
-        CartText(a.x, -53.0, a.text);
-    static const char *const levels[] = {"  0",  " -5",  " -10", " -15", " -20",
-                                         " -25", " -30", " -35", " -40", " -45"};
-    for (int i = 0; i < 10; ++i)
-        CartText(2.0, -5.0 * i - 0.8, levels[i]);
+    PlotCartesianFrame(antennalab, ANTENNALAB_CARTESIAN);
 }
 
 void SetAttribute()
@@ -134,24 +63,21 @@ void BuildPlane(int plane, int angle180)
 
 void DrawPolar(int weight)
 {
-    const double *ex = polarPtr, *ey = polarPtr + 360, *hx = polarPtr + 720, *hy = polarPtr + 1080;
-    polarPlot1 = PlotXY(antennalab, ANTENNALAB_POLAR, ex, ey, 360, RT_DOUBLE, RT_DOUBLE,
-                        RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, RT_RED);
-    polarPlot2 = PlotXY(antennalab, ANTENNALAB_POLAR, hx, hy, 360, RT_DOUBLE, RT_DOUBLE,
-                        RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, RT_BLUE);
-    polarPlot3 = PlotLine(antennalab, ANTENNALAB_POLAR, ex[359], ey[359], ex[0], ey[0], RT_RED);
-    SetPlotAttribute(antennalab, ANTENNALAB_POLAR, polarPlot3, RT_ATTR_PLOT_THICKNESS, weight);
-    polarPlot4 = PlotLine(antennalab, ANTENNALAB_POLAR, hx[359], hy[359], hx[0], hy[0], RT_BLUE);
-    SetPlotAttribute(antennalab, ANTENNALAB_POLAR, polarPlot4, RT_ATTR_PLOT_THICKNESS, weight);
+    const PolarPlanePlots p =
+        PlotPolarPlanes(antennalab, ANTENNALAB_POLAR, polarPtr, true, true, weight);
+    polarPlot1 = p.eCurve;
+    polarPlot2 = p.hCurve;
+    polarPlot3 = p.eClosing;
+    polarPlot4 = p.hClosing;
 }
 
 void DrawPlots()
 {
     DrawPolar(1);
-    carPlot1 = PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr, 360, RT_INTEGER, RT_DOUBLE,
-                      RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, RT_RED);
-    carPlot2 = PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + 360, 360, RT_INTEGER,
-                      RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, RT_BLUE);
+    carPlot1 =
+        PlotCartesianTrace(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr, RT_RED, RT_SIMPLE_DOT);
+    carPlot2 = PlotCartesianTrace(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + 360, RT_BLUE,
+                                  RT_SIMPLE_DOT);
 }
 
 void PolarCallback(int, int, void *, int)

@@ -8,6 +8,7 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "checks_view.h"
 #include "lobes.h"
 #include "pattern_file.h"
 #include "rt.h"
@@ -100,19 +101,12 @@ bool SavePattern(const char *path)
     if (!ptsPtr)
         return false;
     const PatternRecord &r = *ptsPtr;
-    const std::string text = ViewerTextBlock(PersonLineOf(r), r.descript);
-    PatternFileData d;
-    d.Antype = r.Antype;
-    d.Eattn = r.Eattn;
-    d.Hattn = r.Hattn;
-    d.lines = desNO;
-    d.text = text;
-    d.Edate = r.Edate;
-    d.Etime = r.Etime;
-    d.Hdate = r.Hdate;
-    d.Htime = r.Htime;
-    d.e_data = Eflag == 1 ? nullptr : r.e_data;  // a hidden plane is saved as zeros
-    d.h_data = Hflag == 1 ? nullptr : r.h_data;
+    std::string text;
+    PatternFileData d = PatternFileDataOf(r, desNO, text);
+    if (Eflag == 1)  // a hidden plane is saved as zeros
+        d.e_data = nullptr;
+    if (Hflag == 1)
+        d.h_data = nullptr;
     const PatternFileResult res = WritePatternFile(path, d);
     if (!res.ok)
         MessagePopup("Veloran", ("The pattern was not saved. " + res.error).c_str());
@@ -198,6 +192,7 @@ bool OpenPatternFile(const char *path, int panel, std::string *error)
         Viewer3DRedraw();
     SetRotationDisplay(RT_RED, REDvalue);
     RefreshLobePanel();
+    RefreshChecksPanel();
     TheoryPatternChanged();
     NoteRecentFile(path);
     return true;
@@ -221,6 +216,7 @@ void CloseCallback(int, int, void *, int panel)
         return;
     ClosePattern(panel);
     RefreshLobePanel();
+    RefreshChecksPanel();
     TheoryPatternChanged();
 }
 

@@ -3,7 +3,9 @@
 // memory; a save writes it as zeros.
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "checks_view.h"
 #include "lobes.h"
+#include "plots.h"
 #include "rt.h"
 #include "theory_view.h"
 
@@ -34,12 +36,12 @@ void TogglePlane(const Plane &p)
     }
     SetMenuBarAttribute(bar, p.item, RT_ATTR_ITEM_NAME, p.hideText);
     const double *x = polarPtr + p.block * 720, *y = x + 360;
-    *p.carTrace =
-        PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayX, carPtr + p.block * 360, 360, RT_INTEGER,
-               RT_DOUBLE, RT_THIN_LINE, RT_SOLID_CIRCLE, RT_SOLID, 1, p.color);
-    *p.polarCurve = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, 360, RT_DOUBLE, RT_DOUBLE,
-                           RT_THIN_LINE, RT_SIMPLE_DOT, RT_SOLID, 1, p.color);
-    *p.polarClose = PlotLine(antennalab, ANTENNALAB_POLAR, x[359], y[359], x[0], y[0], p.color);
+    // Drawn back as the menu command draws it: point style 24 on the trace,
+    // the closing segment at the graph's own weight.
+    *p.carTrace = PlotCartesianTrace(antennalab, ANTENNALAB_CARTESIAN, arrayX,
+                                     carPtr + p.block * 360, p.color, RT_SOLID_CIRCLE);
+    *p.polarCurve = PlotPolarCurve(antennalab, ANTENNALAB_POLAR, x, y, p.color);
+    *p.polarClose = PlotClosingSegment(antennalab, ANTENNALAB_POLAR, x, y, p.color, 0);
     *p.flag = 0;
 }
 
@@ -50,6 +52,7 @@ void antDeleteECallback(int, int, void *, int)
     TogglePlane({&Eflag, MENUBAR_EDATA, " E Data delete", " E Data view", &polarPlot1, &polarPlot3,
                  &carPlot1, 0, RT_RED});
     RefreshLobePanel();
+    RefreshChecksPanel();
     RefreshTheory();
 }
 
@@ -58,5 +61,6 @@ void antDeleteHCallback(int, int, void *, int)
     TogglePlane({&Hflag, MENUBAR_HDATA, " H data delete", " H data view", &polarPlot2, &polarPlot4,
                  &carPlot2, 1, RT_BLUE});
     RefreshLobePanel();
+    RefreshChecksPanel();
     RefreshTheory();
 }

@@ -7,6 +7,7 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "lobe.h"
+#include "plots.h"
 #include "rt.h"
 
 namespace {
@@ -50,20 +51,13 @@ void HalfPowerReadout(const double *levels, int peak, double *left, double *righ
     SetCtrlVal(antennalab, levelCtrl, d.hpbLevel);
 }
 
-int PolarLine(double patternAngle, int color)
-{
-    double x = 0, y = 0;
-    RadialPoint(patternAngle, 35.0, &x, &y);
-    return PlotLine(antennalab, ANTENNALAB_POLAR, 0.0, 0.0, x, y, color);
-}
-
 // The two half-power lines of a plane, drawn from the edges as they are now
 // or removed.
 void ToggleHalfPower(int *flag, double left, double right, int *plotLeft, int *plotRight, int color)
 {
     if (*flag == 0) {
-        *plotLeft = PolarLine(left, color);
-        *plotRight = PolarLine(right, color);
+        *plotLeft = PlotHalfPowerLine(antennalab, ANTENNALAB_POLAR, left, color);
+        *plotRight = PlotHalfPowerLine(antennalab, ANTENNALAB_POLAR, right, color);
         *flag = 1;
     } else {
         DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *plotLeft, RT_IMMEDIATE_DRAW);
@@ -79,11 +73,9 @@ void ToggleMsl(int panel, int *flag, int peakCtrl, int *line, int *text, int col
     if (*flag == 0) {
         int v = 0;
         GetCtrlVal(panel, peakCtrl, &v);
-        double x = 0, y = 0;
-        RadialPoint(v, 35.0, &x, &y);
-        *line = PlotLine(antennalab, ANTENNALAB_POLAR, 0.0, 0.0, x, y, color);
-        *text = PlotText(antennalab, ANTENNALAB_POLAR, x, y, "MSL", "NIAppMetaFont", color,
-                         RT_TRANSPARENT);
+        const MslPlots m = PlotMslMarker(antennalab, ANTENNALAB_POLAR, v, color);
+        *line = m.line;
+        *text = m.text;
         *flag = 1;
     } else {
         DeleteGraphPlot(antennalab, ANTENNALAB_POLAR, *text, RT_IMMEDIATE_DRAW);

@@ -4,6 +4,7 @@
 #include "analysis.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "checks_view.h"
 #include "lobes.h"
 #include "rt.h"
 #include "theory_view.h"
@@ -51,6 +52,7 @@ int RotateStep(int step)
         HidePlane(1);
     ViewData();
     RefreshLobePanel();
+    RefreshChecksPanel();
     RefreshTheory();
     return 0;
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The textbook pattern panel, its dashed overlay on the graphs, and the gain
-// by comparison panel.
+// The textbook pattern panel and its dashed overlay on the graphs.
 #include "theory_view.h"
 
 #include <algorithm>
@@ -11,12 +10,11 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "lobe.h"
-#include "pattern_file.h"
+#include "plots.h"
 #include "rt.h"
 #include "theory.h"
 
 int theorypnl = 0;
-int gainpnl = 0;
 int TheoryOverlayFlag = 0;
 
 namespace {
@@ -24,9 +22,6 @@ namespace {
 int chosenType = 0;  // the type shown for a pattern without one (or none open)
 // Overlay curves: polar E, polar H, Cartesian E, Cartesian H; -1 when none.
 int overlayPlots[4] = {-1, -1, -1, -1};
-
-PatternRecord *refRecord = nullptr;  // the gain panel's reference, while chosen
-std::string refPath;
 
 std::string Num(double v, int decimals)
 {
@@ -136,73 +131,25 @@ void SetOverlay(int on)
         SetCtrlVal(theorypnl, THEORYPNL_OVERLAY, TheoryOverlayFlag);
 }
 
-void FillGainPanel()
-{
-    if (gainpnl <= 0)
-        return;
-    SetText(gainpnl, GAINPNL_REFFILE, refRecord ? refPath : "");
-    const int rt = refRecord ? refRecord->Antype : -1;
-    SetText(gainpnl, GAINPNL_REFTYPE,
-            !refRecord                     ? ""
-            : rt >= 0 && rt < THEORY_TYPES ? DesignOf(rt).name
-                                           : "It is not specified.");
-    const int type = RecordType();
-    const TheoryModel *own = type >= 0 ? &TheoryModelOf(type) : nullptr;
-    SetText(gainpnl, GAINPNL_MODEL,
-            !own      ? (PatternOpen() ? "no type in the pattern" : "")
-            : own->ok ? Num(own->gainDbi, 2) + " dBi (" + DesignOf(type).name + ")"
-                      : "not available: " + own->error);
-    std::string e, h, diff;
-    if (!PatternOpen() || !ptsPtr) {
-        e = h = "No pattern is open.";
-    } else if (!refRecord) {
-        e = h = "Choose a reference file.";
-    } else {
-        double refGain = 0;
-        GetCtrlVal(gainpnl, GAINPNL_REFGAIN, &refGain);
-        const GainByComparison g = GainFromReference(ptsPtr->e_data, ptsPtr->h_data,
-                                                     refRecord->e_data, refRecord->h_data, refGain);
-        e = Eflag == 1 ? "hidden" : g.eValid ? Num(g.e, 2) + " dBi" : "no peak";
-        h = Hflag == 1 ? "hidden" : g.hValid ? Num(g.h, 2) + " dBi" : "no peak";
-        if (Eflag != 1 && Hflag != 1 && g.eValid && g.hValid)
-            diff = Num(g.e - g.h, 2) + " dB";
-    }
-    SetText(gainpnl, GAINPNL_E, e);
-    SetText(gainpnl, GAINPNL_H, h);
-    SetText(gainpnl, GAINPNL_DIFF, diff);
-}
-
 }  // namespace
 
 void DrawTheoryCurves(const double *eModel, const double *hModel, const double *eMeasured,
                       const double *hMeasured, bool showE, bool showH)
 {
     RemoveTheoryCurves();
-    static int arrayXs[LEVELS];
-    BuildArrayX(arrayXs);
+    TheoryComparison c[2];
     for (int plane = 0; plane < 2; ++plane) {
         const double *model = plane == 0 ? eModel : hModel;
         const double *measured = plane == 0 ? eMeasured : hMeasured;
-        if (!model || !measured || !(plane == 0 ? showE : showH))
-            continue;
-        const TheoryComparison c = CompareWithModel(measured, model);
-        if (!c.valid)
-            continue;
-        // Below the graphs' -30 dB centre nothing is drawn lower.
-        double levels[LEVELS];
-        for (int k = 0; k < LEVELS; ++k)
-            levels[k] = std::max(-30.0, c.scaled[k]);
-        double x[LEVELS + 1], y[LEVELS + 1], car[LEVELS];
-        BuildPolarBlock(levels, 360, x, y);
-        x[LEVELS] = x[0];
-        y[LEVELS] = y[0];
-        BuildCarBlock(levels, car);
-        const int color = plane == 0 ? RT_RED : RT_BLUE;
-        overlayPlots[plane] = PlotXY(antennalab, ANTENNALAB_POLAR, x, y, LEVELS + 1, RT_DOUBLE,
-                                     RT_DOUBLE, RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
-        overlayPlots[2 + plane] =
-            PlotXY(antennalab, ANTENNALAB_CARTESIAN, arrayXs, car, LEVELS, RT_INTEGER, RT_DOUBLE,
-                   RT_THIN_LINE, RT_SIMPLE_DOT, RT_DASH, 1, color);
+        if (model && measured && (plane == 0 ? showE : showH))
+            c[plane] = CompareWithModel(measured, model);
+    }
+    const ModelCutPlots p =
+        PlotModelCuts(antennalab, ANTENNALAB_POLAR, ANTENNALAB_CARTESIAN,
+                      c[0].valid ? c[0].scaled : nullptr, c[1].valid ? c[1].scaled : nullptr);
+    for (int plane = 0; plane < 2; ++plane) {
+        overlayPlots[plane] = p.polar[plane];
+        overlayPlots[2 + plane] = p.cartesian[plane];
     }
 }
 
@@ -227,7 +174,7 @@ void TheoryPatternChanged()
     TheoryOverlayFlag = 0;
     RemoveTheoryCurves();
     FillTheoryPanel();
-    FillGainPanel();
+    GainPatternChanged();
 }
 
 void RefreshTheory()
@@ -235,7 +182,7 @@ void RefreshTheory()
     if (TheoryOverlayFlag == 1)
         DrawOverlay();
     FillTheoryPanel();
-    FillGainPanel();
+    RefreshGainPanel();
 }
 
 void antTheoryCallback(int, int, void *, int)
@@ -292,79 +239,10 @@ int TheoryCloseCallback(int panel, int, int event, void *, int, int)
     return 0;
 }
 
-void antGainCallback(int, int, void *, int)
-{
-    if (gainpnl <= 0) {
-        gainpnl = LoadPanel(0, "antenna.uir", GAINPNL);
-        if (gainpnl < 0) {
-            gainpnl = 0;
-            return;
-        }
-    }
-    FillGainPanel();
-    DisplayPanel(gainpnl);
-}
-
-bool SetGainReference(const std::string &path)
-{
-    auto *rec = new PatternRecord;
-    int lines = 0, emax = -1, hmax = -1;
-    const PatternFileResult res = ReadPatternFile(path, *rec, lines, emax, hmax);
-    if (!res.ok) {
-        delete rec;
-        MessagePopup("Gain by comparison", res.error.c_str());
-        return false;
-    }
-    delete refRecord;
-    refRecord = rec;
-    refPath = path;
-    // The reference's gain defaults to its type's model gain.
-    double g = 0;
-    if (rec->Antype >= 0 && rec->Antype < THEORY_TYPES && TheoryModelOf(rec->Antype).ok)
-        g = TheoryModelOf(rec->Antype).gainDbi;
-    if (gainpnl > 0)
-        SetCtrlVal(gainpnl, GAINPNL_REFGAIN, g);
-    FillGainPanel();
-    return true;
-}
-
-int GainBrowseCallback(int, int, int event, void *, int, int)
-{
-    if (event != RT_EVENT_COMMIT)
-        return 0;
-    char path[FILEPATH_SIZE] = "";
-    if (FileSelectPopup("", "*.atn", "*.atn", "Reference pattern", RT_OK_BUTTON, 0, 0, 1, 1, path,
-                        sizeof path)
-        == RT_EXISTING_FILE_SELECTED)
-        SetGainReference(path);
-    return 0;
-}
-
-int GainRefGainCallback(int, int, int event, void *, int, int)
-{
-    if (event == RT_EVENT_COMMIT)
-        FillGainPanel();
-    return 0;
-}
-
-int GainCloseCallback(int panel, int, int event, void *, int, int)
-{
-    if (event == RT_EVENT_COMMIT) {
-        DiscardPanel(panel);
-        if (panel == gainpnl)
-            gainpnl = 0;
-    }
-    return 0;
-}
-
 void RegisterTheoryCallbacks()
 {
     RT_MENU_CALLBACK(antTheoryCallback);
-    RT_MENU_CALLBACK(antGainCallback);
     RT_CTRL_CALLBACK(TheoryTypeCallback);
     RT_CTRL_CALLBACK(TheoryOverlayCallback);
     RT_CTRL_CALLBACK(TheoryCloseCallback);
-    RT_CTRL_CALLBACK(GainBrowseCallback);
-    RT_CTRL_CALLBACK(GainRefGainCallback);
-    RT_CTRL_CALLBACK(GainCloseCallback);
 }

@@ -115,7 +115,7 @@ TEST(Checks, FloorLimitedFiguresAreNamed)
     const CheckLine &f = Line(c, "floor_limited");
     EXPECT_EQ(f.verdict, Verdict::Pass);
     ASSERT_FALSE(f.findings.empty());
-    EXPECT_NE(English(f.findings[0]).find("front-to-back >= 28.0 dB"), std::string::npos)
+    EXPECT_NE(English(f.findings[0]).find("front-to-back ≥ 28.0 dB"), std::string::npos)
         << English(f.findings[0]);
 }
 

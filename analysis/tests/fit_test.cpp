@@ -131,6 +131,15 @@ TEST(Fit, NoiseThatLiftsThePeakIsFlagged)
         flagged += PlaneFittedMetrics(Dipole(-5.0, 0.8, seed).v).fit.noisy;
     EXPECT_GE(flagged, 8);
     EXPECT_FALSE(PlaneFittedMetrics(Dipole(-5.0, 0.05).v).fit.noisy);
+    // A clean plane with a pointed top: its highest sample stands above the
+    // parabola through the top, but no noise put it there.
+    Plane pointed;
+    for (int k = 0; k < LEVELS; ++k)
+        pointed.v[k] = std::max(-30.0, -2.0 - 0.25 * std::min(k, LEVELS - k));
+    const PlaneFit f = FitPlane(pointed.v);
+    EXPECT_GT(f.peakBias, NOISE_BIAS_LIMIT_DB);
+    EXPECT_LT(f.noiseDb, 0.1);
+    EXPECT_FALSE(f.noisy);
 }
 
 TEST(Fit, APeakBetweenSamplesIsFoundBetweenThem)
@@ -155,6 +164,10 @@ TEST(Lobes, ADipolesFigureOfEightIsTwoMainLobesNotASideLobe)
         EXPECT_FALSE(m.sideLobe) << noise << " side lobe at " << m.sideLobe->angle;
         ASSERT_TRUE(m.frontToBack);
         EXPECT_LT(std::fabs(*m.frontToBack), EQUAL_LOBES_DB);
+        // Both tops fitted alike: two equal lobes read as equal.
+        if (noise == 0.0) {
+            EXPECT_NEAR(*m.frontToBack, 0.0, 0.02);
+        }
         EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
     }
 }
@@ -191,6 +204,51 @@ TEST(Lobes, ABackOnTheFloorIsOnlyABound)
     EXPECT_TRUE(low.frontToBackLimited);
 }
 
+TEST(Lobes, ABeamWithItsWholeBackOnTheFloorHasNullsWhereItMeetsItAndNoOtherLobe)
+{
+    // One beam, 20 degrees wide, on the floor from 31.6 degrees out on
+    // either side all the way round the back.
+    Plane p;
+    for (int k = 0; k < LEVELS; ++k)
+        p.v[k] = std::max(-30.0, Bump(k, 100, 0.0, 20));
+    const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+    ASSERT_TRUE(m.nullLeft && m.nullRight && m.fnbw);
+    EXPECT_NEAR(*m.nullLeft, 68.0, 1.0);
+    EXPECT_NEAR(*m.nullRight, 132.0, 1.0);
+    EXPECT_NEAR(*m.fnbw, 64.0, 2.0);
+    EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+    ASSERT_TRUE(m.frontToBack);
+    EXPECT_TRUE(m.frontToBackLimited);
+    // Nor is the floor behind it a lobe of any kind.
+    EXPECT_FALSE(m.backLobe);
+    EXPECT_FALSE(m.sideLobe) << "side lobe at " << m.sideLobe->angle;
+    EXPECT_EQ(m.sideLobes, 0);
+}
+
+// The same for beams either side of 0 degrees, whose floor runs cross it:
+// the walks either side end in one run of floor samples, and each null is
+// where the beam meets it, whichever side it is seen from.
+TEST(Lobes, ALongRunOnTheFloorAcrossZeroHasTheNullsAtItsEnds)
+{
+    for (double centre : {90.0, 200.0}) {
+        Plane p;
+        for (int k = 0; k < LEVELS; ++k)
+            p.v[k] = Reading(Bump(k, centre, -5.0, 30));
+        const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
+        ASSERT_TRUE(m.nullLeft && m.nullRight) << centre;
+        // A 30 degree beam 5 dB below 0, 12 (d / 30)^2 dB down: on the floor
+        // from 43.3 degrees out, the first sample there 44 degrees out.
+        EXPECT_NEAR(AngleDiff(*m.nullLeft, centre - 44.0), 0.0, 1.0) << centre << " " << *m.nullLeft;
+        EXPECT_NEAR(AngleDiff(*m.nullRight, centre + 44.0), 0.0, 1.0)
+            << centre << " " << *m.nullRight;
+        EXPECT_TRUE(m.nullLeftLimited && m.nullRightLimited);
+        // The floor between the nulls is no lobe.
+        EXPECT_EQ(m.sideLobes, 0);
+        EXPECT_FALSE(m.sideLobe);
+        EXPECT_FALSE(m.backLobe);
+    }
+}
+
 TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
 {
     Plane p;
@@ -198,4 +256,27 @@ TEST(Lobes, APlaneWithoutAPeakHasNoLobes)
     const FittedLobeMetrics m = PlaneFittedMetrics(p.v);
     EXPECT_EQ(m.mainLobes, 0);
     EXPECT_FALSE(m.fit.peakFound || m.hpbw || m.frontToBack || m.backLobe || m.sideLobe);
+}
+
+// The -10 dB crossings lie far down the flanks, near the nulls: what the
+// fit makes of them must still be the noiseless pattern's width.
+TEST(Fit, TheTenDecibelWidthSurvivesTheNoiseBesideTheNulls)
+{
+    for (const auto &[name, make] :
+         {std::pair{"dipole", +[](double s, unsigned seed) { return Dipole(-5.0, s, seed); }},
+          std::pair{"beam", +[](double s, unsigned seed) { return Beam(-25.0, s, seed); }}}) {
+        SCOPED_TRACE(name);
+        const Plane clean = make(0.0, 1);
+        const auto raw = PlaneLobeMetrics(clean.v).bw10;
+        const auto fitted = PlaneFittedMetrics(clean.v).bw10;
+        ASSERT_TRUE(raw && fitted);
+        EXPECT_NEAR(*fitted, *raw, 1.0);
+        for (unsigned seed = 1; seed <= 10; ++seed) {
+            const FittedLobeMetrics m = PlaneFittedMetrics(make(0.5, seed).v);
+            ASSERT_TRUE(m.bw10) << seed;
+            EXPECT_NEAR(*m.bw10, *raw, 3.0) << seed;
+            ASSERT_TRUE(m.hpbw) << seed;
+            EXPECT_GT(*m.bw10, *m.hpbw) << seed;
+        }
+    }
 }

@@ -26,56 +26,15 @@
 
 #include "msi.h"
 #include "pattern_file.h"
+#include "run_program.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    bool finished = false;
-    std::string out, err;
-    double seconds = 0;
-};
-
-struct How {
-    rlim_t fileLimit = 0;  // bytes a file may grow to; 0 for no limit
-    QString input;         // a file as standard input
-    QString output;        // a file as standard output
-};
-
-Outcome Atn(const QStringList &args, const How &how = {})
-{
-    QProcess p;
-    if (!how.input.isEmpty())
-        p.setStandardInputFile(how.input);
-    if (!how.output.isEmpty())
-        p.setStandardOutputFile(how.output);
-    const rlim_t limit = how.fileLimit;
-    if (limit)
-        p.setChildProcessModifier([limit] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit l{};
-            getrlimit(RLIMIT_FSIZE, &l);
-            l.rlim_cur = limit;
-            setrlimit(RLIMIT_FSIZE, &l);
-        });
-    const auto start = std::chrono::steady_clock::now();
-    p.start(QStringLiteral(ATN_BINARY), args);
-    Outcome r;
-    r.finished = p.waitForFinished(60000);
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!r.finished) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
+using Outcome = testsupport::RunResult;
+using testsupport::Atn;
 
 // Standard error on a terminal (where report shows its progress).
 std::string AtnOnATerminal(const QStringList &args)
@@ -116,7 +75,7 @@ std::string Tool(const char *name, const QStringList &args)
     return p.readAllStandardOutput().toStdString();
 }
 
-const char kHorn[] = ATN_SAMPLES "/horn.atn";
+const char *const kHorn = testsupport::SampleFile("horn.atn");
 
 class AtnOutput : public testing::Test {
 protected:
@@ -143,7 +102,7 @@ std::vector<Writer> Writers(const QString &msi)
         {"svg", {"plot", kHorn, "-o", "OUT.svg"}},
         {"pdf", {"plot", kHorn, "-o", "OUT.pdf"}},
         {"png", {"plot", kHorn, "-o", "OUT.png"}},
-        {"report", {"report", kHorn, ATN_SAMPLES "/yagi.atn", "-o", "OUT.pdf"}},
+        {"report", {"report", kHorn, testsupport::SampleFile("yagi.atn"), "-o", "OUT.pdf"}},
         {"import", {"import", msi, "-o", "OUT"}},
     };
 }

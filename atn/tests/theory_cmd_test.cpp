@@ -17,52 +17,24 @@
 
 #include "antenna_pattern.h"
 #include "pattern_builder.h"
+#include "run_program.h"
+#include "scratch_test.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-Outcome Atn(const QStringList &args, const QString &path = QString())
-{
-    QProcess p;
-    if (!path.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PATH"), path);
-        p.setProcessEnvironment(env);
-    }
-    p.start(QStringLiteral(ATN_BINARY), args);
-    Outcome r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    return r;
-}
+using Outcome = testsupport::RunResult;
+using testsupport::Atn;
+using testsupport::AtnWithPath;
 
 QJsonObject Json(const std::string &s)
 {
     return QJsonDocument::fromJson(QByteArray::fromStdString(s)).object();
 }
 
-class AtnTheory : public testing::Test {
+class AtnTheory : public testsupport::ScratchTest {
 protected:
-    void SetUp() override
-    {
-        std::string tmpl = (fs::temp_directory_path() / "atn-theory-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    QString In(const char *name) const { return QString::fromStdString((dir / name).string()); }
     // The simulated rig's horn, main lobe at boresight, peak at peak dB.
     QString Horn(const char *name, int type, int boresight, double peak) const
     {
@@ -79,7 +51,6 @@ protected:
         EXPECT_TRUE(d.write((dir / name).string()).ok);
         return In(name);
     }
-    fs::path dir;
 };
 
 }  // namespace
@@ -137,11 +108,11 @@ TEST_F(AtnTheory, WritesEveryFormatAndRefusesWhatItCannot)
 TEST_F(AtnTheory, WithoutNec2cTheWireTypesSayWhichPackage)
 {
     const QString empty = QString::fromStdString(dir.string());  // a PATH without nec2c
-    const Outcome wire = Atn({"theory", "0"}, empty);
+    const Outcome wire = AtnWithPath({"theory", "0"}, empty);
     EXPECT_EQ(wire.status, 1);
     EXPECT_NE(wire.err.find("Debian package nec2c"), std::string::npos) << wire.err;
     EXPECT_EQ(std::count(wire.err.begin(), wire.err.end(), '\n'), 1) << wire.err;
-    EXPECT_EQ(Atn({"theory", "12"}, empty).status, 0);
+    EXPECT_EQ(AtnWithPath({"theory", "12"}, empty).status, 0);
 }
 
 // nec2c exits with 0 when its output could not be written whole (a full
@@ -160,7 +131,7 @@ TEST_F(AtnTheory, ACutNec2cOutputIsAnErrorNotAModel)
     }
     fs::permissions(dir / "nec2c", fs::perms::owner_all);
     const QString path = QString::fromStdString(dir.string()) + QStringLiteral(":/usr/bin:/bin");
-    const Outcome r = Atn({"theory", "0"}, path);
+    const Outcome r = AtnWithPath({"theory", "0"}, path);
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_EQ(r.out.find("H 39"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("nec2c's output is incomplete: pattern table 3 of 3 has"),
@@ -192,8 +163,8 @@ TEST_F(AtnTheory, GainByComparisonToAHundredthOfADecibel)
     Outcome r = Atn({"gain", aut, "--reference", ref, "--reference-gain", "2.15", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     QJsonObject o = Json(r.out);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["e"].toDouble(), 2.15 + 7.34, 0.01);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["h"].toDouble(), 2.15 + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["e"].toDouble(), 2.15 + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["h"].toDouble(), 2.15 + 7.34, 0.01);
     EXPECT_NEAR(o["reference_gain_dbi"].toDouble(), 2.15, 1e-9);
     // Without a gain, the reference's type's model gain is used.
     r = Atn({"gain", aut, "--reference", ref, "--json"});
@@ -201,7 +172,7 @@ TEST_F(AtnTheory, GainByComparisonToAHundredthOfADecibel)
     o = Json(r.out);
     const double model = Json(Atn({"theory", "12", "--json"}).out)["gain_dbi"].toDouble();
     EXPECT_NEAR(o["reference_gain_dbi"].toDouble(), model, 1e-9);
-    EXPECT_NEAR(o["gain_dbi"].toObject()["e"].toDouble(), model + 7.34, 0.01);
+    EXPECT_NEAR(o["plane_gain_dbi"].toObject()["e"].toDouble(), model + 7.34, 0.01);
     // A reference without a type needs its gain.
     const QString untyped = Horn("untyped.atn", -1, 0, -20);
     r = Atn({"gain", aut, "--reference", untyped});

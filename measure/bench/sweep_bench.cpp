@@ -45,6 +45,7 @@
 #include "bind_sim_rig.h"
 #include "kesto.h"
 #include "kesto_uir.h"
+#include "rig_protocol.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -54,6 +55,9 @@ namespace {
 
 double SweepSeconds()
 {
+    // Each sweep goes over the last one as if that had been saved: no
+    // question before it.
+    PlaneSweepsSaved();
     const auto t0 = std::chrono::steady_clock::now();
     rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -143,15 +147,15 @@ double BareClient(const std::string &link, const std::string &cmds)
     for (char c : cmds) {
         if (write(fd, &c, 1) != 1)
             break;
-        if (c == 'I' || c == 'J')
+        if (!rigproto::HasReply(std::uint8_t(c)))
             continue;  // no reply
-        unsigned char buf[4];
+        unsigned char buf[rigproto::kReplySize];
         int got = 0;
-        while (got < 4) {
+        while (got < rigproto::kReplySize) {
             pollfd p{fd, POLLIN, 0};
             if (poll(&p, 1, 1000) <= 0)
                 break;
-            const ssize_t n = read(fd, buf + got, size_t(4 - got));
+            const ssize_t n = read(fd, buf + got, size_t(rigproto::kReplySize - got));
             if (n <= 0)
                 break;
             got += int(n);
@@ -205,6 +209,7 @@ int WireMode(int argc, char **argv)
                 qobject_cast<QAbstractButton *>(rt::test::CtrlWidget(kestopnl, KESTOPNL_AUTO));
             for (int r = 0; r < runs && autoButton; ++r) {
                 DelScrnCallback(menu_handle, 0, nullptr, kestopnl);
+                PlaneSweepsSaved();  // no question over the sweep before
                 ProcessSystemEvents();
                 const std::streamoff from = LogSize(rig);
                 const double c0 = CpuSeconds();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,6 +36,21 @@ inline void EnterScratchDir()
 {
     std::filesystem::current_path(rt::test::ScratchDir());
 }
+
+// Types text into a multi-line text box of a panel, replacing what it held.
+inline void TypeInto(int panel, int control, const std::string &text)
+{
+    auto *edit = qobject_cast<QPlainTextEdit *>(rt::test::CtrlWidget(panel, control));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    edit->insertPlainText(QString::fromStdString(text));
+}
+
+// A case that runs in the scratch directory.
+class InScratchDir : public testing::Test {
+protected:
+    void SetUp() override { EnterScratchDir(); }
+};
 
 inline std::shared_ptr<rigsim::RigModel> MakeRig(int port = 1)
 {

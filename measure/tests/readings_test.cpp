@@ -18,10 +18,7 @@ using kt::RunKesto;
 
 namespace {
 
-class ReadingsTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class ReadingsTest : public kt::InScratchDir {};
 
 double ExpectedLevel(const rigsim::RigModel &like, int deg)
 {
@@ -133,6 +130,7 @@ TEST_F(ReadingsTest, SettingsAppliedDuringASweepTakeEffectWithTheNext)
         kt::AfterSteps(rig, 100, [] { ApplyReadings(3, 0); });
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         EXPECT_EQ(ReadPerStep, 3);
+        rt::test::AnswerConfirm(1);  // sweep again over the unsaved E-plane
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
     });
     EXPECT_EQ(kt::Received(*rig), "H" + std::string(359, 'A') + "C" + Repeat("AHH", 359) + "C");
@@ -169,6 +167,7 @@ TEST_F(ReadingsTest, FourReadingsHalveTheNoiseOfOne)
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         one = Deviation(*rig);
         ApplyReadings(4, 50);
+        rt::test::AnswerConfirm(1);  // sweep again over the unsaved E-plane
         rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
         four = Deviation(*rig);
     });
@@ -326,9 +325,9 @@ TEST_F(ReadingsTest, StopDuringTheSettleEndsTheSweepAfterThatStep)
 
 TEST_F(ReadingsTest, SettingsAreKeptAndReadBackWithinTheirRanges)
 {
-    char dir[] = "/tmp/kesto-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string ini = std::string(dir) + "/Kesto.conf";
+    const testsupport::ScratchFolder dir("kesto-settings");
+    ASSERT_FALSE(dir.path.empty());
+    const std::string ini = dir.at("Kesto.conf");
     rt::test::UseSettingsFile(ini);
     auto rig = kt::MakeRig(1);
     RunKesto(PORTPNL_COM1, [&] {
@@ -366,7 +365,6 @@ TEST_F(ReadingsTest, SettingsAreKeptAndReadBackWithinTheirRanges)
     text << in.rdbuf();
     EXPECT_NE(text.str().find("readingsPerStep"), std::string::npos) << text.str();
     rt::test::UseSettingsFile({});
-    std::filesystem::remove_all(dir);
 }
 
 // ---- Time left ---------------------------------------------------------------------------

@@ -2,8 +2,6 @@
 // The measurement record: selectors, information panel and the save command.
 #include "kesto_fixture.h"
 
-#include <QPlainTextEdit>
-
 #include <fstream>
 #include <sstream>
 
@@ -11,13 +9,11 @@
 #include "pattern_text.h"
 
 using kt::RunKesto;
+using kt::TypeInto;
 
 namespace {
 
-class RecordTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class RecordTest : public kt::InScratchDir {};
 
 std::vector<std::string> Lines(const std::string &path)
 {
@@ -42,14 +38,6 @@ void Save(const std::string &path)
 {
     rt::test::ChooseFile(path);
     rt::test::ChooseMenuItem(menu_handle, KESTOMENU_SAVE);
-}
-
-void TypeInto(int panel, int control, const std::string &text)
-{
-    auto *edit = qobject_cast<QPlainTextEdit *>(rt::test::CtrlWidget(panel, control));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    edit->insertPlainText(QString::fromStdString(text));
 }
 
 TEST_F(RecordTest, SaveWithNothingMeasuredOrAlreadySavedSaysTheDataIsEmpty)

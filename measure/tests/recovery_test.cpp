@@ -4,8 +4,6 @@
 // the next start, removed once saved or declined.
 #include "kesto_fixture.h"
 
-#include <QPlainTextEdit>
-
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +13,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "files.h"
 #include "rig_process.h"
 
 extern char **environ;
 
 using kt::RunKesto;
+using kt::TypeInto;
 
 namespace {
 
@@ -28,10 +28,7 @@ constexpr const char *kChildSignal = "KESTO_RECOVERY_TEST_SIGNAL";
 
 std::string Slurp(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return testsupport::GetFile(path);
 }
 
 bool Exists(const std::string &path)
@@ -45,14 +42,6 @@ int RecoveryQuestions()
     for (const auto &p : rt::test::Popups())
         n += p.kind == "confirm" && p.title == "Recovery";
     return n;
-}
-
-void TypeInto(int panel, int control, const std::string &text)
-{
-    auto *edit = qobject_cast<QPlainTextEdit *>(rt::test::CtrlWidget(panel, control));
-    ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    edit->insertPlainText(QString::fromStdString(text));
 }
 
 // The child: measures an E plane in full and an H plane in part (the desktop

@@ -18,10 +18,7 @@ using kt::RunKesto;
 
 namespace {
 
-class ResyncTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class ResyncTest : public kt::InScratchDir {};
 
 int Count(const std::string &s, char c)
 {

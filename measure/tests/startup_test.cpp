@@ -11,10 +11,7 @@ using kt::RunKesto;
 
 namespace {
 
-class KestoTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class KestoTest : public kt::InScratchDir {};
 
 // ---- Start-up through the chooser ------------------------------------------
 

@@ -13,10 +13,7 @@ using kt::RunKesto;
 
 namespace {
 
-class SweepTest : public testing::Test {
-protected:
-    void SetUp() override { kt::EnterScratchDir(); }
-};
+class SweepTest : public kt::InScratchDir {};
 
 // The level Kesto decodes for the rig standing at `deg`, with `attn` added.
 double ExpectedLevel(const rigsim::RigModel &like, int deg, double attn)

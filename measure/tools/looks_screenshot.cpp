@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of Kesto's panels (the port chooser, the main panel after a
-// short sweep against the simulated rig, the information and step panels),
+// sweep against the simulated rig, after a second sweep whose level drifted
+// and after a save, the readings, information and step panels),
 // for looking at the layout without a person at the screen.
 //   kesto_looks_screenshot <folder>
 // The main panel comes with a picture of the whole screen (screen-main.png),
@@ -22,23 +23,13 @@
 #include "rt.h"
 #include "testing.h"
 
-namespace {
-
-void Settle()
-{
-    for (int i = 0; i < 5; ++i)
-        ProcessSystemEvents();
-}
-
-}  // namespace
-
 int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
     const std::string dir = argv[1];
     auto save = [&](int panel, const char *name) {
-        Settle();
+        rt::test::Settle();
         rt::test::PanelWidget(panel)->grab().save(QString::fromStdString(dir + "/" + name));
     };
     rt::test::Enable();
@@ -47,10 +38,7 @@ int main(int argc, char **argv)
     static char *startArgs[] = {name, nullptr};
     if (InitCVIRTE(nullptr, startArgs, nullptr) == 0)
         return 1;
-    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
-        rt::test::UseFontSize(pt);
-    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
-        rt::test::UseDarkPalette(true);
+    rt::test::UseShotLooks();
     auto rig = std::make_shared<rigsim::RigModel>();
     rig->setAntenna(rigsim::Antenna::Dipole);
     rigsim::BindSimulatedRig(1, rig);
@@ -70,6 +58,18 @@ int main(int argc, char **argv)
                     main->minimumSizeHint().width(), main->minimumSizeHint().height(),
                     main->screen()->availableGeometry().width(),
                     main->screen()->availableGeometry().height());
+        // The status line: an H sweep on a drifting rig (its closure warns),
+        // then the record saved.
+        rig->setStepTimeMs(100.0);
+        rig->setDrift(3.0);
+        rt::test::CommitValue(kestopnl, KESTOPNL_PLANE, 1);
+        rt::test::PressButton(kestopnl, KESTOPNL_AUTO);
+        save(kestopnl, "main-closure.png");
+        rt::test::ChooseFile(dir + "/looks.atn");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_SAVE);
+        save(kestopnl, "main-saved.png");
+        rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_READINGS);
+        save(readpnl, "readings.png");
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_INFO);
         save(infopnl, "info.png");
         rt::test::ChooseMenuItem(GetPanelMenuBar(kestopnl), KESTOMENU_STEP);

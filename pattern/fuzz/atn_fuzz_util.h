@@ -45,20 +45,8 @@ inline void RequireSound(const PatternRecord &r, int desNO, int EMAX, int HMAX)
 // The bytes the viewer saves for a record.
 inline std::string ViewerSave(const PatternRecord &r, int desNO)
 {
-    const std::string text = ViewerTextBlock(r.person, r.descript);
-    PatternFileData d;
-    d.Antype = r.Antype;
-    d.Eattn = r.Eattn;
-    d.Hattn = r.Hattn;
-    d.lines = desNO;
-    d.text = text;
-    d.Edate = r.Edate;
-    d.Etime = r.Etime;
-    d.Hdate = r.Hdate;
-    d.Htime = r.Htime;
-    d.e_data = r.e_data;
-    d.h_data = r.h_data;
-    return FormatPatternFile(d);
+    std::string text;
+    return FormatPatternFile(PatternFileDataOf(r, desNO, text));
 }
 
 // Numbers survive a save to six decimals.

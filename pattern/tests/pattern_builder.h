@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "pattern_file.h"
 
@@ -81,3 +82,13 @@ private:
     Levels e_{}, h_{};
     bool hasE_ = false, hasH_ = false;
 };
+
+// 360 levels from -30 to +5 dB that differ from degree to degree, moved by
+// offset dB (a fraction tries the six decimals of the file).
+inline std::vector<double> SweepLevels(double offset)
+{
+    std::vector<double> v(PATTERN_LEVELS);
+    for (int i = 0; i < PATTERN_LEVELS; ++i)
+        v[i] = -30.0 + (i * 37 % 350) / 10.0 + offset;
+    return v;
+}

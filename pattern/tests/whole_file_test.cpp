@@ -17,27 +17,7 @@
 
 namespace {
 
-// Writes fail once a file would grow past limit bytes, as on a full disk
-// (a file size limit binds root too).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, SIG_DFL);
-    }
-
-private:
-    rlimit old{};
-};
+using testsupport::FileSizeLimit;
 
 PatternFileData Levels()
 {

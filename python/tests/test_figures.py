@@ -146,6 +146,10 @@ def test_gain_budget_and_its_arguments(sample_files):
     assert [c["counted"] for c in repeated["uncertainty"]["components"] if c["id"] == "type_a"] \
         == [True]
     assert repeated["reference_gain_from"] == "given" and repeated["reference_gain_dbi"] == 2.15
+    assert repeated["distance_m"] is None and repeated["far_field"]["antenna"] == {"made": False}
+    near = veloran.gain(s["horn"], s["dipole"], distance=0.3)
+    assert near["far_field"]["antenna"]["made"] and not near["far_field"]["antenna"]["ok"]
+    assert near["far_field"]["reference"]["distance_m"] == 0.3
     for kwargs, error in (({"u_mismatch": -0.1}, ValueError), ({"distance": -3}, ValueError),
                           ({"reference_gain": "2"}, TypeError), ({"u_alignment": None}, TypeError)):
         with pytest.raises(error):

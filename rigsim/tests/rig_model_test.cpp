@@ -15,15 +15,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// The measurement program's decode of a reply.
+// The measurement program's decode of a reply, without the floor.
 double DecodeLevel(const Bytes &r, double attn)
 {
-    return (r[0] * 256 + r[1]) / 20.0 - 50.0 + attn;
+    return rigproto::RawToLevel(rigproto::ReplyRaw(r.data()), attn);
 }
 
 unsigned DecodeAngle(const Bytes &r)
 {
-    return r[2] * 256u + r[3];
+    return rigproto::ReplyAngle(r.data());
 }
 
 Bytes Values(const std::vector<TimedByte> &timed)
@@ -251,6 +251,62 @@ TEST(RigPlane, SweepFollowedByInitialiseSwitchesTheCut)
         Send(fixed, 'A');
     Send(fixed, 'C');
     EXPECT_EQ(fixed.plane(), Plane::E);
+}
+
+// The operator remounts the antenna once the rig is home: the closing C of a
+// whole sweep reads the swept cut at 0 degrees, the next command the other.
+TEST(RigPlane, TheClosingCOfASweepIsAnsweredFromTheSweptCut)
+{
+    RigModel rig;
+    rig.setLineSpeed(0);
+    rig.setAntenna(Antenna::Dipole);
+    rig.setBoresight(90.0);  // at 0 degrees the E cut has its null, the H cut its peak
+    rig.setAutoPlaneSwitch(true);
+    const auto levelAt0 = [](Plane p) {
+        RigModel m;
+        m.setAntenna(Antenna::Dipole);
+        m.setBoresight(90.0);
+        m.setPlane(p);
+        m.setAngle(0);
+        const auto r = m.report();
+        return DecodeLevel(Bytes(r.begin(), r.end()), 0.0);
+    };
+    ASSERT_GT(levelAt0(Plane::H) - levelAt0(Plane::E), 10.0) << "the cuts tell apart at 0";
+    for (Plane swept : {Plane::E, Plane::H}) {
+        ASSERT_EQ(rig.plane(), swept);
+        for (int k = 0; k < 359; ++k)
+            Send(rig, 'A');
+        const Bytes closing = Send(rig, 'C');
+        EXPECT_EQ(DecodeAngle(closing), 0u) << "home";
+        EXPECT_DOUBLE_EQ(DecodeLevel(closing, 0.0), levelAt0(swept));
+        const Plane other = swept == Plane::E ? Plane::H : Plane::E;
+        EXPECT_EQ(rig.plane(), other) << "switched after the reply";
+        EXPECT_DOUBLE_EQ(DecodeLevel(Send(rig, 'H'), 0.0), levelAt0(other));
+    }
+}
+
+TEST(RigDrift, TheLevelCreepsWithTheRigsTimeAndReportShowsNoDrift)
+{
+    RigModel rig;
+    MakeIso(rig, -10.0);
+    // The rig's timeline only runs forwards: each reply is made at `ms` or later.
+    const auto at = [&](double ms) { return DecodeLevel(Values(rig.receive('H', ms)), 0.0); };
+    EXPECT_DOUBLE_EQ(at(0.0), -10.0) << "nothing without a drift";
+    EXPECT_DOUBLE_EQ(at(60000.0), -10.0);
+    rig.setDrift(1.5);
+    EXPECT_EQ(rig.drift(), 1.5);
+    EXPECT_NEAR(at(120000.0), -7.0, 0.026) << "1.5 dB a minute from the start";
+    EXPECT_NEAR(at(140000.0), -6.5, 0.026);
+    // The reply to a step comes at the step's end.
+    rig.setStepTimeMs(30000.0);
+    EXPECT_NEAR(DecodeLevel(Values(rig.receive('A', 160000.0)), 0.0), -5.25, 0.026);
+    rig.setDrift(-3.0);
+    EXPECT_NEAR(at(240000.0), -22.0, 0.026) << "downwards";
+    const auto r = rig.report();
+    EXPECT_DOUBLE_EQ(DecodeLevel(Bytes(r.begin(), r.end()), 0.0), -10.0);
+    rig.setDrift(std::nan(""));
+    EXPECT_EQ(rig.drift(), 0.0) << "brought into range";
+    EXPECT_DOUBLE_EQ(DriftDb(rig.state(), 1e6), 0.0);
 }
 
 TEST(RigFaults, QueueCountsAndPermanence)

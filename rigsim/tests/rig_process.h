@@ -15,25 +15,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "scratch.h"
+
 extern char **environ;
 
 namespace rigsim_test {
 
 // A scratch folder under $TMPDIR (or /tmp), removed with what is in it.
-struct ScratchDir {
-    std::string path;
-    ScratchDir()
-    {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/rigsim-test-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~ScratchDir()
-    {
-        if (!path.empty())
-            std::filesystem::remove_all(path);
-    }
+struct ScratchDir : testsupport::ScratchFolder {
+    ScratchDir() : ScratchFolder("rigsim-test") {}
 };
 
 // Reads one line of `fd`, waiting up to `timeoutMs` for it.

@@ -28,6 +28,7 @@
 
 #include "rig_model.h"
 #include "rig_process.h"
+#include "scratch.h"
 
 using rigsim_test::RigProcess;
 
@@ -35,29 +36,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// A scratch folder of this test process under $TMPDIR (or /tmp), removed
-// when the process ends.
+// The scratch folder of this test process, removed when it ends.
 std::string ScratchDir()
 {
-    struct Folder {
-        std::string path;
-        pid_t owner = getpid();
-        Folder()
-        {
-            const char *tmp = std::getenv("TMPDIR");
-            std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/rigsim-test-XXXXXX";
-            if (mkdtemp(templ.data()))
-                path = templ;
-        }
-        ~Folder()
-        {
-            std::error_code ec;
-            if (getpid() == owner && !path.empty())
-                std::filesystem::remove_all(path, ec);
-        }
-    };
-    static Folder folder;
-    return folder.path;
+    return testsupport::ProcessScratchDir().string();
 }
 
 int OpenSerial(const std::string &path)
@@ -381,6 +363,28 @@ TEST(RigsimProgram, RefusesCommandNumbersOutOfRange)
     EXPECT_EQ(Exchange(fd, 'H'), (Bytes{0x03, 0x84, 0x00, 0x07}));
     close(fd);
     EXPECT_EQ(rig.stop(), 0);
+}
+
+// --drift makes the program's levels creep with real time, and --help says so.
+TEST(RigsimProgram, DriftRaisesTheLevelWithTime)
+{
+    EXPECT_NE(RunRigsim("--help").out.find("--drift <DB_PER_MIN>"), std::string::npos);
+    RigProcess proc;
+    ASSERT_TRUE(proc.start({"--link", "none", "--antenna", "iso", "--drift", "100", "--step-ms",
+                            "0", "--init-ms", "0"}));
+    int fd = OpenSerial(proc.device);
+    ASSERT_GE(fd, 0);
+    const auto levelOf = [](const Bytes &r) {
+        return r.size() == 4 ? (r[0] * 256 + r[1]) / 20.0 - 50.0 : -999.0;
+    };
+    const double first = levelOf(Exchange(fd, 'H'));
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    const double later = levelOf(Exchange(fd, 'H'));
+    // 100 dB a minute: 1.5 dB in 0.9 s; only a gross miss fails.
+    EXPECT_GT(later - first, 0.7) << first << " then " << later;
+    EXPECT_LT(later - first, 6.0) << first << " then " << later;
+    close(fd);
+    EXPECT_EQ(proc.stop(), 0);
 }
 
 // --noise and --seed give the program the same receiver noise as the

@@ -58,6 +58,20 @@ void UseDarkPalette(bool dark)
     QApplication::setPalette(pal);
 }
 
+void UseShotLooks()
+{
+    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
+        UseFontSize(pt);
+    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
+        UseDarkPalette(true);
+}
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        ProcessSystemEvents();
+}
+
 double Contrast(const QColor &a, const QColor &b)
 {
     return detail::ContrastRatio(a, b);

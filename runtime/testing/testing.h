@@ -124,6 +124,12 @@ void SetPrinterFile(const std::string &pdfPath);
 // dark or light palette (on the Fusion style, which follows the palette).
 void UseFontSize(int pointSize);
 void UseDarkPalette(bool dark);
+// The same from the environment, for the screenshot tools: the font size in
+// points from VELORAN_SHOT_FONT_PT, a dark palette when VELORAN_SHOT_DARK is
+// set. Called once the run-time is initialised.
+void UseShotLooks();
+// Lets pending events and paints run, so that a grab shows what a user sees.
+void Settle();
 // WCAG contrast ratio of two colours (1 to 21).
 double Contrast(const QColor &a, const QColor &b);
 

@@ -18,20 +18,9 @@
 
 #include "com_testing.h"
 #include "rt.h"
+#include "scratch.h"
 
 namespace {
-
-struct Scratch {
-    std::string path;
-    Scratch()
-    {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/comports-test-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~Scratch() { std::filesystem::remove_all(path); }
-};
 
 class ComPorts : public testing::Test {
 protected:
@@ -46,7 +35,7 @@ protected:
         }
     }
     void TearDown() override { rt::test::SetComDeviceLister({}); }
-    Scratch dir_;
+    testsupport::ScratchFolder dir_{"comports-test"};
 };
 
 rt::ComDeviceInfo Usb(const char *dev, const char *serial)

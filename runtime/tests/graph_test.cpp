@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QWidget>
 
+#include "demo_panel.h"
 #include "graph.h"
 #include "rt.h"
 #include "rtdemo_uir.h"
@@ -21,28 +22,9 @@ int GraphCallback(int, int, int event, void *, int, int)
         ++gClicks;
     return 0;
 }
-int Nop(int, int, int, void *, int, int)
-{
-    return 0;
-}
-int NopPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-void NopMenu(int, int, void *, int)
-{}
-
 int LoadGraphPanel()
 {
-    RegisterCtrlCallback("GraphCallback", GraphCallback);
-    for (const char *n :
-         {"ButtonCallback", "ValueCallback", "TimerCallback", "FocusCallback", "CloseCallback"})
-        RegisterCtrlCallback(n, Nop);
-    RegisterPanelCallback("PanelCallback", NopPanel);
-    RegisterMenuCallback("AskCallback", NopMenu);
-    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
-    EXPECT_GT(p, 0);
-    return p;
+    return rt::test::LoadDemoPanel(GraphCallback);
 }
 
 TEST(Graph, HoldsAndDeletesPlotItems)

@@ -9,34 +9,15 @@
 #include <QWidget>
 #include <cmath>
 
+#include "demo_panel.h"
 #include "graph.h"
 #include "rt.h"
 #include "rtdemo_uir.h"
 #include "testing.h"
 
-namespace {
-
-int Nop(int, int, int, void *, int, int)
-{
-    return 0;
-}
-int NopPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-void NopMenu(int, int, void *, int)
-{}
-
-}  // namespace
-
 TEST(HiDpi, GraphPictureAtTheDevicePixelRatio)
 {
-    for (const char *n : {"GraphCallback", "ButtonCallback", "ValueCallback", "TimerCallback",
-                          "FocusCallback", "CloseCallback"})
-        RegisterCtrlCallback(n, Nop);
-    RegisterPanelCallback("PanelCallback", NopPanel);
-    RegisterMenuCallback("AskCallback", NopMenu);
-    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
+    const int p = rt::test::LoadDemoPanel();
     ASSERT_GT(p, 0);
     DisplayPanel(p);
     const int line = PlotLine(p, DEMOPNL_GRAPH, -5, -5, 5, 5, RT_RED);

@@ -10,6 +10,8 @@
 
 #include <sys/resource.h>
 
+#include "demo_panel.h"
+#include "files.h"
 #include "render.h"
 #include "rt.h"
 #include "rt_fixture.h"
@@ -19,54 +21,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int Nop(int, int, int, void *, int, int)
-{
-    return 0;
-}
-int NopPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-void NopMenu(int, int, void *, int)
-{}
-
 int GraphPanel()
 {
-    for (const char *n : {"GraphCallback", "ButtonCallback", "ValueCallback", "TimerCallback",
-                          "FocusCallback", "CloseCallback"})
-        RegisterCtrlCallback(n, Nop);
-    RegisterPanelCallback("PanelCallback", NopPanel);
-    RegisterMenuCallback("AskCallback", NopMenu);
-    const int p = LoadPanel(0, "rtdemo.uir", DEMOPNL);
-    EXPECT_GT(p, 0);
+    const int p = rt::test::LoadDemoPanel();
     PlotLine(p, DEMOPNL_GRAPH, 0, 0, 30, 0, RT_RED);
     return p;
 }
 
 std::string Slurp(const fs::path &p)
 {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return testsupport::GetFile(p.string());
 }
 
-// Writes fail once a file would grow past the limit, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-
-private:
-    rlimit old{};
-};
+using testsupport::FileSizeLimit;
 
 }  // namespace
 

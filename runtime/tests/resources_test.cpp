@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "rt.h"
+#include "scratch.h"
 #include "testing.h"
 
 namespace fs = std::filesystem;
@@ -29,12 +30,12 @@ void Collect(QtMsgType, const QMessageLogContext &, const QString &msg)
 // A scratch installation: prefix/bin (the executable's folder) and
 // prefix/share/veloran, plus a folder to stand in as the current one.
 struct Layout : ::testing::Test {
+    testsupport::ScratchFolder scratch{"rt-resources"};
     fs::path prefix, bin, share, work, oldCwd;
     void SetUp() override
     {
-        std::string tmpl = (fs::temp_directory_path() / "rt-resources.XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        prefix = tmpl;
+        ASSERT_FALSE(scratch.path.empty());
+        prefix = scratch.path;
         bin = prefix / "bin";
         share = prefix / "share" / "veloran";
         work = prefix / "work";
@@ -48,7 +49,6 @@ struct Layout : ::testing::Test {
     {
         rt::test::SetProgramDir({});
         fs::current_path(oldCwd);
-        fs::remove_all(prefix);
     }
     static void Touch(const fs::path &p) { std::ofstream(p) << "x"; }
 };

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "checks_view.h"
 #include "codepage.h"
 #include "lobes.h"
 #include "viewer_fixture.h"
@@ -104,10 +105,13 @@ TEST(RecentFiles, NewestFirstAtMostEightKeptInSettingsAndGoneOnesDropped)
     EXPECT_EQ(std::count(left.begin(), left.end(), paths[9]), 0);
     EXPECT_EQ(std::string(filepathname), paths[5]) << "the open pattern stays";
 
-    // A recent file that is there opens as File > Open does.
+    // A recent file that is there opens as File > Open does; the list has
+    // closed up behind the one that went.
+    item = 0;
     for (int id = MENUBAR_ABOUT + 1; id < MENUBAR_ABOUT + 40; ++id)
         if (rt::test::MenuItemText(bar, id) == "3 p7.atn")
             item = id;
+    ASSERT_NE(item, 0) << "p7.atn is third in the menu";
     rt::test::ChooseMenuItem(bar, item);
     EXPECT_EQ(std::string(filepathname), paths[7]);
     EXPECT_EQ(RecentMenu()[0], paths[7]);
@@ -321,6 +325,8 @@ TEST(Dialogues, EverySubWindowIsADialogueOfTheMainWindow)
     ExpectDialogue(info, "information");
     Menu(MENUBAR_LOBES);
     ExpectDialogue(lobepnl, "lobe metrics");
+    Menu(MENUBAR_CHECKS);
+    ExpectDialogue(checkpnl, "checks");
     Menu(MENUBAR_CODEPAGE);
     ExpectDialogue(codepnl, "text of older files");
     Menu(MENUBAR_ABOUT);

@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "checks_view.h"
 #include "codepage.h"
+#include "gain_view.h"
 #include "lobes.h"
 #include "ogl3d_testing.h"
 #include "viewer_fixture.h"
@@ -141,12 +143,36 @@ TEST(FitsTheScreen, AtSixteenPointsEverySubWindowIsOnTheScreen)
     EXPECT_TRUE(properties.isValid());
     EXPECT_LE(properties.width(), Avail().width());
     EXPECT_LE(properties.height(), Avail().height() - 68);
-    for (int id : {THEORYPNL, GAINPNL}) {
+    for (int id : {THEORYPNL, GAINPNL, CHECKPNL}) {
         const int p = LoadPanel(0, "antenna.uir", id);
         DisplayPanel(p);
         EXPECT_EQ(OffScreen(Shown(p)), "") << "panel " << id;
         DiscardPanel(p);
     }
+}
+
+// The checks, lobe metrics and gain panels with the longest texts they
+// show: the noisy dipole sample (two main lobes, the noise flag, nulls on
+// the floor), every check made, and a budget with a reference file.
+TEST(FitsTheScreen, AtSixteenPointsTheFilledAnalysisPanelsAreOnTheScreen)
+{
+    rt::test::UseFontSize(16);
+    Start();
+    const fs::path dipole = TempDir() / "dipole.atn";
+    fs::copy_file(fs::path(VIEWER_SAMPLES) / "dipole.atn", dipole);
+    Open(dipole.string());
+    Menu(MENUBAR_LOBES);
+    EXPECT_EQ(OffScreen(Shown(lobepnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(lobepnl)), "");
+    Menu(MENUBAR_CHECKS);
+    rt::test::CommitText(checkpnl, CHECKPNL_DISTANCE, "0.3");
+    EXPECT_EQ(OffScreen(Shown(checkpnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(checkpnl)), "");
+    Menu(MENUBAR_GAIN);
+    rt::test::ChooseFile(Sample());
+    rt::test::PressButton(gainpnl, GAINPNL_BROWSE);
+    EXPECT_EQ(OffScreen(Shown(gainpnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(gainpnl)), "");
 }
 
 TEST(FitsTheScreen, AtTheDefaultFontOnALargeScreenTheWindowIsAsDrawn)

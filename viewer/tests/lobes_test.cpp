@@ -2,6 +2,7 @@
 // File > Export... and the lobe metrics panel, driven through the menus.
 #include <QImage>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "lobe.h"
@@ -24,14 +25,12 @@ class Additions : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = (fs::temp_directory_path() / "antenna-export-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
+        ASSERT_FALSE(scratch.path.empty());
+        dir = scratch.path;
         planes = MakePlanes([](int a) { return Lobe(a, 40, -2.0, 0.25); },
                             [](int a) { return Lobe(a, 300, -4.0, 0.5); });
         Start();
     }
-    void TearDown() override { fs::remove_all(dir); }
     // Exports to name; with a message expected after the file is chosen, and
     // the question that replaces a file there answered Yes.
     std::string Export(const char *name, bool message = false, bool replace = false)
@@ -45,6 +44,7 @@ protected:
         Menu(MENUBAR_EXPORT);
         return path;
     }
+    testsupport::ScratchFolder scratch{"antenna-export"};
     fs::path dir;
     Planes planes;
 };
@@ -60,24 +60,34 @@ TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
     EXPECT_EQ(Text(LOBEPNL_E_PEAK), "");
 
     Open(WriteAtn("a.atn", planes));
-    // E: 0.25 dB a degree: -3 dB 12 degrees out, -10 dB 40 out.
-    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "40 deg, -2.00 dB");
-    EXPECT_EQ(Text(LOBEPNL_E_HPBW), "24.0 deg");
-    EXPECT_EQ(Text(LOBEPNL_E_BW10), "80.0 deg");
-    EXPECT_EQ(Text(LOBEPNL_H_PEAK), "300 deg, -4.00 dB");
-    EXPECT_EQ(Text(LOBEPNL_H_HPBW), "12.0 deg");
-    EXPECT_EQ(Text(LOBEPNL_E_FB), "28.00 dB");
+    // E: 0.25 dB a degree, so the samples' own -3 dB points lie 12 degrees
+    // out and the -10 dB points 40 out. The top is pointed, and the
+    // parabola fitted through it peaks 0.34 dB below the highest sample (H,
+    // 0.5 dB a degree: 0.39 dB): the fitted widths are taken 3 and 10 dB
+    // below that peak, 0.34 / 0.25 = 1.37 degrees further out each side for
+    // E (0.39 / 0.5 = 0.78 for H), and the raw figure follows each.
+    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "40.0 deg, -2.34 dB (raw 40 deg, -2.00 dB)");
+    EXPECT_EQ(Text(LOBEPNL_E_HPBW), "26.7 deg (raw 24.0)");
+    EXPECT_EQ(Text(LOBEPNL_E_BW10), "82.7 deg (raw 80.0)");
+    EXPECT_EQ(Text(LOBEPNL_H_PEAK), "300.0 deg, -4.39 dB (raw 300 deg, -4.00 dB)");
+    EXPECT_EQ(Text(LOBEPNL_H_HPBW), "13.6 deg (raw 12.0)");
+    // Everything behind the beam is on the -30 dB floor: front-to-back is a
+    // bound, and no side lobe rises above the floor.
+    EXPECT_EQ(Text(LOBEPNL_E_FB), "≥ 27.66 dB (raw 28.00)");
     EXPECT_EQ(Text(LOBEPNL_E_SLL), "none");
-    EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "143.2 (21.6 dBi)");  // 41253 / (24 x 12)
+    EXPECT_EQ(Text(LOBEPNL_E_FNBW), "224.0 deg, 288.0 to 152.0");  // where it meets the floor
+    EXPECT_EQ(Text(LOBEPNL_E_NOISE), "0.00 dB");                   // a clean plane is no noisy one
+    // 41253 / (26.74 x 13.56); the raw widths' 41253 / (24 x 12) beside it.
+    EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "113.8 (20.6 dBi; raw 21.6 dBi)");
 
     rt::test::PressButton(antennalab, ANTENNALAB_GORIGHT10);  // E is selected on open
-    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "50 deg, -2.00 dB");
+    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "50.0 deg, -2.34 dB (raw 50 deg, -2.00 dB)");
 
     Menu(MENUBAR_HDATA);  // hide H
     EXPECT_EQ(Text(LOBEPNL_H_PEAK), "hidden");
     EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "needs both planes");
     Menu(MENUBAR_HDATA);  // show it again
-    EXPECT_EQ(Text(LOBEPNL_H_PEAK), "300 deg, -4.00 dB");
+    EXPECT_EQ(Text(LOBEPNL_H_PEAK), "300.0 deg, -4.39 dB (raw 300 deg, -4.00 dB)");
 
     rt::test::AnswerConfirm(0);  // the rotation is not saved
     Menu(MENUBAR_CLOSE);
@@ -88,9 +98,105 @@ TEST_F(Additions, LobePanelFollowsOpenRotationHidingAndClose)
     EXPECT_EQ(lobepnl, 0);
     Open(WriteAtn("b.atn", planes));  // nothing to refresh now
     Menu(MENUBAR_LOBES);              // a new panel, filled at once
-    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "40 deg, -2.00 dB");
+    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "40.0 deg, -2.34 dB (raw 40 deg, -2.00 dB)");
     rt::test::ClosePanelWindow(lobepnl);
     EXPECT_EQ(lobepnl, 0);
+}
+
+namespace {
+
+// A sample pattern of the program's, copied so that nothing can write to it.
+std::string SampleCopy(const char *name)
+{
+    const fs::path to = TempDir() / name;
+    fs::copy_file(fs::path(VIEWER_SAMPLES) / name, to, fs::copy_options::overwrite_existing);
+    return to.string();
+}
+
+double Leading(const std::string &s)
+{
+    return std::strtod(s.c_str(), nullptr);
+}
+
+}  // namespace
+
+// The dipole sample was measured with 0.2 dB of noise per reading: the fit
+// sees through it, names its figure of eight as two main lobes (no side
+// lobe opposite the peak) and asks for averaging, while the main panel's
+// readouts keep the highest sample.
+TEST_F(Additions, LobePanelOfTheNoisyDipoleNamesTwoMainLobes)
+{
+    const std::string path = SampleCopy("dipole.atn");
+    PatternRecord rec;
+    int lines = 0, emax = -1, hmax = -1;
+    ASSERT_TRUE(ReadPatternFile(path, rec, lines, emax, hmax).ok);
+    Open(path);
+    Menu(MENUBAR_LOBES);
+    EXPECT_EQ(Text(LOBEPNL_E_MAIN).rfind("2, at ", 0), 0u) << Text(LOBEPNL_E_MAIN);
+    EXPECT_EQ(Text(LOBEPNL_E_BACK), "none: a second main lobe");
+    EXPECT_EQ(Text(LOBEPNL_E_SLL), "none");
+    EXPECT_EQ(Text(LOBEPNL_H_MAIN), "1");  // the H plane goes all round
+    EXPECT_EQ(Text(LOBEPNL_H_HPBW), "none");
+    // A dipole is 78 degrees wide; one high reading on the top narrows the
+    // raw figure by several degrees.
+    const std::string hpbw = Text(LOBEPNL_E_HPBW);
+    ASSERT_NE(hpbw.find(" deg (raw "), std::string::npos) << hpbw;
+    EXPECT_NEAR(Leading(hpbw), 78.0, 3.0) << hpbw;
+    EXPECT_GT(std::fabs(Leading(hpbw.substr(hpbw.find("raw ") + 4)) - 78.0), 3.0) << hpbw;
+    EXPECT_NE(Text(LOBEPNL_E_NOISE).find("lifts the peak"), std::string::npos);
+    char findings[4000] = "";
+    GetCtrlVal(lobepnl, LOBEPNL_FINDINGS, findings);
+    EXPECT_NE(std::string(findings).find("E plane: the noise"), std::string::npos) << findings;
+    EXPECT_NE(std::string(findings).find("Average several readings per step in Kesto."),
+              std::string::npos);
+    EXPECT_NE(std::string(findings).find("two main lobes"), std::string::npos);
+    EXPECT_EQ(std::string(findings).find("H plane: the noise"), std::string::npos) << findings;
+
+    // The main panel: the lowest index of the greatest sample, its level.
+    const int highest = int(std::max_element(rec.e_data, rec.e_data + 360) - rec.e_data);
+    EXPECT_EQ(Int(ANTENNALAB_EPEAKANGLE), highest);
+    EXPECT_DOUBLE_EQ(Dbl(ANTENNALAB_EPEAKLEVEL), rec.e_data[highest]);
+    EXPECT_EQ(Text(LOBEPNL_E_PEAK).find(std::to_string(highest) + ".0 deg"), std::string::npos);
+}
+
+// A horn's back is on the floor: its front-to-back is a bound and the
+// findings say why; its side lobes stand clear of the floor and are values.
+TEST_F(Additions, LobePanelShowsBoundsOnTheFloor)
+{
+    Open(SampleCopy("horn.atn"));
+    Menu(MENUBAR_LOBES);
+    EXPECT_EQ(Text(LOBEPNL_E_FB).rfind("≥ ", 0), 0u) << Text(LOBEPNL_E_FB);
+    EXPECT_EQ(Text(LOBEPNL_H_FB).rfind("≥ ", 0), 0u) << Text(LOBEPNL_H_FB);
+    EXPECT_EQ(Text(LOBEPNL_E_SLL).find("≤"), std::string::npos) << Text(LOBEPNL_E_SLL);
+    EXPECT_NE(Text(LOBEPNL_E_SLL).find(" dB at "), std::string::npos);
+    EXPECT_EQ(Text(LOBEPNL_E_BACK), "none");
+    char findings[4000] = "";
+    GetCtrlVal(lobepnl, LOBEPNL_FINDINGS, findings);
+    EXPECT_NE(std::string(findings).find("E plane: front-to-back ≥ "), std::string::npos)
+        << findings;
+    EXPECT_NE(std::string(findings).find("within 1 dB of the -30 dB floor"), std::string::npos);
+}
+
+// Where the fit and the samples agree, a figure is shown once: a beam whose
+// top is a parabola in dB, its peak on a sample, no noise.
+TEST_F(Additions, LobePanelShowsOneFigureWhereFitAndSamplesAgree)
+{
+    auto beam = [](int a, int at, double top) {
+        double d = std::abs(a - at) % 360;
+        d = std::min(d, 360 - d);
+        return std::max(-30.0, top - 12.0 * (d / 20) * (d / 20));  // -3 dB 10 degrees out
+    };
+    Open(WriteAtn("beam.atn", MakePlanes([&](int a) { return beam(a, 60, -3.0); },
+                                         [&](int a) { return beam(a, 200, -6.0); })));
+    Menu(MENUBAR_LOBES);
+    EXPECT_EQ(Text(LOBEPNL_E_PEAK), "60.0 deg, -3.00 dB");
+    EXPECT_EQ(Text(LOBEPNL_E_HPBW), "20.0 deg");
+    EXPECT_EQ(Text(LOBEPNL_H_PEAK), "200.0 deg, -6.00 dB");
+    EXPECT_EQ(Text(LOBEPNL_E_FB), "≥ 27.00 dB");  // the back on the floor, 27 dB down
+    for (int c : {LOBEPNL_E_PEAK, LOBEPNL_E_HPBW, LOBEPNL_E_BW10, LOBEPNL_E_FNBW, LOBEPNL_E_FB,
+                  LOBEPNL_H_PEAK, LOBEPNL_H_HPBW, LOBEPNL_DIRECTIVITY})
+        EXPECT_EQ(Text(c).find("raw"), std::string::npos) << c << ": " << Text(c);
+    EXPECT_EQ(Text(LOBEPNL_DIRECTIVITY), "103.1 (20.1 dBi)");  // 41253 / (20 x 20)
 }
 
 TEST_F(Additions, ExportWritesTheLevelsAsTheyAreNow)

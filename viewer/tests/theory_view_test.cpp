@@ -135,11 +135,13 @@ TEST(TheoryPanel, OverlayDrawsFollowsRotationAndHidingAndGoesWithCloseAndOpen)
     auto red = Dashed(ANTENNALAB_POLAR, RT_RED);
     ASSERT_EQ(red.size(), 1u);
     EXPECT_EQ(FarthestAngle(red[0]), 40);
-    // Scaled to the measured peak: -5 dB lies at radius 25.
+    // Levelled to fit the measurement best: the rig's horn is another horn
+    // than the model's, so the model's peak lies near, not on, the measured
+    // -5 dB (radius 25).
     double far = 0;
     for (size_t i = 0; i < red[0].xs.size(); ++i)
         far = std::max(far, std::hypot(red[0].xs[i], red[0].ys[i]));
-    EXPECT_NEAR(far, 25, 1e-3);
+    EXPECT_NEAR(far, 25, 1.5);
     ASSERT_EQ(Dashed(ANTENNALAB_POLAR, RT_BLUE).size(), 1u);
     ASSERT_EQ(Dashed(ANTENNALAB_CARTESIAN, RT_RED).size(), 1u);
 

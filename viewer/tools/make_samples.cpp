@@ -82,23 +82,19 @@ double YagiH(double t)
 bool Write(const std::string &path, int type, const char *person, const char *descript, int lines,
            double attn, double (*e)(double), double (*h)(double), double turn, double top)
 {
-    double E[360], H[360];
-    ToLevels(e, top, turn, 7u + type, E);
-    ToLevels(h, top - 1.5, turn, 11u + type, H);
-    const std::string text = ViewerTextBlock(person, descript);
-    PatternFileData d;
-    d.Antype = type;
-    d.Eattn = attn;
-    d.Hattn = attn;
-    d.lines = lines;
-    d.text = text;
-    d.Edate = "04-12-2005";
-    d.Etime = "10:14:52";
-    d.Hdate = "04-12-2005";
-    d.Htime = "10:31:07";
-    d.e_data = E;
-    d.h_data = H;
-    const PatternFileResult r = WritePatternFile(path, d);
+    PatternRecord rec{};
+    rec.Antype = type;
+    rec.Eattn = rec.Hattn = attn;
+    std::snprintf(rec.person, sizeof rec.person, "%s", person);
+    std::snprintf(rec.descript, sizeof rec.descript, "%s", descript);
+    std::snprintf(rec.Edate, sizeof rec.Edate, "%s", "04-12-2005");
+    std::snprintf(rec.Etime, sizeof rec.Etime, "%s", "10:14:52");
+    std::snprintf(rec.Hdate, sizeof rec.Hdate, "%s", "04-12-2005");
+    std::snprintf(rec.Htime, sizeof rec.Htime, "%s", "10:31:07");
+    ToLevels(e, top, turn, 7u + type, rec.e_data);
+    ToLevels(h, top - 1.5, turn, 11u + type, rec.h_data);
+    std::string text;
+    const PatternFileResult r = WritePatternFile(path, PatternFileDataOf(rec, lines, text));
     if (!r.ok)
         std::fprintf(stderr, "%s\n", r.error.c_str());
     return r.ok;

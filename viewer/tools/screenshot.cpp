@@ -23,16 +23,6 @@
 #include "rt.h"
 #include "testing.h"
 
-namespace {
-
-void Settle()
-{
-    for (int i = 0; i < 5; ++i)
-        ProcessSystemEvents();
-}
-
-}  // namespace
-
 int main(int argc, char **argv)
 {
     if (argc < 3)
@@ -41,10 +31,7 @@ int main(int argc, char **argv)
     // The desktop's font and palette are there before the program starts.
     if (InitCVIRTE(nullptr, argv, nullptr) == 0)
         return 1;
-    if (const int pt = qEnvironmentVariableIntValue("VELORAN_SHOT_FONT_PT"); pt > 0)
-        rt::test::UseFontSize(pt);
-    if (qEnvironmentVariableIsSet("VELORAN_SHOT_DARK"))
-        rt::test::UseDarkPalette(true);
+    rt::test::UseShotLooks();
     if (AntennaStartup(argc, argv) < 0)
         return 1;
     const std::string dir = argv[2];
@@ -54,7 +41,7 @@ int main(int argc, char **argv)
         pix.save(QString::fromStdString(dir + "/" + name));
     };
     auto shot = [&](const char *name) {
-        Settle();
+        rt::test::Settle();
         save(panel->grab(), name);
         if (QScreen *screen = panel->screen())
             save(screen->grabWindow(0), ("screen-" + std::string(name)).c_str());
@@ -85,17 +72,17 @@ int main(int argc, char **argv)
     shot("threed.png");
     rt::test::ChooseMenuItem(bar, MENUBAR_INFO);
     QWidget *info = rt::test::PanelWidget(infopnl);
-    Settle();
+    rt::test::Settle();
     save(info->grab(), "info.png");
     rt::test::PressButton(infopnl, INFOPNL_PICTURE);
-    Settle();
+    rt::test::Settle();
     save(rt::test::PanelWidget(pichandle)->grab(), "picture.png");
     rt::test::ChooseMenuItem(bar, MENUBAR_CODEPAGE);
-    Settle();
+    rt::test::Settle();
     save(rt::test::PanelWidget(codepnl)->grab(), "codepage.png");
     rt::test::ChooseMenuItem(bar, MENUBAR_POLAR);
     rt::test::ChooseMenuItem(bar, MENUBAR_LOBES);
-    Settle();
+    rt::test::Settle();
     save(rt::test::PanelWidget(lobepnl)->grab(), "lobes.png");
     return 0;
 }
