@@ -104,7 +104,9 @@ void NotePlane(const std::string &plane, const FittedLobeMetrics &m,
         notes->push_back(
             Say(QT_TRANSLATE_NOOP("Lobes", "%1: the first nulls lie on the -30 dB floor: "
                                            "they are deeper than measured, and each is placed "
-                                           "in the middle of its samples on the floor."),
+                                           "in the middle of its samples on the floor, or where "
+                                           "the main lobe meets the floor when the whole back "
+                                           "lies on it."),
                 {plane}));
 }
 
