@@ -24,6 +24,13 @@ std::string Deg(double v, int decimals = 1)
     return Fixed(v, decimals) + "°";
 }
 
+// A direction, 0 to 359.9: a fitted peak just short of 360 reads as 0.
+std::string Direction(double v)
+{
+    const std::string s = Fixed(v, 1);
+    return (s == "360.0" ? std::string("0.0") : s) + "°";
+}
+
 // With its sign, "+1.2" or "-1.2"; a value that rounds to 0 has none.
 std::string Signed(double v, int decimals)
 {
@@ -108,7 +115,8 @@ void PeakRows(LabFigures &f, std::vector<LabRow> &rows)
     for (const auto &[plane, p] : {std::pair{"E", &f.e}, std::pair{"H", &f.h}}) {
         LabRow r = Row(plane[0] == 'E' ? name : "", plane);
         const PlaneFit &m = p->measured.fit;
-        r.measured = m.peakFound ? Deg(m.peakAngle) : Say(QT_TRANSLATE_NOOP("LabReport", "none"));
+        r.measured =
+            m.peakFound ? Direction(m.peakAngle) : Say(QT_TRANSLATE_NOOP("LabReport", "none"));
         if (!p->modelOk || !m.peakFound) {
             NoModel(r, f);
         } else {
@@ -120,7 +128,7 @@ void PeakRows(LabFigures &f, std::vector<LabRow> &rows)
                 if (std::fabs(other) < std::fabs(d))
                     d = other;
             }
-            r.textbook = Deg(t);
+            r.textbook = Direction(t);
             r.difference = Signed(d, 1) + "°";
             const Agreement a =
                 std::fabs(d) <= LAB_PEAK_DEG ? Agreement::Agrees : Agreement::Differs;
