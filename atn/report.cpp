@@ -172,7 +172,7 @@ int RunReport(const QStringList &args)
         };
     // Drawn in memory and written whole at the end, so that a failed write
     // is seen and leaves any old report as it was.
-    QByteArray pdf;
+    std::string pdf;
     std::string error;
     const bool made = options.lab && inputs.size() == 1
                           ? inputs[0].ok && MakeLabReport(inputs[0], options.settings, &pdf, &error)
@@ -186,7 +186,7 @@ int RunReport(const QStringList &args)
             Complain(NotWritten(out, error));
         return 1;
     }
-    if (!SaveBytes(out, pdf, error)) {
+    if (!SaveBytes(out, QByteArray::fromStdString(pdf), error)) {
         Complain(NotWritten(out, error));
         return 1;
     }

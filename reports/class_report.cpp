@@ -18,7 +18,7 @@ using namespace reportparts;
 
 // The lab pages' class report (lab_summary.cpp).
 bool MakeLabClassReport(const std::vector<ReportFile> &files, const ReportOptions &options,
-                        QByteArray *pdf, std::string *error);
+                        std::string *pdf, std::string *error);
 
 namespace {
 
@@ -474,7 +474,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e, bool theory)
 }  // namespace
 
 bool MakeClassReport(const std::vector<ReportFile> &files, const ReportOptions &options,
-                     QByteArray *pdf, std::string *error)
+                     std::string *pdf, std::string *error)
 {
     if (options.lab)
         return MakeLabClassReport(files, options, pdf, error);

@@ -335,7 +335,7 @@ Layout LabLayoutOf(Pdf &pdf, const ReportFile &file, const LabFigures &f, const 
 
 using namespace reportparts;
 
-bool MakeLabReport(const ReportFile &file, const LabSettings &settings, QByteArray *pdf,
+bool MakeLabReport(const ReportFile &file, const LabSettings &settings, std::string *pdf,
                    std::string *error)
 {
     if (!file.ok) {
@@ -353,7 +353,7 @@ bool MakeLabReport(const ReportFile &file, const LabSettings &settings, QByteArr
     return EndPdf(out, pdf, error);
 }
 
-bool SaveReport(const std::string &path, const QByteArray &pdf, std::string *error)
+bool SaveReport(const std::string &path, const std::string &pdf, std::string *error)
 {
-    return rt::SaveFileWhole(path.c_str(), pdf.constData(), std::size_t(pdf.size()), error) == 0;
+    return rt::SaveFileWhole(path.c_str(), pdf.data(), pdf.size(), error) == 0;
 }

@@ -338,7 +338,7 @@ std::vector<Block> TableBlocks(QPaintDevice *dev, double w, const std::vector<St
 }  // namespace
 
 bool MakeLabClassReport(const std::vector<ReportFile> &files, const ReportOptions &options,
-                        QByteArray *pdf, std::string *error)
+                        std::string *pdf, std::string *error)
 {
     if (!PrepareGraphs(error))
         return false;

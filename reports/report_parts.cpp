@@ -90,13 +90,13 @@ bool BeginPdf(Pdf &pdf, const QString &title, std::string *error)
     return true;
 }
 
-bool EndPdf(Pdf &pdf, QByteArray *bytes, std::string *error)
+bool EndPdf(Pdf &pdf, std::string *bytes, std::string *error)
 {
     if (!pdf.painter.end()) {
         *error = "the PDF could not be finished";
         return false;
     }
-    *bytes = pdf.buffer.data();
+    *bytes = pdf.buffer.data().toStdString();
     return true;
 }
 

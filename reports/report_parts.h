@@ -46,7 +46,7 @@ struct Pdf {
     QRectF page;  // the printable area, device units
 };
 bool BeginPdf(Pdf &pdf, const QString &title, std::string *error);
-bool EndPdf(Pdf &pdf, QByteArray *bytes, std::string *error);
+bool EndPdf(Pdf &pdf, std::string *bytes, std::string *error);
 
 // ---- Graphs -------------------------------------------------------------------
 // Two offscreen graphs with the viewer's sizes, axes and frames.

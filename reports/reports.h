@@ -6,8 +6,6 @@
 // whole or not at all.
 #pragma once
 
-#include <QByteArray>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,13 +38,13 @@ struct ReportOptions {
 // The class report of files (unreadable ones are named on the summary) as
 // PDF bytes; false with the reason when the PDF cannot be made.
 bool MakeClassReport(const std::vector<ReportFile> &files, const ReportOptions &options,
-                     QByteArray *pdf, std::string *error);
+                     std::string *pdf, std::string *error);
 
 // The lab report of one measurement: one A4 page, or two where it does not
 // fit on one.
-bool MakeLabReport(const ReportFile &file, const LabSettings &settings, QByteArray *pdf,
+bool MakeLabReport(const ReportFile &file, const LabSettings &settings, std::string *pdf,
                    std::string *error);
 
 // Writes a report to path whole or not at all (a failed write leaves no
 // partial file and any old one as it was); false with the reason.
-bool SaveReport(const std::string &path, const QByteArray &pdf, std::string *error);
+bool SaveReport(const std::string &path, const std::string &pdf, std::string *error);
