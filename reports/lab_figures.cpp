@@ -119,6 +119,13 @@ void PeakRows(LabFigures &f, std::vector<LabRow> &rows)
             m.peakFound ? Direction(m.peakAngle) : Say(QT_TRANSLATE_NOOP("LabReport", "none"));
         if (!p->modelOk || !m.peakFound) {
             NoModel(r, f);
+        } else if (!p->model.hpbw || !p->measured.hpbw) {
+            // A plane that never falls 3 dB points nowhere in particular.
+            r.textbook = p->model.hpbw ? Direction(p->model.fit.peakAngle)
+                                       : Say(QT_TRANSLATE_NOOP("LabReport", "all round"));
+            r.difference = kNone;
+            r.agreement = Agreement::NotCompared;
+            r.verdict = Say(QT_TRANSLATE_NOOP("LabReport", "not compared: no beam to point"));
         } else {
             const double t = p->model.fit.peakAngle;
             double d = AngleDiff(m.peakAngle, t);
@@ -224,7 +231,7 @@ void ShapeRows(LabFigures &f, std::vector<LabRow> &rows)
 {
     for (const auto &[plane, p] : {std::pair{"E", &f.e}, std::pair{"H", &f.h}}) {
         LabRow r = Row(
-            plane[0] == 'E' ? Say(QT_TRANSLATE_NOOP("LabReport", "Shape (RMS difference)")) : "",
+            plane[0] == 'E' ? Say(QT_TRANSLATE_NOOP("LabReport", "Shape (RMS)")) : "",
             plane);
         r.measured = r.textbook = kNone;
         if (!p->modelOk || !p->comparison.valid) {

@@ -159,6 +159,34 @@ QString ModelNote(const PatternRecord &r, const LabFigures &f)
         .arg(f.h.comparison.rotation);
 }
 
+// One line for the reader in a hurry: how many figures agree, what warns.
+QString InShort(const LabFigures &f)
+{
+    int count[4] = {0, 0, 0, 0};
+    for (const LabRow &r : f.rows)
+        ++count[int(r.agreement)];
+    QStringList parts;
+    if (f.modelOk())
+        parts << QStringLiteral("Against the textbook: %1 figures agree, %2 consistent, %3 differ, "
+                                "%4 not compared")
+                     .arg(count[int(Agreement::Agrees)])
+                     .arg(count[int(Agreement::Consistent)])
+                     .arg(count[int(Agreement::Differs)])
+                     .arg(count[int(Agreement::NotCompared)]);
+    else
+        parts << QStringLiteral("No textbook to compare with");
+    QStringList warned;
+    for (const CheckLine &l : f.checks.lines)
+        if (l.verdict == Verdict::Warn)
+            warned << QString::fromStdString(English(l.title));
+    parts << (warned.isEmpty()
+                  ? QStringLiteral("no check warns")
+                  : QStringLiteral("checks that warn: ") + warned.join(QStringLiteral(", ")));
+    if (f.gain.ok)
+        parts << QString::fromStdString(GainStatement(f.gain.result));
+    return QStringLiteral("In short: ") + parts.join(QStringLiteral("; ")) + QStringLiteral(".");
+}
+
 // The table's blocks, the first of them to be block `base` of the page.
 std::vector<Block> TableBlocks(QPaintDevice *dev, double w, const PatternRecord &r,
                                const LabFigures &f, size_t base)
@@ -314,7 +342,7 @@ Layout LabLayoutOf(Pdf &pdf, const ReportFile &file, const LabFigures &f, const 
             layout.blocks.push_back(std::move(b));
     };
     add(HeaderBlocks(dev, w, file, s, f));
-    layout.blocks.back().height += kGap;
+    layout.blocks.push_back(TextBlock(dev, w, InShort(f), Font(9, true), 0, kGap));
     layout.blocks.push_back(GraphBlock(dev, w, file, f));
     add(TableBlocks(dev, w, file.rec, f, layout.blocks.size()));
     add(CheckBlocks(dev, w, f));

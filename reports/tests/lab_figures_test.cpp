@@ -113,7 +113,7 @@ TEST(LabFigures, TheTextbookModelAgreesWithItselfWhereverItPoints)
         EXPECT_EQ(peak.measured, Fixed(turn, 1) + "°");
         EXPECT_EQ(peak.difference, "0.0°");
         EXPECT_EQ(peak.verdict, "agrees: |Δ| ≤ 5°");
-        EXPECT_EQ(RowOf(f, "Shape (RMS difference)", "H").difference, "0.00 dB");
+        EXPECT_EQ(RowOf(f, "Shape (RMS)", "H").difference, "0.00 dB");
         EXPECT_EQ(RowOf(f, "Half-power width", "H").verdict, "agrees: |Δ| ≤ 15 %");
     }
 }
@@ -137,7 +137,7 @@ TEST(LabFigures, AWiderBeamDiffersByItsShareOfTheTextbookWidth)
     EXPECT_EQ(w.agreement, Agreement::Differs);
     EXPECT_EQ(w.verdict, "differs: |Δ| > 15 %");
     EXPECT_NE(w.difference.find("(+" + Fixed(share, 0) + " %)"), std::string::npos) << w.difference;
-    EXPECT_EQ(RowOf(f, "Shape (RMS difference)", "E").agreement, Agreement::Differs);
+    EXPECT_EQ(RowOf(f, "Shape (RMS)", "E").agreement, Agreement::Differs);
     EXPECT_EQ(RowOf(f, "Directivity estimate", "E, H").agreement, Agreement::Differs);
 }
 
@@ -151,6 +151,23 @@ TEST(LabFigures, AFrontToBackOnTheFloorIsABoundThatMayAgree)
     EXPECT_EQ(fb.difference, "–");  // two lower bounds tell no difference
     EXPECT_EQ(fb.agreement, Agreement::Consistent);
     EXPECT_EQ(fb.verdict, "consistent: a bound, |Δ| ≤ 3 dB possible");
+}
+
+TEST(LabFigures, APlaneThatNeverFallsPointsNowhere)
+{
+    // The H plane all round, a ripple of 0.5 dB on it: no beam, no width.
+    PatternRecord r = Turned(kHorn, 30, 10);
+    for (int k = 0; k < LEVELS; ++k)
+        r.h_data[k] = 0.25 * std::sin(k * 0.3);
+    const LabFigures f = ComputeLabFigures(r, {});
+    const LabRow &h = RowOf(f, "Peak direction", "H");
+    EXPECT_EQ(h.agreement, Agreement::NotCompared);
+    EXPECT_EQ(h.verdict, "not compared: no beam to point");
+    EXPECT_EQ(h.difference, "–");
+    EXPECT_EQ(RowOf(f, "Half-power width", "H").measured, "none");
+    EXPECT_EQ(RowOf(f, "Half-power width", "H").verdict, "differs: only one has a width");
+    // The E plane is the model's own and still agrees.
+    EXPECT_EQ(RowOf(f, "Peak direction", "E").agreement, Agreement::Agrees);
 }
 
 TEST(LabFigures, AFileWithoutALibraryTypeStandsAlone)
