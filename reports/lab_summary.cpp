@@ -251,11 +251,13 @@ std::vector<Block> TypeBlocks(QPaintDevice *dev, double w, int type,
     QStringList far;
     for (const auto &[who, what] : farOff)
         far << who + QStringLiteral(" (") + what.join(QStringLiteral(", ")) + QStringLiteral(")");
-    QString note = model ? QStringLiteral("Grey band: within %1 % of the textbook's width; a "
-                                          "gain agrees within its own U. ")
-                               .arg(LAB_WIDTH_PERCENT, 0, 'f', 0)
-                         : QStringLiteral("No textbook model: %1. ")
-                               .arg(QString::fromStdString(first.modelError));
+    QString note =
+        model ? QStringLiteral("Grey band: within %1 % of the textbook's width%2. ")
+                    .arg(LAB_WIDTH_PERCENT, 0, 'f', 0)
+                    .arg(gain.points.empty() ? QString()
+                                             : QStringLiteral("; a gain agrees within its own U"))
+              : QStringLiteral("No textbook model: %1. ")
+                    .arg(QString::fromStdString(first.modelError));
     note += far.isEmpty() ? QStringLiteral("None far off.")
                           : QStringLiteral("Far off (hollow): ") + far.join(QStringLiteral("; "))
                                 + QStringLiteral(".");
