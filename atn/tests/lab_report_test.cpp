@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -46,6 +47,35 @@ std::string WithHeader(const std::string &sample, const std::string &person,
     lines[1] = person;
     lines[size_t(2 + described)] = eDate;
     lines[size_t(2 + described + 2 + 360)] = hDate;
+    std::string out;
+    for (const std::string &l : lines)
+        out += l + "\n";
+    return out;
+}
+
+// A pattern file with its person line replaced and, with `wider` above 1,
+// every angle from `peak` that much farther out: a beam that much wider.
+std::string Widened(const std::string &atn, const std::string &person, double wider, int peak)
+{
+    std::istringstream in(atn);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    const int described = std::stoi(lines[0].substr(lines[0].rfind(' ') + 1));
+    lines[1] = person;
+    for (size_t first : {size_t(4 + described), size_t(4 + described + 362)}) {
+        std::vector<double> v(360);
+        for (int k = 0; k < 360; ++k)
+            v[size_t(k)] = std::stod(lines[first + size_t(k)]);
+        for (int k = 0; k < 360; ++k) {
+            const double a = peak + std::remainder(k - peak, 360.0) / wider;
+            const int i = int(std::floor(a));
+            const double t = a - i;
+            const double level = (1 - t) * v[size_t((i % 360 + 360) % 360)]
+                                 + t * v[size_t(((i + 1) % 360 + 360) % 360)];
+            lines[first + size_t(k)] = Fixed(level, 6);
+        }
+    }
     std::string out;
     for (const std::string &l : lines)
         out += l + "\n";
@@ -96,6 +126,18 @@ TEST_F(LabReport, HoldsTheFiguresChecksAndGainAtnGivesForEachSample)
         }
         if (info["directivity_estimate"].isObject())
             has(" " + Fixed(info["directivity_estimate"]["dbi"].toDouble(), 1) + " dBi");
+
+        // The textbook's widths and the shape's RMS as atn compare --theory
+        // gives them.
+        const QJsonObject model =
+            JsonOf({"compare", "--theory", "--json", file})["files"].toArray()[0].toObject();
+        for (const char *plane : {"e", "h"}) {
+            const QJsonObject c = model[plane].toObject();
+            has(" " + Fixed(c["rms_db"].toDouble(), 2) + " dB");
+            if (c["model_hpbw_deg"].isDouble())
+                has(" " + Fixed(c["model_hpbw_deg"].toDouble(), 1) + "° ");
+            has("turned " + std::to_string(c["rotation_deg"].toInt()) + "°");
+        }
 
         const QJsonObject check =
             JsonOf({"check", "--json", "--distance", "3", file})["files"].toArray()[0].toObject();
@@ -230,6 +272,41 @@ TEST_F(LabReport, AClassGetsASummaryThenEachFilesPageAndOneUnreadableFileIsNamed
         JsonOf({"info", "--json", In("ana.atn")})["files"].toArray()[0].toObject();
     const double e = info["e"].toObject()["fitted"].toObject()["hpbw_deg"].toDouble();
     EXPECT_NE(text.find(Fixed(e, 1) + "° / "), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LabReport, TheSummaryNamesWhoIsFarOffAndEveryPageItsNumber)
+{
+    // The textbook horn itself twice, and once 1.5 times as wide.
+    ASSERT_EQ(Atn({"theory", "12", "-o", In("model.atn")}).status, 0);
+    const std::string model = GetFile(At("model.atn"));
+    PutFile(At("ana.atn"), Widened(model, "Ana Ruiz, group 3", 1.0, 0));
+    PutFile(At("ola.atn"), Widened(model, "Ola Berg, group 4", 1.0, 0));
+    PutFile(At("kim.atn"), Widened(model, "Kim Lee, group 5", 1.5, 0));
+    const RunResult r = Atn(
+        {"report", "--lab", In("ana.atn"), In("kim.atn"), In("ola.atn"), "-o", In("class.pdf")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string text = PdfText(At("class.pdf"));
+    const size_t far = text.find("Far off (hollow): ");
+    ASSERT_NE(far, std::string::npos) << text.substr(0, 1500);
+    const std::string named = text.substr(far, text.find(").", far) - far);
+    EXPECT_NE(named.find("Kim Lee, group 5 (E width "), std::string::npos) << named;
+    EXPECT_NE(named.find(", H width "), std::string::npos) << named;
+    for (const char *in : {"Ana Ruiz", "Ola Berg"})
+        EXPECT_EQ(named.find(in), std::string::npos) << named;
+    // The two that are the textbook agree in every compared figure.
+    EXPECT_NE(text.find("Against the textbook: "), std::string::npos);
+    // Every page numbered, of as many as there are.
+    const int pages = PdfPages(At("class.pdf"));
+    ASSERT_GE(pages, 4);
+    for (int p = 1; p <= pages; ++p)
+        EXPECT_NE(text.find("page " + std::to_string(p) + " of " + std::to_string(pages)),
+                  std::string::npos)
+            << p;
+    EXPECT_EQ(text.find("page " + std::to_string(pages + 1) + " of "), std::string::npos);
 }
 
 }  // namespace
