@@ -230,9 +230,8 @@ std::optional<Bounded> SideLobeOf(const FittedLobeMetrics &m)
 void ShapeRows(LabFigures &f, std::vector<LabRow> &rows)
 {
     for (const auto &[plane, p] : {std::pair{"E", &f.e}, std::pair{"H", &f.h}}) {
-        LabRow r = Row(
-            plane[0] == 'E' ? Say(QT_TRANSLATE_NOOP("LabReport", "Shape (RMS)")) : "",
-            plane);
+        LabRow r =
+            Row(plane[0] == 'E' ? Say(QT_TRANSLATE_NOOP("LabReport", "Shape (RMS)")) : "", plane);
         r.measured = r.textbook = kNone;
         if (!p->modelOk || !p->comparison.valid) {
             NoModel(r, f);
