@@ -103,10 +103,10 @@ const Sample kSamples[] = {
      "Check: atn check --distance 0.25. Simulated: rigsim.",
      3, "03-13-2026", 9 * 3600 + 45 * 60, 10, 6.0, 0, 0.25, 0, 0, 0.05, 0, 31},
     {"dipole-drift.atn", 0, "C. Student, lab group 3",
-     "Dipole, 500 MHz, with the level drifting +0.5 dB/min\n"
+     "Dipole, 500 MHz, with the level drifting +0.8 dB/min\n"
      "(a warming source): the H circle does not close and the\n"
      "planes' peaks differ. Simulated: rigsim at 5 m.",
-     3, "03-13-2026", 10 * 3600 + 30 * 60, 0, -3.0, 0, 5.0, 0, 0, 0.05, 0.5, 32},
+     3, "03-13-2026", 10 * 3600 + 30 * 60, 0, -3.0, 0, 5.0, 0, 0, 0.05, 0.8, 32},
     {"horn-misaligned.atn", 12, "C. Student, lab group 1",
      "Horn, 10 GHz, planes misaligned: mounted for the H cut\n"
      "8 deg off the beam, so the H peak reads low.\n"
