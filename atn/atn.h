@@ -78,7 +78,6 @@ int RunCheck(const QStringList &args);
 
 // ---- Textbook models (theory.cpp) ----
 class QJsonObject;
-class QPainter;
 int RunTheory(const QStringList &args);
 int RunGain(const QStringList &args);  // gain.cpp
 // The textbook model gain of a library antenna type, or none with the reason
@@ -89,11 +88,6 @@ int CompareWithTheory(const QStringList &files, bool json);
 // The plane keys of atn info --json for any 360 levels.
 QJsonObject PlaneJsonOf(const char *date, const char *time, double attn,
                         const double levels[PATTERN_LEVELS]);
-// atn report --theory: the model's dashed cuts on a page's graphs, and its
-// comparison lines below the figures (returns the y below them).
-void SetReportTheory(bool on);
-void ReportTheoryOverlay(const PatternRecord &r);
-double ReportTheoryLines(QPainter &p, double x, double y, double width, const PatternRecord &r);
 
 // One line on stderr: "atn: " and the text.
 void Complain(const std::string &text);

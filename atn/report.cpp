@@ -1,418 +1,95 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// atn report: an A4 PDF with a summary page and one page for each file.
-#include <QBuffer>
-#include <QDateTime>
-#include <QFileInfo>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QTextLayout>
+// atn report: the class report, or with --lab the lab report of each
+// measurement, as an A4 PDF (the reports themselves are made below atn, so
+// that the viewer writes the same ones).
+#include <QByteArray>
 
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <map>
 #include <unistd.h>
 
-#include "antennas.h"
 #include "atn.h"
 #include "cli.h"
-#include "lobe_fit.h"
-#include "render.h"
+#include "reports.h"
 
 namespace {
 
-struct Entry {
-    std::string path;
-    std::string shown;  // the shortest end of the path that tells it apart
+const char kHelp[] =
+    "Writes an A4 PDF: a first page summarising all files in a table, then one page\n"
+    "for each file with its polar and Cartesian plots, readouts, lobe metrics and\n"
+    "description. Files that cannot be read are listed on the summary page and on\n"
+    "stderr; the others still go in, and the status is then 1.\n"
+    "With --lab, the lab report a student hands in: for one file, one A4 page (two\n"
+    "where it does not fit) with the header, the graphs on white with the textbook\n"
+    "model's cuts dashed, the measured figures beside the textbook's with the\n"
+    "difference and a verdict that states its threshold, the checks, and with\n"
+    "--reference the gain with its uncertainty budget. For several files, a lab\n"
+    "page for each after a summary that shows, for each antenna type, every file's\n"
+    "half-power width (and gain) against the textbook's.";
+
+const QStringList kLabOptions{QStringLiteral("reference"),    QStringLiteral("reference-gain"),
+                              QStringLiteral("distance"),     QStringLiteral("u-reference"),
+                              QStringLiteral("u-attenuator"), QStringLiteral("u-mismatch"),
+                              QStringLiteral("u-alignment")};
+
+// A standard uncertainty option: 0 or more dB.
+bool Uncertainty(QCommandLineParser &p, const char *name, double *u)
+{
+    const QString key = QString::fromUtf8(name);
+    if (!p.isSet(key))
+        return true;
     bool ok = false;
+    const double v = p.value(key).toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v < 0) {
+        Complain(std::string("report: --") + name
+                 + " takes a standard uncertainty in dB, 0 or more; \"" + p.value(key).toStdString()
+                 + "\" is not one");
+        return false;
+    }
+    *u = v;
+    return true;
+}
+
+// The lab settings from the command line: 2 on a usage error, 1 on a
+// reference that cannot be read or has no gain, else 0.
+int LabSettingsOf(QCommandLineParser &p, LabSettings *s)
+{
+    if (!ParseDistanceOption(p, "report", &s->distance)
+        || !Uncertainty(p, "u-reference", &s->uncertainty.uReferenceGain)
+        || !Uncertainty(p, "u-attenuator", &s->uncertainty.uAttenuator)
+        || !Uncertainty(p, "u-mismatch", &s->uncertainty.uMismatch)
+        || !Uncertainty(p, "u-alignment", &s->uncertainty.uAlignment))
+        return 2;
+    if (p.isSet(QStringLiteral("reference-gain"))) {
+        bool ok = false;
+        const double g = p.value(QStringLiteral("reference-gain")).toDouble(&ok);
+        if (!ok || !std::isfinite(g)) {
+            Complain("report: --reference-gain takes a number of dBi");
+            return 2;
+        }
+        s->referenceGainDbi = g;
+    }
+    int status = 0;
+    for (const QString &f : p.values(QStringLiteral("reference"))) {
+        AtnPattern pat;
+        std::string error;
+        const std::string path = f.toLocal8Bit().toStdString();
+        if (!LoadPatternFile(path, pat, error)) {
+            Complain(ShownName(path) + ": " + error);
+            status = 1;
+            continue;
+        }
+        s->references.push_back({path, pat.rec});
+    }
+    if (status || s->references.empty() || s->referenceGainDbi)
+        return status;
     std::string error;
-    AtnPattern pat;
-    PlaneFigures e, h;
-    FittedLobeMetrics fe, fh;  // through the noise: the widths the pages show
-};
-
-QString Q(const std::string &s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-QString U(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QString Fmt(const std::optional<double> &v, int decimals = 1)
-{
-    return v ? QString::number(*v, 'f', decimals) : QStringLiteral("–");
-}
-QString Fmt(const std::optional<int> &v)
-{
-    return v ? QString::number(*v) : QStringLiteral("–");
-}
-
-// A fitted width, and the raw one from the samples beside it where the two
-// read differently.
-QString Width(const std::optional<double> &fitted, const std::optional<double> &raw, int decimals,
-              const QString &unit = QString(), const QString &prefix = QString())
-{
-    const QString f = Fmt(fitted, decimals) + (fitted ? unit : QString());
-    const QString r = Fmt(raw, decimals) + (raw ? unit : QString());
-    return f == r ? f : f + QStringLiteral(" (") + prefix + r + QStringLiteral(")");
-}
-
-// The raw front-to-back ratio, a lower bound where the level opposite the
-// peak lies on the floor.
-QString FrontToBack(const LobeMetrics &m, const double *levels, int decimals)
-{
-    if (!m.frontToBack)
-        return Fmt(m.frontToBack, decimals);
-    const bool bound = OnFloor(levels[WrapAngle(m.peak + 180)]);
-    return (bound ? QStringLiteral("≥ ") : QString()) + Fmt(m.frontToBack, decimals);
-}
-
-QString TitleOf(const Entry &e)
-{
-    const QString name = Q(e.shown);
-    return e.ok && e.pat.rec.person[0]
-               ? name + QStringLiteral(" — ") + QString::fromStdString(PersonOf(e.pat.rec))
-               : name;
-}
-
-// A table drawn row by row; returns the y below it.
-double Table(QPainter &p, double x, double y, const std::vector<double> &widths,
-             const std::vector<QStringList> &rows, double rowH, bool header = true)
-{
-    QFont normal = p.font(), bold = p.font();
-    bold.setBold(true);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        p.setFont(header && r == 0 ? bold : normal);
-        double cx = x;
-        for (size_t c = 0; c < size_t(rows[r].size()) && c < widths.size(); ++c) {
-            const QRectF cell(cx + 8, y, widths[c] - 16, rowH);
-            p.drawText(cell, Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight),
-                       p.fontMetrics().elidedText(rows[r][c], Qt::ElideRight, int(cell.width())));
-            cx += widths[c];
-        }
-        y += rowH;
-        if (header && r == 0) {
-            p.drawLine(QPointF(x, y), QPointF(cx, y));
-        }
+    if (!ModelGainOfType(s->references[0].rec.Antype, &error)) {
+        Complain(ShownName(s->references[0].path) + ": no reference gain: " + error
+                 + "; give --reference-gain");
+        return 1;
     }
-    p.setFont(normal);
-    return y;
-}
-
-// Gives each entry the shortest end of its path that no other entry of the
-// same file name shares: "lab1/horn.atn" beside "lab2/horn.atn", "horn.atn"
-// when it is the only one. A path given twice keeps the whole path.
-void NameEntries(std::vector<Entry> &entries)
-{
-    std::vector<std::vector<std::string>> parts(entries.size());
-    std::map<std::string, std::vector<size_t>> byName;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string &path = entries[i].path;
-        for (size_t at = 0; at < path.size();) {
-            const size_t slash = std::min(path.find('/', at), path.size());
-            if (slash > at)
-                parts[i].push_back(path.substr(at, slash - at));
-            at = slash + 1;
-        }
-        if (!parts[i].empty())
-            byName[parts[i].back()].push_back(i);
-        entries[i].shown = ShownName(path);
-    }
-    auto end = [&](size_t i, size_t k) {
-        std::string s;
-        const auto &p = parts[i];
-        for (size_t c = p.size() - std::min(k, p.size()); c < p.size(); ++c)
-            s += (s.empty() ? "" : "/") + p[c];
-        return s;
-    };
-    for (const auto &[name, group] : byName) {
-        if (group.size() < 2)
-            continue;
-        for (size_t i : group) {
-            size_t k = 1;
-            for (; k < parts[i].size(); ++k) {
-                const std::string mine = end(i, k);
-                bool shared = false;
-                for (size_t j : group)
-                    shared = shared || (j != i && end(j, k) == mine);
-                if (!shared)
-                    break;
-            }
-            if (k < parts[i].size())
-                entries[i].shown = end(i, k);
-        }
-    }
-}
-
-// The summary goes on over as many pages as it needs: the table of the
-// readable files (its header on every page), then every unreadable file
-// with its reason, wrapped rather than cut so that each is named whole.
-struct SummaryItem {
-    enum Kind { Row, Heading, Unreadable } kind;
-    const Entry *entry;
-    double height;
-};
-using SummaryPlan = std::vector<std::vector<SummaryItem>>;
-
-constexpr double kRowH = 62;
-constexpr double kFirstTop = 240, kNextTop = 130;
-
-QString UnreadableText(const Entry &e)
-{
-    return Q(ShownName(e.path)) + QStringLiteral(": ") + Q(e.error);
-}
-
-// Wrapped at spaces, or anywhere in a word (a long path) that is wider
-// than the page.
-QTextOption Wrapped()
-{
-    QTextOption o(Qt::AlignLeft | Qt::AlignVCenter);
-    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    return o;
-}
-
-double WrappedHeight(const QFont &font, QPaintDevice *device, const QString &text, double width)
-{
-    QTextLayout layout(text, font, device);
-    layout.setTextOption(Wrapped());
-    layout.beginLayout();
-    double height = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        height += line.height();
-    }
-    layout.endLayout();
-    return height;
-}
-
-SummaryPlan PlanSummary(const QFont &font, QPaintDevice *device, const QRectF &page,
-                        const std::vector<Entry> &entries)
-{
-    std::vector<SummaryItem> items;
-    for (const Entry &e : entries)
-        if (e.ok)
-            items.push_back({SummaryItem::Row, &e, kRowH});
-    bool heading = false;
-    for (const Entry &e : entries) {
-        if (e.ok)
-            continue;
-        if (!heading)
-            items.push_back({SummaryItem::Heading, nullptr, 2 * kRowH});
-        heading = true;
-        const double h = WrappedHeight(font, device, UnreadableText(e), page.width());
-        items.push_back({SummaryItem::Unreadable, &e, std::max(kRowH, h + 16)});
-    }
-    SummaryPlan plan(1);
-    double y = page.top() + kFirstTop;
-    bool tableHeader = false;
-    for (const SummaryItem &it : items) {
-        double need = it.height + (it.kind == SummaryItem::Row && !tableHeader ? kRowH : 0);
-        // A heading goes with the first file under it.
-        if (it.kind == SummaryItem::Heading)
-            need += kRowH;
-        if (y + need > page.bottom() && !plan.back().empty()) {
-            plan.emplace_back();
-            y = page.top() + kNextTop;
-            tableHeader = false;
-        }
-        if (it.kind == SummaryItem::Row && !tableHeader) {
-            tableHeader = true;
-            y += kRowH;
-        }
-        plan.back().push_back(it);
-        y += it.height;
-    }
-    return plan;
-}
-
-void SummaryPage(QPainter &p, const QRectF &page, const std::vector<Entry> &entries,
-                 const std::vector<SummaryItem> &items, int number, int count)
-{
-    QFont f(QStringLiteral("DejaVu Sans"), 16, QFont::Bold);
-    p.setFont(f);
-    if (number == 1) {
-        p.drawText(QPointF(page.left(), page.top() + 70), QStringLiteral("Antenna pattern report"));
-    } else {
-        f.setPointSize(12);
-        p.setFont(f);
-        p.drawText(QPointF(page.left(), page.top() + 60),
-                   QStringLiteral("Antenna pattern report: summary, continued"));
-    }
-    f.setPointSize(9);
-    f.setBold(false);
-    p.setFont(f);
-    if (count > 1)
-        p.drawText(QRectF(page.left(), page.top(), page.width(), 90),
-                   Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("Summary page %1 of %2").arg(number).arg(count));
-    if (number == 1) {
-        int bad = 0;
-        for (const Entry &e : entries)
-            bad += !e.ok;
-        p.drawText(
-            QPointF(page.left(), page.top() + 140),
-            QStringLiteral("%1 files, %2 read, %3 not readable — %4")
-                .arg(entries.size())
-                .arg(entries.size() - bad)
-                .arg(bad)
-                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-        p.drawText(QPointF(page.left(), page.top() + 180),
-                   QStringLiteral("Widths in degrees (-3 dB, fitted through the noise; the raw "
-                                  "width in brackets where it differs), levels in dB,"));
-        p.drawText(QPointF(page.left(), page.top() + 225),
-                   QStringLiteral("≥ a bound (the back lies on the -30 dB floor), "
-                                  "D = directivity estimate from both raw half-power widths."));
-    }
-    const double w = page.width();
-    const std::vector<double> widths{w * 0.22, w * 0.08, w * 0.14, w * 0.08,
-                                     w * 0.14, w * 0.10, w * 0.10, w * 0.14};
-    std::vector<QStringList> rows{{QStringLiteral("File / person"), QStringLiteral("E peak"),
-                                   QStringLiteral("E width"), QStringLiteral("H peak"),
-                                   QStringLiteral("H width"), QStringLiteral("E F/B"),
-                                   QStringLiteral("H F/B"), QStringLiteral("D (dBi)")}};
-    const QFontMetricsF fm = p.fontMetrics();
-    for (const SummaryItem &it : items) {
-        if (it.kind != SummaryItem::Row)
-            continue;
-        const Entry &e = *it.entry;
-        // The file's name is kept whole where the person's has to go.
-        QString title = TitleOf(e);
-        const double room = widths[0] - 16;
-        if (fm.horizontalAdvance(title) > room
-            && fm.horizontalAdvance(Q(e.shown) + QStringLiteral(" …")) > room)
-            title = fm.elidedText(Q(e.shown), Qt::ElideMiddle, room);
-        const auto d = DirectivityEstimate(e.e.lobe.hpbw, e.h.lobe.hpbw);
-        rows.push_back(
-            {title, Fmt(e.e.lobe.peak >= 0 ? std::optional<int>(e.e.lobe.peak) : std::nullopt),
-             Width(e.fe.hpbw, e.e.lobe.hpbw, 1),
-             Fmt(e.h.lobe.peak >= 0 ? std::optional<int>(e.h.lobe.peak) : std::nullopt),
-             Width(e.fh.hpbw, e.h.lobe.hpbw, 1), FrontToBack(e.e.lobe, e.pat.rec.e_data, 1),
-             FrontToBack(e.h.lobe, e.pat.rec.h_data, 1),
-             d ? QString::number(d->dBi, 'f', 1) : QStringLiteral("–")});
-    }
-    double y = page.top() + (number == 1 ? kFirstTop : kNextTop);
-    if (rows.size() > 1)
-        y = Table(p, page.left(), y, widths, rows, kRowH);
-    for (const SummaryItem &it : items) {
-        if (it.kind == SummaryItem::Heading) {
-            f.setBold(true);
-            p.setFont(f);
-            p.drawText(QRectF(page.left(), y + kRowH, page.width(), kRowH), Qt::AlignVCenter,
-                       QStringLiteral("Not readable"));
-            f.setBold(false);
-            p.setFont(f);
-        } else if (it.kind == SummaryItem::Unreadable) {
-            p.drawText(QRectF(page.left(), y, page.width(), it.height), UnreadableText(*it.entry),
-                       Wrapped());
-        }
-        if (it.kind != SummaryItem::Row)
-            y += it.height;
-    }
-}
-
-void FilePage(QPainter &p, const QRectF &page, const Entry &e)
-{
-    const PatternRecord &r = e.pat.rec;
-    QFont f(QStringLiteral("DejaVu Sans"), 14, QFont::Bold);
-    p.setFont(f);
-    p.drawText(QRectF(page.left(), page.top(), page.width(), 90), Qt::AlignLeft | Qt::AlignVCenter,
-               p.fontMetrics().elidedText(TitleOf(e), Qt::ElideMiddle, int(page.width())));
-    f.setPointSize(9);
-    f.setBold(false);
-    p.setFont(f);
-    const char *name = AntennaNameOf(r.Antype);
-    p.drawText(QPointF(page.left(), page.top() + 140),
-               QStringLiteral("Antenna: %1    E: %2 %3, %4 dB    H: %5 %6, %7 dB")
-                   .arg(name ? U(name) : QStringLiteral("It is not specified."))
-                   .arg(U(r.Edate), U(r.Etime))
-                   .arg(r.Eattn, 0, 'f', 1)
-                   .arg(U(r.Hdate), U(r.Htime))
-                   .arg(r.Hattn, 0, 'f', 1));
-
-    DrawPattern(r, true, true);
-    ReportTheoryOverlay(r);
-    const double side = (page.width() - 60) / 2;
-    const double top = page.top() + 180;
-    rt::RenderGraphCtrl(DrawingPanel(), PolarGraph(), p, QRectF(page.left(), top, side, side));
-    rt::RenderGraphCtrl(DrawingPanel(), CartesianGraph(), p,
-                        QRectF(page.left() + side + 60, top, side, side));
-    p.drawText(
-        QPointF(page.left(), top + side + 50),
-        QStringLiteral("Polar view (left) and Cartesian view (right): E plane red, H plane blue."));
-
-    auto row = [](const char *label, const QString &ev, const QString &hv) {
-        return QStringList{U(label), ev, hv};
-    };
-    const LobeMetrics &me = e.e.lobe, &mh = e.h.lobe;
-    const ViewerReadouts &re = e.e.readouts, &rh = e.h.readouts;
-    auto peak = [](const ViewerReadouts &d) {
-        return d.peak < 0 ? QStringLiteral("none")
-                          : QStringLiteral("%1° at %2 dB").arg(d.peak).arg(*d.peakLevel, 0, 'f', 2);
-    };
-    auto hpb = [](const ViewerReadouts &d) {
-        return d.hasBeamwidth ? QStringLiteral("%1° (%2 … %3), %4 dB")
-                                    .arg(d.hpbWidth, 0, 'f', 1)
-                                    .arg(d.search.left, 0, 'f', 1)
-                                    .arg(d.search.right, 0, 'f', 1)
-                                    .arg(d.hpbLevel, 0, 'f', 2)
-                              : QStringLiteral("0 (none)");
-    };
-    auto nulls = [](const FittedLobeMetrics &f, const LobeMetrics &m) {
-        if (!f.fnbw)
-            return m.fnbw ? QStringLiteral("– (raw %1°)").arg(*m.fnbw) : QStringLiteral("–");
-        const QString text =
-            QStringLiteral("%1° (%2° … %3°)").arg(*f.fnbw).arg(*f.nullLeft).arg(*f.nullRight);
-        return m.fnbw && double(*m.fnbw) != *f.fnbw
-                   ? text + QStringLiteral(", raw %1°").arg(*m.fnbw)
-                   : text;
-    };
-    auto side_ = [](const LobeMetrics &m, const double *levels) {
-        if (!m.sideLobeLevel)
-            return QStringLiteral("none");
-        const bool bound = OnFloor(levels[*m.sideLobeAngle]);
-        return QStringLiteral("%1%2 dB at %3°")
-            .arg(bound ? QStringLiteral("≤ ") : QString())
-            .arg(*m.sideLobeLevel, 0, 'f', 2)
-            .arg(*m.sideLobeAngle);
-    };
-    const FittedLobeMetrics &fe = e.fe, &fh = e.fh;
-    const QString kRaw = QStringLiteral("raw ");
-    const auto d = DirectivityEstimate(me.hpbw, mh.hpbw);
-    std::vector<QStringList> rows{
-        row("", QStringLiteral("E plane"), QStringLiteral("H plane")),
-        row("Peak", peak(re), peak(rh)),
-        row("Half-power (viewer)", hpb(re), hpb(rh)),
-        row("-3 dB width, fitted", Width(fe.hpbw, me.hpbw, 2, QStringLiteral("°"), kRaw),
-            Width(fh.hpbw, mh.hpbw, 2, QStringLiteral("°"), kRaw)),
-        row("-10 dB width, fitted", Width(fe.bw10, me.bw10, 2, QStringLiteral("°"), kRaw),
-            Width(fh.bw10, mh.bw10, 2, QStringLiteral("°"), kRaw)),
-        row("First-null width, fitted", nulls(fe, me), nulls(fh, mh)),
-        row("Front-to-back", FrontToBack(me, r.e_data, 2) + QStringLiteral(" dB"),
-            FrontToBack(mh, r.h_data, 2) + QStringLiteral(" dB")),
-        row("Side lobe", side_(me, r.e_data), side_(mh, r.h_data)),
-    };
-    const double w = page.width();
-    double y = Table(p, page.left(), top + side + 100, {w * 0.34, w * 0.33, w * 0.33}, rows, 62);
-    y += 30;
-    p.drawText(QPointF(page.left(), y + 30),
-               d ? QStringLiteral("Directivity estimate (41253 / (E width × H width)): %1 = %2 dBi")
-                       .arg(d->ratio, 0, 'f', 1)
-                       .arg(d->dBi, 0, 'f', 1)
-                 : QStringLiteral("Directivity estimate: none (a plane has no half-power width, "
-                                  "or one wider than 180°)"));
-    y += 100;
-    y = ReportTheoryLines(p, page.left(), y, page.width(), r);
-    QFont b = f;
-    b.setBold(true);
-    p.setFont(b);
-    p.drawText(QPointF(page.left(), y), QStringLiteral("Description"));
-    p.setFont(f);
-    const QString desc = QString::fromStdString(DescriptOf(r)).trimmed();
-    p.drawText(QRectF(page.left(), y + 20, page.width(), page.bottom() - y - 20),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               desc.isEmpty() ? QStringLiteral("(none)") : desc);
+    return 0;
 }
 
 }  // namespace
@@ -420,12 +97,7 @@ void FilePage(QPainter &p, const QRectF &page, const Entry &e)
 int RunReport(const QStringList &args)
 {
     QCommandLineParser p;
-    SetUpParser(p, "report",
-                "Writes an A4 PDF: a first page summarising all files in a table, then one page\n"
-                "for each file with its polar and Cartesian plots, readouts, lobe metrics and\n"
-                "description. Files that cannot be read are listed on the summary page and on\n"
-                "stderr; the others still go in, and the status is then 1.",
-                "atn or MSI files");
+    SetUpParser(p, "report", kHelp, "atn or MSI files");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("The PDF to write; - for standard output."),
                  QStringLiteral("OUT")});
@@ -433,6 +105,32 @@ int RunReport(const QStringList &args)
         {QStringLiteral("theory"),
          QStringLiteral("Add each file's textbook model: dashed cuts on the graphs and the\n"
                         "comparison numbers.")});
+    p.addOption({QStringLiteral("lab"),
+                 QStringLiteral("The lab report of each file (a summary first for several).")});
+    p.addOption({QStringLiteral("reference"),
+                 QStringLiteral("With --lab: a reference antenna's file for the gain by\n"
+                                "comparison (give it again for each repeat)."),
+                 QStringLiteral("REF")});
+    p.addOption({QStringLiteral("reference-gain"),
+                 QStringLiteral("With --lab: the reference antenna's gain in dBi (default: the\n"
+                                "textbook model gain of its type)."),
+                 QStringLiteral("DBI")});
+    p.addOption({QStringLiteral("distance"),
+                 QStringLiteral("With --lab: the range distance in metres, for the far-field\n"
+                                "check and term (default: none)."),
+                 QStringLiteral("M")});
+    p.addOption({QStringLiteral("u-reference"),
+                 QStringLiteral("With --lab: as atn gain (default 0.5 dB)."),
+                 QStringLiteral("DB")});
+    p.addOption({QStringLiteral("u-attenuator"),
+                 QStringLiteral("With --lab: as atn gain (default 0.25 dB)."),
+                 QStringLiteral("DB")});
+    p.addOption({QStringLiteral("u-mismatch"),
+                 QStringLiteral("With --lab: as atn gain (default 0.1 dB)."),
+                 QStringLiteral("DB")});
+    p.addOption({QStringLiteral("u-alignment"),
+                 QStringLiteral("With --lab: as atn gain (default 0.1 dB)."),
+                 QStringLiteral("DB")});
     int status = 0;
     QString out;
     if (!Parse(p, args, "report", &status) || !Required(p, QStringLiteral("output"), &out, &status))
@@ -442,79 +140,53 @@ int RunReport(const QStringList &args)
         Complain("report: no file given; see --help");
         return 2;
     }
-    SetReportTheory(p.isSet(QStringLiteral("theory")));
-    std::string error;
-    if (!PrepareDrawing(error)) {
-        Complain(error);
-        return 1;
-    }
+    ReportOptions options;
+    options.lab = p.isSet(QStringLiteral("lab"));
+    options.theory = p.isSet(QStringLiteral("theory"));
+    for (const QString &o : kLabOptions)
+        if (!options.lab && p.isSet(o)) {
+            Complain("report: --" + o.toStdString() + " goes with --lab; see --help");
+            return 2;
+        }
+    if (options.lab && (status = LabSettingsOf(p, &options.settings)) != 0)
+        return status;
+
     const bool progress = files.size() > 3 && isatty(STDERR_FILENO);
-    std::vector<Entry> entries(size_t(files.size()));
+    std::vector<ReportFile> inputs(size_t(files.size()));
     int failed = 0;
     for (int i = 0; i < files.size(); ++i) {
-        Entry &e = entries[size_t(i)];
-        e.path = files[i].toLocal8Bit().toStdString();
-        e.ok = LoadPatternFile(e.path, e.pat, e.error);
-        if (e.ok) {
-            e.e = FiguresOf(e.pat.rec.e_data);
-            e.h = FiguresOf(e.pat.rec.h_data);
-            e.fe = PlaneFittedMetrics(e.pat.rec.e_data);
-            e.fh = PlaneFittedMetrics(e.pat.rec.h_data);
+        ReportFile &f = inputs[size_t(i)];
+        f.path = files[i].toLocal8Bit().toStdString();
+        AtnPattern pat;
+        f.ok = LoadPatternFile(f.path, pat, f.error);
+        if (f.ok) {
+            f.rec = pat.rec;
         } else {
             ++failed;
-            if (progress)
-                std::fputs("\r\033[K", stderr);
-            Complain(ShownName(e.path) + ": " + e.error);
+            Complain(ShownName(f.path) + ": " + f.error);
         }
     }
-    NameEntries(entries);
-
+    if (progress)
+        options.progress = [](int done, int pages) {
+            std::fprintf(stderr, "\ratn report: page %d of %d", done, pages);
+        };
     // Drawn in memory and written whole at the end, so that a failed write
     // is seen and leaves any old report as it was.
-    QBuffer file;
-    file.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&file);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(300);
-    pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    pdf.setTitle(QStringLiteral("Antenna pattern report"));
-    pdf.setCreator(QStringLiteral("Veloran atn"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) {
-        Complain(NotWritten(out, "the PDF could not be started"));
-        return 1;
-    }
-    const QRectF page(0, 0, pdf.width(), pdf.height());
-    QFont body(QStringLiteral("DejaVu Sans"), 9);
-    painter.setFont(body);
-    const SummaryPlan plan = PlanSummary(body, &pdf, page, entries);
-    const int pages = int(plan.size() + size_t(files.size() - failed));
-    int done = 0;
-    auto counted = [&] {
-        ++done;
-        if (progress)
-            std::fprintf(stderr, "\ratn report: page %d of %d", done, pages);
-    };
-    for (size_t i = 0; i < plan.size(); ++i) {
-        if (i)
-            pdf.newPage();
-        SummaryPage(painter, page, entries, plan[i], int(i + 1), int(plan.size()));
-        counted();
-    }
-    for (const Entry &e : entries) {
-        if (!e.ok)
-            continue;
-        pdf.newPage();
-        FilePage(painter, page, e);
-        counted();
-    }
+    std::string pdf;
+    std::string error;
+    const bool made = options.lab && inputs.size() == 1
+                          ? inputs[0].ok && MakeLabReport(inputs[0], options.settings, &pdf, &error)
+                          : MakeClassReport(inputs, options, &pdf, &error);
     if (progress)
         std::fputs("\r\033[K", stderr);
-    if (!painter.end()) {
-        Complain(NotWritten(out, "the PDF could not be finished"));
+    if (!made) {
+        // A lab report of the one file that cannot be read has been
+        // complained of already.
+        if (!error.empty())
+            Complain(NotWritten(out, error));
         return 1;
     }
-    if (!SaveBytes(out, file.data(), error)) {
+    if (!SaveBytes(out, QByteArray::fromStdString(pdf), error)) {
         Complain(NotWritten(out, error));
         return 1;
     }

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// atn theory, atn compare --theory and the textbook part of atn report
-// --theory: the library types' textbook models beside measurements.
+// atn theory and atn compare --theory: the library types' textbook models
+// beside measurements.
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,8 +20,6 @@
 #include "theory.h"
 
 namespace {
-
-bool reportTheory = false;
 
 // The graphs' lowest level: what lies below it is drawn at the centre.
 constexpr double kDrawFloor = -30.0;
@@ -162,28 +159,6 @@ std::string ComparisonLine(const char *plane, const TheoryComparison &c)
            + " deg: RMS " + Fixed(c.rms, 2) + " dB, largest " + Fixed(c.maxDiff, 2) + " dB over "
            + std::to_string(c.angles) + " angles; half-power width model " + w(c.modelHpbw)
            + ", measured " + w(c.measuredHpbw);
-}
-
-// The same for a report page, short enough for its width.
-QString ShortLine(const char *plane, const TheoryComparison &c)
-{
-    if (!c.valid)
-        return QStringLiteral("%1 plane: no peak to compare").arg(U(plane));
-    return QStringLiteral("%1 plane: model turned %2°, RMS %3 dB, largest %4 dB (%5 angles)")
-        .arg(U(plane))
-        .arg(c.rotation)
-        .arg(c.rms, 0, 'f', 2)
-        .arg(c.maxDiff, 0, 'f', 2)
-        .arg(c.angles);
-}
-
-QString Widths(const TheoryComparison &e, const TheoryComparison &h)
-{
-    auto w = [](double v) {
-        return v > 0 ? QString::number(v, 'f', 1) + QStringLiteral("°") : QStringLiteral("–");
-    };
-    return QStringLiteral("Half-power width, model / measured: E %1 / %2, H %3 / %4")
-        .arg(w(e.modelHpbw), w(e.measuredHpbw), w(h.modelHpbw), w(h.measuredHpbw));
 }
 
 // The model of a record's type, or false with the reason.
@@ -339,51 +314,4 @@ std::optional<double> ModelGainOfType(int type, std::string *error)
         return std::nullopt;
     }
     return m->gainDbi;
-}
-
-void SetReportTheory(bool on)
-{
-    reportTheory = on;
-}
-
-void ReportTheoryOverlay(const PatternRecord &r)
-{
-    RemoveModelCuts();
-    if (!reportTheory)
-        return;
-    std::string error;
-    if (const TheoryModel *m = ModelFor(r.Antype, error))
-        DrawModelCuts(m->e, m->h, r);
-}
-
-double ReportTheoryLines(QPainter &p, double x, double y, double width, const PatternRecord &r)
-{
-    if (!reportTheory)
-        return y;
-    std::string error;
-    const TheoryModel *m = ModelFor(r.Antype, error);
-    QFont f = p.font(), b = f;
-    b.setBold(true);
-    p.setFont(b);
-    p.drawText(QPointF(x, y), QStringLiteral("Textbook model (dashed on the graphs)"));
-    p.setFont(f);
-    const double line = p.fontMetrics().height() * 1.3;
-    QStringList lines;
-    if (!m) {
-        lines << QString::fromStdString(error);
-    } else {
-        const TheoryDesign &d = DesignOf(r.Antype);
-        const TheoryComparison e = CompareWithModel(r.e_data, m->e);
-        const TheoryComparison h = CompareWithModel(r.h_data, m->h);
-        lines << QStringLiteral("%1, %2, gain %3 dBi")
-                     .arg(U(d.name), U(EngineName(d.engine)))
-                     .arg(m->gainDbi, 0, 'f', 2)
-              << ShortLine("E", e) << ShortLine("H", h) << Widths(e, h);
-    }
-    for (const QString &l : lines) {
-        y += line;
-        p.drawText(QRectF(x, y - line * 0.8, width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(l, Qt::ElideRight, int(width)));
-    }
-    return y + 2 * line;
 }

@@ -56,6 +56,15 @@ Fault Fault::scripted(std::vector<std::uint8_t> bytes)
 RigState Normalised(RigState s)
 {
     s.angle = ((s.angle % 360) + 360) % 360;
+    if (s.type < kIsotropic || s.type >= kLibraryTypes)
+        s.type = kIsotropic;
+    if (!(s.rangeM > 0) || !std::isfinite(s.rangeM))
+        s.rangeM = 0.0;
+    for (double *m : {&s.misalignE, &s.misalignH})
+        if (!std::isfinite(*m))
+            *m = 0.0;
+    if (std::isnan(s.floorDb))
+        s.floorDb = -std::numeric_limits<double>::infinity();
     s.noiseDb = std::max(0.0, s.noiseDb);  // also turns NaN into 0
     if (!std::isfinite(s.driftDbPerMin))
         s.driftDbPerMin = 0.0;
@@ -66,9 +75,28 @@ RigState Normalised(RigState s)
     return s;
 }
 
+double AntennaLevelDb(const RigState &s, double angleDegrees)
+{
+    const AntennaCuts &c = CutsOf(s.type, s.rangeM, s.handMade);
+    double level = s.peakDb + c.level(s.plane, angleDegrees - s.boresight);
+    const double off = s.plane == Plane::E ? s.misalignE : s.misalignH;
+    if (off != 0.0) {
+        const Plane other = s.plane == Plane::E ? Plane::H : Plane::E;
+        level += c.level(other, off) - c.level(other, 0.0);
+    }
+    return level;
+}
+
+double WithFloor(double levelDb, double floorDb)
+{
+    if (!std::isfinite(floorDb))
+        return levelDb;
+    return 10.0 * std::log10(std::pow(10.0, levelDb / 10.0) + std::pow(10.0, floorDb / 10.0));
+}
+
 double ReceiverLevelDb(const RigState &s)
 {
-    return PatternLevelDb(s.antenna, s.plane, s.angle - s.boresight, s.peakDb) - s.attenuation;
+    return WithFloor(AntennaLevelDb(s, s.angle) - s.attenuation, s.floorDb);
 }
 
 double DriftDb(const RigState &s, double atMs)
@@ -107,10 +135,32 @@ double RigModel::byteTimeMs() const
     return ByteTimeMs(lineSpeed());
 }
 
-double RigModel::antennaLevelDb(double angleDegrees) const
+void RigModel::setAntennaType(int type, bool handMade)
+{
+    const RigState now = state();
+    CutsOf(type, now.rangeM, handMade);  // computed before the lock is taken
+    update([&](RigState &s) {
+        s.type = type;
+        s.handMade = handMade;
+    });
+}
+
+void RigModel::setRange(double metres)
+{
+    const RigState now = state();
+    CutsOf(now.type, metres, now.handMade);
+    update([&](RigState &s) { s.rangeM = metres; });
+}
+
+const AntennaCuts &RigModel::cuts() const
 {
     const RigState s = state();
-    return PatternLevelDb(s.antenna, s.plane, angleDegrees - s.boresight, s.peakDb);
+    return CutsOf(s.type, s.rangeM, s.handMade);
+}
+
+double RigModel::antennaLevelDb(double angleDegrees) const
+{
+    return AntennaLevelDb(state(), angleDegrees);
 }
 
 double RigModel::receiverLevelDb() const
@@ -154,7 +204,10 @@ int RigModel::pendingFaults() const
 
 std::uint16_t RigModel::noisyRaw(double atMs)
 {
-    double level = ReceiverLevelDb(state_) + DriftDb(state_, atMs);
+    // The drift is the source's: the receiver's floor stays where it is.
+    double level =
+        WithFloor(AntennaLevelDb(state_, state_.angle) - state_.attenuation + DriftDb(state_, atMs),
+                  state_.floorDb);
     if (state_.noiseDb > 0.0)
         level += std::normal_distribution<double>(0.0, state_.noiseDb)(noiseRng_);
     return RawLevel(level);

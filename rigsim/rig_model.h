@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <random>
 #include <string>
@@ -17,6 +18,7 @@
 
 #include "antenna_pattern.h"
 #include "rig_protocol.h"
+#include "textbook_antenna.h"
 
 namespace rigsim {
 
@@ -84,11 +86,28 @@ struct RigState {
     bool sound = false;
     // Manual attenuator ahead of the receiver, dB. No command changes it.
     double attenuation = 0.0;
-    Antenna antenna = Antenna::Horn;
+    // The antenna under test: a library type 0..15, measured as its
+    // textbook model, or kIsotropic (flat). With `handMade` the hand-made
+    // pattern of the same kind is measured instead of the model.
+    int type = 12;
+    bool handMade = false;
     Plane plane = Plane::E;
-    double peakDb = -5.0;    // antenna level at boresight
+    double peakDb = -5.0;    // antenna level at boresight, in the far field
     double boresight = 0.0;  // positioner angle of the main lobe
-    double noiseDb = 0.0;    // receiver noise, standard deviation in dB, >= 0
+    // Distance from the source to the antenna, m; 0 for the far field. A
+    // short range broadens the main lobe and fills the nulls (near_field.h).
+    double rangeM = 0.0;
+    // How far each cut passes beside the main beam, degrees: the antenna
+    // turned about the other axis when it was mounted for that cut. The cut
+    // is then lower by the other cut's level that far from the beam.
+    double misalignE = 0.0;
+    double misalignH = 0.0;
+    // The receiver's own floor, dB at the receiver (after the attenuator):
+    // the signal and the floor add in power, so no reading falls below it,
+    // and more attenuation leaves less of the pattern above it. Not finite:
+    // no floor.
+    double floorDb = -std::numeric_limits<double>::infinity();
+    double noiseDb = 0.0;  // receiver noise, standard deviation in dB, >= 0
     // Slow drift of the receiver's level, dB per minute of the rig's
     // timeline (from 0 when the model is made): a warming receiver or a
     // source whose power creeps. Any sign; 0 for none.
@@ -105,13 +124,22 @@ struct RigState {
     int autoPlaneMinSteps = 359;
 };
 
-// The state brought into range: angle wrapped into 0..359, times, noise and
-// line speed not below 0, at least one step for the cut switch.
+// The state brought into range: angle wrapped into 0..359, times, noise,
+// range and line speed not below 0, at least one step for the cut switch,
+// a type outside the library isotropic.
 RigState Normalised(RigState s);
 
+// Level at the antenna for the rig in `s` with the positioner at
+// `angleDegrees`, dB: the pattern's level in the cut under test, with the
+// range and the misalignment.
+double AntennaLevelDb(const RigState &s, double angleDegrees);
 // Level at the receiver for the rig in `s`, dB: the antenna's level at the
-// present angle less the attenuator, without noise or drift.
+// present angle less the attenuator, with the receiver's floor, without
+// noise or drift.
 double ReceiverLevelDb(const RigState &s);
+// A level with the receiver's floor `floorDb` added in power (none when not
+// finite).
+double WithFloor(double levelDb, double floorDb);
 // The drift of the receiver's level at `atMs` on the rig's timeline, dB.
 double DriftDb(const RigState &s, double atMs);
 
@@ -147,11 +175,27 @@ public:
         update([&](RigState &s) { s.attenuation = dB; });
     }
     double attenuation() const { return state().attenuation; }
-    void setAntenna(Antenna a)
+    // The antenna under test by its hand-made kind (the textbook model of
+    // the type it stands for), or by its library type. The cuts are
+    // computed here, once per process, rather than at the first reply.
+    void setAntenna(Antenna a) { setAntennaType(TypeOf(a)); }
+    Antenna antenna() const { return StandInOf(state().type); }
+    void setAntennaType(int type, bool handMade = false);
+    int antennaType() const { return state().type; }
+    // The cuts the rig measures now (the type's, at the range).
+    const AntennaCuts &cuts() const;
+    void setRange(double metres);
+    void setMisalignment(double eDegrees, double hDegrees)
     {
-        update([&](RigState &s) { s.antenna = a; });
+        update([&](RigState &s) {
+            s.misalignE = eDegrees;
+            s.misalignH = hDegrees;
+        });
     }
-    Antenna antenna() const { return state().antenna; }
+    void setReceiverFloor(double dB)
+    {
+        update([&](RigState &s) { s.floorDb = dB; });
+    }
     void setPlane(Plane p)
     {
         update([&](RigState &s) { s.plane = p; });

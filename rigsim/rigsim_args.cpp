@@ -23,6 +23,8 @@ constexpr NamedRule kOptionRules[] = {
     {"--boresight", {-1000000, 1000000, false, "degrees"}},
     {"--noise", {0, 100, false, "dB"}},
     {"--drift", {-100, 100, false, "dB per minute"}},
+    {"--distance", {0, 1000000, false, "metres"}},
+    {"--floor", {-100, 100, false, "dB"}},
     {"--baud", {0, 4000000, true, "baud"}},
     {"--step-ms", {0, 3600000, false, "ms"}},
     {"--init-ms", {0, 3600000, false, "ms"}},
@@ -32,6 +34,7 @@ constexpr NamedRule kOptionRules[] = {
 };
 
 constexpr NumberRule kShortKeep{0, 3, true, "bytes"};
+constexpr NumberRule kMisalign{-90, 90, false, "degrees"};
 constexpr NumberRule kLateMs{0, 3600000, false, "ms"};
 constexpr NumberRule kUnplugMs{0, 86400000, false, "ms"};
 constexpr NumberRule kUnplugReplies{1, 1000000000, true, "replies"};
@@ -206,6 +209,34 @@ std::string ParseFault(std::string_view text, Fault *out)
     return {};
 }
 
+std::string ParseAntennaOption(std::string_view text, int *type)
+{
+    if (!ParseAntennaType(text, type))
+        return "--antenna takes dipole, horn, yagi, iso or a library type from 0 to 15, not "
+               + Quoted(text);
+    return {};
+}
+
+std::string ParseMisalign(std::string_view text, double *eDegrees, double *hDegrees)
+{
+    const std::size_t colon = text.find(':');
+    double e = 0.0, h = 0.0;
+    std::string why;
+    if (colon == std::string_view::npos) {
+        why = ParseRuled("--misalign", text, kMisalign, &e);
+        h = e;
+    } else {
+        why = ParseRuled("--misalign E", text.substr(0, colon), kMisalign, &e);
+        if (why.empty())
+            why = ParseRuled("--misalign H", text.substr(colon + 1), kMisalign, &h);
+    }
+    if (!why.empty())
+        return why + " (DEG for both cuts, or E:H)";
+    *eDegrees = e;
+    *hDegrees = h;
+    return {};
+}
+
 std::string ParseUnplug(std::string_view option, std::string_view text, int *count, double *ms)
 {
     const bool steps = option == "--unplug-steps";
@@ -320,6 +351,17 @@ void CheckAllParsers(std::string_view input)
     } else {
         Require(fw.size() < 300);
     }
+
+    int type = -7;
+    if (ParseAntennaOption(input, &type).empty())
+        Require(type >= kIsotropic && type < kLibraryTypes);
+    else
+        Require(type == -7);
+    double me = -777, mh = -777;
+    if (ParseMisalign(input, &me, &mh).empty())
+        Require(InRule(me, kMisalign) && InRule(mh, kMisalign));
+    else
+        Require(me == -777 && mh == -777);
 
     for (std::string_view option : {"--unplug", "--unplug-steps"}) {
         int n = -7;

@@ -45,6 +45,14 @@ const NumberRule *OptionRule(std::string_view option);
 // "--fault KIND": silence | short:K | garbage | garbage:HEX | late:MS | script:HEX.
 std::string ParseFault(std::string_view text, Fault *out);
 
+// "--antenna NAME|TYPE": dipole, horn, yagi, iso (isotropic) or a library
+// type 0 to 15; the type, or kIsotropic.
+std::string ParseAntennaOption(std::string_view text, int *type);
+
+// "--misalign DEG" (both cuts) or "--misalign E:H" (each cut its own), in
+// degrees from -90 to 90.
+std::string ParseMisalign(std::string_view text, double *eDegrees, double *hDegrees);
+
 // "--unplug N:MS" and "--unplug-steps N:MS".
 std::string ParseUnplug(std::string_view option, std::string_view text, int *count, double *ms);
 

@@ -5,12 +5,14 @@
 // what the measurement program opens as its serial port.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -34,6 +36,27 @@ void OnSignal(int sig)
     stopSignal = sig;
 }
 
+// What the antenna is and how it is set up: "Yagi (500 MHz), type 9, textbook
+// model, seen from 2.00 m, E cut 1.5 deg off the beam".
+std::string AntennaText(const rigsim::RigState &s, const rigsim::AntennaCuts &cuts)
+{
+    std::string t = rigsim::AntennaLabel(s.type);
+    if (s.type != rigsim::kIsotropic)
+        t += cuts.textbook ? ", textbook model"
+                           : std::string(", hand-made ") + rigsim::AntennaName(cuts.standIn);
+    char more[160];
+    if (s.rangeM > 0) {
+        std::snprintf(more, sizeof more, ", seen from %.2f m", s.rangeM);
+        t += more;
+    }
+    for (const auto &[name, off] : {std::pair{"E", s.misalignE}, std::pair{"H", s.misalignH}})
+        if (off != 0) {
+            std::snprintf(more, sizeof more, ", %s cut %.1f deg off the beam", name, off);
+            t += more;
+        }
+    return t;
+}
+
 void ShowState(const rigsim::RigModel &rig)
 {
     const rigsim::RigState s = rig.state();
@@ -44,12 +67,15 @@ void ShowState(const rigsim::RigModel &rig)
     if (s.driftDbPerMin != 0)
         std::snprintf(drift, sizeof drift, " (drift %+.3f dB/min, now %+.2f dB)", s.driftDbPerMin,
                       rigsim::DriftDb(s, rig.realNowMs()));
+    char floor[64] = "";
+    if (std::isfinite(s.floorDb))
+        std::snprintf(floor, sizeof floor, " (receiver floor %.1f dB)", s.floorDb);
     std::fprintf(stderr,
-                 "rigsim: %s antenna, %s cut, angle %d, attenuator %.1f dB, sound %s, "
-                 "level at receiver %.2f dB%s%s, %d fault(s) queued%s\n",
-                 rigsim::AntennaName(s.antenna), rigsim::PlaneName(s.plane), s.angle, s.attenuation,
-                 s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), noise, drift,
-                 rig.pendingFaults(), rig.pluggedIn() ? "" : ", line unplugged");
+                 "rigsim: %s; %s cut, angle %d, attenuator %.1f dB, sound %s, "
+                 "level at receiver %.2f dB%s%s%s, %d fault(s) queued%s\n",
+                 AntennaText(s, rig.cuts()).c_str(), rigsim::PlaneName(s.plane), s.angle,
+                 s.attenuation, s.sound ? "on" : "off", rigsim::ReceiverLevelDb(s), floor, noise,
+                 drift, rig.pendingFaults(), rig.pluggedIn() ? "" : ", line unplugged");
 }
 
 // One line typed on standard input. Returns false on "q".
@@ -222,6 +248,10 @@ int main(int argc, char **argv)
         return status;
     const std::string link = settings.link;
     const bool verbose = settings.verbose;
+    // The antenna's cuts are computed once, before a host can ask for them
+    // (for a wire type nec2c runs now; without it the hand-made pattern
+    // stands in, and that is said on standard error).
+    rig.cuts();
 
     Line line;
     line.link = link;

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include "antennas.h"
 #include "rigsim_args.h"
 
 #ifndef VELORAN_VERSION
@@ -47,6 +48,18 @@ const char *kCommandsHelp =
     "byte is ignored. The attenuator is a manual setting that no command changes.\n"
     "SIGINT or SIGTERM ends the program and removes the link.\n";
 
+// The library's types for --antenna, after the commands in --help.
+std::string TypesHelp()
+{
+    std::string t = "\nAntenna types for --antenna TYPE, each measured as its textbook model:\n";
+    for (int type = 0; type < rigsim::kLibraryTypes; ++type) {
+        char line[120];
+        std::snprintf(line, sizeof line, "  %2d  %s\n", type, AntennaNameOf(type));
+        t += line;
+    }
+    return t;
+}
+
 // A refusal of the command line: one line on standard error, status 2.
 int Refuse(const std::string &why)
 {
@@ -68,6 +81,9 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
                          "then the cut switches E -> H (and H -> E), so a person sweeps E then "
                          "H.");
     const QCommandLineOption verbose("verbose", "Log every command and reply on standard error.");
+    const QCommandLineOption handMade(
+        "hand-made", "Measure the hand-made pattern of the antenna's kind (a figure of eight, "
+                     "a horn or an end-fire array) instead of its textbook model.");
     struct Valued {
         const char *name;
         const char *valueName;
@@ -77,7 +93,12 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         {"link", "PATH",
          "Symlink to the slave device (default $XDG_RUNTIME_DIR/veloran-rig, and needed when "
          "XDG_RUNTIME_DIR is not set; an existing symlink is replaced; \"none\" for no link)."},
-        {"antenna", "NAME", "dipole | horn | yagi | iso (default horn)."},
+        {"antenna", "NAME|TYPE",
+         "The antenna under test: the textbook model of a library type 0 to 15 (listed "
+         "below), or by name dipole (type 0), horn (12), yagi (9), or iso for a flat "
+         "pattern (default horn). The wire types' models are computed with nec2c at start; "
+         "without it the hand-made pattern of the same kind stands in, and the program says "
+         "so."},
         {"plane", "E|H", "Cut measured at start (default E)."},
         {"angle", "DEG", "Positioner angle at start (default 0)."},
         {"attn", "DB", "Attenuator setting in dB (default 0)."},
@@ -91,6 +112,19 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
          "Slow drift of the receiver's level, in dB per minute since the program started "
          "(-100 to 100, default 0), as a warming receiver or a creeping source gives: a sweep "
          "then no longer closes on itself."},
+        {"distance", "M",
+         "Range distance from the source to the antenna in metres (default 0: the far "
+         "field). Closer than 2D^2/lambda (D the antenna's largest dimension in the antenna "
+         "table, lambda its wavelength) the phase across the aperture is no longer flat: the "
+         "main lobe broadens, the side lobes rise and the nulls fill in."},
+        {"misalign", "DEG|E:H",
+         "The antenna turned DEG degrees about the other axis when mounted, so that a cut "
+         "passes beside the main beam and reads lower by the other cut's level that far "
+         "from the beam (-90 to 90, default 0); E:H gives each cut its own."},
+        {"floor", "DB",
+         "The receiver's floor in dB at the receiver, after the attenuator (-100 to 100, "
+         "default none): signal and floor add in power, so the nulls read no lower, and "
+         "more attenuation leaves less of the pattern above the floor."},
         {"baud", "N", "Line speed for byte pacing, 0 for none (default 9600)."},
         {"step-ms", "MS", "Time of one A or B step (default 10)."},
         {"init-ms", "MS", "Time of the C initialisation (default 500)."},
@@ -113,6 +147,7 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
     for (const Valued &v : kValued)
         parser.addOption(QCommandLineOption(v.name, QString::fromUtf8(v.text), v.valueName));
     parser.addOption(noAutoPlane);
+    parser.addOption(handMade);
     parser.addOption(verbose);
 
     QStringList arguments;
@@ -125,6 +160,7 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
         std::fputs(parser.helpText().replace("<executable_name>", "rigsim").toUtf8().constData(),
                    stdout);
         std::fputs(kCommandsHelp, stdout);
+        std::fputs(TypesHelp().c_str(), stdout);
         return 0;
     }
     if (parser.isSet(version)) {
@@ -137,8 +173,8 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
 
     auto text = [&](const char *name) { return parser.value(name).toStdString(); };
     // The numbers first, each within its range.
-    for (const char *name : {"angle", "attn", "peak", "boresight", "noise", "drift", "baud",
-                             "step-ms", "init-ms", "seed"}) {
+    for (const char *name : {"angle", "attn", "peak", "boresight", "noise", "drift", "distance",
+                             "floor", "baud", "step-ms", "init-ms", "seed"}) {
         if (!parser.isSet(name))
             continue;
         const std::string option = std::string("--") + name;
@@ -160,6 +196,10 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
                 s.noiseDb = v;
             else if (option == "--drift")
                 s.driftDbPerMin = v;
+            else if (option == "--distance")
+                s.rangeM = v;
+            else if (option == "--floor")
+                s.floorDb = v;
             else if (option == "--baud")
                 s.baud = long(v);
             else if (option == "--step-ms")
@@ -171,11 +211,19 @@ int ParseOptions(int argc, char **argv, rigsim::RigModel &rig, Settings *setting
             rig.setSeed(std::uint32_t(v));
     }
     if (parser.isSet("antenna")) {
-        rigsim::Antenna a;
-        if (!rigsim::ParseAntenna(text("antenna"), &a))
-            return Refuse("--antenna takes dipole, horn, yagi or iso, not \"" + text("antenna")
-                          + "\"");
-        rig.setAntenna(a);
+        int type = rigsim::kIsotropic;
+        if (std::string why = rigsim::args::ParseAntennaOption(text("antenna"), &type);
+            !why.empty())
+            return Refuse(why);
+        rig.update([&](rigsim::RigState &s) { s.type = type; });
+    }
+    if (parser.isSet(handMade))
+        rig.update([](rigsim::RigState &s) { s.handMade = true; });
+    if (parser.isSet("misalign")) {
+        double e = 0, h = 0;
+        if (std::string why = rigsim::args::ParseMisalign(text("misalign"), &e, &h); !why.empty())
+            return Refuse(why);
+        rig.setMisalignment(e, h);
     }
     if (parser.isSet("plane")) {
         rigsim::Plane p;

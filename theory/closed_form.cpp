@@ -48,6 +48,7 @@ double PatchField(const Patch &pt, double ux, double uy, double uz)
 
 struct ArrayGrid {
     std::vector<std::pair<double, double>> xy;  // element centres, wavelengths
+    double range = 0;  // the source's distance, wavelengths; 0 for the far field
 };
 
 ArrayGrid GridOf(int type, double d, int n)
@@ -67,8 +68,12 @@ ArrayGrid GridOf(int type, double d, int n)
 double ArrayFactor(const ArrayGrid &g, double ux, double uy)
 {
     std::complex<double> s = 0;
-    for (const auto &[x, y] : g.xy)
-        s += std::polar(1.0, 2 * kPi * (x * ux + y * uy));
+    for (const auto &[x, y] : g.xy) {
+        // A source at a finite distance reaches an element r off the
+        // centre later by r^2 / 2R.
+        const double spherical = g.range > 0 ? kPi * (x * x + y * y) / g.range : 0.0;
+        s += std::polar(1.0, 2 * kPi * (x * ux + y * uy) - spherical);
+    }
     return std::abs(s);
 }
 
@@ -86,9 +91,13 @@ struct Horn {
     }
 };
 
-Horn HornOf(const double *p)
+// The horn's tables; `range` (wavelengths, 0 for the far field) adds a
+// source's spherical phase to the flares' own: 1/rho becomes 1/rho + 1/R.
+Horn HornOf(const double *p, double range = 0)
 {
-    const double A = p[0], B = p[1], rhoH = p[2], rhoE = p[3], k = 2 * kPi;
+    const double A = p[0], B = p[1], k = 2 * kPi;
+    const double rhoH = range > 0 ? 1 / (1 / p[2] + 1 / range) : p[2];
+    const double rhoE = range > 0 ? 1 / (1 / p[3] + 1 / range) : p[3];
     Horn horn;
     const int steps = 400;
     for (int pass = 0; pass < 2; ++pass) {
@@ -169,5 +178,33 @@ bool theory_parts::ClosedFormModel(int type, TheoryModel &m)
         m.h[k] = fh > 0 ? gain + 10 * std::log10(fh * fh / peak) : std::nan("");
     }
     FinishCuts(m, gain);
+    return true;
+}
+
+bool TheoryCutsAtRange(int type, double rangeWavelengths, double e[LEVELS], double h[LEVELS])
+{
+    if ((type != 12 && type != 14 && type != 15) || !(rangeWavelengths > 0))
+        return false;
+    const TheoryDesign &d = DesignOf(type);
+    ClosedForm far{type, {}, {}, {}}, near{type, {}, {}, {}};
+    if (type == 12) {
+        far.horn = HornOf(d.p);
+        near.horn = HornOf(d.p, rangeWavelengths);
+    } else {
+        far.patch = near.patch = PatchOf(d.p);
+        far.grid = near.grid = GridOf(type, d.p[4], int(d.p[5]));
+        near.grid.range = rangeWavelengths;
+    }
+    const double peak = far.Field(0, 0, 1);
+    if (!(peak > 0))
+        return false;
+    const bool eAlongY = type == 12;
+    for (int k = 0; k < LEVELS; ++k) {
+        const double a = k * kPi / 180, s = std::sin(a), c = std::cos(a);
+        const double fe = eAlongY ? near.Field(0, s, c) : near.Field(s, 0, c);
+        const double fh = eAlongY ? near.Field(s, 0, c) : near.Field(0, s, c);
+        e[k] = std::max(-THEORY_DEPTH_DB, fe > 0 ? 20 * std::log10(fe / peak) : -THEORY_DEPTH_DB);
+        h[k] = std::max(-THEORY_DEPTH_DB, fh > 0 ? 20 * std::log10(fh / peak) : -THEORY_DEPTH_DB);
+    }
     return true;
 }

@@ -67,6 +67,13 @@ TheoryModel ComputeTheoryModel(int type, const NecRunner &runner);
 const TheoryModel &TheoryModelOf(int type);
 // Computes every type not yet cached, the wire types' nec2c runs side by side.
 void PrepareAllTheoryModels();
+// The cuts of the horn (12) and the patch arrays (14, 15) with the source
+// `rangeWavelengths` away instead of in the far field, dB relative to the
+// far-field peak, no lower than -THEORY_DEPTH_DB: the source's spherical
+// wave reaches a point r off the aperture's centre later by r^2 / 2R, a
+// quadratic phase on top of the horn's own flare phase. False for the other
+// types and for a range not above 0.
+bool TheoryCutsAtRange(int type, double rangeWavelengths, double e[LEVELS], double h[LEVELS]);
 
 // ---- Comparing a measurement with a model ---------------------------------------
 // The model cut turned by the rotation that aligns it (ComparePlanes on

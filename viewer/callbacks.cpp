@@ -5,6 +5,7 @@
 #include "checks_view.h"
 #include "codepage.h"
 #include "info.h"
+#include "labreport.h"
 #include "launch.h"
 #include "library.h"
 #include "lobes.h"
@@ -77,6 +78,7 @@ void RegisterAntennaCallbacks()
     RT_CTRL_CALLBACK(CloseCodePageCallback);
     // Export and lobe metrics
     RT_MENU_CALLBACK(antExportCallback);
+    RT_MENU_CALLBACK(LabReportCallback);
     RT_MENU_CALLBACK(antLobeCallback);
     RT_CTRL_CALLBACK(LobeCloseCallback);
     // Checks on the open pattern

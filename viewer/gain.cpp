@@ -53,6 +53,9 @@ const USetting kUSettings[] = {
 };
 bool gSettingsRead = false;
 GainSettings gSettings;
+// The reference gain as last set, kept while the panel is closed so that
+// it comes back when the panel is opened again.
+std::optional<double> gRefGain;
 
 std::string Say(const char *text, std::vector<std::string> args = {})
 {
@@ -283,6 +286,8 @@ void FillGainPanel()
         AddFiles(*p.rec, &in.antenna);
     for (const GainPattern &p : gRefs)
         AddFiles(*p.rec, &in.reference);
+    if (gRefGain)
+        SetCtrlVal(gainpnl, GAINPNL_REFGAIN, *gRefGain);
     GetCtrlVal(gainpnl, GAINPNL_REFGAIN, &in.referenceGainDbi);
     in.referenceGainFromModel =
         rt >= 0 && TheoryModelOf(rt).ok
@@ -397,9 +402,8 @@ bool SetGainReference(const std::string &path)
     gRefs.push_back({path, std::move(rec)});
     // The reference's gain defaults to its type's model gain.
     const int t = TypeOf(*gRefs[0].rec);
-    if (first && gainpnl > 0)
-        SetCtrlVal(gainpnl, GAINPNL_REFGAIN,
-                   t >= 0 && TheoryModelOf(t).ok ? TheoryModelOf(t).gainDbi : 0.0);
+    if (first)
+        gRefGain = t >= 0 && TheoryModelOf(t).ok ? TheoryModelOf(t).gainDbi : 0.0;
     FillGainPanel();
     if (gainpnl > 0)
         SetCtrlAttribute(gainpnl, GAINPNL_REFFILE, RT_ATTR_CTRL_INDEX, int(gRefs.size()) - 1);
@@ -466,10 +470,14 @@ int GainRemoveRepeatCallback(int, int, int event, void *, int, int)
     return 0;
 }
 
-int GainRefGainCallback(int, int, int event, void *, int, int)
+int GainRefGainCallback(int panel, int, int event, void *, int, int)
 {
-    if (event == RT_EVENT_COMMIT)
+    if (event == RT_EVENT_COMMIT) {
+        double g = 0;
+        GetCtrlVal(panel, GAINPNL_REFGAIN, &g);
+        gRefGain = g;
         FillGainPanel();
+    }
     return 0;
 }
 
@@ -520,4 +528,20 @@ void RegisterGainCallbacks()
     RT_CTRL_CALLBACK(GainRefGainCallback);
     RT_CTRL_CALLBACK(GainSettingCallback);
     RT_CTRL_CALLBACK(GainCloseCallback);
+}
+
+GainReportSetup GainSetupForReport()
+{
+    GainReportSetup g;
+    for (const GainPattern &p : gRefs)
+        g.references.push_back({p.path, p.rec.get()});
+    g.settings = Settings();
+    // The model's gain of the reference's type reads as that, as atn gives
+    // it without --reference-gain.
+    const int t = gRefs.empty() ? -1 : TypeOf(*gRefs[0].rec);
+    const bool model = t >= 0 && TheoryModelOf(t).ok && gRefGain
+                       && std::fabs(*gRefGain - TheoryModelOf(t).gainDbi) < 0.005;
+    if (!gRefs.empty() && gRefGain && !model)
+        g.referenceGainDbi = gRefGain;
+    return g;
 }

@@ -5,7 +5,13 @@
 // have repeats, and the reference several files, for the repeatability term.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "pattern_record.h"
+#include "uncertainty.h"
 
 extern int gainpnl;  // the gain panel while it is shown, else 0
 
@@ -37,3 +43,13 @@ void GainPatternChanged();
 bool SetGainReference(const std::string &path);
 // Adds a repeated measurement of the open pattern's antenna, the same way.
 bool AddGainRepeat(const std::string &path);
+
+// What the gain panel holds for a lab report of the open pattern: the
+// reference files, the reference gain set in it (none: its type's model
+// gain, as the panel offers it) and the standard uncertainties.
+struct GainReportSetup {
+    std::vector<std::pair<std::string, const PatternRecord *>> references;
+    std::optional<double> referenceGainDbi;
+    GainSettings settings;
+};
+GainReportSetup GainSetupForReport();

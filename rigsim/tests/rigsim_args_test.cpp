@@ -63,6 +63,13 @@ TEST(RigsimArgs, OptionNumbersInAndOutOfRange)
         {"--attn", "0x10", false, 0},
         {"--attn", "++1", false, 0},
         {"--attn", "-0", true, 0},
+        {"--distance", "0.25", true, 0.25},
+        {"--distance", "0", true, 0},
+        {"--distance", "-1", false, 0},
+        {"--distance", "1e7", false, 0},
+        {"--floor", "-30", true, -30},
+        {"--floor", "-101", false, 0},
+        {"--floor", "inf", false, 0},
     };
     for (const OptionCase &c : cases) {
         const NumberRule *rule = OptionRule(c.option);
@@ -120,6 +127,43 @@ TEST(RigsimArgs, NumbersIgnoreTheLocale)
     EXPECT_EQ(v, 2.5);
     EXPECT_FALSE(ParseNumber("2,5", &v));
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(RigsimArgs, AntennaAndMisalignment)
+{
+    int type = 99;
+    EXPECT_EQ(ParseAntennaOption("yagi", &type), "");
+    EXPECT_EQ(type, 9);
+    EXPECT_EQ(ParseAntennaOption("14", &type), "");
+    EXPECT_EQ(type, 14);
+    EXPECT_EQ(ParseAntennaOption("iso", &type), "");
+    EXPECT_EQ(type, rigsim::kIsotropic);
+    type = 99;
+    EXPECT_EQ(ParseAntennaOption("16", &type),
+              "--antenna takes dipole, horn, yagi, iso or a library type from 0 to 15, not \"16\"");
+    EXPECT_EQ(type, 99);
+
+    struct Case {
+        const char *text;
+        bool ok;
+        double e, h;
+    };
+    for (const Case &c :
+         {Case{"2", true, 2, 2}, Case{"-1.5", true, -1.5, -1.5}, Case{"0:8", true, 0, 8},
+          Case{"3:-2.5", true, 3, -2.5}, Case{"90:90", true, 90, 90}, Case{"91", false, 0, 0},
+          Case{"1:", false, 0, 0}, Case{":1", false, 0, 0}, Case{"1:2:3", false, 0, 0},
+          Case{"", false, 0, 0}, Case{"nan", false, 0, 0}}) {
+        double e = -777, h = -777;
+        const std::string why = ParseMisalign(c.text, &e, &h);
+        EXPECT_EQ(why.empty(), c.ok) << c.text << ": " << why;
+        if (c.ok) {
+            EXPECT_EQ(e, c.e) << c.text;
+            EXPECT_EQ(h, c.h) << c.text;
+        } else {
+            EXPECT_EQ(e, -777) << c.text;
+            EXPECT_NE(why.find("(DEG for both cuts, or E:H)"), std::string::npos) << why;
+        }
+    }
 }
 
 TEST(RigsimArgs, Faults)

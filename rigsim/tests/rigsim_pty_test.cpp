@@ -414,3 +414,90 @@ TEST(RigsimProgram, NoiseMatchesTheInProcessRig)
     close(fd);
     EXPECT_EQ(proc.stop(), 0);
 }
+
+// The program's antennas are the in-process rig's textbook antennas, with the
+// same imperfections from the same options, reply for reply.
+TEST(RigsimProgram, MeasuresTheTextbookAntennasAsTheInProcessRigDoes)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::function<void(rigsim::RigModel &)> setUp;
+    };
+    const Case cases[] = {
+        {{"--antenna", "yagi"}, [](rigsim::RigModel &m) { m.setAntenna(rigsim::Antenna::Yagi); }},
+        {{"--antenna", "14", "--distance", "0.2", "--misalign", "0:3", "--floor", "-35", "--attn",
+          "10", "--plane", "H", "--boresight", "20"},
+         [](rigsim::RigModel &m) {
+             m.setRange(0.2);
+             m.setAntennaType(14);
+             m.setMisalignment(0, 3);
+             m.setReceiverFloor(-35);
+             m.setAttenuation(10);
+             m.setPlane(rigsim::Plane::H);
+             m.setBoresight(20);
+         }},
+        {{"--antenna", "dipole", "--hand-made"},
+         [](rigsim::RigModel &m) { m.setAntennaType(0, true); }},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> args = {"--link", "none", "--step-ms", "0", "--init-ms", "0"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        RigProcess proc;
+        ASSERT_TRUE(proc.start(args));
+        rigsim::RigModel model;
+        c.setUp(model);
+        int fd = OpenSerial(proc.device);
+        ASSERT_GE(fd, 0);
+        std::vector<unsigned char> cmds = {'H'};
+        cmds.insert(cmds.end(), 60, 'A');
+        cmds.insert(cmds.end(), {'B', 'B', 'H'});
+        std::set<Bytes> levels;
+        for (unsigned char cmd : cmds) {
+            Bytes expected;
+            for (const auto &b : model.receive(cmd, 0.0))
+                expected.push_back(b.value);
+            const Bytes got = Exchange(fd, cmd);
+            ASSERT_EQ(got, expected) << c.args[1] << " " << cmd;
+            levels.insert(Bytes(got.begin(), got.begin() + 2));
+        }
+        EXPECT_GT(levels.size(), 20u) << "a pattern, not a flat level: " << c.args[1];
+        close(fd);
+        EXPECT_EQ(proc.stop(), 0);
+    }
+}
+
+TEST(RigsimProgram, HelpNamesTheImperfectionsAndTheTypes)
+{
+    const RunResult r = RunRigsim("--help");
+    for (const char *item :
+         {"--antenna <NAME|TYPE>", "--distance <M>", "--misalign <DEG|E:H>", "--floor <DB>",
+          "--hand-made", "2D^2/lambda", "Antenna types for --antenna TYPE", " 9  Yagi (500 MHz)\n",
+          "12  Horn (10 GHz)\n"})
+        EXPECT_NE(r.out.find(item), std::string::npos) << item;
+    for (const char *bad :
+         {"--antenna 16", "--antenna Yagi", "--misalign 0:91", "--distance -1", "--floor x"}) {
+        const RunResult refused = RunRigsim(std::string(bad) + " --link none");
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_EQ(refused.err.rfind("rigsim: --", 0), 0u) << refused.err;
+    }
+}
+
+// Without nec2c a wire type is served with its hand-made pattern, and the
+// program says so on standard error.
+TEST(RigsimProgram, SaysSoWhenNec2cIsMissing)
+{
+    rigsim_test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path + "/empty");
+    const std::string cmd = "timeout 1 env PATH=" + dir.path + "/empty " + RIGSIM_EXE
+                            + " --link none --antenna yagi </dev/null >" + dir.path + "/out 2>"
+                            + dir.path + "/err";
+    std::system(cmd.c_str());
+    std::ifstream in(dir.path + "/err");
+    const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(err.find("rigsim: the textbook model of Yagi (500 MHz), type 9 cannot be computed "
+                       "(nec2c is not installed"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("the hand-made yagi pattern stands in"), std::string::npos) << err;
+    EXPECT_NE(err.find("hand-made yagi; E cut"), std::string::npos) << "the state says so too";
+}

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the sample patterns shipped with the viewer (viewer/samples/*.atn)
 // with the shared atn writer, from textbook patterns plus a little
-// repeatable measurement noise.
+// repeatable measurement noise. The lab's other samples (the good
+// measurements, the repeat set and the faults) are swept on the simulated
+// rig's textbook antennas by rigsim_samplegen.
 //   antenna_samplegen <folder>
 #include <cmath>
 #include <cstdio>
