@@ -21,7 +21,9 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
+#include "graph.h"
 #include "internal.h"
 #include "windows.h"
 
@@ -76,9 +78,28 @@ bool KeptPlace(const Panel &p, QPoint *at)
     return true;
 }
 
+// The main window's graphs where they are on the screen.
+std::vector<QRect> GraphsOf(const QWidget &main)
+{
+    std::vector<QRect> shown, all;
+    for (const Graph *g : main.findChildren<Graph *>()) {
+        const QRect r(g->mapToGlobal(QPoint(0, 0)), g->size());
+        all.push_back(r);
+        if (g->isVisible())
+            shown.push_back(r);
+    }
+    return shown.empty() ? all : shown;
+}
+
+long Overlap(const QRect &a, const QRect &b)
+{
+    const QRect i = a.intersected(b);
+    return i.isEmpty() ? 0 : long(i.width()) * i.height();
+}
+
 // Beside the main window: to its right where the screen has room for the
-// whole panel, else below it, else at the screen's right edge, which leaves
-// the main window's left part (its graphs) uncovered.
+// whole panel, else below it; else, of the places along the screen's right
+// and bottom edges, the one that covers least of the main window's graphs.
 QPoint BesidePlace(const QWidget &main, QSize size)
 {
     const QRect m = main.frameGeometry();
@@ -95,7 +116,27 @@ QPoint BesidePlace(const QWidget &main, QSize size)
         return {m.right() + 1, fitY(m.top())};
     if (m.bottom() + size.height() <= avail.bottom())
         return {fitX(m.left()), m.bottom() + 1};
-    return {fitX(avail.right() + 1 - size.width()), fitY(m.top())};
+    const int rightEdge = fitX(avail.right() + 1 - size.width());
+    const int bottomEdge = fitY(avail.bottom() + 1 - size.height());
+    const QPoint candidates[] = {
+        {rightEdge, fitY(m.top())}, {fitX(m.left()), bottomEdge}, {rightEdge, bottomEdge}};
+    const std::vector<QRect> graphs = GraphsOf(main);
+    QPoint best = candidates[0];
+    long bestGraphs = -1, bestMain = 0;
+    for (const QPoint &c : candidates) {
+        const QRect r(c, size);
+        long onGraphs = 0;
+        for (const QRect &g : graphs)
+            onGraphs += Overlap(r, g);
+        const long onMain = Overlap(r, m);
+        if (bestGraphs < 0 || onGraphs < bestGraphs
+            || (onGraphs == bestGraphs && onMain < bestMain)) {
+            best = c;
+            bestGraphs = onGraphs;
+            bestMain = onMain;
+        }
+    }
+    return best;
 }
 
 // The main panel that a dialogue belongs to: the shown panel with a menu

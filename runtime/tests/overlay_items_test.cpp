@@ -169,6 +169,10 @@ TEST(BesideTheMainWindow, RightWhereThereIsRoomElseBelowElseAtTheScreensEdge)
         EXPECT_EQ(w.Dialog().right(), Avail().right());
         EXPECT_TRUE(Avail().contains(w.Dialog()));
         EXPECT_GT(w.Dialog().left(), w.Main().left() + w.Main().width() / 2);
+        // Of the places left, one clear of the main window's graph.
+        const QWidget *graph = rt::test::CtrlWidget(w.main, DEMOPNL_GRAPH);
+        EXPECT_FALSE(
+            w.Dialog().intersects(QRect(graph->mapToGlobal(QPoint(0, 0)), graph->size())));
     }
 }
 
