@@ -25,13 +25,17 @@ const OverlayStyle kStyles[OVERLAY_FILES_MAX] = {
 };
 
 // The legend's lower left corner: inside the outer ring's corner on the
-// polar graph; above the angle axis, where the Cartesian graph shows only
-// levels below the rig's floor, on the Cartesian one.
+// polar graph; above the angle axis and its labels, where the Cartesian
+// graph shows only levels below the rig's floor, on the Cartesian one.
 constexpr double kPolarLeft = -39.6, kPolarBottom = -39.6;
 constexpr double kCartesianLeft = -179.0, kCartesianBottom = -49.3;
-// The legend takes at most this share of the graph's width before its
-// texts are shortened further.
-constexpr double kLegendWidthShare = 0.75;
+constexpr double kCartesianAngleLabels = -53.0;  // the baseline of the angle labels
+// How far right the legend may reach before its texts are shortened: three
+// quarters across the graph; on the Cartesian graph, short of the level
+// axis and its labels where the whole names and person lines fit there.
+constexpr double kPolarRightmost = kPolarLeft + 0.75 * 80.0;
+constexpr double kCartesianRightmost = -180.0 + 0.75 * 360.0;
+constexpr double kCartesianLeftHalf = -8.0;
 
 // At most `max` characters (UTF-8 code points) of s, the last one "…" when
 // it had to be cut.
@@ -162,33 +166,45 @@ std::vector<LegendLine> LegendLines(const OverlayPicture &pic, int nameMax, int 
 void PlotLegend(int panel, int control, bool polar, const OverlayPicture &pic,
                 std::vector<int> &handles)
 {
-    double emW = 0, rowH = 0, graphW = 0;
+    double emW = 0, rowH = 0, mmmm = 0;
     GetGraphTextSize(panel, control, "M", &emW, &rowH);
-    double mmmm = 0;
     GetGraphTextSize(panel, control, "MMMM", &mmmm, nullptr);
+    const double padX = emW / 3, padY = rowH / 5, sample = mmmm, gap = emW / 2;
+    const double pitch = rowH * 1.05;
     const double left = polar ? kPolarLeft : kCartesianLeft;
-    const double bottom = polar ? kPolarBottom : kCartesianBottom;
-    graphW = polar ? 80.0 : 388.0;
+    // Clear of the angle labels' boxes, however large the font.
+    const double bottom =
+        polar ? kPolarBottom : std::max(kCartesianBottom, kCartesianAngleLabels + rowH * 1.15);
     // Shorter texts, the person line first, until the legend leaves most of
     // the graph free.
-    static const int limits[][2] = {{28, 24}, {28, 12}, {20, 0}, {12, 0}};
+    struct Try {
+        int nameMax, personMax;
+        double rightmost;
+    };
+    const std::vector<Try> tries =
+        polar ? std::vector<Try>{{28, 24, kPolarRightmost},
+                                 {28, 12, kPolarRightmost},
+                                 {20, 0, kPolarRightmost},
+                                 {12, 0, kPolarRightmost},
+                                 {8, 0, kPolarRightmost}}
+              : std::vector<Try>{{28, 24, kCartesianLeftHalf},  {28, 24, kCartesianRightmost},
+                                 {28, 12, kCartesianRightmost}, {20, 0, kCartesianRightmost},
+                                 {12, 0, kCartesianRightmost},  {8, 0, kCartesianRightmost}};
     std::vector<LegendLine> lines;
     double textW = 0;
-    for (const auto &lim : limits) {
-        lines = LegendLines(pic, lim[0], lim[1]);
+    for (const Try &t : tries) {
+        lines = LegendLines(pic, t.nameMax, t.personMax);
         textW = 0;
         for (const LegendLine &l : lines) {
             double w = 0;
             GetGraphTextSize(panel, control, l.text.c_str(), &w, nullptr);
             textW = std::max(textW, w);
         }
-        if (emW + mmmm + textW <= kLegendWidthShare * graphW)
+        if (left + 2 * padX + sample + gap + textW <= t.rightmost)
             break;
     }
     if (lines.empty())
         return;
-    const double padX = emW / 3, padY = rowH / 5, sample = mmmm, gap = emW / 2;
-    const double pitch = rowH * 1.05;
     const double top = bottom + 2 * padY + pitch * double(lines.size());
     const double right = left + padX + sample + gap + textW + padX;
     handles.push_back(PlotRect(panel, control, left, bottom, right, top, kGrey, RT_BLACK));

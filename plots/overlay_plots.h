@@ -25,8 +25,10 @@ struct OverlayStyle {
 };
 const OverlayStyle &OverlayStyleOf(int index);  // 0 .. OVERLAY_FILES_MAX - 1
 
-// The mean curve and its band.
-constexpr int OVERLAY_MEAN_COLOR = 0xFFFFFF;
+// The mean curve and its band. The mean's white is a hair off the white of
+// the Cartesian frame's labels, so that its legend line is never taken for
+// one of them (the graph thins out labels of one colour that crowd).
+constexpr int OVERLAY_MEAN_COLOR = 0xF4F4F4;
 constexpr int OVERLAY_MEAN_WEIGHT = 2;
 constexpr int OVERLAY_BAND_COLOR = 0xFFFFFF;
 constexpr int OVERLAY_BAND_OPACITY = 28;  // percent
