@@ -211,12 +211,12 @@ std::string ListText()
     if (!PatternOpen())
         return Say(QT_TRANSLATE_NOOP("OverlayPanel", "Open a pattern file first: the files are "
                                                      "laid over it."));
-    const char *plane = gPlane == 0 ? "E" : "H";
     const std::string who = PersonLine(*ptsPtr);
-    std::string text = Say(
-        QT_TRANSLATE_NOOP("OverlayPanel", "Open pattern: %1%2 (%3 plane, %4, solid)%5"),
-        {BaseName(filepathname), who.empty() ? "" : "  " + who, plane, gPlane == 0 ? "red" : "blue",
-         ReferenceShown() ? "" : Say(QT_TRANSLATE_NOOP("OverlayPanel", ", hidden"))});
+    std::string text =
+        Say(QT_TRANSLATE_NOOP("OverlayPanel", "Open: %1%2 (%3 plane, %4 solid line)%5"),
+            {BaseName(filepathname), who.empty() ? "" : "  " + who, gPlane == 0 ? "E" : "H",
+             gPlane == 0 ? "red" : "blue",
+             ReferenceShown() ? "" : Say(QT_TRANSLATE_NOOP("OverlayPanel", ", hidden"))});
     if (gFiles.empty())
         return text + "\n"
                + Say(QT_TRANSLATE_NOOP("OverlayPanel",
@@ -227,9 +227,9 @@ std::string ListText()
         const PlaneComparison c = i < gShown.match.size() ? gShown.match[i] : PlaneComparison();
         const std::string state =
             !f.shown  ? Say(QT_TRANSLATE_NOOP("OverlayPanel", "hidden"))
-            : f.align ? Say(QT_TRANSLATE_NOOP("OverlayPanel", "turned %1 to match, RMS %2 dB"),
+            : f.align ? Say(QT_TRANSLATE_NOOP("OverlayPanel", "turned %1, RMS %2 dB"),
                             {Turn(c.rotation), Fixed(c.rms, 2)})
-                      : Say(QT_TRANSLATE_NOOP("OverlayPanel", "as measured (best match %1)"),
+                      : Say(QT_TRANSLATE_NOOP("OverlayPanel", "as measured, best turn %1"),
                             {Turn(c.rotation)});
         text += "\n"
                 + Say(QT_TRANSLATE_NOOP("OverlayPanel", "%1. %2%3 (%4): %5"),
@@ -243,7 +243,7 @@ std::string ListText()
 // some had no such figure.
 std::string SpreadText(const FigureSpread &s, int files, const char *unit, int decimals)
 {
-    std::string t = Say(QT_TRANSLATE_NOOP("OverlayPanel", "%1 to %2 %3, spread %4, SD %5"),
+    std::string t = Say(QT_TRANSLATE_NOOP("OverlayPanel", "%1 to %2 %3 (spread %4, SD %5)"),
                         {Fixed(s.min, decimals), Fixed(s.max, decimals), unit,
                          Fixed(s.range, decimals), Fixed(s.sd, decimals)});
     if (s.count < files)
@@ -267,10 +267,10 @@ std::string FiguresText()
     std::string t = Say(QT_TRANSLATE_NOOP("OverlayPanel", "%1 files of one antenna type."),
                         {std::to_string(r.planes)});
     t += "\n"
-         + Say(QT_TRANSLATE_NOOP("OverlayPanel", "Fitted peak level: %1"),
+         + Say(QT_TRANSLATE_NOOP("OverlayPanel", "Peak level, fitted: %1"),
                {r.peakLevel.count ? SpreadText(r.peakLevel, r.planes, "dB", 2) : "none found"});
     t += "\n"
-         + Say(QT_TRANSLATE_NOOP("OverlayPanel", "Fitted half-power width: %1"),
+         + Say(QT_TRANSLATE_NOOP("OverlayPanel", "Half-power width, fitted: %1"),
                {r.hpbw.count ? SpreadText(r.hpbw, r.planes, "deg", 1) : "none found"});
     t += "\n"
          + Say(QT_TRANSLATE_NOOP("OverlayPanel", "Largest SD at one angle: %1 dB at %2 deg"),

@@ -210,7 +210,7 @@ TEST(FileOverlay, ThreeFilesDrawTheirCurvesLegendBandAndAlignment)
     GetCtrlVal(overlaypnl, OVERLAYPNL_FIGURES, figures);
     EXPECT_NE(std::string(figures).find("4 files of one antenna type."), std::string::npos)
         << figures;
-    EXPECT_NE(std::string(figures).find("Fitted peak level: "), std::string::npos);
+    EXPECT_NE(std::string(figures).find("Peak level, fitted: "), std::string::npos);
     // Hidden files leave the curves and the band; two of one type are too
     // few for a band.
     Choose(1);
