@@ -356,3 +356,33 @@ TEST(FileOverlay, AtnPlotOverlayIsTheViewersPicture)
         EXPECT_TRUE(ReadBytes(out) == Png(ctrl, 500)) << view;
     }
 }
+
+TEST(FileOverlay, ThePanelIsReadableNamedAndReachedByItsLetters)
+{
+    Start();
+    const Files f;
+    Open(f.open);
+    Menu(MENUBAR_OVERLAY);
+    Add(f.b);
+    EXPECT_EQ(rt::test::Lines(rt::test::PoorContrast(overlaypnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::AccessibleNameFaults(overlaypnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::ButtonMnemonicFaults(overlaypnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(overlaypnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::MenuMnemonicFaults(antennalab)), "");
+    // The list says each file's colour and dash in words, for a reader who
+    // cannot tell the colours apart.
+    char list[4000] = "";
+    GetCtrlVal(overlaypnl, OVERLAYPNL_LIST, list);
+    EXPECT_NE(std::string(list).find("Open: a.atn  Kim Lab group 12 bench 3 (E plane, red solid "
+                                     "line)"),
+              std::string::npos)
+        << list;
+    EXPECT_NE(std::string(list).find("1. b.atn  Lee (orange, dashes): as measured, best turn -5"),
+              std::string::npos)
+        << list;
+    // Without a pattern there is nothing to lay files over.
+    Menu(MENUBAR_CLOSE);
+    int dimmed = 0;
+    GetCtrlAttribute(overlaypnl, OVERLAYPNL_ADD, RT_ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 1);
+}
