@@ -162,11 +162,23 @@ PlaneComparison ComparePlanes(const double a[LEVELS], const double b[LEVELS])
     double bestSum = std::numeric_limits<double>::infinity();
     for (int r = 0; r < LEVELS; ++r) {
         double sum = 0, mx = 0;
-        for (int k = 0; k < LEVELS; ++k) {
-            const double d = a[k] - b[At(k - r)];
-            sum += d * d;
-            mx = std::fmax(mx, std::fabs(d));
+        // In blocks of 30 samples, k rising; a sum of squares only grows, so a
+        // turn whose partial sum is already above the best full one found
+        // cannot become the best and is left there.
+        bool worse = false;
+        for (int k0 = 0; k0 < LEVELS && !worse; k0 += 30) {
+            for (int k = k0; k < k0 + 30; ++k) {
+                const int j = k - r;
+                const double d = a[k] - b[j < 0 ? j + LEVELS : j];
+                sum += d * d;
+                // As fmax, which keeps mx where d is not a number, inline.
+                if (const double ad = std::fabs(d); ad > mx)
+                    mx = ad;
+            }
+            worse = sum > bestSum;
         }
+        if (worse)
+            continue;
         if (sum < bestSum) {
             bestSum = sum;
             best.rotation = r;

@@ -9,6 +9,7 @@
 #include "atn.h"
 #include "cli.h"
 #include "msi.h"
+#include "overlay_cmd.h"
 #include "pattern_file.h"
 #include "render.h"
 
@@ -42,6 +43,19 @@ bool OneFile(QCommandLineParser &p, const char *command, QString *file, int *sta
     return true;
 }
 
+// --plane, --align and --band mean something only with --overlay.
+bool OverlayOptionsAlone(const QCommandLineParser &p, const char *command)
+{
+    if (p.isSet(QStringLiteral("overlay")))
+        return false;
+    for (const char *o : {"plane", "align", "band"})
+        if (p.optionNames().contains(QLatin1String(o)) && p.isSet(QLatin1String(o))) {
+            Complain(std::string(command) + ": --" + o + " goes with --overlay");
+            return true;
+        }
+    return false;
+}
+
 bool Write(const QString &out, const std::string &bytes)
 {
     std::string error;
@@ -61,7 +75,11 @@ int RunExport(const QStringList &args)
         std::string(
             "Writes the levels of a pattern file as CSV (a header line angle_deg,e_db,h_db and\n"
             "360 rows) or as an MSI antenna file for planning tools.\n")
-        + kMsiConvention;
+        + kMsiConvention
+        + "\nWith --overlay F2 [F3 ...], CSV of one plane of FILE and each file: a header line\n"
+          "angle_deg, the files' names, mean_db, sd_db, and 360 rows; the mean and the\n"
+          "standard deviation (n - 1) are of FILE and the files of its antenna type, empty\n"
+          "when they are fewer than three.";
     SetUpParser(p, "export", help.c_str(), "atn or MSI file");
     p.addOption({{QStringLiteral("f"), QStringLiteral("format")},
                  QStringLiteral("csv or msi (default: from the output's extension)."),
@@ -73,9 +91,15 @@ int RunExport(const QStringList &args)
                  QStringLiteral("MHZ")});
     p.addOption({QStringLiteral("name"), QStringLiteral("MSI: NAME (default: the file name)."),
                  QStringLiteral("NAME")});
+    AddOverlayOptions(p, false);
     int status = 0;
     QString in, out;
-    if (!Parse(p, args, "export", &status) || !OneFile(p, "export", &in, &status)
+    if (!Parse(p, args, "export", &status))
+        return status;
+    const bool overlay = p.isSet(QStringLiteral("overlay"));
+    if (OverlayOptionsAlone(p, "export"))
+        return 2;
+    if ((!overlay && !OneFile(p, "export", &in, &status))
         || !Required(p, QStringLiteral("output"), &out, &status))
         return status;
     QString format = p.value(QStringLiteral("format")).toLower();
@@ -85,6 +109,13 @@ int RunExport(const QStringList &args)
     if (format != QLatin1String("csv") && format != QLatin1String("msi")) {
         Complain("export: --format must be csv or msi");
         return 2;
+    }
+    if (overlay) {
+        if (format != QLatin1String("csv")) {
+            Complain("export: --overlay writes CSV only");
+            return 2;
+        }
+        return RunExportOverlay(p, out);
     }
     std::optional<double> frequency;
     if (p.isSet(QStringLiteral("frequency"))) {
@@ -164,7 +195,10 @@ int RunPlot(const QStringList &args)
     QCommandLineParser p;
     SetUpParser(p, "plot",
                 "Draws a pattern as the viewer shows it (same frame, labels and colours: E red,\n"
-                "H blue) into a PNG, SVG or PDF file, chosen by the output's extension.",
+                "H blue) into a PNG, SVG or PDF file, chosen by the output's extension.\n"
+                "With --overlay F2 [F3 ...], one plane of FILE with the other files laid over\n"
+                "it, each in its own colour and dash, and a legend, as the viewer's\n"
+                "File > Overlay... shows them.",
                 "atn or MSI file");
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("OUT.png, OUT.svg or OUT.pdf; - for SVG on standard output."),
@@ -176,9 +210,15 @@ int RunPlot(const QStringList &args)
     p.addOption({QStringLiteral("size"),
                  QStringLiteral("Width and height in pixels, 16 to 8000 (default 900)."),
                  QStringLiteral("PIXELS"), QStringLiteral("900")});
+    AddOverlayOptions(p, true);
     int status = 0;
     QString in, out;
-    if (!Parse(p, args, "plot", &status) || !OneFile(p, "plot", &in, &status)
+    if (!Parse(p, args, "plot", &status))
+        return status;
+    const bool overlay = p.isSet(QStringLiteral("overlay"));
+    if (OverlayOptionsAlone(p, "plot"))
+        return 2;
+    if ((!overlay && !OneFile(p, "plot", &in, &status))
         || !Required(p, QStringLiteral("output"), &out, &status))
         return status;
     const QString view = p.value(QStringLiteral("view")).toLower();
@@ -204,6 +244,8 @@ int RunPlot(const QStringList &args)
         Complain("plot: --size must be 16 to 8000 pixels");
         return 2;
     }
+    if (overlay)
+        return RunPlotOverlay(p, out, view == QLatin1String("cartesian"), size);
     AtnPattern pat;
     if (!Load(in, pat))
         return 1;

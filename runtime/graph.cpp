@@ -24,6 +24,39 @@ bool isTransparent(int rgb)
     return rgb & RT_TRANSPARENT;
 }
 
+// Dash patterns in pen widths, so that they grow with the line in a picture.
+void SetLineStyle(QPen &pen, int style)
+{
+    switch (style) {
+    case RT_DASH:
+        pen.setStyle(Qt::DashLine);
+        break;
+    case RT_DOT:
+        pen.setStyle(Qt::DotLine);
+        break;
+    case RT_DASH_DOT:
+        pen.setStyle(Qt::DashDotLine);
+        break;
+    case RT_DASH_DOT_DOT:
+        pen.setStyle(Qt::DashDotDotLine);
+        break;
+    case RT_LONG_DASH:
+        pen.setDashPattern({9, 3});
+        break;
+    case RT_LONG_DASH_DOT:
+        pen.setDashPattern({9, 3, 1, 3});
+        break;
+    case RT_LONG_SHORT_DASH:
+        pen.setDashPattern({9, 3, 3, 3});
+        break;
+    case RT_LONG_DASH_DOT_DOT:
+        pen.setDashPattern({9, 3, 1, 3, 1, 3});
+        break;
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 Graph::Graph(QWidget *parent) : QWidget(parent)
@@ -311,6 +344,41 @@ bool Graph::setThickness(int handle, int thickness)
     return false;
 }
 
+bool Graph::setLineStyle(int handle, int style)
+{
+    for (auto &i : items_)
+        if (i.handle == handle) {
+            i.lineStyle = style;
+            invalidate();
+            return true;
+        }
+    return false;
+}
+
+bool Graph::setFillOpacity(int handle, int percent)
+{
+    for (auto &i : items_)
+        if (i.handle == handle) {
+            i.fillOpacity = std::clamp(percent, 0, 100);
+            invalidate();
+            return true;
+        }
+    return false;
+}
+
+QSizeF Graph::textSize(const std::string &text) const
+{
+    PlotItem it;
+    it.kind = PlotKind::Text;
+    it.xs = {xMin_};
+    it.ys = {yMin_};
+    it.text = text;
+    const QFontMetricsF fm(textFont(), this);
+    const QRectF box = textBox(it, fm);
+    const QPointF a = toGraph(box.topLeft()), b = toGraph(box.bottomRight());
+    return {std::abs(b.x() - a.x()), std::abs(a.y() - b.y())};
+}
+
 bool Graph::setColor(int handle, int color)
 {
     for (auto &i : items_)
@@ -341,10 +409,7 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
 {
     QPen pen(toColor(it.color));
     pen.setWidthF(it.thickness * lineScale_);
-    if (it.lineStyle == RT_DASH)
-        pen.setStyle(Qt::DashLine);
-    else if (it.lineStyle == RT_DOT)
-        pen.setStyle(Qt::DotLine);
+    SetLineStyle(pen, it.lineStyle);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     switch (it.kind) {
@@ -373,6 +438,21 @@ void Graph::drawItem(QPainter &p, const PlotItem &it) const
             p.setBrush(toColor(it.fillColor));
         p.drawEllipse(
             QRectF(toPixel(it.xs[0], it.ys[0]), toPixel(it.xs[1], it.ys[1])).normalized());
+        break;
+    }
+    case PlotKind::Polygon: {
+        QPolygonF poly;
+        poly.reserve(int(it.xs.size()));
+        for (size_t i = 0; i < it.xs.size(); ++i)
+            poly << toPixel(it.xs[i], it.ys[i]);
+        if (isTransparent(it.color))
+            p.setPen(Qt::NoPen);
+        if (!isTransparent(it.fillColor)) {
+            QColor fill = toColor(it.fillColor);
+            fill.setAlphaF(it.fillOpacity / 100.0);
+            p.setBrush(fill);
+        }
+        p.drawPolygon(poly, Qt::OddEvenFill);
         break;
     }
     case PlotKind::Text: {

@@ -38,6 +38,10 @@ public:
     bool remove(int handle);  // -1 removes everything
     bool setThickness(int handle, int thickness);
     bool setColor(int handle, int color);
+    bool setLineStyle(int handle, int style);
+    bool setFillOpacity(int handle, int percent);
+    // The box a text item gets at the graph's present size, in graph units.
+    QSizeF textSize(const std::string &text) const;
     // Colours shown instead of the plotted ones (see SetGraphColorMap).
     void setColorMap(std::vector<std::pair<int, int>> map, bool labelsOnTop);
     const std::vector<PlotItem> &items() const { return items_; }

@@ -66,6 +66,8 @@ double Graph::pixelDistance(const PlotItem &it, QPointF px, int *index) const
             return 0;
         return std::abs(k - 1) * std::min(rx, ry);
     }
+    case PlotKind::Polygon:
+        return std::numeric_limits<double>::max();  // a filled area, never a point to read
     case PlotKind::Text: {
         const QPointF at = toPixel(it.xs[0], it.ys[0]);
         const QRectF box(at.x(), at.y() - 12, 8.0 * it.text.size(), 12);

@@ -95,6 +95,38 @@ int PlotText(int panel, int control, double x, double y, const char *text, const
     return g->add(std::move(it));
 }
 
+int PlotPolygon(int panel, int control, const void *x, const void *y, int count, int xType,
+                int yType, int color, int fillColor)
+{
+    Graph *g = FindGraph(panel, control);
+    if (!g || !x || !y || count <= 0)
+        return -1;
+    PlotItem it;
+    it.kind = PlotKind::Polygon;
+    it.xs.resize(count);
+    it.ys.resize(count);
+    for (int i = 0; i < count; ++i) {
+        it.xs[i] = ValueAt(x, xType, i);
+        it.ys[i] = ValueAt(y, yType, i);
+    }
+    it.color = color;
+    it.fillColor = fillColor;
+    return g->add(std::move(it));
+}
+
+int GetGraphTextSize(int panel, int control, const char *text, double *width, double *height)
+{
+    Graph *g = FindGraph(panel, control);
+    if (!g || !text)
+        return -1;
+    const QSizeF s = g->textSize(text);
+    if (width)
+        *width = s.width();
+    if (height)
+        *height = s.height();
+    return 0;
+}
+
 int SetPlotAttribute(int panel, int control, int plot, int attribute, int value)
 {
     Graph *g = FindGraph(panel, control);
@@ -104,6 +136,10 @@ int SetPlotAttribute(int panel, int control, int plot, int attribute, int value)
         return g->setThickness(plot, value) ? 0 : -1;
     if (attribute == RT_ATTR_PLOT_COLOR || attribute == RT_ATTR_TEXT_COLOR)
         return g->setColor(plot, value) ? 0 : -1;
+    if (attribute == RT_ATTR_LINE_STYLE)
+        return g->setLineStyle(plot, value) ? 0 : -1;
+    if (attribute == RT_ATTR_FILL_OPACITY)
+        return g->setFillOpacity(plot, value) ? 0 : -1;
     return -1;
 }
 

@@ -2,6 +2,9 @@
 // How panels behave as desktop windows: the main panels (those with a menu
 // bar) keep their size and place between runs; every other panel opens as a
 // dialogue of the main panel on screen, centred on it and closed by Escape.
+// A panel whose form sets placeBeside opens beside the main window instead,
+// where it covers none of it if the screen has room, and keeps the place
+// the user moves it to.
 // Also the files dropped on a panel, and the program's hook that runs after
 // each user event.
 #include <QApplication>
@@ -18,7 +21,9 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
+#include "graph.h"
 #include "internal.h"
 #include "windows.h"
 
@@ -36,6 +41,9 @@ const char kPlaced[] = "rtPlaced";
 const char kRestored[] = "rtRestored";
 const char kCentre[] = "rtCentre";
 const char kReapply[] = "rtReapply";
+const char kBeside[] = "placeBeside";  // set by the panel's form
+const char kPlaceBeside[] = "rtPlaceBeside";
+const char kPlacedAt[] = "rtPlacedAt";  // where the run-time put it last
 
 std::string SettingsProgram()
 {
@@ -46,6 +54,89 @@ std::string SettingsProgram()
 std::string GeometryKey(const Panel &p)
 {
     return "window/" + p.name.toStdString();
+}
+
+std::string PlaceKey(const Panel &p)
+{
+    return "place/" + p.name.toStdString();
+}
+
+// The place kept for a panel that opens beside the main window, if a screen
+// of this desktop still shows its top left corner.
+bool KeptPlace(const Panel &p, QPoint *at)
+{
+    const QStringList parts = QString::fromStdString(GetUserSettingText(SettingsProgram().c_str(),
+                                                                        PlaceKey(p).c_str(), ""))
+                                  .split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return false;
+    bool okX = false, okY = false;
+    const QPoint q(parts[0].toInt(&okX), parts[1].toInt(&okY));
+    if (!okX || !okY || !QGuiApplication::screenAt(q))
+        return false;
+    *at = q;
+    return true;
+}
+
+// The main window's graphs where they are on the screen.
+std::vector<QRect> GraphsOf(const QWidget &main)
+{
+    std::vector<QRect> shown, all;
+    for (const Graph *g : main.findChildren<Graph *>()) {
+        const QRect r(g->mapToGlobal(QPoint(0, 0)), g->size());
+        all.push_back(r);
+        if (g->isVisible())
+            shown.push_back(r);
+    }
+    return shown.empty() ? all : shown;
+}
+
+long Overlap(const QRect &a, const QRect &b)
+{
+    const QRect i = a.intersected(b);
+    return i.isEmpty() ? 0 : long(i.width()) * i.height();
+}
+
+// Beside the main window: to its right where the screen has room for the
+// whole panel, else below it; else, of the places along the screen's right
+// and bottom edges, the one that covers least of the main window's graphs.
+QPoint BesidePlace(const QWidget &main, QSize size)
+{
+    const QRect m = main.frameGeometry();
+    const QRect avail = main.screen() ? main.screen()->availableGeometry() : QRect(m);
+    auto fitY = [&](int y) {
+        return std::clamp(y, avail.top(),
+                          std::max(avail.top(), avail.bottom() + 1 - size.height()));
+    };
+    auto fitX = [&](int x) {
+        return std::clamp(x, avail.left(),
+                          std::max(avail.left(), avail.right() + 1 - size.width()));
+    };
+    if (m.right() + size.width() <= avail.right())
+        return {m.right() + 1, fitY(m.top())};
+    if (m.bottom() + size.height() <= avail.bottom())
+        return {fitX(m.left()), m.bottom() + 1};
+    const int rightEdge = fitX(avail.right() + 1 - size.width());
+    const int bottomEdge = fitY(avail.bottom() + 1 - size.height());
+    const QPoint candidates[] = {
+        {rightEdge, fitY(m.top())}, {fitX(m.left()), bottomEdge}, {rightEdge, bottomEdge}};
+    const std::vector<QRect> graphs = GraphsOf(main);
+    QPoint best = candidates[0];
+    long bestGraphs = -1, bestMain = 0;
+    for (const QPoint &c : candidates) {
+        const QRect r(c, size);
+        long onGraphs = 0;
+        for (const QRect &g : graphs)
+            onGraphs += Overlap(r, g);
+        const long onMain = Overlap(r, m);
+        if (bestGraphs < 0 || onGraphs < bestGraphs
+            || (onGraphs == bestGraphs && onMain < bestMain)) {
+            best = c;
+            bestGraphs = onGraphs;
+            bestMain = onMain;
+        }
+    }
+    return best;
 }
 
 // The main panel that a dialogue belongs to: the shown panel with a menu
@@ -117,6 +208,23 @@ void PrepareWindow(int panel)
         const Qt::WindowFlags keep = w->windowFlags() & ~Qt::WindowType_Mask;
         w->setParent(main->widget, keep | Qt::Dialog);
     }
+    if (w->property(kBeside).toBool()) {
+        QPoint at;
+        if (!KeptPlace(*p, &at)) {
+            w->setProperty(kPlaceBeside, true);
+        } else {
+            // Never partly off the screen it is on.
+            const QRect avail = QGuiApplication::screenAt(at)->availableGeometry();
+            const QSize size = w->frameGeometry().size();
+            at.setX(std::clamp(at.x(), avail.left(),
+                               std::max(avail.left(), avail.right() + 1 - size.width())));
+            at.setY(std::clamp(at.y(), avail.top(),
+                               std::max(avail.top(), avail.bottom() + 1 - size.height())));
+            w->setProperty(kReapply, QRect(at, w->size()));
+            w->setProperty(kPlacedAt, at);
+        }
+        return;
+    }
     w->setProperty(kCentre, true);
 }
 
@@ -133,6 +241,13 @@ void PlaceDialog(int panel)
         w->setProperty(kReapply, QVariant());
         w->resize(again.size());
         w->move(again.topLeft());
+        return;
+    }
+    if (w->property(kPlaceBeside).toBool() && w->parentWidget()) {
+        w->setProperty(kPlaceBeside, false);
+        const QPoint at = BesidePlace(*w->parentWidget(), w->frameGeometry().size());
+        w->setProperty(kPlacedAt, at);
+        w->move(at);
         return;
     }
     if (!w->property(kCentre).toBool())
@@ -162,6 +277,17 @@ bool IsDialogPanel(const Panel &p)
 void KeepGeometry(int panel)
 {
     Panel *p = FindPanel(panel);
+    if (p && !p->menuBar && p->widget && p->widget->isVisible()
+        && p->widget->property(kBeside).toBool()) {
+        // Only a place the user chose: not the one the run-time gave it.
+        const QPoint at = p->widget->pos();
+        const QVariant placed = p->widget->property(kPlacedAt);
+        if (placed.isValid() && at != placed.toPoint())
+            SetUserSettingText(
+                SettingsProgram().c_str(), PlaceKey(*p).c_str(),
+                QStringLiteral("%1,%2").arg(at.x()).arg(at.y()).toUtf8().constData());
+        return;
+    }
     if (!p || !p->menuBar || !p->widget || !p->widget->isVisible())
         return;
     QWidget *w = p->widget;

@@ -77,6 +77,10 @@ void OpenCallback(int menuBar, int menuItem, void *callbackData, int panel);
 // Returns false when nothing was opened; with error given, the reason goes
 // there instead of into a message box.
 bool OpenPatternFile(const char *path, int panel, std::string *error = nullptr);
+// Reads a pattern file as the open command does (the same limits, reader
+// and messages): empty when it was read, else the reason to show.
+std::string ReadViewerPattern(const char *path, PatternRecord &rec, int &lines, int &emax,
+                              int &hmax);
 // Opens a file named elsewhere than in the open dialogue (a recent file, a
 // file dropped on the window) as File > Open does once a file is chosen.
 void OpenChosenFile(const char *path, int panel);

@@ -4,6 +4,7 @@
 #include "antenna.h"
 #include "checks_view.h"
 #include "codepage.h"
+#include "files_overlay.h"
 #include "info.h"
 #include "labreport.h"
 #include "launch.h"
@@ -86,4 +87,6 @@ void RegisterAntennaCallbacks()
     // Textbook pattern and gain by comparison
     RegisterTheoryCallbacks();
     RegisterGainCallbacks();
+    // Several files on one graph
+    RegisterOverlayCallbacks();
 }

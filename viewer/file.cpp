@@ -9,6 +9,7 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "checks_view.h"
+#include "files_overlay.h"
 #include "lobes.h"
 #include "pattern_file.h"
 #include "rt.h"
@@ -129,6 +130,23 @@ void OpenCallback(int, int, void *, int panel)
     OpenPatternFile(path, panel);
 }
 
+std::string ReadViewerPattern(const char *path, PatternRecord &rec, int &lines, int &emax,
+                              int &hmax)
+{
+    // filepathname holds any path the system can open; a longer one is
+    // refused as opening it would be.
+    if (std::strlen(path) >= sizeof filepathname)
+        return "Cannot open \"" + std::string(path) + "\": " + std::strerror(ENAMETOOLONG);
+    // A file far larger than any pattern is refused before it is read, not
+    // read whole only to be refused.
+    long size = 0;
+    if (GetFileInfo(path, &size) == 1 && std::size_t(size) > PATTERN_FILE_LIMIT)
+        return "\"" + std::string(path) + "\" is too large for a pattern file ("
+               + std::to_string(size) + " bytes); it was not opened.";
+    const PatternFileResult res = ReadPatternFile(path, rec, lines, emax, hmax);
+    return res.ok ? std::string() : res.error;
+}
+
 bool OpenPatternFile(const char *path, int panel, std::string *error)
 {
     auto refuse = [&](const std::string &why) {
@@ -138,26 +156,16 @@ bool OpenPatternFile(const char *path, int panel, std::string *error)
             MessagePopup("Veloran", why.c_str());
         return false;
     };
-    // filepathname holds any path the system can open; a longer one is
-    // refused as opening it would be.
-    if (std::strlen(path) >= sizeof filepathname)
-        return refuse("Cannot open \"" + std::string(path) + "\": " + std::strerror(ENAMETOOLONG));
-    if (PatternOpen() && SameFile(path, filepathname))
+    if (std::strlen(path) < sizeof filepathname && PatternOpen() && SameFile(path, filepathname))
         return refuse("This is the current file.");
-    // A file far larger than any pattern is refused before it is read, not
-    // read whole only to be refused.
-    long size = 0;
-    if (GetFileInfo(path, &size) == 1 && std::size_t(size) > PATTERN_FILE_LIMIT)
-        return refuse("\"" + std::string(path) + "\" is too large for a pattern file ("
-                      + std::to_string(size) + " bytes); it was not opened.");
     // Read before the open pattern goes, so that a file that cannot be read
     // leaves everything as it was.
     auto *rec = new PatternRecord;
     int lines = 0, emax = -1, hmax = -1;
-    const PatternFileResult res = ReadPatternFile(path, *rec, lines, emax, hmax);
-    if (!res.ok) {
+    const std::string why = ReadViewerPattern(path, *rec, lines, emax, hmax);
+    if (!why.empty()) {
         delete rec;
-        return refuse(res.error);
+        return refuse(why);
     }
     REDvalue = BLUEvalue = 0;
     ClosePattern(panel);
@@ -194,6 +202,7 @@ bool OpenPatternFile(const char *path, int panel, std::string *error)
     RefreshLobePanel();
     RefreshChecksPanel();
     TheoryPatternChanged();
+    ClearFileOverlay();
     NoteRecentFile(path);
     return true;
 }
@@ -218,6 +227,7 @@ void CloseCallback(int, int, void *, int panel)
     RefreshLobePanel();
     RefreshChecksPanel();
     TheoryPatternChanged();
+    ClearFileOverlay();
 }
 
 void SaveCallback(int, int, void *, int)

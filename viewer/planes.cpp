@@ -4,6 +4,7 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "checks_view.h"
+#include "files_overlay.h"
 #include "lobes.h"
 #include "plots.h"
 #include "rt.h"
@@ -54,6 +55,7 @@ void antDeleteECallback(int, int, void *, int)
     RefreshLobePanel();
     RefreshChecksPanel();
     RefreshTheory();
+    RefreshFileOverlay();
 }
 
 void antDeleteHCallback(int, int, void *, int)
@@ -63,4 +65,5 @@ void antDeleteHCallback(int, int, void *, int)
     RefreshLobePanel();
     RefreshChecksPanel();
     RefreshTheory();
+    RefreshFileOverlay();
 }

@@ -5,6 +5,7 @@
 #include "antenna.h"
 #include "antenna_uir.h"
 #include "checks_view.h"
+#include "files_overlay.h"
 #include "lobes.h"
 #include "rt.h"
 #include "theory_view.h"
@@ -54,6 +55,7 @@ int RotateStep(int step)
     RefreshLobePanel();
     RefreshChecksPanel();
     RefreshTheory();
+    RefreshFileOverlay();
     return 0;
 }
 

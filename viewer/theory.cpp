@@ -9,6 +9,7 @@
 #include "analysis.h"
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "files_overlay.h"
 #include "lobe.h"
 #include "plots.h"
 #include "rt.h"
@@ -120,15 +121,28 @@ void DrawOverlay()
     const TheoryModel &m = TheoryModelOf(ShownType());
     if (!m.ok)
         return;
-    DrawTheoryCurves(m.e, m.h, ptsPtr->e_data, ptsPtr->h_data, Eflag != 1, Hflag != 1);
+    // Over several files, only the plane they show.
+    const int only = FileOverlayPlane();
+    DrawTheoryCurves(m.e, m.h, ptsPtr->e_data, ptsPtr->h_data, Eflag != 1 && only != 1,
+                     Hflag != 1 && only != 0);
+}
+
+// The check mark of Measure > Textbook pattern on the graphs.
+void ShowOverlayChoice()
+{
+    SetMenuBarAttribute(GetPanelMenuBar(antennalab), MENUBAR_THEORYCURVES, RT_ATTR_CHECKED,
+                        TheoryOverlayFlag);
+    if (theorypnl > 0)
+        SetCtrlVal(theorypnl, THEORYPNL_OVERLAY, TheoryOverlayFlag);
 }
 
 void SetOverlay(int on)
 {
     TheoryOverlayFlag = on && PatternOpen() && TheoryModelOf(ShownType()).ok ? 1 : 0;
     DrawOverlay();
-    if (theorypnl > 0)
-        SetCtrlVal(theorypnl, THEORYPNL_OVERLAY, TheoryOverlayFlag);
+    ShowOverlayChoice();
+    // The legend of several files stays above the dashed curves.
+    RefreshFileOverlay();
 }
 
 }  // namespace
@@ -173,6 +187,7 @@ void TheoryPatternChanged()
 {
     TheoryOverlayFlag = 0;
     RemoveTheoryCurves();
+    ShowOverlayChoice();
     FillTheoryPanel();
     GainPatternChanged();
 }
@@ -183,6 +198,12 @@ void RefreshTheory()
         DrawOverlay();
     FillTheoryPanel();
     RefreshGainPanel();
+}
+
+void RedrawTheoryCurves()
+{
+    if (TheoryOverlayFlag == 1)
+        DrawOverlay();
 }
 
 void antTheoryCallback(int, int, void *, int)
@@ -231,12 +252,28 @@ int TheoryCloseCallback(int panel, int, int event, void *, int, int)
 {
     if (event == RT_EVENT_COMMIT) {
         DiscardPanel(panel);
-        if (panel == theorypnl) {
+        // The dashed curves stay: the Measure menu's check item takes them off.
+        if (panel == theorypnl)
             theorypnl = 0;
-            SetOverlay(0);  // the switch goes with the panel
-        }
     }
     return 0;
+}
+
+void TheoryCurvesCallback(int, int, void *, int)
+{
+    if (TheoryOverlayFlag == 1) {
+        SetOverlay(0);
+        return;
+    }
+    if (!PatternOpen()) {
+        ShowOverlayChoice();
+        MessagePopup("Textbook pattern", "Open a pattern file first.");
+        return;
+    }
+    const TheoryModel &m = TheoryModelOf(ShownType());
+    SetOverlay(1);
+    if (!m.ok)
+        MessagePopup("Textbook pattern", m.error.c_str());
 }
 
 void RegisterTheoryCallbacks()
@@ -245,4 +282,5 @@ void RegisterTheoryCallbacks()
     RT_CTRL_CALLBACK(TheoryTypeCallback);
     RT_CTRL_CALLBACK(TheoryOverlayCallback);
     RT_CTRL_CALLBACK(TheoryCloseCallback);
+    RT_MENU_CALLBACK(TheoryCurvesCallback);
 }

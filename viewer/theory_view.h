@@ -16,12 +16,18 @@ int TheoryOverlayCallback(int panel, int control, int event, void *callbackData,
                           int eventData2);
 int TheoryCloseCallback(int panel, int control, int event, void *callbackData, int eventData1,
                         int eventData2);
+// Measure > Textbook pattern on the graphs: the dashed model on and off, with
+// the panel open or not.
+void TheoryCurvesCallback(int menuBar, int menuItem, void *callbackData, int panel);
 void RegisterTheoryCallbacks();
 
 // Open and close: the overlay goes, the panels follow the new pattern.
 void TheoryPatternChanged();
 // Rotation and hiding a plane: the panels and the overlay follow the planes.
 void RefreshTheory();
+// The dashed curves drawn again when they are on (several files on the
+// graphs now show one plane, or both again).
+void RedrawTheoryCurves();
 
 // The model's cuts as dashed curves in the planes' colours on the main
 // panel's polar and Cartesian graphs, each scaled to its measured plane's

@@ -8,15 +8,17 @@
 
 namespace rt {
 
-enum class PlotKind { Line, XY, Oval, Text };
+enum class PlotKind { Line, XY, Oval, Text, Polygon };
 
 struct PlotItem {
     int handle = 0;
     PlotKind kind = PlotKind::Line;
-    // Line: two points; XY: every point; Oval: the two corners; Text: one point.
+    // Line: two points; XY and Polygon: every point; Oval: the two corners;
+    // Text: one point.
     std::vector<double> xs, ys;
-    int color = 0;      // line or text colour, 0xRRGGBB
-    int fillColor = 0;  // oval fill or text background; may be transparent
+    int color = 0;          // line or text colour, 0xRRGGBB
+    int fillColor = 0;      // oval or polygon fill, text background; may be transparent
+    int fillOpacity = 100;  // percent, of a polygon's fill
     int thickness = 1;
     int plotStyle = 0, pointStyle = 0, lineStyle = 0, pointFrequency = 1;
     std::string text, font;

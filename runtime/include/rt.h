@@ -51,6 +51,8 @@ enum {
     RT_ATTR_ITEM_NAME,         // menu item text
     RT_ATTR_PLOT_THICKNESS,    // plot line weight
     RT_ATTR_PLOT_COLOR,
+    RT_ATTR_LINE_STYLE,    // plot line style (RT_SOLID ...)
+    RT_ATTR_FILL_OPACITY,  // polygon fill, percent (100 opaque)
 };
 
 // ---- Colours (0xRRGGBB) ---------------------------------------------------
@@ -70,7 +72,19 @@ int MakeColor(int red, int green, int blue);
 // ---- Data types and plot styles for PlotXY ------------------------------
 enum { RT_INTEGER = 1, RT_DOUBLE = 4 };
 enum { RT_THIN_LINE = 0, RT_CONNECTED_POINTS = 1, RT_SCATTER = 2 };
-enum { RT_SOLID = 0, RT_DASH = 1, RT_DOT = 2 };
+// Line styles. Past dash and dot, six more patterns that stay apart from one
+// another on a thin curve, for several curves on one graph.
+enum {
+    RT_SOLID = 0,
+    RT_DASH = 1,
+    RT_DOT = 2,
+    RT_DASH_DOT = 3,
+    RT_DASH_DOT_DOT = 4,
+    RT_LONG_DASH = 5,
+    RT_LONG_DASH_DOT = 6,
+    RT_LONG_SHORT_DASH = 7,
+    RT_LONG_DASH_DOT_DOT = 8,
+};
 enum { RT_SIMPLE_DOT = 0, RT_SOLID_CIRCLE = 24 };
 enum { RT_DELAYED_DRAW = 0, RT_IMMEDIATE_DRAW = 1 };
 
@@ -213,6 +227,15 @@ int PlotOval(int panel, int control, double x1, double y1, double x2, double y2,
              int fillColor);
 int PlotText(int panel, int control, double x, double y, const char *text, const char *font,
              int textColor, int backgroundColor);
+// A closed polygon through count points, its outline in `color` (none when
+// transparent) and its inside filled with fillColor (none when transparent);
+// RT_ATTR_FILL_OPACITY makes the fill see-through. Clicks never put the
+// graph cursor on a polygon.
+int PlotPolygon(int panel, int control, const void *x, const void *y, int count, int xType,
+                int yType, int color, int fillColor);
+// The box PlotText gives `text` on this graph at its present size and font,
+// in graph units (width along x, height along y), for laying out texts.
+int GetGraphTextSize(int panel, int control, const char *text, double *width, double *height);
 int SetPlotAttribute(int panel, int control, int plot, int attribute, int value);
 // plot -1 deletes every plot item of the graph.
 int DeleteGraphPlot(int panel, int control, int plot, int refresh);

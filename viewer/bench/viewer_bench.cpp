@@ -8,7 +8,9 @@
 // to the main window painted, peak memory then, and the processor time from
 // the process's start (loading its libraries included). The operations run in
 // this process on the two pattern files (default: the samples beside the
-// program): open with both graphs drawn, one rotation step, the first
+// program): open with both graphs drawn, one rotation step, the same step
+// with eight more files laid over the open one (aligned, with their mean
+// and band), the first
 // showing of the 3D view up to its first frame, an open while the 3D view
 // shows up to its next frame, turning the solid with the mouse, and the
 // renderer alone on frames of twice the pixels (a display scaled by 2; run
@@ -17,6 +19,7 @@
 // Run it on an X display (xvfb-run -a).
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -34,8 +37,10 @@
 
 #include "antenna.h"
 #include "antenna_uir.h"
+#include "files_overlay.h"
 #include "ogl3d.h"
 #include "ogl3d_testing.h"
+#include "pattern_file.h"
 #include "rt.h"
 #include "testing.h"
 
@@ -165,6 +170,57 @@ void Row(const char *what, double ms)
     std::printf("%-36s %8.1f ms  (processor %.1f ms)\n", what, ms, CpuMs() - gCpuMark);
 }
 
+// Eight repeats of the open file (turned and shifted a little, one reading
+// in ten nudged) laid over it, aligned, with the mean and band; then one
+// rotation step with both graphs drawn, as a person watching the overlay
+// turns the open pattern. Taken off again afterwards.
+void OverlayStep(const std::string &fileA, QWidget *cart)
+{
+    PatternRecord rec{};
+    int lines = 0, emax = -1, hmax = -1;
+    if (!ReadPatternFile(fileA, rec, lines, emax, hmax).ok)
+        return;
+    const std::string dir = QDir::tempPath().toStdString() + "/viewer_bench_overlay";
+    QDir().mkpath(QString::fromStdString(dir));
+    Menu(MENUBAR_OVERLAY);
+    for (int i = 0; i < 8; ++i) {
+        PatternRecord r = rec;
+        for (int k = 0; k < 360; ++k) {
+            r.e_data[k] = rec.e_data[(k + 357 + i) % 360] - 0.1 * i + (k % 10 == i ? 0.3 : 0.0);
+            r.h_data[k] = rec.h_data[(k + 358 + i) % 360] + 0.05 * i;
+        }
+        std::string text;
+        const std::string path = dir + "/repeat" + std::to_string(i) + ".atn";
+        if (!WritePatternFile(path, PatternFileDataOf(r, lines, text)).ok)
+            return;
+        rt::test::ChooseFile(path);
+        rt::test::PressButton(overlaypnl, OVERLAYPNL_ADD);
+        rt::test::CommitValue(overlaypnl, OVERLAYPNL_ALIGN, 1);
+    }
+    rt::test::CommitValue(overlaypnl, OVERLAYPNL_BAND, 1);
+    ProcessDrawEvents();
+    QWidget *polar = rt::test::CtrlWidget(antennalab, ANTENNALAB_POLAR);
+    QElapsedTimer t;
+    std::vector<double> ms;
+    for (int i = 0; i < 31; ++i) {
+        t.start();
+        MarkCpu();
+        rt::test::PressButton(antennalab, i % 2 ? ANTENNALAB_GOLEFT : ANTENNALAB_GORIGHT);
+        ProcessDrawEvents();
+        if (polar)
+            polar->grab();
+        if (cart)
+            cart->grab();
+        ms.push_back(Ms(t));
+    }
+    std::printf("%-36s %8.1f ms  (median of %d; processor %.1f ms the last, %d items)\n",
+                "rotation step, 9 files laid over", Median(ms), int(ms.size()), CpuMs() - gCpuMark,
+                rt::test::PlotCount(antennalab, ANTENNALAB_POLAR));
+    rt::test::PressButton(overlaypnl, OVERLAYPNL_CLEAR);
+    rt::test::PressButton(overlaypnl, OVERLAYPNL_CLOSE);
+    QDir(QString::fromStdString(dir)).removeRecursively();
+}
+
 int RunOperations(const std::string &fileA, const std::string &fileB)
 {
     rt::test::Enable();
@@ -194,6 +250,8 @@ int RunOperations(const std::string &fileA, const std::string &fileB)
     if (cart)
         cart->grab();
     Row("one rotation step, graphs drawn", Ms(t));
+
+    OverlayStep(fileA, cart);
 
     // The 3D view: build, graph creation where it is late, first frame.
     const long rssBefore = StatusKb("VmRSS"), anonBefore = StatusKb("RssAnon"),

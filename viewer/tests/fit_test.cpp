@@ -11,6 +11,7 @@
 
 #include "checks_view.h"
 #include "codepage.h"
+#include "files_overlay.h"
 #include "gain_view.h"
 #include "lobes.h"
 #include "ogl3d_testing.h"
@@ -143,7 +144,7 @@ TEST(FitsTheScreen, AtSixteenPointsEverySubWindowIsOnTheScreen)
     EXPECT_TRUE(properties.isValid());
     EXPECT_LE(properties.width(), Avail().width());
     EXPECT_LE(properties.height(), Avail().height() - 68);
-    for (int id : {THEORYPNL, GAINPNL, CHECKPNL}) {
+    for (int id : {THEORYPNL, GAINPNL, CHECKPNL, OVERLAYPNL}) {
         const int p = LoadPanel(0, "antenna.uir", id);
         DisplayPanel(p);
         EXPECT_EQ(OffScreen(Shown(p)), "") << "panel " << id;
@@ -173,6 +174,21 @@ TEST(FitsTheScreen, AtSixteenPointsTheFilledAnalysisPanelsAreOnTheScreen)
     rt::test::PressButton(gainpnl, GAINPNL_BROWSE);
     EXPECT_EQ(OffScreen(Shown(gainpnl)), "");
     EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(gainpnl)), "");
+    // The overlay panel with its longest lists: eight files, the band's
+    // figures.
+    Menu(MENUBAR_OVERLAY);
+    for (int i = 0; i < 8; ++i) {
+        rt::test::ChooseFile(
+            WriteAtn("repeat-of-the-dipole-" + std::to_string(i) + ".atn",
+                     MakePlanes([i](int a) { return Lobe(a, 40 + i, -2.0 - 0.1 * i, 0.25); },
+                                [](int a) { return Lobe(a, 300, -4.0, 0.5); }),
+                     "Kim", ""));
+        rt::test::PressButton(overlaypnl, OVERLAYPNL_ADD);
+        rt::test::CommitValue(overlaypnl, OVERLAYPNL_ALIGN, 1);
+    }
+    rt::test::CommitValue(overlaypnl, OVERLAYPNL_BAND, 1);
+    EXPECT_EQ(OffScreen(Shown(overlaypnl)), "");
+    EXPECT_EQ(rt::test::Lines(rt::test::CutTexts(overlaypnl)), "");
 }
 
 TEST(FitsTheScreen, AtTheDefaultFontOnALargeScreenTheWindowIsAsDrawn)
@@ -221,6 +237,36 @@ TEST(GraphLabels, NoTwoCoverEachOtherAtSixteenPoints)
         EXPECT_TRUE(Shows(ANTENNALAB_CARTESIAN, t)) << t;
     for (const char *t : {"-30", "30", "-90", "90"})
         EXPECT_FALSE(Shows(ANTENNALAB_CARTESIAN, t)) << t;
+}
+
+TEST(GraphLabels, AnOverlaysLegendCoversNoLabelAtSixteenPoints)
+{
+    rt::test::UseFontSize(16);
+    Start();
+    Open(Sample());
+    Menu(MENUBAR_OVERLAY);
+    for (int i = 0; i < 3; ++i) {
+        rt::test::ChooseFile(WriteAtn("r" + std::to_string(i) + ".atn",
+                                      MakePlanes([i](int a) { return Lobe(a, 38 + i, -2.0, 0.25); },
+                                                 [](int a) { return Lobe(a, 300, -4.0, 0.5); }),
+                                      "Student " + std::to_string(i), ""));
+        rt::test::PressButton(overlaypnl, OVERLAYPNL_ADD);
+    }
+    rt::test::CommitValue(overlaypnl, OVERLAYPNL_BAND, 1);
+    for (int view : {MENUBAR_POLAR, MENUBAR_CARTESIAN}) {
+        Menu(view);
+        const int ctrl = view == MENUBAR_POLAR ? ANTENNALAB_POLAR : ANTENNALAB_CARTESIAN;
+        Shown(antennalab);
+        EXPECT_EQ(Crowded(ctrl), "") << view;
+        // Every line of the legend shows, its file named (at this size the
+        // person line may have to go; the panel lists it).
+        for (const char *t : {"r0.atn", "r1.atn", "r2.atn", "mean \u00b1 1 SD of 4 files"}) {
+            bool found = false;
+            for (const auto &shown : rt::test::GraphTexts(antennalab, ctrl))
+                found = found || shown.text.rfind(t, 0) == 0;
+            EXPECT_TRUE(found) << t;
+        }
+    }
 }
 
 TEST(GraphLabels, AtTheDefaultFontEveryDrawnLabelShows)

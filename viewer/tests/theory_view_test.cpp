@@ -187,8 +187,32 @@ TEST(TheoryPanel, WithTheOverlayOffTheDrawingIsUnchanged)
     rt::test::CommitValue(theorypnl, THEORYPNL_OVERLAY, 0);
     EXPECT_EQ(Snapshot(), before);
     rt::test::CommitValue(theorypnl, THEORYPNL_OVERLAY, 1);
-    rt::test::PressButton(theorypnl, THEORYPNL_CLOSE);  // the switch goes with the panel
+    EXPECT_TRUE(ItemChecked(MENUBAR_THEORYCURVES));
+    const std::string drawn = Snapshot();
+    rt::test::PressButton(theorypnl, THEORYPNL_CLOSE);  // the dashed model stays drawn
+    EXPECT_EQ(Snapshot(), drawn);
+    EXPECT_EQ(TheoryOverlayFlag, 1);
+    // The Measure menu's check item takes it off and puts it back without
+    // the panel.
+    Menu(MENUBAR_THEORYCURVES);
     EXPECT_EQ(Snapshot(), before);
+    EXPECT_FALSE(ItemChecked(MENUBAR_THEORYCURVES));
+    Menu(MENUBAR_THEORYCURVES);
+    EXPECT_EQ(Snapshot(), drawn);
+    EXPECT_TRUE(ItemChecked(MENUBAR_THEORYCURVES));
+    // Shown again, the panel's switch says so.
+    Menu(MENUBAR_THEORY);
+    int box = 0;
+    GetCtrlVal(theorypnl, THEORYPNL_OVERLAY, &box);
+    EXPECT_EQ(box, 1);
+    // Closing the pattern takes it off, and the check mark goes too.
+    Menu(MENUBAR_CLOSE);
+    EXPECT_FALSE(ItemChecked(MENUBAR_THEORYCURVES));
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_THEORYCURVES);  // nothing to draw it on
+    ASSERT_FALSE(rt::test::Popups().empty());
+    EXPECT_EQ(rt::test::Popups().back().text, "Open a pattern file first.");
+    EXPECT_FALSE(ItemChecked(MENUBAR_THEORYCURVES));
 }
 
 TEST(TheoryPanel, WithoutNec2cTheWireTypesSayWhyAndDrawNothing)
@@ -204,6 +228,12 @@ TEST(TheoryPanel, WithoutNec2cTheWireTypesSayWhyAndDrawNothing)
     EXPECT_EQ(std::string(note).rfind(NEC2C_MISSING, 0), 0u) << note;
     rt::test::CommitValue(theorypnl, THEORYPNL_OVERLAY, 1);
     EXPECT_EQ(TheoryOverlayFlag, 0);
+    EXPECT_EQ(TheoryCurveCount(), 0);
+    // From the Measure menu, the reason comes in a message.
+    rt::test::AcknowledgeMessage();
+    Menu(MENUBAR_THEORYCURVES);
+    EXPECT_EQ(rt::test::Popups().back().text.rfind(NEC2C_MISSING, 0), 0u);
+    EXPECT_FALSE(ItemChecked(MENUBAR_THEORYCURVES));
     EXPECT_EQ(TheoryCurveCount(), 0);
 }
 
