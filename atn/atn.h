@@ -10,16 +10,11 @@
 #include <string>
 
 #include "lobe.h"
+#include "pattern_load.h"
 #include "pattern_record.h"
 
 // One pattern file as the tool holds it.
-struct AtnPattern {
-    std::string path;
-    std::string format;  // "atn" or "msi"
-    PatternRecord rec{};
-    int desNO = 0;
-    int clampedLevels = 0;  // levels beyond +-10000 dB read as +-10000 dB
-};
+using AtnPattern = LoadedPattern;
 
 // "-" as a file name is standard input (read once).
 // Reads an atn file (checked line by line first, then read by the viewer's
@@ -28,8 +23,6 @@ struct AtnPattern {
 bool LoadPatternFile(const std::string &path, AtnPattern &out, std::string &error);
 // Reads a file as an MSI antenna file whatever its name.
 bool LoadMsiFile(const std::string &path, AtnPattern &out, std::string &error);
-// Only the check of atn text: empty when it is a well-formed pattern file.
-std::string CheckAtnText(const std::string &text);
 
 // Writes bytes to path whole or not at all, by the rules of a pattern file
 // save (or to standard output when path is "-"); false with the reason.

@@ -240,16 +240,18 @@ PatternFileResult ParsePattern(Source &src, const std::string &name, PatternReco
                 return shortFile();
             const char *q = level, *levelEnd = level + std::strlen(level);
             double v = 0.0;
-            const std::string where = "line " + std::to_string(lineNo) + " should hold the "
-                                      + pl.label + "-plane level at " + std::to_string(i)
-                                      + " degrees, but ";
+            // The sentence is made only for a line that is refused.
+            auto where = [&] {
+                return "line " + std::to_string(lineNo) + " should hold the " + pl.label
+                       + "-plane level at " + std::to_string(i) + " degrees, but ";
+            };
             if (!ScanNumber(q, levelEnd, v))
-                return refuse(where + "it does not start with a number.");
+                return refuse(where() + "it does not start with a number.");
             // Only blanks (and the CR of a CR LF file) may follow the number
             // within the kept characters: a time line read as a level, or a
             // level in exponent form cut before its exponent, is not a level.
             if (SkipSpace(q, levelEnd) != levelEnd)
-                return refuse(where + "\"" + Printable(level) + "\" is not a number.");
+                return refuse(where() + "\"" + Printable(level) + "\" is not a number.");
             pl.levels[i] = std::clamp(v, -PATTERN_LEVEL_LIMIT, PATTERN_LEVEL_LIMIT);
             clamped += pl.levels[i] != v;
         }

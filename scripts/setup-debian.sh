@@ -8,6 +8,7 @@ pkgs=(cmake g++ make pkg-config
       qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins qt6-svg-dev
       libgtest-dev xvfb xauth librsvg2-bin poppler-utils
       fonts-dejavu-core clang nec2c
+      python3-dev pybind11-dev python3-numpy python3-matplotlib python3-pytest dh-python
       dbus-daemon at-spi2-core python3-pyatspi
       desktop-file-utils appstream shared-mime-info dpkg-dev lintian debhelper fakeroot
       xz-utils man-db git)

@@ -4,11 +4,15 @@
 # installed programs from a folder of their own: they must find their panels,
 # pictures, help and each other through the installed layout, and the viewer
 # must show the peaks of a sample given on its command line.
-# Usage: install_test.sh CMAKE BUILD_DIR VERSION
+# With PYTHON and the package folder the Python module is installed into, the
+# installed module must import from there and read the installed sample.
+# Usage: install_test.sh CMAKE BUILD_DIR VERSION [PYTHON PYTHON_DIR]
 set -euo pipefail
 cmake=$1
 build=$2
 version=$3
+python=${4:-}
+pydir=${5:-}
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/veloran-install.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -84,4 +88,20 @@ out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/Kesto" --self-check 2>/dev/null) \
   || fail "Kesto --self-check ended with $?: $out"
 [ "$out" = "panels kesto.uir $data/kesto.uir" ] || fail "Kesto: $out"
 [ "$("$prefix/bin/antenna" --version)" = "antenna $version" ] || fail "installed antenna's version"
+
+if [ -n "$python" ]; then
+  site=$prefix/$pydir
+  for f in veloran/__init__.py veloran/plot.py; do
+    [ -f "$site/$f" ] || fail "$pydir/$f is not installed"
+  done
+  ls "$site"/veloran/_veloran*.so >/dev/null 2>&1 || fail "the module's extension is not installed"
+  out=$(PYTHONPATH=$site "$python" -c '
+import sys, veloran
+p = veloran.read(sys.argv[1])
+print(veloran.__file__)
+print("E-peak", p.metrics()["e"]["peak_angle_deg"])' "$sample") || fail "the installed module: $out"
+  [ "$(sed -n 1p <<<"$out")" = "$site/veloran/__init__.py" ] || fail "veloran imported from $(sed -n 1p <<<"$out")"
+  want=$(grep '^E-peak ' <<<"$expect" | cut -d' ' -f1,2)
+  [ "$(sed -n 2p <<<"$out")" = "$want" ] || fail "installed module: $(sed -n 2p <<<"$out"), the file says $want"
+fi
 echo "installed layout works"

@@ -3,7 +3,8 @@
 # The Debian package as a distribution builds it, in four steps that CTest
 # runs in order (label "package"; they take minutes, so scripts/test.sh
 # leaves them out and they run only with VELORAN_PACKAGE_TESTS=1):
-#   build         the source package and the binary package from a scratch
+#   build         the source package and the binary packages (veloran and
+#                 python3-veloran) from a scratch
 #                 copy of the tracked files (dpkg-buildpackage -us -uc, tests
 #                 off: the other tests run them)
 #   check         lintian on all of it (no error, no warning), then the
@@ -35,6 +36,7 @@ upstream=${version%-*}
 epoch=$(cd "$src" && dpkg-parsechangelog -S Timestamp)
 arch=$(dpkg-architecture -qDEB_HOST_ARCH)
 deb=veloran_${version}_$arch.deb
+pydeb=python3-veloran_${version}_$arch.deb
 
 # copy_tree DIR: the tracked files, as they are in the working tree, into DIR.
 copy_tree() {
@@ -63,7 +65,8 @@ build)
       --owner=0 --group=0 --numeric-owner -cJf "$scratch/veloran_$upstream.orig.tar.xz" "veloran-$upstream"
   rm -rf "$scratch/orig"
   package "$scratch"
-  for f in "veloran_$version.dsc" "veloran_$version.debian.tar.xz" "$deb" "veloran_${version}_$arch.changes"; do
+  for f in "veloran_$version.dsc" "veloran_$version.debian.tar.xz" "$deb" "$pydeb" \
+           "veloran_${version}_$arch.changes"; do
     [ -f "$scratch/$f" ] || fail "$f was not made"
   done
   echo "built $(cd "$scratch" && ls ./*.deb ./*.dsc | tr '\n' ' ')"
@@ -136,11 +139,37 @@ check)
   done
   zcat "$root/usr/share/man/man1/rigsim.1.gz" | grep -qF -- 'unplug\-steps' || fail "rigsim.1 lacks its options"
 
+  # The Python module: its own package, depending on NumPy and the
+  # interpreter, recommending matplotlib, importing from its files alone and
+  # reading the other package's sample.
+  pyctl=$(dpkg-deb -f "$scratch/$pydeb")
+  grep -q '^Depends:.*python3-numpy' <<<"$pyctl" || fail "python3-veloran does not depend on python3-numpy"
+  grep -q '^Depends:.*python3 (' <<<"$pyctl" || fail "python3-veloran names no interpreter"
+  grep -q '^Recommends:.*python3-matplotlib' <<<"$pyctl" || fail "python3-veloran does not recommend matplotlib"
+  pyroot=$scratch/pyroot
+  rm -rf "$pyroot"
+  dpkg-deb -x "$scratch/$pydeb" "$pyroot"
+  site=$pyroot/usr/lib/python3/dist-packages
+  [ -f "$site/veloran/__init__.py" ] && ls "$site"/veloran/_veloran*.so >/dev/null 2>&1 \
+    || fail "python3-veloran lacks the module"
+  [ -f "$pyroot/usr/share/doc/python3-veloran/copyright" ] || fail "python3-veloran has no copyright file"
+  if command -v python3 >/dev/null && python3 -c 'import numpy' 2>/dev/null; then
+    out=$(cd "$scratch" && PYTHONPATH=$site python3 -c '
+import sys, veloran
+p = veloran.read(sys.argv[1])
+assert veloran.__file__.startswith(sys.argv[2]), veloran.__file__
+print(p.antenna_name, p.metrics()["e"]["peak_angle_deg"])' "$root/usr/share/veloran/samples/horn.atn" "$site") \
+      || fail "python3-veloran does not import: $out"
+    echo "python3-veloran reads a sample: $out"
+  fi
+
   # No time of the build: every member's time is at most the changelog's,
   # and the texts name no other date than the release's.
-  newest=$(dpkg-deb --fsys-tarfile "$scratch/$deb" | tar -tv --full-time \
-             | awk '{print $4 " " $5}' | sort | tail -n 1)
-  [ "$(date -u -d "$newest" +%s)" -le "$epoch" ] || fail "a file is dated $newest, after the changelog"
+  for d in "$deb" "$pydeb"; do
+    newest=$(dpkg-deb --fsys-tarfile "$scratch/$d" | tar -tv --full-time \
+               | awk '{print $4 " " $5}' | sort | tail -n 1)
+    [ "$(date -u -d "$newest" +%s)" -le "$epoch" ] || fail "a file of $d is dated $newest, after the changelog"
+  done
   echo "package checked"
   ;;
 
@@ -151,14 +180,17 @@ reproducible)
   # Another folder (a longer path), time zone, umask and locale.
   mkdir -p "$second/elsewhere/deeper"
   (umask 0002; TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 package "$second/elsewhere/deeper" -b)
-  if ! cmp "$first/$deb" "$second/elsewhere/deeper/$deb"; then
-    mkdir "$second/a" "$second/b"
-    dpkg-deb -R "$first/$deb" "$second/a"
-    dpkg-deb -R "$second/elsewhere/deeper/$deb" "$second/b"
-    diff -r "$second/a" "$second/b" | head -n 20 >&2 || true
-    fail "two builds of the same source differ"
-  fi
-  echo "two builds gave the same $deb ($(sha256sum <"$first/$deb" | cut -c1-16))"
+  for d in "$deb" "$pydeb"; do
+    if ! cmp "$first/$d" "$second/elsewhere/deeper/$d"; then
+      rm -rf "$second/a" "$second/b"
+      mkdir "$second/a" "$second/b"
+      dpkg-deb -R "$first/$d" "$second/a"
+      dpkg-deb -R "$second/elsewhere/deeper/$d" "$second/b"
+      diff -r "$second/a" "$second/b" | head -n 20 >&2 || true
+      fail "two builds of the same source differ in $d"
+    fi
+    echo "two builds gave the same $d ($(sha256sum <"$first/$d" | cut -c1-16))"
+  done
   ;;
 
 cleanup)
